@@ -1,0 +1,109 @@
+// libFuzzer target: arbitrary bytes as a received message.
+//
+// Every lookup, every read<T>/readArray<T>, nested messages and the dump run
+// over each input. KtException is the reader's way of rejecting bad bytes and
+// is expected; anything else escaping, a crash, a sanitizer report, a hang or
+// a leak is a finding.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "core/ktresult.h"
+#include "missive/source/serialization/missive.h"
+#include "missive/source/serialization/missivedump.h"
+
+namespace {
+
+// Discards everything, but only after the stream has formatted it.
+class NullBuffer final : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+template <class Fn>
+void expectOnlyKtException(Fn&& fn)
+{
+    try {
+        fn();
+    } catch (const KtException&) {
+        // A rejected message: the outcome we want for bad bytes.
+    }
+}
+
+// Values are consumed so that the reads cannot be optimised away.
+volatile std::size_t gSink = 0;
+
+void readEverything(const MissiveCursor& cursor, int depth);
+
+void readNested(const MissiveCursor& cursor, int depth)
+{
+    if (depth >= 3)
+        return;
+    std::vector<MissiveSpan> nested;
+    expectOnlyKtException([&] { nested = readMissives(cursor); });
+    for (const MissiveSpan& span : nested) {
+        expectOnlyKtException([&] { readEverything(MissiveFindDefault(span), depth + 1); });
+        expectOnlyKtException([&] { readEverything(MissiveFind(span, std::string_view("bpm")), depth + 1); });
+        expectOnlyKtException([&] { readEverything(MissiveFind(span, std::uint32_t{1}), depth + 1); });
+    }
+}
+
+void readEverything(const MissiveCursor& cursor, int depth)
+{
+    expectOnlyKtException([&] { gSink = gSink + (read<double>(cursor) != 0.0 ? 1 : 0); });
+    expectOnlyKtException([&] { gSink = gSink + (read<bool>(cursor) ? 1 : 0); });
+    expectOnlyKtException([&] { gSink = gSink + read<std::string>(cursor).size(); });
+    expectOnlyKtException([&] { gSink = gSink + readArray<double>(cursor).size(); });
+    expectOnlyKtException([&] { gSink = gSink + readArray<bool>(cursor).size(); });
+    expectOnlyKtException([&] {
+        for (const std::string& text : readArray<std::string>(cursor))
+            gSink = gSink + text.size();
+    });
+    readNested(cursor, depth);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    Missive message;
+    message.assign(data, size);
+
+    // Keys of the vocabulary, plus keys taken from the input itself so the
+    // fuzzer can steer lookups towards records it has built.
+    static const char* const kNames[] = {"bpm", "name", "", "needsSessionTempo", "feedbackGain"};
+    for (const char* name : kNames)
+        expectOnlyKtException([&] { readEverything(message.find(std::string(name)), 0); });
+
+    const std::size_t keyLength = std::min<std::size_t>(size, 16);
+    const std::string inputKey(reinterpret_cast<const char*>(data), keyLength);
+    expectOnlyKtException([&] { readEverything(message.find(inputKey), 0); });
+
+    std::uint32_t inputNumber = 0;
+    std::memcpy(&inputNumber, data, std::min<std::size_t>(size, sizeof inputNumber));
+    for (std::uint32_t number : {0u, 1u, 0x62706D00u, inputNumber})
+        expectOnlyKtException([&] { readEverything(message.find(number), 0); });
+
+    expectOnlyKtException([&] { readEverything(message.findDefault(), 0); });
+
+    // A copy must hold the same bytes.
+    const Missive copy(message);
+    if (copy.size() != message.size() ||
+        (size != 0 && std::memcmp(copy.data(), message.data(), size) != 0))
+        __builtin_trap();
+
+    NullBuffer nullBuffer;
+    std::ostream nullStream(&nullBuffer);
+    for (bool compact : {false, true}) {
+        MissiveDumpContext context{nullStream, compact};
+        expectOnlyKtException(
+            [&] { dumpRecords(context, message.data(), message.data() + message.size(), 0); });
+    }
+    return 0;
+}

@@ -1,0 +1,219 @@
+// Reading values as double, bool and text; short and malformed messages.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "missivetest.h"
+
+namespace {
+
+enum class Level : int { kTwo = 2 };
+
+void expectFailure(const std::function<void()>& action, const char* message, std::uint32_t line)
+{
+    try {
+        action();
+        ADD_FAILURE() << "no exception, expected " << message;
+    } catch (const KtException& e) {
+        EXPECT_NE(std::strstr(e.what(), message), nullptr) << e.what();
+        EXPECT_EQ(e.line, line);
+        EXPECT_EQ(e.code, -1);
+        EXPECT_STREQ(e.file, "missive/source/serialization/missive");
+    }
+}
+
+TEST(MissiveReader, ConvertsEveryStoredType)
+{
+    Missive m;
+    m.put("i8", std::int8_t{-5});
+    m.put("i16", std::int16_t{-300});
+    m.put("i32", std::int32_t{-70000});
+    m.put("i64", std::numeric_limits<std::int64_t>::min());
+    m.put("i64zero", std::int64_t{0});
+    m.put("u8", std::uint8_t{200});
+    m.put("u16", std::uint16_t{60000});
+    m.put("u32", std::uint32_t{4000000000u});
+    m.put("u64", std::numeric_limits<std::uint64_t>::max());
+    m.put("true", true);
+    m.put("false", false);
+    m.put("f32", 1.0f / 3.0f);
+    m.put("f64", 1234567.0);
+    m.put("f64half", 2.5);
+    m.put("text", "2.5xyz");
+    m.put("one", "1");
+    m.put("trueText", "true");
+    m.put("abc", "abc");
+    m.put("uuid", KtUuid{});
+    m.put("nested", Missive(std::pair{"a", 1.0}));
+    m.put("enum", Level::kTwo);
+
+    const std::string null = kMissiveNullMarker;
+    EXPECT_EQ(null, std::string({'<', '\x04', 'n', 'u', 'l', 'l', '\x04', '>'}));
+    struct Row {
+        const char* key;
+        double asDouble;
+        bool asBool;
+        const char* asText; // null: not checked
+    };
+    const Row rows[] = {
+        {"i8", -5.0, true, nullptr},
+        {"i16", -300.0, true, "-300"},
+        {"i32", -70000.0, true, "-70000"},
+        {"i64", -9223372036854775808.0, true, "-9223372036854775808"},
+        {"i64zero", 0.0, false, "0"},
+        {"u8", 200.0, true, nullptr},
+        {"u16", 60000.0, true, "60000"},
+        {"u32", 4000000000.0, true, "4000000000"},
+        {"u64", 18446744073709551616.0, true, "18446744073709551615"},
+        {"true", 1.0, true, "true"},
+        {"false", 0.0, false, "false"},
+        {"f32", static_cast<double>(1.0f / 3.0f), true, "0.333333"},
+        {"f64", 1234567.0, true, "1.23457e+06"},
+        {"f64half", 2.5, true, "2.5"},
+        {"text", 2.5, false, "2.5xyz"},
+        {"one", 1.0, true, "1"},
+        {"trueText", 0.0, false, "true"},
+        {"abc", 0.0, false, "abc"},
+        {"uuid", 0.0, false, null.c_str()},
+        {"nested", 0.0, false, null.c_str()},
+        {"enum", 0.0, false, null.c_str()},
+        {"absent", 0.0, false, null.c_str()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.key);
+        const MissiveCursor c = m.find(row.key);
+        EXPECT_EQ(read<double>(c), row.asDouble);
+        EXPECT_EQ(read<bool>(c), row.asBool);
+        if (row.asText != nullptr) {
+            EXPECT_EQ(read<std::string>(c), std::string(row.asText));
+        }
+    }
+
+    // A bool byte other than 0 and 1 still reads as true; as a number it is the byte.
+    const Missive two = fromBytes({0x02, 0x62, 0x00, 0x02, 0x0F, 0x0B, 0x03});
+    EXPECT_EQ(read<double>(two.find("b")), 2.0);
+    EXPECT_TRUE(read<bool>(two.find("b")));
+    EXPECT_EQ(read<std::string>(two.find("b")), "true");
+
+    // Arrays: each element converted; a nested message has no size, so one element only.
+    Missive arrays;
+    arrays.put("d", std::vector<double>{1.5, -2.0});
+    arrays.put("s", std::vector<std::string>{"7", "x"});
+    arrays.put("m", std::vector<Missive>{Missive{}, Missive{}});
+    EXPECT_EQ(readArray<double>(arrays.find("d")), (std::vector<double>{1.5, -2.0}));
+    EXPECT_EQ(readArray<double>(arrays.find("s")), (std::vector<double>{7.0, 0.0}));
+    EXPECT_EQ(readArray<double>(arrays.find("m")), (std::vector<double>{0.0}));
+
+    // Text without its 0 byte stops at the value's end.
+    const Missive unterminated = fromBytes({0x61, 0x62, 0x73, 0x00, 0x02, 0x0F, 0x0F, 0x04});
+    EXPECT_EQ(read<std::string>(unterminated.find("s")), "ab");
+}
+
+TEST(MissiveReader, ShortValuesAndBadKeysFail)
+{
+    // u32 value of 3 bytes, key "n".
+    const Missive shortU32 = fromBytes({0x01, 0x02, 0x03, 0x6E, 0x00, 0x02, 0x0F, 0x07, 0x05});
+    ASSERT_TRUE(shortU32.find("n").found());
+    expectFailure([&] { read<double>(shortU32.find("n")); }, "missive underrun", 634);
+
+    // Number-key record with a 2-byte key.
+    const Missive shortKey = fromBytes({0x09, 0x01, 0x00, 0x02, 0x07, 0x05, 0x03});
+    expectFailure([&] { shortKey.find(std::uint32_t{1}); }, "missive underrun", 634);
+    EXPECT_FALSE(shortKey.find("a").found());
+
+    // Default-key record claiming 5 key bytes with none before it.
+    const Missive overrun = fromBytes({0x05, 0x1E, 0x0F, 0x05});
+    expectFailure([&] { overrun.findDefault(); }, "object size overrun/mismatch", 1010);
+    EXPECT_FALSE(overrun.find("a").found());
+
+    // Nested message claiming 127 bytes with 2 present.
+    const Missive nested = fromBytes({0x7F, 0x01, 0x02, 0x6D, 0x00, 0x02, 0x0F, 0x14, 0x05});
+    expectFailure([&] { readMissives(nested.find("m")); }, "missive underrun", 634);
+
+    // u32 array claiming 2^32 - 1 elements with one present.
+    const Missive many =
+        fromBytes({0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x05, 0x00, 0x00, 0x00, 0x61, 0x00, 0x02, 0x0F, 0x87, 0x0B});
+    ASSERT_EQ(many.find("a").count, 0xFFFFFFFFu);
+    expectFailure([&] { readArray<double>(many.find("a")); }, "missive underrun", 634);
+}
+
+// Looks up and reads everything in bytes held in an exactly sized block, so
+// that any read outside the message is caught by the address sanitizer.
+void probe(const Bytes& bytes)
+{
+    const std::size_t n = bytes.size();
+    const std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[n == 0 ? 1 : n]);
+    if (n != 0)
+        std::memcpy(block.get(), bytes.data(), n);
+    const MissiveSpan span{block.get(), n};
+    for (int kind = 0; kind < 4; ++kind) {
+        try {
+            const MissiveCursor c = kind == 0 ? MissiveFind(span, "in")
+                                : kind == 1 ? MissiveFind(span, "labels")
+                                : kind == 2 ? MissiveFind(span, std::uint32_t{1})
+                                            : MissiveFindDefault(span);
+            if (!c.found())
+                continue;
+            EXPECT_TRUE(c.recordStart >= span.data && c.recordStart <= c.dataStart && c.dataStart <= c.dataEnd &&
+                        c.dataEnd <= c.recordEnd && c.recordEnd <= span.data + n);
+            read<double>(c);
+            read<bool>(c);
+            read<std::string>(c);
+            readArray<std::string>(c);
+            readArray<double>(c);
+            for (const MissiveSpan& inner : readMissives(c))
+                EXPECT_TRUE(inner.data >= c.dataStart && inner.data + inner.size <= c.dataEnd);
+        } catch (const KtException&) {
+            // A malformed message may be reported; it must not be read outside.
+        }
+    }
+}
+
+TEST(MissiveReader, MalformedMessagesStayInBounds)
+{
+    Missive nested;
+    nested.put("in", "x");
+    Missive m;
+    m.put("in", "mono");
+    m.put(kMissiveDefault, "name");
+    m.put(std::uint32_t{1}, nested);
+    m.put("labels", std::vector<std::string>{"Input", "In"});
+    m.put("pad", std::string(130, 'p'));
+    m.put("big", std::uint64_t{42});
+    const Bytes valid(m.data(), m.data() + m.size());
+
+    testing::internal::CaptureStdout(); // each failure prints a report
+    for (std::size_t length = 0; length <= valid.size(); ++length)
+        probe(Bytes(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(length)));
+    for (std::size_t at = 0; at < valid.size(); ++at)
+        for (std::uint8_t value : {0x00, 0x04, 0x0F, 0x1E, 0x7F, 0x80, 0x94, 0xFF}) {
+            Bytes bent = valid;
+            bent[at] = value;
+            probe(bent);
+        }
+    probe(Bytes(40, 0xFF));
+    probe(Bytes(40, 0x80));
+    probe({0xFF});
+    probe({0x0F, 0x0F, 0x00});
+    probe({0x00, 0x0F, 0x0F, 0x00});
+    probe(Bytes{0x6E, 0x00, 0x02, 0x0F, 0x0F, 0x7F});
+    // A key length running into the message start.
+    probe({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x0F, 0x00});
+    std::mt19937 random(12345);
+    for (int i = 0; i < 2000; ++i) {
+        Bytes noise(random() % 24);
+        for (std::uint8_t& byte : noise)
+            byte = static_cast<std::uint8_t>(random() % 8 == 0 ? 0x0F : random());
+        probe(noise);
+    }
+    testing::internal::GetCapturedStdout();
+}
+
+} // namespace
