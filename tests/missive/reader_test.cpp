@@ -6,7 +6,6 @@
 #include <functional>
 #include <limits>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -198,21 +197,8 @@ TEST(MissiveReader, MalformedMessagesStayInBounds)
             bent[at] = value;
             probe(bent);
         }
-    probe(Bytes(40, 0xFF));
+    probe(Bytes(40, 0xFF)); // endless varints
     probe(Bytes(40, 0x80));
-    probe({0xFF});
-    probe({0x0F, 0x0F, 0x00});
-    probe({0x00, 0x0F, 0x0F, 0x00});
-    probe(Bytes{0x6E, 0x00, 0x02, 0x0F, 0x0F, 0x7F});
-    // A key length running into the message start.
-    probe({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x0F, 0x00});
-    std::mt19937 random(12345);
-    for (int i = 0; i < 2000; ++i) {
-        Bytes noise(random() % 24);
-        for (std::uint8_t& byte : noise)
-            byte = static_cast<std::uint8_t>(random() % 8 == 0 ? 0x0F : random());
-        probe(noise);
-    }
     testing::internal::GetCapturedStdout();
 }
 
