@@ -149,6 +149,24 @@ TEST(MissiveDump, HexView)
     EXPECT_EQ(captureDump(m, 2), "");
 }
 
+TEST(MissiveDump, DeepNestingIsCutShort)
+{
+    // 200 levels of messages inside messages: tables go 64 levels deep, the
+    // rest is shown by its size, so hostile input cannot exhaust the stack.
+    Missive m;
+    m.put("leaf", 1.0);
+    for (int level = 0; level < 200; ++level) {
+        Missive outer;
+        outer.put("m", m);
+        m = outer;
+    }
+    const std::string text = table(m);
+    EXPECT_NE(text.find("\n" + std::string(4 * 64, ' ') + "----+"), std::string::npos);
+    EXPECT_EQ(text.find("\n" + std::string(4 * 65, ' ') + "----+"), std::string::npos);
+    EXPECT_EQ(text.find("'leaf'"), std::string::npos);
+    EXPECT_NE(text.find("msv  |  ("), std::string::npos);
+}
+
 bool endsWith(const std::string& text, const std::string& tail)
 {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
