@@ -13,10 +13,12 @@ void MissiveUnderrun()
     KtFail("throw", kMissiveSource, kMissiveUnderrunLine, "missive underrun");
 }
 
-void MissiveSizeOverrun()
+namespace {
+[[noreturn]] void MissiveSizeOverrun()
 {
     KtFail("throw", kMissiveSource, kMissiveOverrunLine, "object size overrun/mismatch");
 }
+} // namespace
 
 // ---------------------------------------------------------------------------
 // Buffer

@@ -28,8 +28,8 @@ inline constexpr const char* kMissiveSource = "missive/source/serialization/miss
 inline constexpr std::uint32_t kMissiveUnderrunLine = 634;
 inline constexpr std::uint32_t kMissiveOverrunLine = 1010;
 
+// Raises "missive underrun": a value or field would lie outside the message.
 [[noreturn]] void MissiveUnderrun();
-[[noreturn]] void MissiveSizeOverrun();
 
 // Key types of the format.
 namespace MissiveKeyType {
