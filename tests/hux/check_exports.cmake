@@ -1,0 +1,41 @@
+# Checks that a shared library exports exactly HuxAcquire and HuxRelease.
+#   cmake -DTOOL=<nm or objdump> -DKIND=<elf|pe> -DLIBRARY=<file> -P check_exports.cmake
+if(KIND STREQUAL "elf")
+  execute_process(COMMAND ${TOOL} -D --defined-only ${LIBRARY}
+    OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  # "<address> <type> <name>" per defined dynamic symbol
+  string(REGEX MATCHALL "[0-9a-fA-F]+ [A-Za-z] [^\n]+" entries "${listing}")
+  set(names "")
+  foreach(entry IN LISTS entries)
+    string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${entry}")
+    list(APPEND names ${name})
+  endforeach()
+elseif(KIND STREQUAL "pe")
+  execute_process(COMMAND ${TOOL} -p ${LIBRARY}
+    OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  # The name table: "\t[   0] Name" lines after its heading, up to a blank line.
+  string(FIND "${listing}" "[Ordinal/Name Pointer] Table" start)
+  if(start EQUAL -1)
+    message(FATAL_ERROR "${LIBRARY}: no export name table\n${listing}")
+  endif()
+  string(SUBSTRING "${listing}" ${start} -1 table)
+  string(FIND "${table}" "\n\n" stop)
+  string(SUBSTRING "${table}" 0 ${stop} table)
+  string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" entries "${table}")
+  set(names "")
+  foreach(entry IN LISTS entries)
+    string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${entry}")
+    list(APPEND names ${name})
+  endforeach()
+else()
+  message(FATAL_ERROR "KIND must be elf or pe")
+endif()
+
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${TOOL} failed on ${LIBRARY}")
+endif()
+list(SORT names)
+message(STATUS "exports of ${LIBRARY}: ${names}")
+if(NOT names STREQUAL "HuxAcquire;HuxRelease")
+  message(FATAL_ERROR "expected exactly HuxAcquire;HuxRelease, found: ${names}")
+endif()

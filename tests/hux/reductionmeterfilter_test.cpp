@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "hux/public/plugin/reductionmeterfilter.h"
+
+namespace {
+
+ReductionMeterFilter MakeFilter(double feedback, double input)
+{
+    ReductionMeterFilter filter;
+    filter.feedback = feedback;
+    filter.input = input;
+    return filter;
+}
+
+TEST(ReductionMeterFilter, StartsZeroedAndResetsToNoReduction)
+{
+    ReductionMeterFilter filter;
+    EXPECT_EQ(filter.sampleRate, 0.0f);
+    EXPECT_EQ(filter.state, 0.0);
+    EXPECT_EQ(filter.feedback, 0.0);
+    EXPECT_EQ(filter.input, 0.0);
+    EXPECT_EQ(filter.reset(), 1.0);
+    EXPECT_EQ(filter.state, 1.0);
+}
+
+TEST(ReductionMeterFilter, FallsAtOnceAndRecoversThroughTheSmoother)
+{
+    const double a = 0.75;
+    const double b = 0.25;
+    ReductionMeterFilter filter = MakeFilter(a, b);
+    filter.reset();
+    EXPECT_EQ(filter.process(0.5f), 0.5);                 // instant fall
+    EXPECT_EQ(filter.process(1.0f), a * 0.5 + b * 1.0);   // smoothed recovery
+    const double recovering = filter.state;
+    EXPECT_EQ(filter.process(0.25f), 0.25);               // deeper again: instant
+    EXPECT_LT(filter.state, recovering);
+    // An equal value is not a fall: it goes through the smoother.
+    filter.state = 0.5;
+    EXPECT_EQ(filter.process(0.5f), a * 0.5 + b * 0.5);
+}
+
+TEST(ReductionMeterFilter, DoubleInputAlwaysSmooths)
+{
+    const double a = 0.75;
+    const double b = 0.25;
+    ReductionMeterFilter filter = MakeFilter(a, b);
+    filter.reset();
+    EXPECT_EQ(filter.process(0.5), a * 1.0 + b * 0.5);
+}
+
+TEST(ReductionMeterFilter, CallsThroughTheFilterBase)
+{
+    ReductionMeterFilter filter = MakeFilter(0.5, 0.5);
+    CFilterBase<double>& base = filter;
+    EXPECT_EQ(base.reset(), 1.0);
+    EXPECT_EQ(base.process(0.0), 0.5);
+}
+
+} // namespace
