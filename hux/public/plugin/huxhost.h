@@ -40,8 +40,9 @@ protected:
 // The host's parameter store.
 struct HuxParameterHost {
     // The parameter with the four-character identifier, or null when the host
-    // has none. handler identifies the plug-in handler being bound to it
-    // (null for a plain lookup); the wrapper may ignore it.
+    // has none. handler is the plain handler function being bound to it, null
+    // for a lookup or for a handler that is not a plain function; the wrapper
+    // may ignore it.
     virtual HuxParameter* lookup(std::uint32_t identifier, const void* handler) = 0;
     // Host time in seconds.
     virtual double now() const = 0;

@@ -106,7 +106,6 @@ public:
     KtResult initialise(HuxParameterHost* host, C* controllerInterface, void* context) override
     {
         parameterHost = host;
-        owner = static_cast<P*>(this);
         controller = controllerInterface;
         hostContext = context;
         if (bypassEnabled)
@@ -140,7 +139,7 @@ public:
         const std::string name = read<std::string>(nameRecord);
         const auto found = messageHandlers.find(name);
         if (found != messageHandlers.end()) {
-            found->second(*owner, local);
+            found->second(self(), local);
             reply.clear();
         } else {
             Missive answer = handleUnknownMessage(local);
@@ -248,12 +247,14 @@ protected:
     std::unordered_map<std::string, MessageHandler> messageHandlers;
     bool bypassEnabled = true;
     HuxParameterHost* parameterHost = nullptr; // the wrapper's
-    P* owner = nullptr;                        // this object, set by initialise
     C* controller = nullptr;                   // the wrapper's
     void* hostContext = nullptr;               // kept, not used
     Missive reply;
 
 private:
+    // The product object; only used once it is fully constructed.
+    P& self() { return static_cast<P&>(*this); }
+
     static void bypassHandler(P& plugin, HuxParameter& parameter, std::span<HuxParameter* const>)
     {
         plugin.bypassChanged(parameter);
@@ -280,7 +281,7 @@ private:
             HuxParameter* linked[kMaxLinked] = {};
             for (std::size_t i = 0; i < count; ++i)
                 linked[i] = binding.passLinked ? binding.linked[i] : nullptr;
-            binding.handler(*owner, parameter, std::span<HuxParameter* const>(linked, count));
+            binding.handler(self(), parameter, std::span<HuxParameter* const>(linked, count));
         } else if (binding.onChange) {
             binding.onChange(parameter);
         } else if (binding.onChangeWithController) {
