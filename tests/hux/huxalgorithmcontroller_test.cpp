@@ -4,11 +4,12 @@
 #include <stdexcept>
 
 #include "hux/public/plugin/hux.h"
+#include "idlecontroller.h"
 #include "tapedelay/source/vx9algorithmcontroller.h"
 
 namespace {
 
-struct ProbeController final : HuxAlgorithmController<IIVX9Controller> {
+struct ProbeController final : HuxAlgorithmController<IdleController> {
     bool failSetup = false;
     int setups = 0;
     float rateSeenBySetup = 0.0f;
@@ -33,16 +34,7 @@ struct ProbeController final : HuxAlgorithmController<IIVX9Controller> {
     CoeffBlockFactory* factory() const { return coeffFactory; }
     double leading() const { return setupLeading; }
 
-    void setBypassed(bool) override {}
-    void setTone(std::uint32_t) override {}
     void setMode(std::uint32_t value) override { mode = value; }
-    void setDelayTime(double) override {}
-    void setFeedback(double) override {}
-    void setInput(double) override {}
-    void setBlend(double) override {}
-    void setOutput(double) override {}
-    void setTimeGlide(bool) override {}
-    void restartGate(bool) override {}
 };
 
 struct NullFactory final : CoeffBlockFactory {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "hux/public/plugin/huxplugin.h"
+#include "idlecontroller.h"
 
 namespace {
 
@@ -76,18 +77,9 @@ struct RecordingByteSink final : ByteSink {
     void store(const std::uint8_t* b, std::size_t n) override { stores.emplace_back(b, b + n); }
 };
 
-struct RecordingController final : IIVX9Controller {
+struct RecordingController final : IdleController {
     std::vector<double> delayTimes;
     void setDelayTime(double seconds) override { delayTimes.push_back(seconds); }
-    void setBypassed(bool) override {}
-    void setTone(std::uint32_t) override {}
-    void setMode(std::uint32_t) override {}
-    void setFeedback(double) override {}
-    void setInput(double) override {}
-    void setBlend(double) override {}
-    void setOutput(double) override {}
-    void setTimeGlide(bool) override {}
-    void restartGate(bool) override {}
 };
 
 // Each overridable hook runs the test's function when set, else the base's.
