@@ -219,23 +219,16 @@ protected:
         return index;
     }
 
+    // Bindings to callables: onChange(parameter), or onChange(controller, parameter).
     int addChangeBinding(std::uint32_t identifier, std::function<void(HuxParameter&)> onChange)
     {
-        Binding* binding = bindingFor(identifier, nullptr);
-        if (binding == nullptr)
-            return -1;
-        binding->onChange = std::move(onChange);
-        return static_cast<int>(binding - bindings.data());
+        return bindCallable(identifier, &Binding::onChange, std::move(onChange));
     }
 
     int addControllerBinding(std::uint32_t identifier,
                              std::function<void(C*, HuxParameter&)> onChange)
     {
-        Binding* binding = bindingFor(identifier, nullptr);
-        if (binding == nullptr)
-            return -1;
-        binding->onChangeWithController = std::move(onChange);
-        return static_cast<int>(binding - bindings.data());
+        return bindCallable(identifier, &Binding::onChangeWithController, std::move(onChange));
     }
 
     void addMessageHandler(std::string name, MessageHandler handler)
@@ -269,6 +262,16 @@ private:
         if (bindings.size() < index + 1)
             bindings.resize(index + 1);
         return &bindings[index];
+    }
+
+    template <class Callable>
+    int bindCallable(std::uint32_t identifier, Callable Binding::*field, Callable callable)
+    {
+        Binding* binding = bindingFor(identifier, nullptr);
+        if (binding == nullptr)
+            return -1;
+        binding->*field = std::move(callable);
+        return static_cast<int>(binding - bindings.data());
     }
 
     void dispatch(Binding& binding)
