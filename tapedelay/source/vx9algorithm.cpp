@@ -1,15 +1,117 @@
 #include "vx9algorithm.h"
 
-VX9Algorithm::~VX9Algorithm() = default;
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <numbers>
+#include <stdexcept>
 
-VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup&)
+#include "sincdesign.h"
+#include "vx9numerics.h"
+#include "vx9ratebracket.h"
+
+void VX9FreeDeleter::operator()(float* p) const
 {
+    std::free(p);
+}
+
+namespace {
+// count floats, all 0.0; a negative count or a failed request throws
+// std::bad_alloc.
+VX9FloatArray ZeroedFloats(std::int64_t count)
+{
+    if (count < 0)
+        throw std::bad_array_new_length();
+    auto* p = static_cast<float*>(std::calloc(static_cast<std::size_t>(count), sizeof(float)));
+    if (p == nullptr && count > 0)
+        throw std::bad_alloc();
+    return VX9FloatArray(p);
+}
+} // namespace
+
+VX9Algorithm::~VX9Algorithm()
+{
+    // The tables go first, then the resampler's arrays and the base's filters.
+    interpTable.reset();
+    tape.reset();
+    combRing.reset();
+}
+
+VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
+{
+    const float fs = setup.sampleRate;
+    const std::int32_t n = VX9Math::TruncInt32(fs);
+
+    rngA = kSeedA;
+    rngB = kSeedB;
+
+    // 32-bit wrap-around; a negative length fails as an allocation failure.
+    tapeLength = static_cast<std::int32_t>(2u * static_cast<std::uint32_t>(n) + 33u);
+    tape = ZeroedFloats(tapeLength);
+    tapeWrite = 0;
+
+    interpTaps = 30;
+
+    // Far below host rates the playback head would run off the tape.
+    if (static_cast<std::uint32_t>(n) < static_cast<std::uint32_t>(kLowestRate))
+        throw std::runtime_error("unrecognized sample rate");
+    const VX9RateBracket bracket = RateBracket(n);
+
+    combRingLength = bracket.combRingLength;
+    combRing = ZeroedFloats(2 * combRingLength);
+    combWindowOffset = combRingLength - interpTaps;
+    combCenterOffset = interpTaps / 2 - 1;
+
+    const auto r = static_cast<float>(44100.0 / fs);
+    combScale = static_cast<float>(std::pow(2.0, -22.0) * r);
+
+    interpTable = ZeroedFloats(kInterpRows * interpTaps);
+    for (int k = 0; k < kInterpRows; ++k)
+        DesignSincRow(interpTable.get() + k * interpTaps, k * 0.001953125, interpTaps, 0.96f);
+    // The head loses a little level on every pass.
+    for (int i = 0; i < kInterpRows * interpTaps; ++i)
+        interpTable[i] = static_cast<float>(interpTable[i] * 0.93);
+
+    wowCos = 0.5;
+    wowSin = 0.0;
+    // 2 sin(pi f / fs) for f = 2.7 Hz, cut to a multiple of 2^-23.
+    constexpr double pi = std::numbers::pi;
+    wowCoeff = VX9Math::TruncInt32(2.0 * std::sin((3.0 * pi / fs) * 0.9) * 8388608.0) *
+               (1.0 / 8388608.0);
+
+    oversampling = OversamplingFactor(n);
+    resampler.Init(oversampling, 0.88);
+
+    limiterRate = static_cast<float>(std::pow(44100.0 / fs, 0.5) * 0.1);
+
     return &VX9Algorithm::Process;
 }
 
-void VX9Algorithm::ResetAlgorithm(HuxCoeffHandle&) {}
-
-void VX9Algorithm::Process(std::uint64_t, std::uint32_t, std::uint64_t, const float* const*,
-                           std::int32_t, float* const*, HuxCoeffHandle&)
+void VX9Algorithm::ResetAlgorithm(HuxCoeffHandle& coeffs)
 {
+    const VX9Coeffs& c = *static_cast<const VX9CoeffPack*>(coeffs)->coeffs;
+    phaseSmoothed = c.phase;
+    phaseStage1 = c.phase;
+    svfBand = 0.0f;
+    svfLow = 0.0f;
+    toneState = 0.0f;
+    limiterEnvelope = 0.0f;
+    if (tape && tapeLength > 0)
+        std::fill_n(tape.get(), tapeLength, 0.0f);
+    if (combRing && combRingLength > 0)
+        std::fill_n(combRing.get(), 2 * combRingLength, 0.0f);
+    flutterStage2 = {};
+    flutterStage1 = {};
+    resampler.Reset();
+    combWrite = 0;
+    // The hiss smoother starts at its own coefficient, not at silence.
+    hissState = c.noiseA;
+    preLimiterDc = 0.0;
+    postSaturationDc = 0.0;
+    tapeWrite = 0;
+    wowSin = 0.0;
+    wowCos = 0.5;
+    rngA = kSeedA;
+    rngB = kSeedB;
 }

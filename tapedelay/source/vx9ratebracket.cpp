@@ -1,0 +1,20 @@
+#include "vx9ratebracket.h"
+
+#include <stdexcept>
+
+VX9RateBracket RateBracket(std::int32_t rate)
+{
+    const auto r = static_cast<std::uint32_t>(rate);
+    if (r <= 51000)
+        return {30, 3};
+    if (r <= 102000)
+        return {42, 2};
+    if (r <= 204000)
+        return {50, 1};
+    throw std::runtime_error("unrecognized sample rate");
+}
+
+std::int32_t OversamplingFactor(std::int32_t rate)
+{
+    return RateBracket(rate).oversampling;
+}

@@ -1,0 +1,19 @@
+// The three sample-rate brackets the tape model is voiced for. Shared by the
+// algorithm (buffer sizes) and the controller (filter designs).
+#pragma once
+
+#include <cstdint>
+
+struct VX9RateBracket {
+    std::int32_t combRingLength;
+    std::int32_t oversampling;
+};
+
+// The bracket of an integer rate, compared as unsigned so that a negative
+// rate lands outside every bracket. Throws std::runtime_error
+// "unrecognized sample rate" above 204000 Hz.
+VX9RateBracket RateBracket(std::int32_t rate);
+
+// The oversampling factor of an integer rate: 3 up to 51000 Hz, 2 up to
+// 102000 Hz, 1 up to 204000 Hz; throws like RateBracket otherwise.
+std::int32_t OversamplingFactor(std::int32_t rate);
