@@ -21,12 +21,29 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 
+// Some runtimes (the sanitizers') do not route the array forms through the
+// scalar ones.
+void* operator new[](std::size_t size)
+{
+    return ::operator new(size);
+}
+
 void operator delete(void* p) noexcept
 {
     std::free(p);
 }
 
 void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept
 {
     std::free(p);
 }
