@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <memory>
 #include <random>
 #include <vector>
 
@@ -20,16 +19,13 @@ constexpr std::uint32_t kBlock = 512;
 void BM_Process(benchmark::State& state)
 {
     const auto rate = static_cast<double>(state.range(0));
-    std::unique_ptr<VX9Algorithm> algorithm(new VX9Algorithm());
-    HuxSetup setup;
-    setup.sampleRate = static_cast<float>(rate);
-    if (algorithm->Setup(setup).code != 0) {
+    VX9TestMachine m(static_cast<float>(rate), kBlock);
+    if (m.setupResult.code != 0) {
         state.SkipWithError("set-up failed");
         return;
     }
-    VX9TestPack t(kBlock);
-    SetRetroVoicing(t, rate, algorithm->tapeLength, 0.375 * rate, 1.1);
-    algorithm->Reset(t.handle());
+    SetRetroVoicing(m.t, rate, m.algorithm->tapeLength, 0.375 * rate, 1.1);
+    m.reset();
 
     std::mt19937 rng(1);
     std::uniform_real_distribution<float> noise(-0.25f, 0.25f);
@@ -37,13 +33,9 @@ void BM_Process(benchmark::State& state)
     for (float& x : input)
         x = noise(rng);
     std::vector<float> output(kBlock);
-    const float* in = input.data();
-    float* out = output.data();
-    float meters[2] = {};
-    const HuxProcessCallback callback = algorithm->GetProcessCallback();
 
     for (auto _ : state) {
-        callback.function(callback.context, 0, kBlock, 0, &in, 0, &out, t.handle(), meters);
+        m.block(input.data(), output.data(), kBlock);
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
     }

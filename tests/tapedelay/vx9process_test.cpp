@@ -16,33 +16,23 @@ namespace {
 
 constexpr std::size_t kMaxFrames = 4096;
 
-struct Machine {
-    explicit Machine(float rate) : algorithm(new VX9Algorithm()), t(kMaxFrames)
+struct Machine : VX9TestMachine {
+    explicit Machine(float rate) : VX9TestMachine(rate, kMaxFrames)
     {
-        HuxSetup setup;
-        setup.sampleRate = rate;
-        EXPECT_EQ(algorithm->Setup(setup).code, 0);
+        EXPECT_EQ(setupResult.code, 0);
     }
 
-    void reset() { EXPECT_EQ(algorithm->Reset(t.handle()).code, 0); }
+    void reset() { EXPECT_EQ(VX9TestMachine::reset().code, 0); }
 
-    // Runs `input` through in blocks of `block` frames (in place: the kernel
-    // must read each sample before writing it).
+    // Runs `audio` through in place, in blocks of `block` frames.
     std::vector<float> run(std::vector<float> audio, std::size_t block = 512)
     {
-        const HuxProcessCallback callback = algorithm->GetProcessCallback();
         for (std::size_t at = 0; at < audio.size(); at += block) {
             const auto n = static_cast<std::uint32_t>(std::min(block, audio.size() - at));
-            float* channel = audio.data() + at;
-            callback.function(callback.context, 0, n, 0, &channel, 0, &channel, t.handle(),
-                              meters);
+            VX9TestMachine::block(audio.data() + at, audio.data() + at, n);
         }
         return audio;
     }
-
-    std::unique_ptr<VX9Algorithm> algorithm;
-    VX9TestPack t;
-    float meters[2] = {0.0f, 0.0f};
 };
 
 std::vector<float> Noise(std::size_t n, float level, unsigned seed = 1)
@@ -108,11 +98,9 @@ TEST(VX9Process, ResetsAndBlockSplitsReproduceTheSameAudio)
     // A zero-frame block changes no state, meter or output.
     m.reset();
     float sentinel = 42.0f;
-    float* channel = &sentinel;
     m.meters[0] = 3.0f;
     m.meters[1] = 4.0f;
-    const HuxProcessCallback callback = m.algorithm->GetProcessCallback();
-    callback.function(callback.context, 0, 0, 0, &channel, 0, &channel, m.t.handle(), m.meters);
+    m.block(&sentinel, &sentinel, 0);
     EXPECT_EQ(sentinel, 42.0f);
     EXPECT_EQ(m.meters[0], 3.0f);
     EXPECT_EQ(m.meters[1], 4.0f);

@@ -5,7 +5,6 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
-#include <string>
 
 #include "tapedelay/source/vx9algorithm.h"
 #include "vx9testpack.h"
@@ -68,7 +67,7 @@ TEST(VX9Setup, BracketBoundariesAndRefusedRates)
     } cases[] = {
         {11024.9f, 0}, {11025.0f, 3},  {51000.9f, 3},  {51001.0f, 2}, {102000.0f, 2},
         {102001.0f, 1}, {204000.0f, 1}, {204001.0f, 0}, {0.0f, 0},     {-10.0f, 0},
-        {-44100.0f, 0}, {1e10f, 0},    {std::nanf(""), 0}, {INFINITY, 0},
+        {1e10f, 0},    {std::nanf(""), 0}, {INFINITY, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);
@@ -77,33 +76,23 @@ TEST(VX9Setup, BracketBoundariesAndRefusedRates)
         if (c.oversampling != 0) {
             EXPECT_EQ(result.code, 0);
             EXPECT_EQ(algorithm->oversampling, c.oversampling);
-            EXPECT_NE(algorithm->GetProcessCallback().function, nullptr);
             continue;
         }
         EXPECT_EQ(result.code, -1);
         EXPECT_EQ(result.line, kHuxSetupFailedLine);
         EXPECT_STREQ(result.message, "algorithm setup failed");
-    }
-}
-
-TEST(VX9Setup, RefusedRatesFailAfterTheTapeExists)
-{
-    for (const float rate : {204001.0f, 11024.9f, -10.0f}) {
-        SCOPED_TRACE(rate);
-        auto algorithm = MakeAlgorithm();
-        try {
-            algorithm->SetupAlgorithm(AtRate(rate));
-            ADD_FAILURE() << "accepted";
-        } catch (const std::runtime_error& error) {
-            EXPECT_EQ(std::string(error.what()), "unrecognized sample rate");
-        }
-        EXPECT_EQ(algorithm->tapeLength, 2 * static_cast<std::int32_t>(rate) + 33);
+        // Refused after the tape was built, before anything else.
         EXPECT_NE(algorithm->tape, nullptr);
         EXPECT_EQ(algorithm->interpTable, nullptr);
+        try {
+            algorithm->SetupAlgorithm(AtRate(c.rate));
+            ADD_FAILURE() << "accepted";
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), "unrecognized sample rate");
+        }
     }
     // A negative tape length is an allocation failure.
-    auto negative = MakeAlgorithm();
-    EXPECT_THROW(negative->SetupAlgorithm(AtRate(-44100.0f)), std::bad_alloc);
+    EXPECT_THROW(MakeAlgorithm()->SetupAlgorithm(AtRate(-44100.0f)), std::bad_alloc);
 }
 
 TEST(VX9Setup, InterpolationTableRowsAreCentredAndSumTo093)

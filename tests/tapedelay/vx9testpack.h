@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <numbers>
 #include <vector>
 
 #include "tapedelay/source/vx9algorithm.h"
 #include "tapedelay/source/vx9coeffs.h"
+#include "tapedelay/source/vx9ratebracket.h"
 
 struct VX9TestPack {
     explicit VX9TestPack(std::size_t maxFrames) : smoothed(maxFrames + 1) {}
@@ -36,6 +38,31 @@ struct VX9TestPack {
     VX9CombTable comb{};
     VX9CoeffPack pack{};
     HuxCoeffHandle handlePointer = nullptr;
+};
+
+// An algorithm set up at `rate` with a pack of its own, driven the way a
+// wrapper drives it: through its process callback, one channel.
+struct VX9TestMachine {
+    VX9TestMachine(float rate, std::size_t maxFrames) : algorithm(new VX9Algorithm()), t(maxFrames)
+    {
+        HuxSetup setup;
+        setup.sampleRate = rate;
+        setupResult = algorithm->Setup(setup);
+    }
+
+    KtResult reset() { return algorithm->Reset(t.handle()); }
+
+    // One block of `frames`; in and out may be the same buffer.
+    void block(const float* in, float* out, std::uint32_t frames)
+    {
+        const HuxProcessCallback callback = algorithm->GetProcessCallback();
+        callback.function(callback.context, 0, frames, 0, &in, 0, &out, t.handle(), meters);
+    }
+
+    std::unique_ptr<VX9Algorithm> algorithm;
+    VX9TestPack t;
+    KtResult setupResult;
+    float meters[2] = {0.0f, 0.0f};
 };
 
 // The read offset (1/512 sample) at which the head plays, `delay` samples
@@ -110,7 +137,7 @@ inline void SetRetroVoicing(VX9TestPack& t, double rate, std::int32_t tapeLength
 
     VX9AtomicCoeffs& f = t.atomic;
     const double p = std::exp(-2.0 * pi * 50.0 / rate);
-    const int os = rate <= 51000 ? 3 : rate <= 102000 ? 2 : 1;
+    const int os = OversamplingFactor(static_cast<std::int32_t>(rate));
     f.hpA = 1.0 - p;
     f.hpB = -p;
     f.f = 2.0 * std::sin(pi * 364.6 / (rate * os));
