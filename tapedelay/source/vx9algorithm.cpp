@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <new>
 #include <numbers>
-#include <stdexcept>
 
 #include "sincdesign.h"
 #include "vx9numerics.h"
@@ -53,9 +52,7 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
 
     interpTaps = 30;
 
-    // Far below host rates the playback head would run off the tape.
-    if (static_cast<std::uint32_t>(n) < static_cast<std::uint32_t>(kLowestRate))
-        throw std::runtime_error("unrecognized sample rate");
+    RequireLowestRate(n);
     const VX9RateBracket bracket = RateBracket(n);
 
     combRingLength = bracket.combRingLength;

@@ -30,7 +30,6 @@ struct VX9BiquadState {
 };
 
 struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
-    static constexpr std::int32_t kLowestRate = 11025; // below it the head leaves the tape
     static constexpr int kInterpRows = 513;             // 512 fractional positions + 1
     static constexpr std::uint32_t kSeedA = 0x67452301;
     static constexpr std::uint32_t kSeedB = 0xEFCDAB89;

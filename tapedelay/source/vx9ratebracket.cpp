@@ -14,6 +14,12 @@ VX9RateBracket RateBracket(std::int32_t rate)
     throw std::runtime_error("unrecognized sample rate");
 }
 
+void RequireLowestRate(std::int32_t rate)
+{
+    if (static_cast<std::uint32_t>(rate) < 11025u)
+        throw std::runtime_error("unrecognized sample rate");
+}
+
 std::int32_t OversamplingFactor(std::int32_t rate)
 {
     return RateBracket(rate).oversampling;

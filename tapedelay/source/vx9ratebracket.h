@@ -14,6 +14,10 @@ struct VX9RateBracket {
 // "unrecognized sample rate" above 204000 Hz.
 VX9RateBracket RateBracket(std::int32_t rate);
 
+// Far below host rates the playback head would run off the tape: rates
+// under 11025 Hz (and negative ones) throw "unrecognized sample rate".
+void RequireLowestRate(std::int32_t rate);
+
 // The oversampling factor of an integer rate: 3 up to 51000 Hz, 2 up to
 // 102000 Hz, 1 up to 204000 Hz; throws like RateBracket otherwise.
 std::int32_t OversamplingFactor(std::int32_t rate);

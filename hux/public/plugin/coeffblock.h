@@ -30,3 +30,10 @@ struct CoeffBlockFactory {
 protected:
     ~CoeffBlockFactory() = default;
 };
+
+// The policy the product's coefficient containers are written over: the
+// wrapper-side interfaces they create and notify.
+struct HuxCoeffHandler {
+    using Factory = CoeffBlockFactory;
+    using Block = CoeffBlock;
+};

@@ -12,4 +12,5 @@
 #include "huxplugin.h"
 #include "huxsetup.h"
 #include "iivx9controller.h"
+#include "onepolerate.h"
 #include "reductionmeterfilter.h"

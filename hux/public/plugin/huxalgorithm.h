@@ -7,13 +7,13 @@
 // block path allocates, locks or throws.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <sstream>
 
 #include "core/ktresult.h"
 #include "huxsetup.h"
+#include "onepolerate.h"
 #include "reductionmeterfilter.h"
 
 // The block entry handed to the wrapper. The three reserved values are the
@@ -127,9 +127,7 @@ private:
     void configureMeterFilters(float sampleRate)
     {
         const double rate = sampleRate == 0.0f ? 44100.0 : static_cast<double>(sampleRate);
-        const double b = 2.0 - std::cos(2.0 * 3.141592653589793 / rate);
-        const double pole = b - std::sqrt(b * b - 1.0);
-        const double gain = 1.0 - pole;
+        const double gain = onePoleRate(1.0, rate);
         for (ReductionMeterFilter& filter : meterFilters) {
             filter.sampleRate = sampleRate;
             filter.input = gain;
