@@ -1,0 +1,128 @@
+// libFuzzer target: arbitrary parameter traffic into the controller, its
+// published coefficients driving the kernel.
+//
+// Byte 0 picks a supported sample rate; then each 9-byte record is an
+// operation (one byte) and its argument (eight bytes: a double's raw bits,
+// so NaN, infinities and huge values all occur; bools and indices take the
+// low bits). Every published value must be finite, and every block of
+// bounded input must give finite output: a crash, a sanitizer report or a
+// trap is a finding.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <vector>
+
+#include "tests/tapedelay/recordingfactory.h"
+#include "tests/tapedelay/vx9testpack.h"
+
+namespace {
+
+constexpr float kRates[] = {11025.0f, 22050.0f, 44100.0f, 44100.7f, 48000.0f, 51000.0f,
+                            51001.0f, 96000.0f, 102000.0f, 176400.0f, 192000.0f, 204000.0f};
+constexpr std::uint32_t kFrames = 64;
+
+void Require(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+// The first `count` doubles of a data area.
+void RequireFiniteDoubles(const void* area, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        double v;
+        std::memcpy(&v, static_cast<const char*>(area) + i * sizeof v, sizeof v);
+        Require(std::isfinite(v));
+    }
+}
+
+struct Rig {
+    explicit Rig(float rate) : controller(rate), machine(rate, kFrames)
+    {
+        Require(machine.setupResult.code == 0);
+        controller.voice(1, 0, 0.5, 5.0);
+        deliver();
+        Require(machine.reset().code == 0);
+    }
+
+    // Copies what the blocks were told into the kernel's pack.
+    void deliver()
+    {
+        const RecordingFactory& f = controller.factory;
+        VX9TestPack& t = machine.t;
+        t.gains = f.smoothed();
+        t.publishGains();
+        // The kernel's running gated gain is kept unless the gate restarted.
+        const double gated = t.coeffs.gatedPostDistortionGain;
+        t.coeffs = f.coeffs();
+        if (std::find(f.log.begin(), f.log.end(), "VX9CoeffsT.gatedPostDistortionGain") ==
+            f.log.end())
+            t.coeffs.gatedPostDistortionGain = gated;
+        t.comb = f.comb();
+        t.atomic = f.atomic();
+        RequireFiniteDoubles(&t.gains, 5);
+        RequireFiniteDoubles(&t.coeffs, 23);
+        RequireFiniteDoubles(&t.atomic, 9);
+        for (const VX9BiquadCoeffs& k : {t.atomic.noiseCoeffs, t.atomic.noiseCoeffs2})
+            for (float v : {k.b0, k.b1, k.b2, k.a1, k.a2})
+                Require(std::isfinite(v));
+        for (const auto& row : t.comb.rows)
+            for (float v : row)
+                Require(std::isfinite(v));
+        controller.factory.log.clear();
+    }
+
+    void block(std::uint64_t seed)
+    {
+        float audio[kFrames];
+        for (float& x : audio) {
+            seed = seed * 6364136223846793005u + 1442695040888963407u;
+            x = static_cast<float>(static_cast<std::int32_t>(seed >> 32)) * 0x1p-31f;
+        }
+        machine.block(audio, audio, kFrames);
+        for (float y : audio)
+            Require(std::isfinite(y));
+    }
+
+    VX9ControllerRig controller;
+    VX9TestMachine machine;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    Rig rig(kRates[data[0] % std::size(kRates)]);
+    IIVX9Controller& ops = rig.controller.ops();
+    for (std::size_t at = 1; at + 9 <= size; at += 9) {
+        double value;
+        std::memcpy(&value, data + at + 1, sizeof value);
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        const bool flag = (bits & 1) != 0;
+        const auto index = static_cast<std::uint32_t>(bits);
+        switch (data[at] % 12) {
+        case 0: ops.setBypassed(flag); break;
+        case 1: ops.setTone(index); break;
+        case 2: ops.setMode(index); break;
+        case 3: ops.setDelayTime(value); break;
+        case 4: ops.setFeedback(value); break;
+        case 5: ops.setInput(value); break;
+        case 6: ops.setBlend(value); break;
+        case 7: ops.setOutput(value); break;
+        case 8: ops.setTimeGlide(flag); break;
+        case 9: ops.restartGate(flag); break;
+        case 10: rig.controller.framework().Reset(); break;
+        default: rig.deliver(); rig.block(bits); break;
+        }
+    }
+    rig.deliver();
+    rig.block(size);
+    return 0;
+}
