@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -37,43 +38,31 @@ TEST(VX9Controller, SetupCreatesAndDeclaresFourBlocks)
     const std::string names[] = {"VX9SmoothedCoeffsT", "VX9CoeffsT", "VX9AtomicCoeffsT",
                                  "VX9CombTableT"};
     const std::uint32_t sizes[] = {40, 184, 112, 144};
-    const std::size_t declCounts[] = {5, 23, 11, 0};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(blocks[i]->name, names[i]);
-        EXPECT_EQ(blocks[i]->size, sizes[i]);
-        EXPECT_EQ(blocks[i]->smoothed, i == 0);
-        EXPECT_EQ(blocks[i]->decls.size(), declCounts[i]) << names[i];
-    }
-
-    const auto smoothed = ByIndex(blocks[0]->decls);
-    const char* gainNames[] = {"wetGain", "dryGain", "inputGain", "outputGain", "feedbackGain"};
-    for (std::uint32_t i = 0; i < smoothed.size(); ++i)
-        EXPECT_EQ(smoothed[i].name, gainNames[i]);
-
-    // Every plain value is a double at 8 times its index.
-    for (const auto& block : {blocks[0].get(), blocks[1].get(), blocks[2].get()}) {
-        const auto decls = ByIndex(block->decls);
-        for (std::uint32_t i = 0; i < decls.size() && i < 9; ++i) {
-            EXPECT_EQ(decls[i].index, i) << block->name;
-            EXPECT_EQ(decls[i].offset, 8 * i) << decls[i].name;
-            EXPECT_EQ(decls[i].size, 8u) << decls[i].name;
-            EXPECT_EQ(decls[i].type, KtType::kF64) << decls[i].name;
+    const std::span<const VX9CoeffDecl> tables[] = {kVX9SmoothedDecls, kVX9CoeffDecls,
+                                                    kVX9AtomicDecls, {}};
+    for (int b = 0; b < 4; ++b) {
+        EXPECT_EQ(blocks[b]->name, names[b]);
+        EXPECT_EQ(blocks[b]->size, sizes[b]);
+        EXPECT_EQ(blocks[b]->smoothed, b == 0);
+        // Each block learns exactly its area's values, indexed by position.
+        const auto decls = ByIndex(blocks[b]->decls);
+        ASSERT_EQ(decls.size(), tables[b].size()) << names[b];
+        for (std::uint32_t i = 0; i < decls.size(); ++i) {
+            EXPECT_EQ(decls[i].index, i) << names[b];
+            EXPECT_EQ(decls[i].name, tables[b][i].name);
+            EXPECT_EQ(decls[i].offset, tables[b][i].offset) << decls[i].name;
+            EXPECT_EQ(decls[i].size, tables[b][i].size) << decls[i].name;
+            EXPECT_EQ(decls[i].type, tables[b][i].type) << decls[i].name;
         }
     }
     const auto coeffs = ByIndex(blocks[1]->decls);
-    EXPECT_EQ(coeffs[1].name, "phase");
-    EXPECT_EQ(coeffs[4].name, "gatedPostDistortionGain");
     EXPECT_EQ(coeffs[13].name, "limiterMakeup");
-    EXPECT_EQ(coeffs[22].name, "highDC");
-    EXPECT_EQ(coeffs[22].offset, 176u);
+    EXPECT_EQ(coeffs[13].offset, 104u);
     const auto atomic = ByIndex(blocks[2]->decls);
-    EXPECT_EQ(atomic[9].name, "noiseCoeffs");
     EXPECT_EQ(atomic[10].name, "noiseCoeffs2");
-    for (int i : {9, 10}) {
-        EXPECT_EQ(atomic[i].offset, i == 9 ? 72u : 92u);
-        EXPECT_EQ(atomic[i].size, 20u);
-        EXPECT_EQ(atomic[i].type, KtType::kPod);
-    }
+    EXPECT_EQ(atomic[10].offset, 92u);
+    EXPECT_EQ(atomic[10].size, 20u);
+    EXPECT_EQ(atomic[10].type, KtType::kPod);
 
     // Set-up designs the tone low-pass and the band splitter; everything
     // else is still zero.
