@@ -21,8 +21,6 @@ struct FlutterFilterDesign {
 };
 
 struct VX9AlgorithmController final : HuxAlgorithmController<IIVX9Controller> {
-    VX9AlgorithmController() = default;
-
     std::intptr_t QueryWord() override;
     void SetupController(const HuxSetup& setup) override;
     void ResetController() override;
