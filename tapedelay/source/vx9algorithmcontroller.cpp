@@ -74,30 +74,27 @@ void VX9AlgorithmController::setBypassed(bool bypass)
     self.setBlend(blendDial);
 }
 
+// Unity while bypassed (the dial is not remembered); otherwise -12 dB at 1,
+// rising by spanDb to 9.
+void VX9AlgorithmController::applyLevel(double& gain, double& lastDial, double dial, double spanDb)
+{
+    if (bypassed) {
+        gain = 1.0;
+    } else {
+        lastDial = dial;
+        gain = std::pow(10.0, (DialPosition(dial) * spanDb - 12.0) / 20.0);
+    }
+    smoothedCoeffs.Changed(&gain);
+}
+
 void VX9AlgorithmController::setInput(double dial)
 {
-    VX9SmoothedCoeffs& s = smoothedCoeffs.values();
-    if (bypassed) {
-        s.inputGain = 1.0;
-    } else {
-        inputDial = dial;
-        const double x = ClampRange(dial, 1.0, 9.0);
-        s.inputGain = std::pow(10.0, ((x - 1.0) * 0.125 * 24.0 - 12.0) / 20.0); // -12..+12 dB
-    }
-    smoothedCoeffs.Changed(&s.inputGain);
+    applyLevel(smoothedCoeffs.values().inputGain, inputDial, dial, 24.0); // -12..+12 dB
 }
 
 void VX9AlgorithmController::setOutput(double dial)
 {
-    VX9SmoothedCoeffs& s = smoothedCoeffs.values();
-    if (bypassed) {
-        s.outputGain = 1.0;
-    } else {
-        outputDial = dial;
-        const double x = ClampRange(dial, 1.0, 9.0);
-        s.outputGain = std::pow(10.0, ((x - 1.0) * 0.125 * 27.0 - 12.0) / 20.0); // -12..+15 dB
-    }
-    smoothedCoeffs.Changed(&s.outputGain);
+    applyLevel(smoothedCoeffs.values().outputGain, outputDial, dial, 27.0); // -12..+15 dB
 }
 
 void VX9AlgorithmController::setBlend(double dial)

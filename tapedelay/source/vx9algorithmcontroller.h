@@ -38,6 +38,7 @@ struct VX9AlgorithmController final : HuxAlgorithmController<IIVX9Controller> {
 
 private:
     double rate() { return static_cast<double>(GetSampleRate()); }
+    void applyLevel(double& gain, double& lastDial, double dial, double spanDb);
 
     // The voicing (tone-, mode- and rate-dependent values).
     void designDcBlocker();
