@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "hux/public/plugin/hux.h"
+#include "tapedelay/source/vx9.h"
 #include "tapedelay/source/vx9algorithm.h"
 
 namespace {
@@ -49,6 +50,8 @@ TEST(Slots, PluginInterface)
     EXPECT_EQ(SlotOf(&P::handleUnknownMessage), 19);
     EXPECT_EQ(SlotOf(&P::bypassChanged), 20);
     EXPECT_EQ(SlotOf(&P::setBypass), 21);
+    // The plug-in class adds its diagnostic dump after the interface slots.
+    EXPECT_EQ(SlotOf(&VX9::dump), 22);
 }
 
 TEST(Slots, AlgorithmAndItsBase)

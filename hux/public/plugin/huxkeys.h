@@ -5,9 +5,18 @@
 // registry during static initialisation (repeats store the same record).
 #pragma once
 
+#include <cstdint>
+
 #include "missive/source/serialization/keyregistry.h"
 #include "missive/source/serialization/kttypeid.h"
 #include "missive/source/serialization/missive.h"
+
+// The enumerations written under "type" and "meterType". Only the values this
+// system writes are named; their type names travel empty.
+namespace c_hux {
+enum class parameterType : std::int32_t { continuous = 1, list = 5 };
+enum class meterType : std::int32_t { input = 0, output = 1 };
+} // namespace c_hux
 
 struct HuxKey : MissiveKey {
     KtTypeId typeId;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <initializer_list>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -105,6 +106,8 @@ public:
 
     KtResult initialise(HuxParameterHost* host, C* controllerInterface, void* context) override
     {
+        if (host == nullptr || controllerInterface == nullptr)
+            throw std::invalid_argument("initialise needs a parameter service and a controller");
         parameterHost = host;
         controller = controllerInterface;
         hostContext = context;
@@ -236,6 +239,12 @@ protected:
         messageHandlers[std::move(name)] = handler;
     }
 
+    // The handler of the host's bypass parameter "bypa".
+    static void bypassHandler(P& plugin, HuxParameter& parameter, std::span<HuxParameter* const>)
+    {
+        plugin.bypassChanged(parameter);
+    }
+
     std::vector<Binding> bindings;
     std::unordered_map<std::string, MessageHandler> messageHandlers;
     bool bypassEnabled = true;
@@ -247,11 +256,6 @@ protected:
 private:
     // The product object; only used once it is fully constructed.
     P& self() { return static_cast<P&>(*this); }
-
-    static void bypassHandler(P& plugin, HuxParameter& parameter, std::span<HuxParameter* const>)
-    {
-        plugin.bypassChanged(parameter);
-    }
 
     Binding* bindingFor(std::uint32_t identifier, const void* handler)
     {

@@ -1,0 +1,257 @@
+// The plug-in's descriptor and its parameter and meter descriptions, read back
+// through the message reader record by record, in written order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "missive/source/serialization/keyregistry.h"
+#include "tapedelay/source/vx9.h"
+
+namespace {
+
+std::vector<MissiveRecordView> recordsInOrder(MissiveSpan message)
+{
+    std::vector<MissiveRecordView> records;
+    for (std::size_t at = message.size - 1; message.size != 0;) {
+        records.push_back(MissiveRecordAt(message, at));
+        if (!records.back().hasPrevious)
+            break;
+        at = records.back().previousLast;
+    }
+    std::reverse(records.begin(), records.end());
+    return records;
+}
+
+std::string keyOf(const MissiveRecordView& record)
+{
+    if (record.cursor.keyType == MissiveKeyType::kNumber) {
+        std::uint32_t number = 0;
+        std::memcpy(&number, record.keyStart, sizeof number);
+        return "#" + std::to_string(number);
+    }
+    return std::string(MissiveText(record.keyStart, record.keyEnd));
+}
+
+bool isList(const MissiveCursor& cursor) { return cursor.dataStart != cursor.recordStart; }
+
+std::string render(MissiveSpan message);
+
+// A value as text: numbers in their shortest exact form, lists in brackets
+// joined by '|', enumerations as <type name>value, records in braces.
+std::string valueText(const MissiveCursor& cursor)
+{
+    std::vector<std::string> parts;
+    switch (cursor.valueType) {
+    case KtType::kStr:
+        parts = readArray<std::string>(cursor);
+        break;
+    case KtType::kMissive:
+        for (const MissiveSpan& nested : readMissives(cursor))
+            parts.push_back(render(nested));
+        break;
+    case KtType::kBool:
+        parts.push_back(read<bool>(cursor) ? "true" : "false");
+        break;
+    case KtType::kEnum: {
+        const std::string typeName(MissiveText(cursor.dataStart, cursor.dataEnd));
+        std::uint64_t value = 0;
+        MissiveReadVarint(cursor.dataStart + typeName.size() + 1, cursor.dataEnd, value);
+        parts.push_back("<" + typeName + ">" + std::to_string(value));
+        break;
+    }
+    case KtType::kUuid: {
+        KtUuid uuid;
+        std::memcpy(uuid.bytes.data(), cursor.dataStart, uuid.bytes.size());
+        std::ostringstream text;
+        text << uuid;
+        parts.push_back(text.str());
+        break;
+    }
+    default: {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, read<double>(cursor)).ptr;
+        parts.emplace_back(text, end);
+    }
+    }
+    std::string joined;
+    for (const std::string& part : parts)
+        joined += (joined.empty() ? "" : "|") + part;
+    return isList(cursor) ? "[" + joined + "]" : joined;
+}
+
+std::string render(MissiveSpan message)
+{
+    std::string text;
+    for (const MissiveRecordView& record : recordsInOrder(message))
+        text += (text.empty() ? "{" : ", ") + keyOf(record) + "=" + valueText(record.cursor);
+    return text.empty() ? "{}" : text + "}";
+}
+
+// Every registered key in the message, nested ones included, carries a value
+// of the kind its declared code names.
+void expectRegisteredTypes(MissiveSpan message)
+{
+    for (const MissiveRecordView& record : recordsInOrder(message)) {
+        const MissiveCursor& cursor = record.cursor;
+        if (cursor.valueType == KtType::kMissive)
+            for (const MissiveSpan& nested : readMissives(cursor))
+                expectRegisteredTypes(nested);
+        const std::string key = keyOf(record);
+        const auto declared = keyRegistry().find(key);
+        if (declared == keyRegistry().end())
+            continue;
+        SCOPED_TRACE(key);
+        if (declared->second.typeId == KtType::kPod) {
+            EXPECT_TRUE(isList(cursor));
+            EXPECT_TRUE(cursor.valueType == KtType::kStr || cursor.valueType == KtType::kMissive);
+        } else {
+            EXPECT_FALSE(isList(cursor));
+            EXPECT_EQ(cursor.valueType, declared->second.typeId);
+        }
+    }
+}
+
+struct KeptSink final : MessageSink {
+    std::vector<Missive> messages;
+    void exchange(const Missive& message) override { messages.push_back(message); }
+};
+
+bool sameBytes(const Missive& a, const Missive& b)
+{
+    return a.size() == b.size() && std::equal(a.data(), a.data() + a.size(), b.data());
+}
+
+std::string fourCC(std::uint32_t code) { return std::to_string(code); }
+
+std::string monoFormat(std::uint32_t code)
+{
+    return "[{formatId=" + fourCC(code) + ", in=mono, out=mono}]";
+}
+
+TEST(VX9Describe, Descriptor)
+{
+    VX9 plugin;
+    const Missive descriptor = plugin.describePlugin();
+    EXPECT_EQ(render(descriptor.span()),
+              "{developer=Orlund Plugins Inc., developerId=" + fourCC(0x536f6c6e) +
+                  ", productId=" + fourCC(0x76785833) +
+                  ", huxCollection={name=Orlund Plugins, "
+                  "huxId=6936f3ab-45e0-4963-a9df-cf9b26d1553d}"
+                  ", pluginName=[Orlund VX9|OlnVX9|VX9]"
+                  ", huxId=3599f73e-9ba6-43ea-bfa2-227fbd29e82b, category=delay"
+                  ", aaxUti=com.orlundplugins.vx9, pageTable=TapeDelay.xml, native=" +
+                  monoFormat(0x76785231) + ", DSP=" + monoFormat(0x76784d31) +
+                  ", AudioSuite=" + monoFormat(0x76784131) +
+                  ", needsSessionTempo=true, enableBypass=true}");
+    expectRegisteredTypes(descriptor.span());
+    EXPECT_TRUE(sameBytes(descriptor, plugin.describePlugin()));
+
+    // The base hands the same bytes to the wrapper.
+    KeptSink sink;
+    static_cast<IIHux::Plugin&>(plugin).exchangeDescriptor(sink);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(sameBytes(sink.messages[0], descriptor));
+}
+
+TEST(VX9Describe, ParametersAndMetersThroughTheExchange)
+{
+    VX9 plugin;
+    IIHux::Plugin& api = plugin;
+    KeptSink sink;
+    std::uint32_t channels = 1;
+    api.exchangeParameters(sink, channels);
+    api.exchangeParameters(sink, channels);
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_TRUE(sameBytes(sink.messages[0], sink.messages[1]));
+
+    const std::vector<MissiveRecordView> top = recordsInOrder(sink.messages[0].span());
+    ASSERT_EQ(top.size(), 2u);
+    EXPECT_EQ(keyOf(top[0]), "parameters");
+    EXPECT_EQ(keyOf(top[1]), "meters");
+    const MissiveSpan parameters = readMissives(top[0].cursor).at(0);
+    const MissiveSpan meters = readMissives(top[1].cursor).at(0);
+
+    const std::string list = "type=<>5, options=";
+    const std::string dial = "type=<>1, minValue=1, maxValue=9, defaultValue=";
+    const std::string display = ", automate=false, filterOnSave=true}";
+    EXPECT_EQ(render(parameters),
+              "{tlok={labels=[Session Tempo Lock|Tempo Lock|TLok], " + list + "[off|on]}"
+              ", nval={labels=[Note Value|Note|NtV], " + list +
+                  "[-|32nd|16th|8th|Quarter,Qtr|Half,Hlf|Whole,Whl]}"
+              ", time={labels=[Delay Time|Delay|DlyT|Dly], type=<>1, minValue=0.005, "
+              "maxValue=2, defaultValue=0.5, units=secs, useMetricPrefixes=true}"
+              ", .bpm={labels=[BPM], type=<>1, minValue=5, maxValue=500, defaultValue=120, "
+              "units=bpm}"
+              ", fbak={labels=[Feedback|Feedbk|Fdbk|Fbk], " + dial + "1}"
+              ", inpt={labels=[Input|In], " + dial + "5}"
+              ", oput={labels=[Output|Out], " + dial + "4.5}"
+              ", blnd={labels=[Blend|Blnd|Bln], " + dial + "5}"
+              ", tone={labels=[Tone], " + list + "[Normal|Dark|Bright]}"
+              ", mode={labels=[Mode], " + list + "[Vintage|Retro|Modern], defaultOption=Retro}"
+              ", dot3={labels=[Dotted/Triplet|Dot/Trp|./3], " + list +
+                  "[-|Dotted,Dot,.|Triplet,Trp,3]}"
+              ", sBPM={labels=[Session BPM], type=<>1, minValue=5, maxValue=500, "
+              "defaultValue=120" + display +
+              ", uiDT={labels=[BPM Delay Time], type=<>1, minValue=0.005, maxValue=2, "
+              "defaultValue=0.5" + display + "}");
+    EXPECT_EQ(render(meters), "{#0={label=In, meterType=<>0}, #1={label=Out, meterType=<>1}}");
+    expectRegisteredTypes(sink.messages[0].span());
+}
+
+TEST(VX9Describe, OnlyOneChannel)
+{
+    for (std::uint32_t channels : {0u, 2u}) {
+        VX9 plugin;
+        Missive parameters;
+        Missive meters;
+        ParameterAndMeterSink sink{parameters, meters};
+        testing::internal::CaptureStdout();
+        try {
+            plugin.describeParameters(sink, channels);
+            ADD_FAILURE() << channels << " channels accepted";
+        } catch (const KtException& failure) {
+            EXPECT_NE(std::string(failure.message).find("too many channels"), std::string::npos);
+            EXPECT_STREQ(failure.file, "tapedelay/source/vx9");
+            EXPECT_EQ(failure.line, 79u);
+        }
+        const std::string report = testing::internal::GetCapturedStdout();
+        EXPECT_NE(report.find("too many channels"), std::string::npos);
+        // The parameters written before the check stay; no meter is described.
+        const std::vector<MissiveRecordView> records = recordsInOrder(parameters.span());
+        ASSERT_EQ(records.size(), 13u);
+        EXPECT_EQ(keyOf(records.front()), "tlok");
+        EXPECT_EQ(keyOf(records.back()), "uiDT");
+        EXPECT_TRUE(meters.empty());
+
+        // Through the exchange the failure reaches the wrapper and nothing is sent.
+        KeptSink wrapper;
+        testing::internal::CaptureStdout();
+        EXPECT_THROW(static_cast<IIHux::Plugin&>(plugin).exchangeParameters(wrapper, channels),
+                     KtException);
+        testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(wrapper.messages.empty());
+    }
+}
+
+TEST(VX9Describe, DiagnosticDump)
+{
+    VX9 plugin;
+    const Missive descriptor = plugin.describePlugin();
+    testing::internal::CaptureStdout();
+    plugin.dump(descriptor, 1);
+    const std::string shown = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(shown.rfind("missive length: " + std::to_string(descriptor.size()) + " bytes", 0),
+              0u);
+    EXPECT_NE(shown.find("'Orlund VX9', 'OlnVX9', 'VX9'"), std::string::npos);
+
+    testing::internal::CaptureStdout();
+    plugin.dump(descriptor, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+} // namespace

@@ -1,0 +1,415 @@
+// The plug-in's live behaviour, driven as a wrapper drives it: parameter
+// changes, the session tempo, tap messages and display updates, watched
+// through a recording controller and the values the plug-in writes back.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tapedelay/source/vx9.h"
+
+namespace {
+
+using Call = std::pair<std::string, double>;
+using Calls = std::vector<Call>;
+
+struct RecordingController final : IIVX9Controller {
+    Calls calls;
+    void log(const char* name, double value) { calls.emplace_back(name, value); }
+    void setBypassed(bool bypassed) override { log("setBypassed", bypassed); }
+    void setTone(std::uint32_t tone) override { log("setTone", tone); }
+    void setMode(std::uint32_t mode) override { log("setMode", mode); }
+    void setDelayTime(double seconds) override { log("setDelayTime", seconds); }
+    void setFeedback(double dial) override { log("setFeedback", dial); }
+    void setInput(double dial) override { log("setInput", dial); }
+    void setBlend(double dial) override { log("setBlend", dial); }
+    void setOutput(double dial) override { log("setOutput", dial); }
+    void setTimeGlide(bool slow) override { log("setTimeGlide", slow); }
+    void restartGate(bool restart) override { log("restartGate", restart); }
+};
+
+struct FakeHost;
+
+struct FakeParameter final : HuxParameter {
+    FakeHost* host = nullptr;
+    std::string code;
+    std::uint32_t position = 0;
+    double current = 0.0;
+    std::vector<HuxParameter*> links;
+    std::uint32_t index() const override { return position; }
+    double value() const override { return current; }
+    void setValue(double value) override;
+    void link(HuxParameter* linked) override { links.push_back(linked); }
+};
+
+// The parameters in the order a host builds them from the descriptions, with
+// their defaults; setValue calls are logged, not reported back.
+struct FakeHost final : HuxParameterHost {
+    std::map<std::uint32_t, FakeParameter> parameters;
+    std::vector<std::string> lookups;
+    Calls writes;
+    double clock = 0.0;
+
+    explicit FakeHost(const std::set<std::string>& offered)
+    {
+        const std::vector<std::pair<std::string, double>> all = {
+            {"tlok", 0.0}, {"nval", 0.0}, {"time", 0.5}, {".bpm", 120.0}, {"fbak", 1.0},
+            {"inpt", 5.0}, {"oput", 4.5}, {"blnd", 5.0}, {"tone", 0.0}, {"mode", 1.0},
+            {"dot3", 0.0}, {"sBPM", 120.0}, {"uiDT", 0.5}, {"bypa", 0.0}};
+        for (std::uint32_t index = 0; index < all.size(); ++index) {
+            const auto& [code, value] = all[index];
+            if (!offered.empty() && offered.count(code) == 0)
+                continue;
+            FakeParameter& parameter = parameters[codeOf(code)];
+            parameter.host = this;
+            parameter.code = code;
+            parameter.position = index;
+            parameter.current = value;
+        }
+    }
+    static std::uint32_t codeOf(const std::string& code)
+    {
+        return HuxFourCC({code[0], code[1], code[2], code[3], 0});
+    }
+    FakeParameter& at(const std::string& code) { return parameters.at(codeOf(code)); }
+    HuxParameter* lookup(std::uint32_t identifier, const void*) override
+    {
+        const char text[] = {static_cast<char>(identifier >> 24), static_cast<char>(identifier >> 16),
+                             static_cast<char>(identifier >> 8), static_cast<char>(identifier), 0};
+        lookups.emplace_back(text);
+        const auto found = parameters.find(identifier);
+        return found == parameters.end() ? nullptr : &found->second;
+    }
+    double now() const override { return clock; }
+};
+
+void FakeParameter::setValue(double value)
+{
+    current = value;
+    host->writes.emplace_back(code, value);
+}
+
+struct PluginRig {
+    FakeHost host;
+    RecordingController controller;
+    VX9 plugin;
+    IIHux::Plugin& api = plugin;
+
+    explicit PluginRig(const std::set<std::string>& offered = {}) : host(offered)
+    {
+        api.initialise(&host, &controller, nullptr);
+        controller.calls.clear();
+        host.writes.clear();
+    }
+    // Stores a value the way a user or automation changes it.
+    void set(const std::string& code, double value) { host.at(code).current = value; }
+    void change(const std::string& code, double value, bool passLinked = true)
+    {
+        set(code, value);
+        api.parameterChanged(host.at(code), passLinked);
+        api.dispatchParameterChanges();
+    }
+    template <class Value>
+    void tap(const Value& bpm)
+    {
+        Missive message;
+        message.put(kMissiveDefault, "BPMTapped");
+        message.put("bpm", bpm);
+        api.handleMessage(message);
+    }
+    // The glide and delay the last delay change sent.
+    Calls lastDelayChange() const
+    {
+        const Calls& calls = controller.calls;
+        return calls.size() < 2 ? calls : Calls(calls.end() - 2, calls.end());
+    }
+};
+
+Calls delayChange(bool slow, double seconds)
+{
+    return {{"setTimeGlide", slow ? 1.0 : 0.0}, {"setDelayTime", seconds}};
+}
+
+TEST(VX9Plugin, BindingGivesTheControllerItsStartAndLinksInOrder)
+{
+    FakeHost host({});
+    RecordingController controller;
+    VX9 plugin;
+    static_cast<IIHux::Plugin&>(plugin).initialise(&host, &controller, nullptr);
+    EXPECT_EQ(controller.calls, (Calls{{"setDelayTime", 0.5}, {"setFeedback", 9.0},
+                                       {"setInput", 4.5}, {"setOutput", 4.5}, {"setBlend", 9.0},
+                                       {"setTone", 1.0}, {"setMode", 0.0}}));
+    EXPECT_EQ(host.lookups,
+              (std::vector<std::string>{"bypa", "bypa", "time", "inpt", "oput", "blnd", "fbak",
+                                        "tone", "mode", ".bpm", "dot3", "nval", "tlok", "nval",
+                                        "dot3", "nval", "tlok", "dot3", "time", "tlok", ".bpm",
+                                        "nval", "dot3", "sBPM", "uiDT"}));
+    EXPECT_TRUE(host.writes.empty());
+
+    FakeParameter& note = host.at("nval");
+    static_cast<IIHux::Plugin&>(plugin).linkParameter(note);
+    EXPECT_EQ(note.links, (std::vector<HuxParameter*>{&host.at("tlok"), &host.at("dot3"),
+                                                      &host.at("time")}));
+}
+
+TEST(VX9Plugin, DirectParametersReachTheController)
+{
+    const std::vector<std::pair<Call, Call>> cases = {
+        {{"fbak", 7.5}, {"setFeedback", 7.5}},  {{"inpt", 2.25}, {"setInput", 2.25}},
+        {{"oput", 8.0}, {"setOutput", 8.0}},    {{"blnd", 1.0}, {"setBlend", 1.0}},
+        {{"tone", 2.9}, {"setTone", 2.0}},      {{"mode", 1.0}, {"setMode", 1.0}},
+        {{"tone", -1.0}, {"setTone", 4294967295.0}}, {{"bypa", 1.0}, {"setBypassed", 1.0}},
+        {{"bypa", 0.0}, {"setBypassed", 0.0}},  {{"time", 1.25}, {"setTimeGlide", 0.0}},
+    };
+    for (const auto& [change, expected] : cases) {
+        PluginRig rig;
+        rig.change(change.first, change.second);
+        ASSERT_FALSE(rig.controller.calls.empty()) << change.first;
+        EXPECT_EQ(rig.controller.calls.front(), expected) << change.first;
+    }
+}
+
+TEST(VX9Plugin, NoteValuesAtATempo)
+{
+    struct Case {
+        double bpm;
+        double note;
+        double dotTriplet;
+        double seconds;
+    };
+    const float triplet = static_cast<float>(0.5 * 0.6666666666666666);
+    for (const Case& c : {Case{120.0, 4, 0, 0.5}, Case{120.0, 3, 1, 0.375},
+                          Case{120.0, 4, 2, triplet}, Case{120.0, 1, 0, 0.0625},
+                          Case{30.0, 5, 0, 2.0}, Case{240.0, 5, 0, 0.5}, Case{120.0, 6, 0, 2.0}, Case{240.0, 6, 0, 1.0},
+                          Case{120.0, 9, 0, 0.5}}) {
+        SCOPED_TRACE(c.note);
+        PluginRig rig;
+        rig.set(".bpm", c.bpm);
+        rig.set("dot3", c.dotTriplet);
+        rig.change("nval", c.note);
+        EXPECT_EQ(rig.controller.calls, delayChange(false, c.seconds));
+        // Right after binding the last note counts as the 8th: no BPM is chosen.
+        EXPECT_TRUE(rig.host.writes.empty());
+        rig.api.update();
+        EXPECT_EQ(rig.host.writes, (Calls{{"uiDT", c.seconds}}));
+    }
+    EXPECT_NEAR(triplet, 0.3333, 1e-4);
+}
+
+TEST(VX9Plugin, SessionTempoWithTempoLock)
+{
+    PluginRig rig;
+    rig.api.query(100.0, 0.0, 0.0); // lock off: only the display follows
+    EXPECT_TRUE(rig.controller.calls.empty());
+    EXPECT_EQ(rig.host.writes, (Calls{{"sBPM", 100.0}}));
+
+    rig.set("tlok", 1.0);
+    rig.set("nval", 4.0);
+    rig.api.query(90.0, 0.0, 0.0);
+    EXPECT_EQ(rig.controller.calls, delayChange(true, static_cast<float>(60.0 / 90.0)));
+    // A BPM change now takes the session tempo, not the typed one.
+    rig.change(".bpm", 200.0);
+    EXPECT_EQ(rig.lastDelayChange(), delayChange(true, static_cast<float>(60.0 / 90.0)));
+
+    // No note value: the shortest delay (the controller raises 0 to 5 ms).
+    rig.set("nval", 0.0);
+    rig.api.query(120.0, 0.0, 0.0);
+    EXPECT_EQ(rig.lastDelayChange(), delayChange(true, 0.0));
+}
+
+TEST(VX9Plugin, FreeTimeToNoteValueChoosesTheBpm)
+{
+    for (const auto& [dotTriplet, seconds] : {std::pair{0.0, 0.25}, std::pair{1.0, 0.375},
+                                              std::pair{2.0, 0.25 * 0.6666666666666666}}) {
+        PluginRig rig;
+        rig.set("dot3", dotTriplet);
+        rig.change("nval", 0.0); // into free time: the last note is now "-"
+        rig.change("time", seconds);
+        rig.host.writes.clear();
+        rig.change("nval", 3.0);
+        ASSERT_FALSE(rig.host.writes.empty());
+        EXPECT_EQ(rig.host.writes.front().first, ".bpm");
+        EXPECT_NEAR(rig.host.writes.front().second, 120.0, 1e-9) << dotTriplet;
+    }
+
+    // Dotted chosen while in free time counts as well.
+    PluginRig rig;
+    rig.change("nval", 0.0);
+    rig.change("time", 0.375);
+    rig.change("dot3", 1.0); // recalls the 8th
+    rig.host.writes.clear();
+    rig.change("nval", 3.0);
+    ASSERT_FALSE(rig.host.writes.empty());
+    EXPECT_EQ(rig.host.writes.front(), (Call{".bpm", 120.0}));
+}
+
+TEST(VX9Plugin, DelayTimeOnlyInFreeTime)
+{
+    PluginRig rig;
+    rig.change("time", 1.0);
+    EXPECT_EQ(rig.controller.calls, delayChange(false, 1.0));
+    rig.controller.calls.clear();
+    rig.set("nval", 4.0);
+    rig.change("time", 0.1);
+    EXPECT_TRUE(rig.controller.calls.empty());
+}
+
+TEST(VX9Plugin, NoNoteValueEndsTempoTime)
+{
+    PluginRig rig;
+    rig.change("nval", 3.0); // 0.25 s at 120 BPM
+    rig.set("tlok", 1.0);
+    rig.set("dot3", 2.0);
+    rig.host.writes.clear();
+    rig.change("nval", 0.0);
+    EXPECT_EQ(rig.host.writes, (Calls{{"tlok", 0.0}, {"dot3", 0.0}, {"time", 0.25}}));
+
+    // Without Dotted/Triplet the lock stays as it is; Delay Time still follows.
+    PluginRig partial({"tlok", "nval", "time", ".bpm"});
+    partial.change("nval", 3.0);
+    partial.set("tlok", 1.0);
+    partial.host.writes.clear();
+    partial.change("nval", 0.0);
+    EXPECT_EQ(partial.host.writes, (Calls{{"time", 0.25}}));
+}
+
+TEST(VX9Plugin, TempoLockAndDottedRecallTheRememberedNote)
+{
+    PluginRig rig;
+    rig.change("nval", 6.0);
+    rig.change("nval", 0.0);
+    rig.host.writes.clear();
+    rig.change("tlok", 1.0);
+    EXPECT_EQ(rig.host.writes, (Calls{{"nval", 6.0}}));
+
+    rig.set("nval", 0.0);
+    rig.host.writes.clear();
+    rig.change("dot3", 1.0);
+    EXPECT_EQ(rig.host.writes, (Calls{{"nval", 6.0}}));
+
+    // With a note value already chosen nothing is recalled; dotted applies at once.
+    rig.set("tlok", 0.0);
+    rig.host.writes.clear();
+    rig.controller.calls.clear();
+    rig.change("tlok", 1.0);
+    EXPECT_TRUE(rig.host.writes.empty());
+    rig.set("tlok", 0.0);
+    rig.change("dot3", 1.0);
+    EXPECT_TRUE(rig.host.writes.empty());
+    EXPECT_EQ(rig.controller.calls, delayChange(false, 2.0)); // whole dotted: 3 s, capped
+}
+
+TEST(VX9Plugin, TapsGlideSlowlyForAMoment)
+{
+    PluginRig rig;
+    rig.set("nval", 4.0);
+    rig.change(".bpm", 100.0); // before any tap
+    EXPECT_EQ(rig.lastDelayChange(), delayChange(false, 0.6f));
+    rig.host.clock = 10.0;
+    rig.tap(100.0);
+    for (const auto& [clock, slow] : {std::pair{11.4, true}, std::pair{12.0, false}}) {
+        rig.host.clock = clock;
+        rig.change(".bpm", 150.0);
+        EXPECT_EQ(rig.lastDelayChange(), delayChange(slow, 0.4f)) << clock;
+    }
+}
+
+TEST(VX9Plugin, TapMessages)
+{
+    struct Case {
+        const char* name;
+        std::function<void(PluginRig&)> send;
+        double bpm;
+    };
+    const std::vector<Case> cases = {
+        {"double", [](PluginRig& rig) { rig.tap(96.5); }, 96.5},
+        {"unsigned", [](PluginRig& rig) { rig.tap(std::uint32_t{100}); }, 100.0},
+        {"text", [](PluginRig& rig) { rig.tap("84.5"); }, 84.5},
+        {"not a number", [](PluginRig& rig) { rig.tap("fast"); }, 0.0},
+        {"missing",
+         [](PluginRig& rig) {
+             Missive message;
+             message.put(kMissiveDefault, "BPMTapped");
+             rig.api.handleMessage(message);
+         },
+         0.0},
+    };
+    for (const Case& c : cases) {
+        PluginRig rig;
+        rig.set("tlok", 1.0);
+        c.send(rig);
+        // The 8th is recalled, the tap takes over from the session tempo.
+        EXPECT_EQ(rig.host.writes, (Calls{{"nval", 3.0}, {"tlok", 0.0}, {".bpm", c.bpm}}))
+            << c.name;
+    }
+
+    PluginRig rig;
+    Missive other;
+    other.put(kMissiveDefault, "BPMTap");
+    other.put("bpm", 90.0);
+    const MissiveSpan reply = rig.api.handleMessage(other).span();
+    EXPECT_EQ(reply.size, 0u);
+    EXPECT_TRUE(rig.host.writes.empty());
+}
+
+TEST(VX9Plugin, DisplayTimeWrittenOnlyOnChange)
+{
+    PluginRig rig;
+    rig.api.update();
+    EXPECT_TRUE(rig.host.writes.empty());
+    rig.change("nval", 3.0);
+    rig.api.update();
+    rig.api.update();
+    rig.change(".bpm", 120.0); // the same time again
+    rig.api.update();
+    rig.change(".bpm", 60.0);
+    rig.api.update();
+    EXPECT_EQ(rig.host.writes, (Calls{{"uiDT", 0.25}, {"uiDT", 0.5}}));
+}
+
+TEST(VX9Plugin, ParametersTheHostLacksAreSkipped)
+{
+    // Only Note Value and BPM: every linked parameter arrives as null.
+    PluginRig rig({"nval", ".bpm"});
+    rig.change("nval", 0.0);
+    rig.change("nval", 5.0);
+    rig.change(".bpm", 60.0);
+    rig.api.query(90.0, 0.0, 0.0);
+    rig.api.update();
+    rig.tap(140.0);
+    EXPECT_EQ(rig.host.writes, (Calls{{".bpm", 140.0}}));
+    EXPECT_EQ(rig.lastDelayChange(), delayChange(false, 2.0));
+
+    // Linking turned off: the handler gets nulls and touches nothing else.
+    PluginRig unlinked;
+    unlinked.change("nval", 4.0);
+    unlinked.set("tlok", 1.0);
+    unlinked.host.writes.clear();
+    unlinked.change("nval", 0.0, false);
+    EXPECT_TRUE(unlinked.host.writes.empty());
+
+    // A host without any parameter: nothing is bound and nothing breaks.
+    PluginRig bare({"none"});
+    bare.api.query(120.0, 0.0, 0.0);
+    bare.api.update();
+    bare.tap(120.0);
+    EXPECT_TRUE(bare.controller.calls.empty());
+}
+
+TEST(VX9Plugin, RefusesAMissingServiceOrController)
+{
+    FakeHost host({});
+    RecordingController controller;
+    VX9 plugin;
+    IIHux::Plugin& api = plugin;
+    EXPECT_THROW(api.initialise(nullptr, &controller, nullptr), std::invalid_argument);
+    EXPECT_THROW(api.initialise(&host, nullptr, nullptr), std::invalid_argument);
+    EXPECT_TRUE(controller.calls.empty());
+}
+
+} // namespace
