@@ -177,7 +177,7 @@ template <void (IIVX9Controller::*Operation)(std::uint32_t)>
 void VX9::optionHandler(VX9& plugin, HuxParameter& parameter, Linked)
 {
     // The controller clamps the index; a negative one arrives as a huge one.
-    const std::int32_t index = VX9Math::TruncInt32(parameter.value());
+    const std::int32_t index = indexOf(&parameter);
     (plugin.controller->*Operation)(static_cast<std::uint32_t>(index));
 }
 
@@ -198,7 +198,7 @@ void VX9::noteValueHandler(VX9& plugin, HuxParameter& parameter, Linked linked)
     HuxParameter* lock = linkedAt(linked, 0);
     HuxParameter* dotted = linkedAt(linked, 1);
     HuxParameter* delayTime = linkedAt(linked, 2);
-    const std::int32_t n = VX9Math::TruncInt32(parameter.value());
+    const std::int32_t n = indexOf(&parameter);
     if (n != 0) {
         if (delayTime != nullptr && plugin.previousNote == 0) {
             // From free time to a note value: choose the BPM at which the
@@ -216,7 +216,7 @@ void VX9::noteValueHandler(VX9& plugin, HuxParameter& parameter, Linked linked)
     } else {
         // No note value: tempo time ends where the tempo put the delay.
         if (dotted != nullptr)
-            plugin.dotTripletIndex = VX9Math::TruncInt32(dotted->value());
+            plugin.dotTripletIndex = indexOf(dotted);
         if (lock != nullptr && dotted != nullptr) {
             lock->setValue(0.0);
             dotted->setValue(0.0);
@@ -229,7 +229,7 @@ void VX9::noteValueHandler(VX9& plugin, HuxParameter& parameter, Linked linked)
 void VX9::dotTripletHandler(VX9& plugin, HuxParameter& parameter, Linked linked)
 {
     HuxParameter* note = linkedAt(linked, 0);
-    const std::int32_t d = VX9Math::TruncInt32(parameter.value());
+    const std::int32_t d = indexOf(&parameter);
     if (note != nullptr) {
         plugin.dotTripletIndex = d;
         if (d != 0 && note->value() == 0.0 && plugin.rememberedNote != 0)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -155,6 +156,13 @@ TEST_F(HuxPluginTest, EnableBypassDecidesWhetherBypassIsBound)
     freshApi.dispatchParameterChanges();
     freshApi.dispatchParameterChanges();
     EXPECT_EQ(fresh.bypassCalls, std::vector<bool>{true});
+}
+
+TEST_F(HuxPluginTest, InitialiseRefusesAMissingServiceOrController)
+{
+    EXPECT_THROW(api.initialise(nullptr, &controller, nullptr), std::invalid_argument);
+    EXPECT_THROW(api.initialise(&host, nullptr, nullptr), std::invalid_argument);
+    EXPECT_TRUE(host.lookups.empty());
 }
 
 TEST_F(HuxPluginTest, ParametersAndMetersTravelInOneMessage)

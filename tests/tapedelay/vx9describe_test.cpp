@@ -238,20 +238,4 @@ TEST(VX9Describe, OnlyOneChannel)
     }
 }
 
-TEST(VX9Describe, DiagnosticDump)
-{
-    VX9 plugin;
-    const Missive descriptor = plugin.describePlugin();
-    testing::internal::CaptureStdout();
-    plugin.dump(descriptor, 1);
-    const std::string shown = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(shown.rfind("missive length: " + std::to_string(descriptor.size()) + " bytes", 0),
-              0u);
-    EXPECT_NE(shown.find("'Orlund VX9', 'OlnVX9', 'VX9'"), std::string::npos);
-
-    testing::internal::CaptureStdout();
-    plugin.dump(descriptor, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
 } // namespace
