@@ -14,19 +14,6 @@
 
 namespace {
 
-std::vector<MissiveRecordView> recordsInOrder(MissiveSpan message)
-{
-    std::vector<MissiveRecordView> records;
-    for (std::size_t at = message.size - 1; message.size != 0;) {
-        records.push_back(MissiveRecordAt(message, at));
-        if (!records.back().hasPrevious)
-            break;
-        at = records.back().previousLast;
-    }
-    std::reverse(records.begin(), records.end());
-    return records;
-}
-
 std::string keyOf(const MissiveRecordView& record)
 {
     if (record.cursor.keyType == MissiveKeyType::kNumber) {
@@ -87,7 +74,7 @@ std::string valueText(const MissiveCursor& cursor)
 std::string render(MissiveSpan message)
 {
     std::string text;
-    for (const MissiveRecordView& record : recordsInOrder(message))
+    for (const MissiveRecordView& record : MissiveRecordsInOrder(message))
         text += (text.empty() ? "{" : ", ") + keyOf(record) + "=" + valueText(record.cursor);
     return text.empty() ? "{}" : text + "}";
 }
@@ -96,7 +83,7 @@ std::string render(MissiveSpan message)
 // of the kind its declared code names.
 void expectRegisteredTypes(MissiveSpan message)
 {
-    for (const MissiveRecordView& record : recordsInOrder(message)) {
+    for (const MissiveRecordView& record : MissiveRecordsInOrder(message)) {
         const MissiveCursor& cursor = record.cursor;
         if (cursor.valueType == KtType::kMissive)
             for (const MissiveSpan& nested : readMissives(cursor))
@@ -169,7 +156,7 @@ TEST(VX9Describe, ParametersAndMetersThroughTheExchange)
     ASSERT_EQ(sink.messages.size(), 2u);
     EXPECT_TRUE(sameBytes(sink.messages[0], sink.messages[1]));
 
-    const std::vector<MissiveRecordView> top = recordsInOrder(sink.messages[0].span());
+    const std::vector<MissiveRecordView> top = MissiveRecordsInOrder(sink.messages[0].span());
     ASSERT_EQ(top.size(), 2u);
     EXPECT_EQ(keyOf(top[0]), "parameters");
     EXPECT_EQ(keyOf(top[1]), "meters");
@@ -222,7 +209,7 @@ TEST(VX9Describe, OnlyOneChannel)
         const std::string report = testing::internal::GetCapturedStdout();
         EXPECT_NE(report.find("too many channels"), std::string::npos);
         // The parameters written before the check stay; no meter is described.
-        const std::vector<MissiveRecordView> records = recordsInOrder(parameters.span());
+        const std::vector<MissiveRecordView> records = MissiveRecordsInOrder(parameters.span());
         ASSERT_EQ(records.size(), 13u);
         EXPECT_EQ(keyOf(records.front()), "tlok");
         EXPECT_EQ(keyOf(records.back()), "uiDT");

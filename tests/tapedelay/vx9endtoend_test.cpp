@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "recordingfactory.h"
-#include "tapedelay/source/vx9numerics.h"
 #include "vx9testpack.h"
 
 namespace {
@@ -44,21 +43,7 @@ struct Echoes {
         return {audio.begin() + static_cast<std::ptrdiff_t>(warm), audio.end()};
     }
 
-    // Samples from input to output: the head's distance behind the write
-    // index plus the record chain (comb 15 + trunc(tap distance), resampler
-    // 23 at this rate).
-    int passLatency()
-    {
-        const VX9Coeffs& c = machine.t.coeffs;
-        const VX9CombTable& comb = machine.t.comb;
-        const double head = machine.algorithm->tapeLength - 14 - c.phase / 512.0;
-        const double cp = static_cast<double>(machine.algorithm->combScale) * c.phase;
-        const int i = VX9Math::TruncInt32(cp);
-        const double t0 = comb.rows[VX9CombTable::kTapDistance][i];
-        const double t1 = comb.rows[VX9CombTable::kTapDistance][i + 1];
-        const double a = t0 + (t1 - t0) * (cp - i);
-        return static_cast<int>(head) + 15 + VX9Math::TruncInt32(a) + 23;
-    }
+    int passLatency() { return PassLatency(*machine.algorithm, machine.t.coeffs, machine.t.comb); }
 
     VX9ControllerRig rig;
     VX9TestMachine machine;

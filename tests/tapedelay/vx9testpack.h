@@ -12,6 +12,7 @@
 
 #include "tapedelay/source/vx9algorithm.h"
 #include "tapedelay/source/vx9coeffs.h"
+#include "tapedelay/source/vx9numerics.h"
 #include "tapedelay/source/vx9ratebracket.h"
 
 struct VX9TestPack {
@@ -70,6 +71,26 @@ struct VX9TestMachine {
 inline double PhaseForDelay(std::int32_t tapeLength, double delay)
 {
     return (tapeLength - 14 - delay) * 512.0;
+}
+
+// The resampler's latency in whole samples: 24 - (factor - 1) / factor.
+inline int ResamplerLatency(int factor)
+{
+    return static_cast<int>(24.0 - (factor - 1.0) / factor);
+}
+
+// Samples from input to output: the head's distance behind the write index
+// plus the record chain (comb 15 + trunc(tap distance), then the resampler).
+inline int PassLatency(const VX9Algorithm& algorithm, const VX9Coeffs& c, const VX9CombTable& comb)
+{
+    const double head = algorithm.tapeLength - 14 - c.phase / 512.0;
+    const double cp = static_cast<double>(algorithm.combScale) * c.phase;
+    const int i = VX9Math::TruncInt32(cp);
+    const double t0 = comb.rows[VX9CombTable::kTapDistance][i];
+    const double t1 = comb.rows[VX9CombTable::kTapDistance][i + 1];
+    const double a = t0 + (t1 - t0) * (cp - i);
+    return static_cast<int>(head) + 15 + VX9Math::TruncInt32(a) +
+           ResamplerLatency(algorithm.oversampling);
 }
 
 // A transparent record chain: comb as a pure delay of 15 + tapDistance

@@ -402,6 +402,20 @@ MissiveRecordView MissiveRecordAt(MissiveSpan message, std::size_t last)
     return record;
 }
 
+std::vector<MissiveRecordView> MissiveRecordsInOrder(MissiveSpan message)
+{
+    std::vector<MissiveRecordView> records;
+    // Records are found from the end backwards.
+    for (std::size_t at = message.size - 1; message.size != 0;) {
+        records.push_back(MissiveRecordAt(message, at));
+        if (!records.back().hasPrevious)
+            break;
+        at = records.back().previousLast;
+    }
+    std::reverse(records.begin(), records.end());
+    return records;
+}
+
 MissiveCursor MissiveFind(MissiveSpan message, std::string_view name)
 {
     return scan(message, Wanted::kName, name, 0);

@@ -104,6 +104,8 @@ struct MissiveRecordView {
     std::size_t previousLast = 0; // the previous record's last byte, when there is one
 };
 MissiveRecordView MissiveRecordAt(MissiveSpan message, std::size_t last);
+// Every record of a message, in the order they were written.
+std::vector<MissiveRecordView> MissiveRecordsInOrder(MissiveSpan message);
 
 template <std::size_t InlineCapacity>
 struct MissiveHybridAllocator {

@@ -1,0 +1,108 @@
+// Choosing the backend for a path, and the helpers the backends share.
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <iomanip>
+#include <sstream>
+#include <system_error>
+
+#include "audiobackends.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void checkInputPath(const std::string& path)
+{
+    std::error_code ignored;
+    const fs::file_type type = fs::status(path, ignored).type();
+    if (type == fs::file_type::not_found)
+        throw AudioFileError(path + ": no such file");
+    if (type == fs::file_type::directory)
+        throw AudioFileError(path + ": is a directory, not an audio file");
+}
+
+#if !TAPEDELAY_HAVE_SNDFILE
+void requireWav(const std::string& path)
+{
+    if (LowerExtension(path) != ".wav")
+        throw AudioFileError(
+            path + ": this build reads and writes only WAV (.wav) and raw float (.f32) files");
+}
+#endif
+
+} // namespace
+
+FilePtr OpenInputFile(const std::string& path)
+{
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        throw AudioFileError(path + ": cannot open: " + std::strerror(errno));
+    return file;
+}
+
+std::string LowerExtension(const std::string& path)
+{
+    std::string extension = fs::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+int WholeSampleRate(const std::string& path, double sampleRate)
+{
+    if (!(sampleRate >= 1 && sampleRate <= INT_MAX && std::floor(sampleRate) == sampleRate)) {
+        std::ostringstream message;
+        message << path << ": cannot store a sample rate of " << std::setprecision(15) << sampleRate
+                << " Hz (the file holds whole numbers of Hz)";
+        throw AudioFileError(message.str());
+    }
+    return static_cast<int>(sampleRate);
+}
+
+bool IsRawAudioPath(const std::string& path)
+{
+    return path == "-" || LowerExtension(path) == ".f32";
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a == "-" || b == "-")
+        return false;
+    std::error_code error;
+    const bool same = fs::equivalent(a, b, error);
+    return !error && same;
+}
+
+std::unique_ptr<AudioSource> OpenAudioSource(const std::string& path, double rawSampleRate)
+{
+    if (path != "-")
+        checkInputPath(path);
+    if (IsRawAudioPath(path))
+        return OpenRawSource(path, rawSampleRate);
+#if TAPEDELAY_HAVE_SNDFILE
+    return OpenSndfileSource(path);
+#else
+    requireWav(path);
+    return OpenWavSource(path);
+#endif
+}
+
+std::unique_ptr<AudioSink> CreateAudioSink(const std::string& path, std::size_t channels,
+                                           double sampleRate)
+{
+    if (channels == 0)
+        throw AudioFileError(path + ": cannot write audio with no channels");
+    if (IsRawAudioPath(path))
+        return CreateRawSink(path, channels);
+#if TAPEDELAY_HAVE_SNDFILE
+    return CreateSndfileSink(path, channels, sampleRate);
+#else
+    requireWav(path);
+    return CreateWavSink(path, channels, sampleRate);
+#endif
+}

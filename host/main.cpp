@@ -1,0 +1,11 @@
+// tapedelay: renders audio through the tape-delay plug-in library, describes
+// it, and plays its demo.
+#include <string>
+#include <vector>
+
+#include "commands.h"
+
+int main(int argc, char** argv)
+{
+    return RunTapedelay(std::vector<std::string>(argv + 1, argv + argc));
+}

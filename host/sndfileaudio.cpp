@@ -1,0 +1,144 @@
+// Sound files through libsndfile. Reading takes any format it recognises;
+// writing picks the container from the extension.
+#include <sndfile.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <utility>
+
+#include "audiobackends.h"
+#include "outputfile.h"
+
+namespace {
+
+struct OutputType {
+    const char* extension;
+    int format;
+};
+
+// 32-bit float wherever the container holds it.
+constexpr OutputType kOutputTypes[] = {
+    {".wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT},   {".aif", SF_FORMAT_AIFF | SF_FORMAT_FLOAT},
+    {".aiff", SF_FORMAT_AIFF | SF_FORMAT_FLOAT}, {".flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+    {".caf", SF_FORMAT_CAF | SF_FORMAT_FLOAT},   {".w64", SF_FORMAT_W64 | SF_FORMAT_FLOAT},
+    {".au", SF_FORMAT_AU | SF_FORMAT_FLOAT},     {".ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+};
+
+bool libraryWrites(int format, int channels, int sampleRate)
+{
+    SF_INFO info{};
+    info.format = format;
+    info.channels = channels;
+    info.samplerate = sampleRate;
+    return sf_format_check(&info) == SF_TRUE;
+}
+
+int outputFormat(const std::string& path)
+{
+    const std::string extension = LowerExtension(path);
+    std::string supported;
+    for (const OutputType& type : kOutputTypes) {
+        if (!libraryWrites(type.format, 1, 48000))
+            continue;
+        if (extension == type.extension)
+            return type.format;
+        supported += std::string(" ") + type.extension;
+    }
+    throw AudioFileError(path + ": unknown output file type \"" + extension +
+                         "\"; supported:" + supported + " .f32");
+}
+
+class SndfileSource final : public AudioSource {
+public:
+    explicit SndfileSource(const std::string& path)
+        : path(path), file(sf_open(path.c_str(), SFM_READ, &info))
+    {
+        if (file == nullptr)
+            throw AudioFileError(path + ": cannot read: " + sf_strerror(nullptr));
+    }
+    ~SndfileSource() override { sf_close(file); }
+    SndfileSource(const SndfileSource&) = delete;
+    SndfileSource& operator=(const SndfileSource&) = delete;
+
+    double sampleRate() const override { return info.samplerate; }
+    std::size_t channels() const override { return static_cast<std::size_t>(info.channels); }
+    std::optional<std::uint64_t> frames() const override
+    {
+        if (info.frames == SF_COUNT_MAX) // a pipe
+            return std::nullopt;
+        return static_cast<std::uint64_t>(info.frames);
+    }
+
+    std::size_t read(float* out, std::size_t maxFrames) override
+    {
+        const sf_count_t got = sf_readf_float(file, out, static_cast<sf_count_t>(maxFrames));
+        if (got == 0 && sf_error(file) != SF_ERR_NO_ERROR)
+            throw AudioFileError(path + ": read failed: " + sf_strerror(file));
+        return static_cast<std::size_t>(got);
+    }
+
+private:
+    std::string path;
+    SF_INFO info{};
+    SNDFILE* file;
+};
+
+class SndfileSink final : public AudioSink {
+public:
+    SndfileSink(const std::string& path, std::size_t channels, double sampleRate) : temporary(path)
+    {
+        SF_INFO info{};
+        info.format = outputFormat(path);
+        info.samplerate = WholeSampleRate(path, sampleRate);
+        info.channels = static_cast<int>(std::min<std::size_t>(channels, INT_MAX));
+        if (!libraryWrites(info.format, info.channels, info.samplerate))
+            throw AudioFileError(path + ": a " + LowerExtension(path) + " file cannot hold " +
+                                 std::to_string(channels) + " channels at " +
+                                 std::to_string(info.samplerate) + " Hz");
+        file = sf_open(temporary.path().c_str(), SFM_WRITE, &info);
+        if (file == nullptr)
+            throw AudioFileError(path + ": cannot create: " + sf_strerror(nullptr));
+        // Integer samples saturate at full scale rather than wrap around.
+        sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    }
+    ~SndfileSink() override
+    {
+        if (file != nullptr)
+            sf_close(file);
+    }
+    SndfileSink(const SndfileSink&) = delete;
+    SndfileSink& operator=(const SndfileSink&) = delete;
+
+    void write(const float* interleaved, std::size_t frames) override
+    {
+        const auto count = static_cast<sf_count_t>(frames);
+        if (sf_writef_float(file, interleaved, count) != count)
+            throw AudioFileError(temporary.target() + ": write failed: " + sf_strerror(file));
+    }
+
+    void commit() override
+    {
+        const int error = sf_close(std::exchange(file, nullptr));
+        if (error != SF_ERR_NO_ERROR)
+            throw AudioFileError(temporary.target() + ": write failed: " + sf_error_number(error));
+        temporary.commit();
+    }
+
+private:
+    TemporaryOutput temporary;
+    SNDFILE* file = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<AudioSource> OpenSndfileSource(const std::string& path)
+{
+    return std::make_unique<SndfileSource>(path);
+}
+
+std::unique_ptr<AudioSink> CreateSndfileSink(const std::string& path, std::size_t channels,
+                                             double sampleRate)
+{
+    return std::make_unique<SndfileSink>(path, channels, sampleRate);
+}
