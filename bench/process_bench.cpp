@@ -1,8 +1,5 @@
 // Process at the common host rates: 512-frame blocks, a Retro voicing with
 // feedback near the top and a dotted-eighth delay at 120 BPM, noise input.
-//
-//   ns_per_sample  CPU time per mono sample
-//   rt_factor      seconds of audio processed per second of CPU
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -10,6 +7,7 @@
 #include <vector>
 
 #include "tapedelay/source/vx9algorithm.h"
+#include "samplecounters.h"
 #include "vx9testpack.h"
 
 namespace {
@@ -40,11 +38,7 @@ void BM_Process(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 
-    const auto samples = static_cast<double>(state.iterations()) * kBlock;
-    state.SetItemsProcessed(static_cast<std::int64_t>(samples));
-    state.counters["ns_per_sample"] =
-        benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["rt_factor"] = benchmark::Counter(samples / rate, benchmark::Counter::kIsRate);
+    ReportSamples(state, kBlock, rate);
 }
 
 BENCHMARK(BM_Process)->ArgName("rate")->Arg(44100)->Arg(48000)->Arg(96000)->Arg(192000);

@@ -122,12 +122,13 @@ CoeffBlock* HostCoeffBlockFactory::CreateBlock(const char* name, std::uint32_t s
     return created.back().get();
 }
 
-std::string HostCoeffBlockFactory::fault() const
+const std::string& HostCoeffBlockFactory::fault() const
 {
+    static const std::string none;
     for (const std::unique_ptr<HostCoeffBlock>& block : created)
         if (!block->fault().empty())
             return block->fault();
-    return {};
+    return none;
 }
 
 std::string HostCoeffBlockFactory::preparePack(std::uint32_t maxFrames, double glideRate)

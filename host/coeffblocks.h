@@ -78,8 +78,8 @@ public:
     CoeffBlock* CreateBlock(const char* name, std::uint32_t size, bool smoothed) override;
 
     const std::vector<std::unique_ptr<HostCoeffBlock>>& blocks() const { return created; }
-    // Every block's first fault, empty when none.
-    std::string fault() const;
+    // The first fault of any block, empty when none.
+    const std::string& fault() const;
 
     // Builds the coefficient pack: the smoothed block's records first, then
     // the other blocks' copies in the order they were created. Needs exactly

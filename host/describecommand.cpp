@@ -63,7 +63,9 @@ void printTable(const PluginDescription& description)
 
     std::printf("\nMeters\n  %-5s %-6s %s\n", "entry", "label", "type");
     for (const MeterInfo& meter : description.meters) {
-        const char* type = meter.type == 0 ? "input" : meter.type == 1 ? "output" : "other";
+        const char* type = meter.type == static_cast<std::int64_t>(c_hux::meterType::input)    ? "input"
+                           : meter.type == static_cast<std::int64_t>(c_hux::meterType::output) ? "output"
+                                                                                                 : "other";
         std::printf("  %5u %-6s %s\n", meter.position, meter.label.c_str(), type);
     }
 }

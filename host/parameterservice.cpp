@@ -25,8 +25,9 @@ HuxParameter* ParameterService::lookup(std::uint32_t identifier, const void*)
 
 void ParameterService::change(std::size_t index, double value)
 {
-    objects[index]->store(value);
-    plugin->parameterChanged(*objects[index], true);
+    HostParameter& parameter = *objects.at(index);
+    parameter.store(value);
+    plugin->parameterChanged(parameter, true);
 }
 
 void ParameterService::reportAll()

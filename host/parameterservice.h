@@ -59,11 +59,11 @@ public:
     // While on, the plug-in's setValue calls are neither stored nor reported.
     void discardPluginWrites(bool discard) { discarding = discard; }
 
-    double value(std::size_t index) const { return objects[index]->value(); }
+    double value(std::size_t index) const { return objects.at(index)->value(); }
     std::size_t size() const { return objects.size(); }
 
     // A value set before the plug-in is initialised: stored, not reported.
-    void preset(std::size_t index, double value) { objects[index]->store(value); }
+    void preset(std::size_t index, double value) { objects.at(index)->store(value); }
     // A change by the user or automation: stored and reported.
     void change(std::size_t index, double value);
     // Reports every parameter, in index order.

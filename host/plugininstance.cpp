@@ -35,7 +35,7 @@ void PluginInstance::setUp()
     const HuxSetup setup{0.0, static_cast<float>(settings.sampleRate)};
 
     RequireSuccess(controller->Setup(setup, &blocks), "the controller's set-up");
-    if (const std::string fault = blocks.fault(); !fault.empty())
+    if (const std::string& fault = blocks.fault(); !fault.empty())
         throw PluginContractError(fault);
     IIVX9Controller* controllerInterface = controller->GetControllerInterface();
 
@@ -64,7 +64,7 @@ void PluginInstance::setUp()
     callback = algorithm->GetProcessCallback();
     if (callback.function == nullptr)
         throw PluginContractError("the algorithm gave no block callback");
-    if (const std::string fault = blocks.fault(); !fault.empty())
+    if (const std::string& fault = blocks.fault(); !fault.empty())
         throw PluginContractError(fault);
 }
 
@@ -95,7 +95,7 @@ std::size_t PluginInstance::process(const float* input, float* output, std::uint
     if (settings.sessionTempo)
         plugin->query(*settings.sessionTempo, 0.0, 0.0);
     parameters.dispatch();
-    if (const std::string fault = blocks.fault(); !fault.empty())
+    if (const std::string& fault = blocks.fault(); !fault.empty())
         throw PluginContractError(fault);
 
     blocks.beginBlock(frames);

@@ -99,6 +99,9 @@ TEST_F(Render, TempoDelaysFollowTypedTappedAndSessionTempo)
         {{"--set", "nval=Quarter", "--tap", "0:80"}, 0.75, 8 * 48000},
         {{"--session-bpm", "90", "--set", "tlok=on", "--set", "nval=Quarter", "--set", ".bpm=200"}, 2.0 / 3.0,
          kImpulseAt},
+        // 3 s after the tap the change glides at the normal rate again, so
+        // the head has arrived 1.5 s later (by the host clock).
+        {{"--set", "nval=Quarter", "--tap", "0:80", "--at", "3:.bpm=60"}, 1.0, 9 * 24000},
     };
     for (const Case& c : cases) {
         const double seconds = static_cast<float>(c.seconds);
@@ -107,6 +110,20 @@ TEST_F(Render, TempoDelaysFollowTypedTappedAndSessionTempo)
         EXPECT_GE(echo, designed) << c.seconds;
         EXPECT_LE(echo, designed + 2) << c.seconds;
     }
+}
+
+TEST_F(Render, AChangeTakesEffectAtTheFirstBlockStartingAtOrAfterItsSample)
+{
+    const std::vector<float> input = Noise(4096, 0.5f);
+    writeRaw(path("in.f32"), input);
+    // Due at sample floor(512.9) = 512, which a block starts at.
+    ASSERT_EQ(run({"render", "--quiet", "--block", "512", "--tail", "0", "--set", "bypa=1", "--at",
+                   std::to_string(512.9 / 48000.0) + ":bypa=0", path("in.f32"), path("out.f32")}),
+              0);
+    const std::vector<float> output = readRaw(path("out.f32"));
+    ASSERT_EQ(output.size(), input.size());
+    EXPECT_EQ(std::memcmp(output.data(), input.data(), 512 * sizeof(float)), 0);
+    EXPECT_NE(std::memcmp(output.data() + 512, input.data() + 512, 64 * sizeof(float)), 0);
 }
 
 TEST_F(Render, TheOutputDoesNotDependOnTheBlockSize)

@@ -4,6 +4,7 @@
 
 #include "host/hosterrors.h"
 #include "host/parametervalue.h"
+#include "host/plugininstance.h"
 #include "tests/hux/idlecontroller.h"
 
 namespace {
@@ -52,6 +53,25 @@ TEST(PluginDescription, UserValuesAreNumbersInRangeOrOptionForms)
     } catch (const UsageError& error) {
         EXPECT_NE(std::string(error.what()).find("tlok, nval, time"), std::string::npos);
     }
+}
+
+TEST(PluginInstance, WritesBackStartWithTheFirstBlock)
+{
+    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
+    InstanceSettings settings;
+    settings.maxBlockFrames = 64;
+    settings.sessionTempo = 90.0;
+    settings.initialValues = {{1, 3.0}}; // an 8th note at the typed 120 BPM
+    PluginInstance instance(library, settings);
+    // What the plug-in wrote while the user's values were first handled
+    // was dropped: the display parameters still hold their defaults.
+    EXPECT_EQ(instance.value(11), 120.0);
+    EXPECT_EQ(instance.value(12), 0.5);
+    std::vector<float> block(64, 0.25f);
+    instance.process(block.data(), block.data(), 64);
+    EXPECT_EQ(instance.value(11), 90.0);  // "sBPM" from the session tempo
+    EXPECT_EQ(instance.value(12), 0.25);  // "uiDT" from update
+    EXPECT_GT(instance.inputPeak(), 0.0f);
 }
 
 // A plug-in whose parameter message is whatever the test wrote.
