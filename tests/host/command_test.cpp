@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "host/audiofile.h"
@@ -269,5 +270,31 @@ TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
         EXPECT_EQ(file->frames(), 12u * 48000u) << name;
     }
 }
+
+#if !defined(_WIN32)
+} // namespace
+#include <sys/wait.h>
+namespace {
+
+// The program itself: standard input to standard output, bit for bit under
+// bypass (nothing else may reach the audio), and its exit statuses.
+TEST_F(Render, TheProgramPipesRawAudioAndReportsItsStatus)
+{
+    const std::vector<float> input = Noise(10000, 0.8f);
+    writeRaw(path("in.f32"), input);
+    const std::string program = std::string("'") + TAPEDELAY_COMMAND_FILE + "'";
+    const auto status = [](const std::string& command) {
+        const int result = std::system(command.c_str());
+        return WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    };
+    ASSERT_EQ(status(program + " render --set bypa=1 --tail 0 - - < '" + path("in.f32") + "' > '" +
+                     path("out.f32") + "'"),
+              0);
+    EXPECT_EQ(readRaw(path("out.f32")), input);
+    EXPECT_EQ(status(program + " render --wobble - - < /dev/null 2>/dev/null"), 2);
+    EXPECT_EQ(status(program + " render --plugin /nonexistent.so - - < /dev/null > /dev/null 2>&1"), 1);
+    EXPECT_EQ(status(program + " demo --help > /dev/null"), 0);
+}
+#endif
 
 } // namespace
