@@ -5,12 +5,9 @@
 // difference is the host's share.
 #include <benchmark/benchmark.h>
 
-#include <random>
-#include <vector>
-
-#include "host/parametervalue.h"
 #include "host/plugininstance.h"
-#include "samplecounters.h"
+#include "host/rendersettings.h"
+#include "blockbench.h"
 
 namespace {
 
@@ -24,28 +21,13 @@ void BM_HostInstance(benchmark::State& state)
     InstanceSettings settings;
     settings.sampleRate = rate;
     settings.maxBlockFrames = kBlock;
-    for (const char* value : {"mode=Retro", "fbak=8", ".bpm=120", "nval=8th", "dot3=Dotted"}) {
-        const std::string text = value;
-        const std::size_t equals = text.find('=');
-        const std::size_t index = FindParameter(description, text.substr(0, equals));
-        settings.initialValues.emplace_back(index, ParseParameterValue(description.parameters[index],
-                                                                       text.substr(equals + 1)));
-    }
+    for (const char* value : {"mode=Retro", "fbak=8", ".bpm=120", "nval=8th", "dot3=Dotted"})
+        settings.initialValues.push_back(ParseAssignment(description, value, "bench"));
     PluginInstance instance(library, settings);
 
-    std::mt19937 rng(1);
-    std::uniform_real_distribution<float> noise(-0.25f, 0.25f);
-    std::vector<float> input(kBlock);
-    for (float& x : input)
-        x = noise(rng);
-    std::vector<float> output(kBlock);
-
-    for (auto _ : state) {
-        instance.process(input.data(), output.data(), kBlock);
-        benchmark::DoNotOptimize(output.data());
-        benchmark::ClobberMemory();
-    }
-    ReportSamples(state, kBlock, rate);
+    RunBlocks(state, rate, kBlock, [&](const float* in, float* out, std::uint32_t frames) {
+        instance.process(in, out, frames);
+    });
 }
 
 BENCHMARK(BM_HostInstance)->ArgName("rate")->Arg(48000);

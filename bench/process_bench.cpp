@@ -3,11 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <random>
-#include <vector>
 
 #include "tapedelay/source/vx9algorithm.h"
-#include "samplecounters.h"
+#include "blockbench.h"
 #include "vx9testpack.h"
 
 namespace {
@@ -25,20 +23,8 @@ void BM_Process(benchmark::State& state)
     SetRetroVoicing(m.t, rate, m.algorithm->tapeLength, 0.375 * rate, 1.1);
     m.reset();
 
-    std::mt19937 rng(1);
-    std::uniform_real_distribution<float> noise(-0.25f, 0.25f);
-    std::vector<float> input(kBlock);
-    for (float& x : input)
-        x = noise(rng);
-    std::vector<float> output(kBlock);
-
-    for (auto _ : state) {
-        m.block(input.data(), output.data(), kBlock);
-        benchmark::DoNotOptimize(output.data());
-        benchmark::ClobberMemory();
-    }
-
-    ReportSamples(state, kBlock, rate);
+    RunBlocks(state, rate, kBlock,
+              [&](const float* in, float* out, std::uint32_t frames) { m.block(in, out, frames); });
 }
 
 BENCHMARK(BM_Process)->ArgName("rate")->Arg(44100)->Arg(48000)->Arg(96000)->Arg(192000);
