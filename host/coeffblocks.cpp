@@ -67,6 +67,7 @@ void HostCoeffBlock::prepareGlide(std::uint32_t maxFrames, double rate)
 {
     glideRate = rate;
     current.assign(gainCount(), 0.0);
+    targets.assign(gainCount(), 0.0);
     glideRecords.assign((static_cast<std::size_t>(maxFrames) + 1) * gainCount(), 0.0);
 }
 
@@ -82,13 +83,10 @@ void HostCoeffBlock::glide(std::uint32_t frames)
     const std::size_t count = current.size();
     double* record = glideRecords.data();
     std::memcpy(record, current.data(), count * sizeof(double));
-    for (std::uint32_t k = 0; k < frames; ++k, record += count) {
-        for (std::size_t g = 0; g < count; ++g) {
-            double target;
-            std::memcpy(&target, copy.data() + g * sizeof(double), sizeof target);
-            record[count + g] = record[g] + (target - record[g]) * glideRate;
-        }
-    }
+    std::memcpy(targets.data(), copy.data(), count * sizeof(double));
+    for (std::uint32_t k = 0; k < frames; ++k, record += count)
+        for (std::size_t g = 0; g < count; ++g)
+            record[count + g] = record[g] + (targets[g] - record[g]) * glideRate;
     std::memcpy(current.data(), record, count * sizeof(double));
 }
 

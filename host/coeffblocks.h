@@ -70,6 +70,7 @@ private:
 
     double glideRate = 0.0;
     std::vector<double> current;
+    std::vector<double> targets; // read once per block
     std::vector<double> glideRecords;
 };
 

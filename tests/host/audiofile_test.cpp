@@ -6,17 +6,15 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "host/audiobackends.h"
 #include "host/audiofile.h"
+#include "scratchdirectory.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -28,41 +26,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-class AudioFileTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() /
-              ("tapedelay-audio-" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-    std::vector<std::string> listing() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
-
-    fs::path dir;
-};
-
-Bytes ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using AudioFileTest = ScratchDirectory;
 
 void WriteBytes(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    ScratchDirectory::writeBytes(path, bytes.data(), bytes.size());
 }
 
 // Reads in small blocks so that block boundaries are crossed.
@@ -199,10 +167,10 @@ TEST_F(AudioFileTest, RawStandardStreams)
     std::clearerr(stdin);
     for (std::FILE* file : {in, out, err})
         std::fclose(file);
-    const Bytes audio = ReadBytes(path("out"));
+    const Bytes audio = ScratchDirectory::readBytes(path("out"));
     ASSERT_EQ(audio.size(), kSignal.size() * 4);
     EXPECT_EQ(std::memcmp(audio.data(), kSignal.data(), audio.size()), 0);
-    EXPECT_EQ(ReadBytes(path("err")), Bytes({'c', 'h', 'a', 't', 't', 'e', 'r'}));
+    EXPECT_EQ(ScratchDirectory::readBytes(path("err")), Bytes({'c', 'h', 'a', 't', 't', 'e', 'r'}));
 }
 
 TEST_F(AudioFileTest, WavRoundTrip)
@@ -211,7 +179,7 @@ TEST_F(AudioFileTest, WavRoundTrip)
         const std::string wav = path("round" + std::to_string(channels) + ".wav");
         WriteAll(CreateWavSink(wav, channels, 96000), kSignal, channels);
         // Float, or extensible beyond two channels.
-        EXPECT_EQ(ReadBytes(wav)[20], channels > 2 ? 0xFE : 3);
+        EXPECT_EQ(ScratchDirectory::readBytes(wav)[20], channels > 2 ? 0xFE : 3);
         const auto source = OpenWavSource(wav);
         EXPECT_EQ(source->sampleRate(), 96000);
         EXPECT_EQ(source->channels(), channels);
@@ -313,11 +281,11 @@ TEST_F(AudioFileTest, OutputReplacesTargetOnlyOnCommit)
     for (const auto& [name, create] : outputs) {
         WriteBytes(path(name), precious);
         create(path(name))->write(kSignal.data(), 1);
-        EXPECT_EQ(ReadBytes(path(name)), precious) << name;
+        EXPECT_EQ(ScratchDirectory::readBytes(path(name)), precious) << name;
         EXPECT_EQ(listing(), std::vector<std::string>{name});
 
         create(path(name))->commit();
-        EXPECT_NE(ReadBytes(path(name)), precious) << name;
+        EXPECT_NE(ScratchDirectory::readBytes(path(name)), precious) << name;
         EXPECT_EQ(listing(), std::vector<std::string>{name});
         fs::remove(path(name));
     }

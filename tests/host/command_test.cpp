@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 
 #include "host/audiofile.h"
@@ -200,12 +201,8 @@ TEST_F(Render, NonFiniteInputReachesThePluginAsSilence)
 TEST_F(Render, BadInputIsRefusedWithStatusTwoAndNoOutput)
 {
     writeRaw(path("in.f32"), Noise(1000, 0.5f));
-    {
-        std::ofstream odd(path("odd.f32"), std::ios::binary);
-        odd << "abcdefg";
-        std::ofstream broken(path("broken.wav"), std::ios::binary);
-        broken << "RIFF\x10\0\0\0WAVEjunk";
-    }
+    writeBytes(path("odd.f32"), "abcdefg", 7);
+    writeBytes(path("broken.wav"), "RIFF\x10\0\0\0WAVEjunk", 16);
     const std::string in = path("in.f32");
     const std::string out = path("out.f32");
     const std::vector<std::vector<std::string>> refused = {
@@ -242,7 +239,7 @@ TEST_F(Render, BadInputIsRefusedWithStatusTwoAndNoOutput)
     writeRaw(out, {1.0f, 2.0f});
     EXPECT_EQ(run({"render", "--rate", "250000", in, out}), 2);
     EXPECT_EQ(readRaw(out), (std::vector<float>{1.0f, 2.0f}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch), std::filesystem::directory_iterator()), 4);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 4);
 }
 
 TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)

@@ -1,0 +1,50 @@
+// A test fixture with a scratch directory of its own, removed afterwards,
+// and whole-file byte helpers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;
+
+struct ScratchDirectory : ::testing::Test {
+    ScratchDirectory()
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = std::filesystem::temp_directory_path() /
+              ("tapedelay-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+               std::to_string(std::random_device{}()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    ~ScratchDirectory() override { std::filesystem::remove_all(dir); }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    std::vector<std::string> listing() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    static Bytes readBytes(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    static void writeBytes(const std::string& file, const void* bytes, std::size_t size)
+    {
+        std::ofstream(file, std::ios::binary).write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+    }
+
+    std::filesystem::path dir;
+};
