@@ -10,8 +10,12 @@
 namespace {
 
 struct IdleBlock final : CoeffBlock {
-    void DeclareCoeff(std::uint32_t, const char*, std::uint32_t, std::uint32_t, KtTypeId) override {}
-    void CoeffChanged(std::uint32_t, const void* address) override { benchmark::DoNotOptimize(address); }
+    void DeclareCoeff(std::uint32_t, const char*, std::uint32_t, std::uint32_t, KtTypeId) override
+    {}
+    void CoeffChanged(std::uint32_t, const void* address) override
+    {
+        benchmark::DoNotOptimize(address);
+    }
     void Publish(const void* address) override { benchmark::DoNotOptimize(address); }
 };
 

@@ -5,9 +5,9 @@
 // difference is the host's share.
 #include <benchmark/benchmark.h>
 
+#include "blockbench.h"
 #include "host/plugininstance.h"
 #include "host/rendersettings.h"
-#include "blockbench.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "tapedelay/source/vx9algorithm.h"
 #include "blockbench.h"
+#include "tapedelay/source/vx9algorithm.h"
 #include "vx9testpack.h"
 
 namespace {

@@ -84,8 +84,7 @@ std::string ReportTail(const char* file, std::uint32_t line)
     if (file == nullptr)
         return {};
     const std::string shown = ShownPath(file);
-    return "\n+" + std::string(shown.size() + 7, '-') + "\n| " + shown + ":" +
-           std::to_string(line);
+    return "\n+" + std::string(shown.size() + 7, '-') + "\n| " + shown + ":" + std::to_string(line);
 }
 
 void RaiseReport(const std::string& report, const char* file, std::uint32_t line)

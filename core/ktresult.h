@@ -41,8 +41,8 @@ struct KtResultT;
 // The result record. The serialization markers are empty bases: they carry
 // neither data nor virtual operations.
 template <>
-struct KtResultT<KtResultLocation, KtR>
-    : KtResultLocation, KtSerialize::Versioned<KtResultT<KtR, KtR>, 1, KtR> {
+struct KtResultT<KtResultLocation, KtR> : KtResultLocation,
+                                          KtSerialize::Versioned<KtResultT<KtR, KtR>, 1, KtR> {
     static constexpr std::size_t kMessageCapacity = 112; // 111 characters and the terminator
 
     KtR code = 0;
@@ -69,7 +69,10 @@ private:
 using KtResult = KtResultT<KtResultLocation, KtR>;
 
 // The success record: no location, code 0, empty message.
-inline KtResult KtSuccess() { return KtResult{}; }
+inline KtResult KtSuccess()
+{
+    return KtResult{};
+}
 
 // A named result: no location, the code derived from the message (KtNamedCode).
 KtResult KtNamedResult(const char* message);

@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr float kRates[] = {11025.0f, 22050.0f, 44100.0f, 44100.7f, 48000.0f, 51000.0f,
+constexpr float kRates[] = {11025.0f, 22050.0f, 44100.0f,  44100.7f,  48000.0f,  51000.0f,
                             51001.0f, 96000.0f, 102000.0f, 176400.0f, 192000.0f, 204000.0f};
 constexpr std::uint32_t kFrames = 64;
 
@@ -119,7 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 8: ops.setTimeGlide(flag); break;
         case 9: ops.restartGate(flag); break;
         case 10: rig.controller.framework().Reset(); break;
-        default: rig.deliver(); rig.block(bits); break;
+        default:
+            rig.deliver();
+            rig.block(bits);
+            break;
         }
     }
     rig.deliver();

@@ -49,8 +49,10 @@ void readNested(const MissiveCursor& cursor, int depth)
     expectOnlyKtException([&] { nested = readMissives(cursor); });
     for (const MissiveSpan& span : nested) {
         expectOnlyKtException([&] { readEverything(MissiveFindDefault(span), depth + 1); });
-        expectOnlyKtException([&] { readEverything(MissiveFind(span, std::string_view("bpm")), depth + 1); });
-        expectOnlyKtException([&] { readEverything(MissiveFind(span, std::uint32_t{1}), depth + 1); });
+        expectOnlyKtException(
+            [&] { readEverything(MissiveFind(span, std::string_view("bpm")), depth + 1); });
+        expectOnlyKtException(
+            [&] { readEverything(MissiveFind(span, std::uint32_t{1}), depth + 1); });
     }
 }
 

@@ -14,7 +14,8 @@ namespace {
 // The reader reads files: each input goes to one scratch file, removed at exit.
 struct ScratchFile {
     std::string path =
-        (std::filesystem::temp_directory_path() / ("wav_fuzz-" + std::to_string(getpid()) + ".wav")).string();
+        (std::filesystem::temp_directory_path() / ("wav_fuzz-" + std::to_string(getpid()) + ".wav"))
+            .string();
     ~ScratchFile() { std::remove(path.c_str()); }
 };
 } // namespace

@@ -9,7 +9,9 @@ constexpr const char* kKernelOwnedValue = "gatedPostDistortionGain";
 } // namespace
 
 HostCoeffBlock::HostCoeffBlock(std::string name, std::uint32_t size, bool smoothed)
-    : blockName(std::move(name)), isSmoothed(smoothed), copy(size, 0)
+    : blockName(std::move(name)),
+      isSmoothed(smoothed),
+      copy(size, 0)
 {
     if (smoothed && size % sizeof(double) != 0)
         noteFault("its size is not a whole number of gains");
@@ -116,7 +118,8 @@ void HostCoeffBlock::noteFault(const std::string& what)
 
 CoeffBlock* HostCoeffBlockFactory::CreateBlock(const char* name, std::uint32_t size, bool smoothed)
 {
-    created.push_back(std::make_unique<HostCoeffBlock>(name != nullptr ? name : "", size, smoothed));
+    created.push_back(
+        std::make_unique<HostCoeffBlock>(name != nullptr ? name : "", size, smoothed));
     return created.back().get();
 }
 

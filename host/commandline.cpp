@@ -8,7 +8,8 @@
 
 bool CommandLine::has(std::string_view name) const
 {
-    return std::any_of(options.begin(), options.end(), [&](const CommandOption& o) { return o.name == name; });
+    return std::any_of(options.begin(), options.end(),
+                       [&](const CommandOption& o) { return o.name == name; });
 }
 
 std::optional<std::string> CommandLine::last(std::string_view name) const
@@ -52,7 +53,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, std::str
             continue;
         }
         const std::size_t equals = argument.find('=');
-        const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+        const std::string name =
+            argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
         if (listed(flags, name)) {
             if (equals != std::string::npos)
                 throw UsageError("--" + name + " takes no value" + help);
@@ -84,8 +86,9 @@ std::uint64_t ParseWholeNumber(const std::string& text, const std::string& name,
                                std::uint64_t high)
 {
     const double value = ParseNumber(text, "--" + name);
-    if (value < static_cast<double>(low) || value > static_cast<double>(high) || value != std::floor(value))
-        throw UsageError("--" + name + ": " + text + " is not a whole number from " + std::to_string(low) +
-                         " to " + std::to_string(high));
+    if (value < static_cast<double>(low) || value > static_cast<double>(high) ||
+        value != std::floor(value))
+        throw UsageError("--" + name + ": " + text + " is not a whole number from " +
+                         std::to_string(low) + " to " + std::to_string(high));
     return static_cast<std::uint64_t>(value);
 }

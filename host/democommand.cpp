@@ -39,13 +39,18 @@ struct DemoSetting {
 const std::vector<DemoSetting>& demoSettings()
 {
     static const std::vector<DemoSetting> settings = {
-        {"slapback", "Vintage slapback, 110 ms, one quick repeat",
+        {"slapback",
+         "Vintage slapback, 110 ms, one quick repeat",
          {"mode=Vintage", "time=0.11", "fbak=1.5", "blnd=4.5", "oput=6"}},
-        {"dub-echo", "Retro dub echo, dotted 8th at 120 BPM, high feedback, dark",
-         {"mode=Retro", "tone=Dark", ".bpm=120", "nval=8th", "dot3=Dotted", "fbak=7.5", "blnd=5.5", "oput=6.5"}},
-        {"clean-quarter", "Modern clean echo, quarter note at 120 BPM",
+        {"dub-echo",
+         "Retro dub echo, dotted 8th at 120 BPM, high feedback, dark",
+         {"mode=Retro", "tone=Dark", ".bpm=120", "nval=8th", "dot3=Dotted", "fbak=7.5", "blnd=5.5",
+          "oput=6.5"}},
+        {"clean-quarter",
+         "Modern clean echo, quarter note at 120 BPM",
          {"mode=Modern", ".bpm=120", "nval=Quarter", "fbak=4", "blnd=4.5", "oput=6"}},
-        {"dark-long", "Vintage dark long echo, 1.2 s",
+        {"dark-long",
+         "Vintage dark long echo, 1.2 s",
          {"mode=Vintage", "tone=Dark", "time=1.2", "fbak=5.5", "blnd=5", "oput=6.5"}},
     };
     return settings;
@@ -83,7 +88,8 @@ std::string joined(const std::vector<std::string>& values)
 
 int DemoCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = ParseCommandLine(arguments, "demo", {"out", "plugin"}, {"quiet", "help"});
+    const CommandLine line =
+        ParseCommandLine(arguments, "demo", {"out", "plugin"}, {"quiet", "help"});
     if (line.has("help")) {
         std::cout << kUsage;
         return kExitSuccess;
@@ -110,15 +116,19 @@ int DemoCommand(const std::vector<std::string>& arguments)
         PhraseSource source(phrase);
         const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, 1, kDemoRate);
         ProgressBar progress(!quiet, kDemoRate);
-        const RenderResult result = RenderAtSupportedRate(library, source, *sink, job,
-            [&](std::uint64_t done, std::optional<std::uint64_t> total) { progress.update(done, total); });
+        const RenderResult result =
+            RenderAtSupportedRate(library, source, *sink, job,
+                                  [&](std::uint64_t done, std::optional<std::uint64_t> total) {
+                                      progress.update(done, total);
+                                  });
         progress.finish();
         sink->commit();
         if (!quiet)
-            std::printf("%s\n  %s\n  settings: %s\n  %.1f s at %g Hz; input peak %s, output peak %s\n\n",
-                        path.c_str(), setting.description, joined(setting.values).c_str(),
-                        static_cast<double>(result.outputFrames) / result.sampleRate, result.sampleRate,
-                        PeakText(result.peaks[0].input).c_str(), PeakText(result.peaks[0].output).c_str());
+            std::printf(
+                "%s\n  %s\n  settings: %s\n  %.1f s at %g Hz; input peak %s, output peak %s\n\n",
+                path.c_str(), setting.description, joined(setting.values).c_str(),
+                static_cast<double>(result.outputFrames) / result.sampleRate, result.sampleRate,
+                PeakText(result.peaks[0].input).c_str(), PeakText(result.peaks[0].output).c_str());
     }
     return kExitSuccess;
 }

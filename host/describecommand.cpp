@@ -50,22 +50,25 @@ void printTable(const PluginDescription& description)
 {
     std::printf("Descriptor\n");
     for (const MissiveRecordView& record : MissiveRecordsInOrder(description.descriptor.span()))
-        std::printf("  %-20s %s\n", RecordKeyText(record).c_str(), ValueText(record.cursor).c_str());
+        std::printf("  %-20s %s\n", RecordKeyText(record).c_str(),
+                    ValueText(record.cursor).c_str());
 
-    std::printf("\nParameters\n  %-5s %-4s  %-20s %-52s %s\n", "index", "id", "name", "range or options",
-                "default");
+    std::printf("\nParameters\n  %-5s %-4s  %-20s %-52s %s\n", "index", "id", "name",
+                "range or options", "default");
     for (std::size_t i = 0; i < description.parameters.size(); ++i) {
         const ParameterInfo& parameter = description.parameters[i];
-        std::printf("  %5zu %-4s  %-20s %-52s %s%s\n", i, parameter.code.c_str(), parameter.name().c_str(),
-                    rangeText(parameter).c_str(),
-                    FormatParameterValue(parameter, parameter.defaultValue).c_str(), notes(parameter).c_str());
+        std::printf("  %5zu %-4s  %-20s %-52s %s%s\n", i, parameter.code.c_str(),
+                    parameter.name().c_str(), rangeText(parameter).c_str(),
+                    FormatParameterValue(parameter, parameter.defaultValue).c_str(),
+                    notes(parameter).c_str());
     }
 
     std::printf("\nMeters\n  %-5s %-6s %s\n", "entry", "label", "type");
     for (const MeterInfo& meter : description.meters) {
-        const char* type = meter.type == static_cast<std::int64_t>(c_hux::meterType::input)    ? "input"
-                           : meter.type == static_cast<std::int64_t>(c_hux::meterType::output) ? "output"
-                                                                                                 : "other";
+        const char* type =
+            meter.type == static_cast<std::int64_t>(c_hux::meterType::input)    ? "input"
+            : meter.type == static_cast<std::int64_t>(c_hux::meterType::output) ? "output"
+                                                                                : "other";
         std::printf("  %5u %-6s %s\n", meter.position, meter.label.c_str(), type);
     }
 }

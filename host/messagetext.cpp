@@ -6,7 +6,6 @@
 #include <sstream>
 #include <vector>
 
-
 namespace {
 
 std::string join(const std::vector<std::string>& parts, const char* separator)
@@ -73,9 +72,7 @@ std::string ValueText(const MissiveCursor& cursor)
 {
     std::vector<std::string> parts;
     switch (cursor.valueType) {
-    case KtType::kStr:
-        parts = readArray<std::string>(cursor);
-        break;
+    case KtType::kStr: parts = readArray<std::string>(cursor); break;
     case KtType::kMissive:
         for (const MissiveSpan& nested : readMissives(cursor))
             parts.push_back(recordText(nested));
@@ -112,7 +109,8 @@ std::string FormatNumber(double value)
     // Plain digits ("300000", "0.005") wherever they stay short.
     const bool plain = value == 0.0 || (std::fabs(value) >= 1e-6 && std::fabs(value) < 1e15);
     char text[64];
-    const auto result = plain ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed)
-                              : std::to_chars(text, text + sizeof text, value);
+    const auto result =
+        plain ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed)
+              : std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
 }

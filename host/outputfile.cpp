@@ -66,8 +66,7 @@ OutputStream::OutputStream(std::FILE* file, std::string name) : file(file), name
 
 OutputStream::OutputStream(const TemporaryOutput& temporary)
     : OutputStream(std::fopen(temporary.path().c_str(), "wb"), temporary.target())
-{
-}
+{}
 
 OutputStream::~OutputStream()
 {

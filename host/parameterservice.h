@@ -23,9 +23,10 @@ class ParameterService;
 class HostParameter final : public HuxParameter {
 public:
     HostParameter(ParameterService& service, std::uint32_t position, double initial)
-        : service(service), position(position), stored(initial)
-    {
-    }
+        : service(service),
+          position(position),
+          stored(initial)
+    {}
 
     std::uint32_t index() const override { return position; }
     double value() const override { return stored; }

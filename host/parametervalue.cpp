@@ -8,7 +8,9 @@ namespace {
 
 bool sameIgnoringCase(std::string_view a, std::string_view b)
 {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
@@ -35,12 +37,13 @@ double parseOption(const ParameterInfo& parameter, std::string_view text)
     try {
         index = ParseNumber(text, parameter.code);
     } catch (const UsageError&) {
-        throw UsageError(parameter.code + ": \"" + std::string(text) + "\" is not one of its options (" +
-                         optionList(parameter) + ")");
+        throw UsageError(parameter.code + ": \"" + std::string(text) +
+                         "\" is not one of its options (" + optionList(parameter) + ")");
     }
     if (index != std::floor(index) || index < parameter.minValue || index > parameter.maxValue)
-        throw UsageError(parameter.code + ": option index " + std::string(text) + " is not one of 0 to " +
-                         FormatNumber(parameter.maxValue) + " (" + optionList(parameter) + ")");
+        throw UsageError(parameter.code + ": option index " + std::string(text) +
+                         " is not one of 0 to " + FormatNumber(parameter.maxValue) + " (" +
+                         optionList(parameter) + ")");
     return index;
 }
 
@@ -63,7 +66,8 @@ std::size_t FindParameter(const PluginDescription& description, std::string_view
     std::string known;
     for (const ParameterInfo& parameter : description.parameters)
         known += (known.empty() ? "" : ", ") + parameter.code;
-    throw UsageError("unknown parameter \"" + std::string(code) + "\" (the parameters are " + known + ")");
+    throw UsageError("unknown parameter \"" + std::string(code) + "\" (the parameters are " +
+                     known + ")");
 }
 
 double ParseParameterValue(const ParameterInfo& parameter, std::string_view text)
@@ -73,7 +77,8 @@ double ParseParameterValue(const ParameterInfo& parameter, std::string_view text
     const double value = ParseNumber(text, parameter.code);
     if (value < parameter.minValue || value > parameter.maxValue)
         throw UsageError(parameter.code + ": " + std::string(text) + " is outside its range, " +
-                         FormatNumber(parameter.minValue) + " to " + FormatNumber(parameter.maxValue));
+                         FormatNumber(parameter.minValue) + " to " +
+                         FormatNumber(parameter.maxValue));
     return value;
 }
 
@@ -82,7 +87,8 @@ std::string FormatParameterValue(const ParameterInfo& parameter, double value)
     if (parameter.kind == ParameterKind::list) {
         const double index = std::floor(value);
         if (index >= 0.0 && index < static_cast<double>(parameter.options.size()))
-            return std::string(OptionForms(parameter.options[static_cast<std::size_t>(index)]).front());
+            return std::string(
+                OptionForms(parameter.options[static_cast<std::size_t>(index)]).front());
     }
     std::string text = FormatNumber(value);
     if (!parameter.units.empty())

@@ -53,12 +53,14 @@ void readList(ParameterInfo& info, const Missive& record)
     const std::string wanted = read<std::string>(defaultOption);
     for (std::size_t i = 0; i < info.options.size(); ++i) {
         const std::vector<std::string_view> forms = OptionForms(info.options[i]);
-        if (info.options[i] == wanted || std::find(forms.begin(), forms.end(), wanted) != forms.end()) {
+        if (info.options[i] == wanted ||
+            std::find(forms.begin(), forms.end(), wanted) != forms.end()) {
             info.defaultValue = static_cast<double>(i);
             return;
         }
     }
-    malformed("parameter " + info.code + " defaults to \"" + wanted + "\", which is not one of its options");
+    malformed("parameter " + info.code + " defaults to \"" + wanted +
+              "\", which is not one of its options");
 }
 
 void readNumeric(ParameterInfo& info, const Missive& record)
@@ -185,7 +187,8 @@ PluginDescription ExchangeDescriptions(IIHux::Plugin& plugin)
 
         CapturingSink parameterSink;
         std::uint32_t channelCount = 1;
-        RequireSuccess(plugin.exchangeParameters(parameterSink, channelCount), "the parameter exchange");
+        RequireSuccess(plugin.exchangeParameters(parameterSink, channelCount),
+                       "the parameter exchange");
         description.parametersAndMeters = parameterSink.captured;
 
         const Missive parameters = nestedUnder(description.parametersAndMeters, kParameters);

@@ -22,12 +22,12 @@ struct ParameterInfo {
     ParameterKind kind = ParameterKind::numeric;
     double minValue = 0.0;
     double maxValue = 0.0;
-    double defaultValue = 0.0;       // a list parameter's default option index
+    double defaultValue = 0.0;        // a list parameter's default option index
     std::vector<std::string> options; // a list parameter's options ("Quarter,Qtr")
     std::string units;
     bool automate = true;
     bool filterOnSave = false;
-    bool hostBypass = false;         // the host's own "bypa"
+    bool hostBypass = false; // the host's own "bypa"
 
     std::string name() const { return labels.empty() ? code : labels.front(); }
 };

@@ -42,7 +42,8 @@ void PluginInstance::setUp()
     for (const auto& [index, value] : settings.initialValues)
         parameters.preset(index, value);
     parameters.attach(*plugin);
-    RequireSuccess(plugin->initialise(&parameters, controllerInterface, this), "the plug-in's initialise");
+    RequireSuccess(plugin->initialise(&parameters, controllerInterface, this),
+                   "the plug-in's initialise");
 
     // The stored values are the user's and stand as they are: what the
     // plug-in writes back while they are first handled is dropped.

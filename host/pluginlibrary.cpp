@@ -54,7 +54,8 @@ PluginLibrary::PluginLibrary(const std::string& path) : libraryPath(path)
     releaseFunction = reinterpret_cast<ReleaseFunction>(symbol("HuxRelease"));
     if (acquireFunction == nullptr || releaseFunction == nullptr) {
         unload();
-        throw PluginLoadError(path + " is not a plug-in library (it lacks HuxAcquire or HuxRelease)");
+        throw PluginLoadError(path +
+                              " is not a plug-in library (it lacks HuxAcquire or HuxRelease)");
     }
 }
 
@@ -93,7 +94,8 @@ std::string PluginLibrary::besideExecutable()
     std::filesystem::path program;
 #if defined(_WIN32)
     std::vector<wchar_t> buffer(32768);
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length > 0 && length < buffer.size())
         program.assign(buffer.data(), buffer.data() + length);
 #else

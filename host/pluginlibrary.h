@@ -46,9 +46,9 @@ template <class Interface>
 class HuxObject {
 public:
     HuxObject(PluginLibrary& library, const char* interfaceName)
-        : library(&library), object(static_cast<Interface*>(library.acquire(interfaceName)))
-    {
-    }
+        : library(&library),
+          object(static_cast<Interface*>(library.acquire(interfaceName)))
+    {}
     ~HuxObject()
     {
         if (object != nullptr)

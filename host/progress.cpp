@@ -15,9 +15,9 @@ constexpr int kBarWidth = 30;
 }
 
 ProgressBar::ProgressBar(bool enabled, double sampleRate)
-    : active(enabled && TAPEDELAY_ISATTY(stderr) != 0), rate(sampleRate)
-{
-}
+    : active(enabled && TAPEDELAY_ISATTY(stderr) != 0),
+      rate(sampleRate)
+{}
 
 ProgressBar::~ProgressBar()
 {
@@ -38,7 +38,8 @@ void ProgressBar::update(std::uint64_t done, std::optional<std::uint64_t> total)
         std::fflush(stderr);
         return;
     }
-    const int percent = static_cast<int>(static_cast<double>(done) * 100.0 / static_cast<double>(*total));
+    const int percent =
+        static_cast<int>(static_cast<double>(done) * 100.0 / static_cast<double>(*total));
     if (percent == shown)
         return;
     shown = percent;

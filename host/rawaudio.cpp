@@ -40,10 +40,12 @@ public:
     // owned is null for standard input, which stays open.
     RawSource(FilePtr owned, std::FILE* file, std::string name, double rate,
               std::optional<std::uint64_t> totalFrames)
-        : owned(std::move(owned)), file(file), name(std::move(name)), rate(rate),
+        : owned(std::move(owned)),
+          file(file),
+          name(std::move(name)),
+          rate(rate),
           totalFrames(totalFrames)
-    {
-    }
+    {}
 
     double sampleRate() const override { return rate; }
     std::size_t channels() const override { return 1; }
@@ -100,8 +102,7 @@ std::FILE* takeStandardOutput()
 class RawSink final : public AudioSink {
 public:
     explicit RawSink(const std::string& path) : temporary(std::in_place, path), stream(*temporary)
-    {
-    }
+    {}
     explicit RawSink(std::FILE* standardOutput) : stream(standardOutput, "standard output") {}
 
     void write(const float* interleaved, std::size_t frames) override

@@ -52,7 +52,8 @@ int RenderCommand(const std::vector<std::string>& arguments)
     const std::string& outputPath = line.operands[1];
     const bool quiet = line.has("quiet");
 
-    const double rawRate = static_cast<double>(ParseWholeNumber(line.last("rate").value_or("48000"), "rate", 1, 100000000));
+    const double rawRate = static_cast<double>(
+        ParseWholeNumber(line.last("rate").value_or("48000"), "rate", 1, 100000000));
     if (SameFile(inputPath, outputPath))
         throw UsageError("OUTPUT " + outputPath + " is the same file as INPUT");
     const std::unique_ptr<AudioSource> source = OpenAudioSource(inputPath, rawRate);
@@ -62,19 +63,24 @@ int RenderCommand(const std::vector<std::string>& arguments)
 
     // The sink first: output to "-" moves the process's standard output
     // aside, so nothing the library prints can reach the audio.
-    const std::unique_ptr<AudioSink> sink = CreateAudioSink(outputPath, source->channels(), source->sampleRate());
+    const std::unique_ptr<AudioSink> sink =
+        CreateAudioSink(outputPath, source->channels(), source->sampleRate());
     PluginLibrary library(PluginPath(line));
     const PluginDescription description = DescribeLibrary(library);
     const RenderJob job = ReadRenderSettings(line, description);
 
     ProgressBar progress(!quiet, source->sampleRate());
-    const RenderResult result = RenderAtSupportedRate(library, *source, *sink, job,
-        [&](std::uint64_t done, std::optional<std::uint64_t> total) { progress.update(done, total); });
+    const RenderResult result = RenderAtSupportedRate(
+        library, *source, *sink, job, [&](std::uint64_t done, std::optional<std::uint64_t> total) {
+            progress.update(done, total);
+        });
     progress.finish();
     sink->commit();
 
     if (result.replacedSamples != 0)
-        std::fprintf(stderr, "tapedelay: warning: %zu non-finite input samples (NaN or infinity) were replaced by 0\n",
+        std::fprintf(stderr,
+                     "tapedelay: warning: %zu non-finite input samples (NaN or infinity) were "
+                     "replaced by 0\n",
                      result.replacedSamples);
     if (!quiet)
         std::fprintf(stderr, "%s\n", RenderSummary(result).c_str());

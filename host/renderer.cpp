@@ -45,8 +45,8 @@ private:
 };
 
 // Fills up to frames frames, reading until the source has no more.
-std::size_t readBlock(AudioSource& source, float* interleaved, std::size_t frames, std::size_t channels,
-                      bool& ended)
+std::size_t readBlock(AudioSource& source, float* interleaved, std::size_t frames,
+                      std::size_t channels, bool& ended)
 {
     std::size_t got = 0;
     while (!ended && got < frames) {
@@ -59,8 +59,8 @@ std::size_t readBlock(AudioSource& source, float* interleaved, std::size_t frame
 
 } // namespace
 
-RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink, const RenderJob& job,
-                    const RenderProgress& progress)
+RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink,
+                    const RenderJob& job, const RenderProgress& progress)
 {
     RenderResult result;
     result.sampleRate = source.sampleRate();
@@ -89,12 +89,15 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
     std::uint64_t tailLeft = tailFrames;
     bool ended = false;
     for (;;) {
-        const std::size_t read = readBlock(source, interleaved.data(), blockFrames, channels, ended);
+        const std::size_t read =
+            readBlock(source, interleaved.data(), blockFrames, channels, ended);
         result.inputFrames += read;
         std::size_t frames = read;
         if (ended) {
-            const auto silence = static_cast<std::size_t>(std::min<std::uint64_t>(blockFrames - read, tailLeft));
-            std::fill_n(interleaved.begin() + static_cast<std::ptrdiff_t>(read * channels), silence * channels, 0.0f);
+            const auto silence =
+                static_cast<std::size_t>(std::min<std::uint64_t>(blockFrames - read, tailLeft));
+            std::fill_n(interleaved.begin() + static_cast<std::ptrdiff_t>(read * channels),
+                        silence * channels, 0.0f);
             frames += silence;
             tailLeft -= silence;
         }
@@ -113,8 +116,8 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
         for (std::size_t c = 0; c < channels; ++c) {
             for (std::size_t i = 0; i < frames; ++i)
                 input[i] = interleaved[i * channels + c];
-            result.replacedSamples +=
-                instances[c]->process(input.data(), output.data(), static_cast<std::uint32_t>(frames));
+            result.replacedSamples += instances[c]->process(input.data(), output.data(),
+                                                            static_cast<std::uint32_t>(frames));
             for (std::size_t i = 0; i < frames; ++i)
                 interleaved[i * channels + c] = output[i];
         }

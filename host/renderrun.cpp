@@ -14,9 +14,9 @@ RenderResult RenderAtSupportedRate(PluginLibrary& library, AudioSource& source, 
     } catch (const std::exception& failure) {
         if (rate >= kLowestRate && std::floor(rate) <= kHighestRate)
             throw;
-        throw UsageError("unsupported sample rate " + FormatNumber(rate) + " Hz (" + failure.what() +
-                         "); the tape delay runs at " + FormatNumber(kLowestRate) + " to " +
-                         FormatNumber(kHighestRate) + " Hz");
+        throw UsageError("unsupported sample rate " + FormatNumber(rate) + " Hz (" +
+                         failure.what() + "); the tape delay runs at " + FormatNumber(kLowestRate) +
+                         " to " + FormatNumber(kHighestRate) + " Hz");
     }
 }
 
@@ -34,12 +34,14 @@ std::string RenderSummary(const RenderResult& result)
     char head[160];
     std::snprintf(head, sizeof head, "%.2f s (%llu frames) at %s Hz, %zu channel%s",
                   static_cast<double>(result.outputFrames) / result.sampleRate,
-                  static_cast<unsigned long long>(result.outputFrames), FormatNumber(result.sampleRate).c_str(),
-                  result.peaks.size(), result.peaks.size() == 1 ? "" : "s");
+                  static_cast<unsigned long long>(result.outputFrames),
+                  FormatNumber(result.sampleRate).c_str(), result.peaks.size(),
+                  result.peaks.size() == 1 ? "" : "s");
     std::string text = head;
     for (std::size_t c = 0; c < result.peaks.size(); ++c) {
         text += result.peaks.size() == 1 ? "; peaks" : "; channel " + std::to_string(c + 1);
-        text += ": in " + PeakText(result.peaks[c].input) + ", out " + PeakText(result.peaks[c].output);
+        text +=
+            ": in " + PeakText(result.peaks[c].input) + ", out " + PeakText(result.peaks[c].output);
     }
     return text;
 }

@@ -6,7 +6,8 @@ constexpr std::uint64_t kLargestBlock = 1u << 20;
 constexpr double kLongestTail = 3600.0;
 
 // A tempo becomes ".bpm"'s value, so it must lie in its range.
-double parseTempo(const PluginDescription& description, const std::string& text, const std::string& option)
+double parseTempo(const PluginDescription& description, const std::string& text,
+                  const std::string& option)
 {
     const double bpm = ParseNumber(text, option);
     double low = 0.0;
@@ -16,7 +17,8 @@ double parseTempo(const PluginDescription& description, const std::string& text,
         high = description.parameters[*index].maxValue;
     }
     if (!(bpm > 0.0 && bpm >= low && bpm <= high))
-        throw UsageError(option + ": " + text + " BPM is outside " + FormatNumber(low) + " to " + FormatNumber(high));
+        throw UsageError(option + ": " + text + " BPM is outside " + FormatNumber(low) + " to " +
+                         FormatNumber(high));
     return bpm;
 }
 
@@ -34,8 +36,8 @@ std::pair<double, std::string> splitTime(const std::string& text, const std::str
 
 } // namespace
 
-std::pair<std::size_t, double> ParseAssignment(const PluginDescription& description, const std::string& text,
-                                               const std::string& option)
+std::pair<std::size_t, double> ParseAssignment(const PluginDescription& description,
+                                               const std::string& text, const std::string& option)
 {
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos)
@@ -61,11 +63,13 @@ RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& d
     if (const std::optional<std::string> bpm = line.last("session-bpm"))
         job.sessionTempo = parseTempo(description, *bpm, "--session-bpm");
     if (const std::optional<std::string> block = line.last("block"))
-        job.blockFrames = static_cast<std::uint32_t>(ParseWholeNumber(*block, "block", 1, kLargestBlock));
+        job.blockFrames =
+            static_cast<std::uint32_t>(ParseWholeNumber(*block, "block", 1, kLargestBlock));
     if (const std::optional<std::string> tail = line.last("tail")) {
         job.tailSeconds = ParseNumber(*tail, "--tail");
         if (job.tailSeconds < 0.0 || job.tailSeconds > kLongestTail)
-            throw UsageError("--tail: " + *tail + " is not from 0 to " + FormatNumber(kLongestTail) + " seconds");
+            throw UsageError("--tail: " + *tail + " is not from 0 to " +
+                             FormatNumber(kLongestTail) + " seconds");
     }
     return job;
 }

@@ -12,5 +12,5 @@
 RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description);
 
 // "ID=VALUE" as (host index, value).
-std::pair<std::size_t, double> ParseAssignment(const PluginDescription& description, const std::string& text,
-                                               const std::string& option);
+std::pair<std::size_t, double> ParseAssignment(const PluginDescription& description,
+                                               const std::string& text, const std::string& option);

@@ -52,7 +52,8 @@ int outputFormat(const std::string& path)
 class SndfileSource final : public AudioSource {
 public:
     explicit SndfileSource(const std::string& path)
-        : path(path), file(sf_open(path.c_str(), SFM_READ, &info))
+        : path(path),
+          file(sf_open(path.c_str(), SFM_READ, &info))
     {
         if (file == nullptr)
             throw AudioFileError(path + ": cannot read: " + sf_strerror(nullptr));

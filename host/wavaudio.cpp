@@ -179,12 +179,8 @@ private:
         const unsigned char* in = bytes.data();
         for (std::size_t i = 0; i < count; ++i) {
             switch (format.bits) {
-            case 8:
-                out[i] = static_cast<float>(in[i] - 128) * (1.0f / 128);
-                break;
-            case 16:
-                out[i] = static_cast<std::int16_t>(get16(in + 2 * i)) * (1.0f / 32768);
-                break;
+            case 8: out[i] = static_cast<float>(in[i] - 128) * (1.0f / 128); break;
+            case 16: out[i] = static_cast<std::int16_t>(get16(in + 2 * i)) * (1.0f / 32768); break;
             case 24: {
                 const unsigned char* p = in + 3 * i;
                 const auto value =
@@ -240,8 +236,10 @@ void putTag(std::vector<unsigned char>& out, const char (&tag)[5])
 class WavSink final : public AudioSink {
 public:
     WavSink(const std::string& path, std::size_t channels, double sampleRate)
-        : channels(checkedChannels(path, channels)), sampleRate(WholeSampleRate(path, sampleRate)),
-          temporary(path), stream(temporary)
+        : channels(checkedChannels(path, channels)),
+          sampleRate(WholeSampleRate(path, sampleRate)),
+          temporary(path),
+          stream(temporary)
     {
         writeHeader();
     }

@@ -242,8 +242,8 @@ void VX9::tempoLockHandler(VX9& plugin, HuxParameter& parameter, Linked linked)
 {
     HuxParameter* note = linkedAt(linked, 0);
     HuxParameter* dotted = linkedAt(linked, 1);
-    if (parameter.value() != 0.0 && note != nullptr && dotted != nullptr &&
-        note->value() == 0.0 && plugin.rememberedNote != 0)
+    if (parameter.value() != 0.0 && note != nullptr && dotted != nullptr && note->value() == 0.0 &&
+        plugin.rememberedNote != 0)
         note->setValue(plugin.rememberedNote);
 }
 

@@ -43,17 +43,17 @@ private:
     static void bpmTapped(VX9& plugin, const Missive& message);
 
     // The host's objects, null where the host offers no such parameter.
-    HuxParameter* tempoLock = nullptr;      // "tlok"
-    HuxParameter* bpm = nullptr;            // ".bpm"
-    HuxParameter* noteValue = nullptr;      // "nval"
-    HuxParameter* dotTriplet = nullptr;     // "dot3"
-    HuxParameter* sessionBpm = nullptr;     // "sBPM"
-    HuxParameter* bpmDelayTime = nullptr;   // "uiDT"
-    std::int32_t rememberedNote = 0;        // the last non-zero Note Value index
-    std::int32_t previousNote = 0;          // the index seen by the last Note Value change
-    std::int32_t dotTripletIndex = 0;       // the last Dotted/Triplet index seen
-    double lastTapTime = -10.0;             // host time of the last tap, seconds
-    float tempoDelayTime = 0.0f;            // the last tempo-derived delay, seconds
-    float shownTempoDelayTime = 0.0f;       // the last value written into "uiDT"
-    float sessionTempo = 0.0f;              // the last session tempo, BPM
+    HuxParameter* tempoLock = nullptr;    // "tlok"
+    HuxParameter* bpm = nullptr;          // ".bpm"
+    HuxParameter* noteValue = nullptr;    // "nval"
+    HuxParameter* dotTriplet = nullptr;   // "dot3"
+    HuxParameter* sessionBpm = nullptr;   // "sBPM"
+    HuxParameter* bpmDelayTime = nullptr; // "uiDT"
+    std::int32_t rememberedNote = 0;      // the last non-zero Note Value index
+    std::int32_t previousNote = 0;        // the index seen by the last Note Value change
+    std::int32_t dotTripletIndex = 0;     // the last Dotted/Triplet index seen
+    double lastTapTime = -10.0;           // host time of the last tap, seconds
+    float tempoDelayTime = 0.0f;          // the last tempo-derived delay, seconds
+    float shownTempoDelayTime = 0.0f;     // the last value written into "uiDT"
+    float sessionTempo = 0.0f;            // the last session tempo, BPM
 };

@@ -74,8 +74,8 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     wowSin = 0.0;
     // 2 sin(pi f / fs) for f = 2.7 Hz, cut to a multiple of 2^-23.
     constexpr double pi = std::numbers::pi;
-    wowCoeff = VX9Math::TruncInt32(2.0 * std::sin((3.0 * pi / fs) * 0.9) * 8388608.0) *
-               (1.0 / 8388608.0);
+    wowCoeff =
+        VX9Math::TruncInt32(2.0 * std::sin((3.0 * pi / fs) * 0.9) * 8388608.0) * (1.0 / 8388608.0);
 
     oversampling = OversamplingFactor(n);
     resampler.Init(oversampling, 0.88);

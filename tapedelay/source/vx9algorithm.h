@@ -30,7 +30,7 @@ struct VX9BiquadState {
 };
 
 struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
-    static constexpr int kInterpRows = 513;             // 512 fractional positions + 1
+    static constexpr int kInterpRows = 513; // 512 fractional positions + 1
     static constexpr std::uint32_t kSeedA = 0x67452301;
     static constexpr std::uint32_t kSeedB = 0xEFCDAB89;
 
@@ -46,8 +46,8 @@ struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
 
     double phaseSmoothed{}; // read position after both glide stages, 1/512 sample
     double phaseStage1{};
-    VX9FloatArray tape; // tapeLength samples, circular
-    std::int32_t tapeLength{};       // two seconds plus 33 samples
+    VX9FloatArray tape;        // tapeLength samples, circular
+    std::int32_t tapeLength{}; // two seconds plus 33 samples
     std::int32_t tapeWrite{};
     VX9FloatArray combRing; // mirrored: sample i also at i + combRingLength
     std::int32_t combWrite{};

@@ -135,9 +135,9 @@ void VX9AlgorithmController::setDelayTime(double seconds)
     // 1/512 sample from the write index to the first sample the head reads.
     const double p = windowHalf;
     VX9Coeffs& c = coeffs.values();
-    c.phase = 512.0 * (static_cast<double>(tapeSamples) -
-                       ((tc * static_cast<double>(rateSamples) - p) -
-                        static_cast<double>(windowHalf + 7)));
+    c.phase = 512.0 *
+              (static_cast<double>(tapeSamples) -
+               ((tc * static_cast<double>(rateSamples) - p) - static_cast<double>(windowHalf + 7)));
     coeffs.Changed(&c.phase);
 }
 

@@ -46,7 +46,7 @@ private:
     void designBandSplitter();
     void designGainStaging();
     void designComb();
-    void designModeValuesPart1(); // crank, hiss and quantiser
+    void designModeValuesPart1();                 // crank, hiss and quantiser
     void designModeValuesPart2(double rateRatio); // wow, flutter depth and filters
 
     VX9SmoothedCoeffsT<HuxCoeffHandler> smoothedCoeffs;

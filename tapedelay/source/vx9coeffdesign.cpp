@@ -25,9 +25,9 @@ struct BandVoicing {
 };
 
 constexpr BandVoicing kBandVoicing[3] = {
-    {364.6, 801.0, 3.0, 0.361064, 0.680235, 2.0, 0.00211697, 0.71},           // Normal
-    {122.0, 320.0, 4.0, 0.4693832, 0.680235, 2.0, 0.00211697, 0.71},          // Dark
-    {850.0, 1380.0, 2.1, 0.361064, 0.680235 * 0.6, 1.8, 0.01270182, 0.426},   // Bright
+    {364.6, 801.0, 3.0, 0.361064, 0.680235, 2.0, 0.00211697, 0.71},         // Normal
+    {122.0, 320.0, 4.0, 0.4693832, 0.680235, 2.0, 0.00211697, 0.71},        // Dark
+    {850.0, 1380.0, 2.1, 0.361064, 0.680235 * 0.6, 1.8, 0.01270182, 0.426}, // Bright
 };
 
 // Tone low-pass corner per tone, and what Modern adds to it.
@@ -35,12 +35,11 @@ constexpr double kToneCorner[3] = {5400.0, 4000.0, 8900.0};
 constexpr double kModernToneLift[3] = {1000.0, 0.0, 2000.0};
 
 constexpr double kPostDistortionBase[3] = {2.9, 3.99, 2.9};
-constexpr double kModernPostDistortion[3] = {2.9 * 2.2 * 1.01, 3.99 * 1.5 * 1.01,
-                                             2.9 * 3.5 * 1.01};
+constexpr double kModernPostDistortion[3] = {2.9 * 2.2 * 1.01, 3.99 * 1.5 * 1.01, 2.9 * 3.5 * 1.01};
 
 // The twelve comb entries: frequency (kHz) and level (dB), single precision.
 constexpr int kCombEntries = VX9CombTable::kEntries;
-constexpr float kCombKHz[kCombEntries] = {7.2f,  6.0f,   5.6f, 5.45f, 5.3f, 5.525f,
+constexpr float kCombKHz[kCombEntries] = {7.2f,  6.0f,   5.6f, 5.45f, 5.3f,  5.525f,
                                           5.75f, 6.125f, 6.5f, 6.75f, 13.0f, 13.5f};
 constexpr float kCombDb[kCombEntries] = {-12.7f, -11.3f, -10.8f, -10.6f, -10.4f, -10.7f,
                                          -11.0f, -11.5f, -11.9f, -12.2f, -16.9f, -17.1f};

@@ -95,6 +95,8 @@ struct VX9CoeffDecl {
     KtTypeId type;
 };
 
+// Hand-laid tables: two declarations a line.
+// clang-format off
 #define VX9_F64(Area, field) \
     VX9CoeffDecl { #field, offsetof(Area, field), sizeof(double), KtType::kF64 }
 
@@ -132,6 +134,7 @@ inline constexpr VX9CoeffDecl kVX9AtomicDecls[] = {
 };
 
 #undef VX9_F64
+// clang-format on
 
 namespace VX9Layout {
 // Each declaration starts where the previous one ends, the last ends at the
@@ -159,7 +162,8 @@ static_assert(std::size(kVX9SmoothedDecls) == 5 && std::size(kVX9CoeffDecls) == 
 static_assert(VX9Layout::Contiguous(kVX9SmoothedDecls, sizeof(VX9SmoothedCoeffs)));
 static_assert(VX9Layout::Contiguous(kVX9CoeffDecls, sizeof(VX9Coeffs)));
 static_assert(VX9Layout::Contiguous(kVX9AtomicDecls, sizeof(VX9AtomicCoeffs)));
-static_assert(offsetof(VX9Coeffs, phase) == 8 && offsetof(VX9Coeffs, gatedPostDistortionGain) == 32 &&
+static_assert(offsetof(VX9Coeffs, phase) == 8 &&
+              offsetof(VX9Coeffs, gatedPostDistortionGain) == 32 &&
               offsetof(VX9Coeffs, highDC) == 176);
 static_assert(offsetof(VX9AtomicCoeffs, noiseCoeffs) == 72 &&
               offsetof(VX9AtomicCoeffs, noiseCoeffs2) == 92);

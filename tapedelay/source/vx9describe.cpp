@@ -12,11 +12,11 @@ using Texts = std::vector<std::string>;
 using namespace HuxKeys;
 
 // 3599f73e-9ba6-43ea-bfa2-227fbd29e82b
-constexpr KtUuid kPluginUuid{{0x35, 0x99, 0xf7, 0x3e, 0x9b, 0xa6, 0x43, 0xea,
-                              0xbf, 0xa2, 0x22, 0x7f, 0xbd, 0x29, 0xe8, 0x2b}};
+constexpr KtUuid kPluginUuid{{0x35, 0x99, 0xf7, 0x3e, 0x9b, 0xa6, 0x43, 0xea, 0xbf, 0xa2, 0x22,
+                              0x7f, 0xbd, 0x29, 0xe8, 0x2b}};
 // 6936f3ab-45e0-4963-a9df-cf9b26d1553d
-constexpr KtUuid kDeveloperUuid{{0x69, 0x36, 0xf3, 0xab, 0x45, 0xe0, 0x49, 0x63,
-                                 0xa9, 0xdf, 0xcf, 0x9b, 0x26, 0xd1, 0x55, 0x3d}};
+constexpr KtUuid kDeveloperUuid{{0x69, 0x36, 0xf3, 0xab, 0x45, 0xe0, 0x49, 0x63, 0xa9, 0xdf, 0xcf,
+                                 0x9b, 0x26, 0xd1, 0x55, 0x3d}};
 
 // Not part of the registered vocabulary.
 constexpr MissiveKey kName{"name"};
@@ -40,8 +40,7 @@ Missive listParameter(const Texts& labels, const Texts& options)
     return record;
 }
 
-Missive numericParameter(const Texts& labels, double minValue, double maxValue,
-                         double defaultValue)
+Missive numericParameter(const Texts& labels, double minValue, double maxValue, double defaultValue)
 {
     Missive record;
     record.put(kLabels, labels);
@@ -53,8 +52,7 @@ Missive numericParameter(const Texts& labels, double minValue, double maxValue,
 }
 
 // A display value the plug-in writes itself: neither automated nor saved.
-Missive displayParameter(const Texts& labels, double minValue, double maxValue,
-                         double defaultValue)
+Missive displayParameter(const Texts& labels, double minValue, double maxValue, double defaultValue)
 {
     Missive record = numericParameter(labels, minValue, maxValue, defaultValue);
     record.put(kAutomate, false);
@@ -99,7 +97,8 @@ Missive VX9::describePlugin()
 void VX9::describeParameters(ParameterAndMeterSink& sink, std::uint32_t& channelCount)
 {
     Missive& parameters = sink.parameters;
-    parameters.put("tlok", listParameter({"Session Tempo Lock", "Tempo Lock", "TLok"}, {"off", "on"}));
+    parameters.put("tlok",
+                   listParameter({"Session Tempo Lock", "Tempo Lock", "TLok"}, {"off", "on"}));
     parameters.put("nval", listParameter({"Note Value", "Note", "NtV"},
                                          {"-", "32nd", "16th", "8th", "Quarter,Qtr", "Half,Hlf",
                                           "Whole,Whl"}));

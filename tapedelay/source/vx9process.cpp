@@ -86,8 +86,8 @@ void VX9Algorithm::Process(std::uint64_t, std::uint32_t frameCount, std::uint64_
         rngB = rngA + b;
         const auto r1 = static_cast<float>(static_cast<std::int32_t>(b) * kNoiseScale);
 
-        const float fl = Biquad(f.noiseCoeffs, flutterStage2,
-                                Biquad(f.noiseCoeffs2, flutterStage1, r1));
+        const float fl =
+            Biquad(f.noiseCoeffs, flutterStage2, Biquad(f.noiseCoeffs2, flutterStage1, r1));
 
         // Wow: coupled-form oscillator, 2.7 Hz.
         wowCos = wowCos - wowSin * wowCoeff;

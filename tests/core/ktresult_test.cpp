@@ -109,7 +109,8 @@ TEST(KtFail, PrintsReportAndThrows)
     // "0" as expression text; a path without "../" is shown whole.
     testing::internal::CaptureStdout();
     EXPECT_THROW(KtFail("0", "io.cpp", 3, "bad @", 'x'), KtException);
-    EXPECT_EQ(CapturedStdout(), "\n| throw: bad x\n+" + std::string(6 + 7, '-') + "\n| io.cpp:3\n\n");
+    EXPECT_EQ(CapturedStdout(),
+              "\n| throw: bad x\n+" + std::string(6 + 7, '-') + "\n| io.cpp:3\n\n");
 
     // A formatting error is thrown in place of the report.
     testing::internal::CaptureStdout();

@@ -2,21 +2,32 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <ios>
 #include <iomanip>
+#include <ios>
 #include <sstream>
 #include <string>
 
-#include "core/objectname.h"
 #include "core/ktuuid.h"
+#include "core/objectname.h"
 
-namespace IIHux { struct Plugin {}; struct Algorithm {}; struct AlgorithmController {}; }
-namespace c_hux { enum parameterType { kParameterA }; enum class meterType { kMeterA }; }
+namespace IIHux {
+struct Plugin {};
+struct Algorithm {};
+struct AlgorithmController {};
+} // namespace IIHux
+namespace c_hux {
+enum parameterType { kParameterA };
+enum class meterType { kMeterA };
+} // namespace c_hux
 struct HuxCoeffHandler {};
-template <class T> struct VX9CoeffsT {};
-template <class T> struct VX9SmoothedCoeffsT {};
-template <class T> struct VX9AtomicCoeffsT {};
-template <class T> struct VX9CombTableT {};
+template <class T>
+struct VX9CoeffsT {};
+template <class T>
+struct VX9SmoothedCoeffsT {};
+template <class T>
+struct VX9AtomicCoeffsT {};
+template <class T>
+struct VX9CombTableT {};
 
 // An identifier of 12 * 16 = 192 characters.
 #define KT_TIMES4(x) KT_TIMES4_(x)
@@ -79,8 +90,8 @@ TEST(KtUuid, TextForm)
     // Padding only beyond 36 characters; base, fill and flags stay as set before.
     out.str("");
     out << std::hex << std::uppercase << std::setfill('*');
-    out << std::setw(40) << uuid << '|' << std::left << std::setw(39) << uuid << '|'
-        << std::right << std::setw(36) << uuid << '|' << std::setw(8) << uuid << '|';
+    out << std::setw(40) << uuid << '|' << std::left << std::setw(39) << uuid << '|' << std::right
+        << std::setw(36) << uuid << '|' << std::setw(8) << uuid << '|';
     EXPECT_EQ(out.str(), "****" + text + '|' + text + "***|" + text + '|' + text + '|');
     const std::ios::fmtflags flags = out.flags();
     out << uuid << std::setw(4) << 255;

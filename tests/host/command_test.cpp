@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 
 #include "host/audiofile.h"
 #include "tests/tapedelay/recordingfactory.h"
@@ -35,26 +35,30 @@ std::size_t EchoOnset(const std::vector<float>& y, std::size_t from)
     const auto begin = y.begin() + static_cast<std::ptrdiff_t>(from);
     const float peak = std::fabs(*std::max_element(
         begin, y.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
-    const auto onset = std::find_if(begin, y.end(), [peak](float x) { return std::fabs(x) >= 0.5f * peak; });
+    const auto onset =
+        std::find_if(begin, y.end(), [peak](float x) { return std::fabs(x) >= 0.5f * peak; });
     return static_cast<std::size_t>(onset - y.begin());
 }
 
 struct Render : CommandTest {
     // An impulse at impulseAt through Modern, wet only, with extra options;
     // returns where its echo arrives, relative to the impulse.
-    std::ptrdiff_t echoAfter(int rate, std::vector<std::string> options, std::size_t impulseAt = kImpulseAt)
+    std::ptrdiff_t echoAfter(int rate, std::vector<std::string> options,
+                             std::size_t impulseAt = kImpulseAt)
     {
         std::vector<float> input(impulseAt + static_cast<std::size_t>(rate) * 2, 0.0f);
         input[impulseAt] = 1.0f;
         writeRaw(path("impulse.f32"), input);
-        std::vector<std::string> line = {"render", "--quiet", "--rate", std::to_string(rate), "--tail", "0",
-                                         "--set", "mode=Modern", "--set", "blnd=9"};
+        std::vector<std::string> line = {"render", "--quiet", "--rate", std::to_string(rate),
+                                         "--tail", "0",       "--set",  "mode=Modern",
+                                         "--set",  "blnd=9"};
         line.insert(line.end(), options.begin(), options.end());
         line.insert(line.end(), {path("impulse.f32"), path("echo.f32")});
         EXPECT_EQ(run(line), 0);
         const std::vector<float> y = readRaw(path("echo.f32"));
         EXPECT_EQ(y.size(), input.size());
-        return static_cast<std::ptrdiff_t>(EchoOnset(y, impulseAt + 1)) - static_cast<std::ptrdiff_t>(impulseAt);
+        return static_cast<std::ptrdiff_t>(EchoOnset(y, impulseAt + 1)) -
+               static_cast<std::ptrdiff_t>(impulseAt);
     }
 };
 
@@ -68,7 +72,8 @@ TEST_F(Render, BypassPassesTheInputBitForBitAndTheTailIsSilent)
     const std::vector<float> output = readRaw(path("out.f32"));
     ASSERT_EQ(output.size(), input.size() + 24000);
     EXPECT_EQ(std::memcmp(output.data(), input.data(), input.size() * sizeof(float)), 0);
-    EXPECT_TRUE(std::all_of(output.begin() + 48000, output.end(), [](float x) { return x == 0.0f; }));
+    EXPECT_TRUE(
+        std::all_of(output.begin() + 48000, output.end(), [](float x) { return x == 0.0f; }));
 }
 
 TEST_F(Render, AnImpulsesEchoArrivesAtTheDelayTimePlusTheChainsLatencyAtEveryRate)
@@ -96,10 +101,13 @@ TEST_F(Render, TempoDelaysFollowTypedTappedAndSessionTempo)
         {{"--set", ".bpm=120", "--set", "nval=8th"}, 0.25, kImpulseAt},
         {{"--set", ".bpm=100", "--set", "nval=8th", "--set", "dot3=Dotted"}, 0.45, kImpulseAt},
         {{"--set", ".bpm=120", "--set", "nval=Qtr", "--set", "dot3=3"}, 1.0 / 3.0, kImpulseAt},
-        {{"--set", "nval=16th", "--set", "dot3=Triplet", "--set", ".bpm=90"}, 1.0 / 9.0, kImpulseAt},
+        {{"--set", "nval=16th", "--set", "dot3=Triplet", "--set", ".bpm=90"},
+         1.0 / 9.0,
+         kImpulseAt},
         // A tap glides the head to the new delay; the impulse waits for it.
         {{"--set", "nval=Quarter", "--tap", "0:80"}, 0.75, 8 * 48000},
-        {{"--session-bpm", "90", "--set", "tlok=on", "--set", "nval=Quarter", "--set", ".bpm=200"}, 2.0 / 3.0,
+        {{"--session-bpm", "90", "--set", "tlok=on", "--set", "nval=Quarter", "--set", ".bpm=200"},
+         2.0 / 3.0,
          kImpulseAt},
         // 3 s after the tap the change glides at the normal rate again, so
         // the head has arrived 1.5 s later (by the host clock).
@@ -133,14 +141,16 @@ TEST_F(Render, TheOutputDoesNotDependOnTheBlockSize)
     writeRaw(path("in.f32"), Noise(48000, 0.7f));
     std::vector<float> first;
     for (const char* block : {"1", "64", "512", "4096"}) {
-        ASSERT_EQ(run({"render", "--quiet", "--block", block, "--set", "mode=Retro", "--set", "fbak=7",
-                       "--set", "time=0.1", "--tail", "0.3", path("in.f32"), path("out.f32")}),
-                  0);
+        ASSERT_EQ(
+            run({"render", "--quiet", "--block", block, "--set", "mode=Retro", "--set", "fbak=7",
+                 "--set", "time=0.1", "--tail", "0.3", path("in.f32"), path("out.f32")}),
+            0);
         const std::vector<float> output = readRaw(path("out.f32"));
         if (first.empty())
             first = output;
         ASSERT_EQ(output.size(), first.size());
-        EXPECT_EQ(std::memcmp(output.data(), first.data(), first.size() * sizeof(float)), 0) << block;
+        EXPECT_EQ(std::memcmp(output.data(), first.data(), first.size() * sizeof(float)), 0)
+            << block;
     }
 }
 
@@ -159,7 +169,8 @@ TEST_F(Render, AStereoFileIsTwoIndependentMonoChannels)
     }
     writeRaw(path("left.f32"), left);
     writeRaw(path("right.f32"), right);
-    const std::vector<std::string> settings = {"--quiet", "--set", "mode=Vintage", "--set", "fbak=6", "--tail", "0.2"};
+    const std::vector<std::string> settings = {"--quiet", "--set",  "mode=Vintage", "--set",
+                                               "fbak=6",  "--tail", "0.2"};
     const auto render = [&](const std::string& in, const std::string& out) {
         std::vector<std::string> line = {"render"};
         line.insert(line.end(), settings.begin(), settings.end());
@@ -239,7 +250,9 @@ TEST_F(Render, BadInputIsRefusedWithStatusTwoAndNoOutput)
     writeRaw(out, {1.0f, 2.0f});
     EXPECT_EQ(run({"render", "--rate", "250000", in, out}), 2);
     EXPECT_EQ(readRaw(out), (std::vector<float>{1.0f, 2.0f}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 4);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                            std::filesystem::directory_iterator()),
+              4);
 }
 
 TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
@@ -248,7 +261,8 @@ TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
     EXPECT_EQ(run({"describe"}), 0);
     const std::string table = ::testing::internal::GetCapturedStdout();
     EXPECT_NE(table.find("   13 bypa  Bypass"), std::string::npos) << table;
-    EXPECT_NE(table.find("    9 mode  Mode                 Vintage | Retro | Modern"), std::string::npos);
+    EXPECT_NE(table.find("    9 mode  Mode                 Vintage | Retro | Modern"),
+              std::string::npos);
 
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(run({"describe", "--dump"}), 0);
@@ -262,7 +276,8 @@ TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
 
     ASSERT_EQ(run({"demo", "--quiet", "--out", path("demo")}), 0);
     for (const char* name : {"slapback", "dub-echo", "clean-quarter", "dark-long"}) {
-        const std::unique_ptr<AudioSource> file = OpenAudioSource(path("demo/") + name + ".wav", 0.0);
+        const std::unique_ptr<AudioSource> file =
+            OpenAudioSource(path("demo/") + name + ".wav", 0.0);
         EXPECT_EQ(file->sampleRate(), 48000.0);
         EXPECT_EQ(file->frames(), 12u * 48000u) << name;
     }
@@ -289,7 +304,8 @@ TEST_F(Render, TheProgramPipesRawAudioAndReportsItsStatus)
               0);
     EXPECT_EQ(readRaw(path("out.f32")), input);
     EXPECT_EQ(status(program + " render --wobble - - < /dev/null 2>/dev/null"), 2);
-    EXPECT_EQ(status(program + " render --plugin /nonexistent.so - - < /dev/null > /dev/null 2>&1"), 1);
+    EXPECT_EQ(status(program + " render --plugin /nonexistent.so - - < /dev/null > /dev/null 2>&1"),
+              1);
     EXPECT_EQ(status(program + " demo --help > /dev/null"), 0);
 }
 #endif

@@ -35,7 +35,8 @@ struct ScriptedPlugin final : HuxPlugin<ScriptedPlugin, IIVX9Controller> {
         ++walks;
         HuxPlugin::dispatchParameterChanges();
     }
-    static void handle(ScriptedPlugin& plugin, HuxParameter& parameter, std::span<HuxParameter* const>)
+    static void handle(ScriptedPlugin& plugin, HuxParameter& parameter,
+                       std::span<HuxParameter* const>)
     {
         const std::uint32_t index = parameter.index();
         plugin.log.push_back(std::string(1, static_cast<char>('a' + index)) + "=" +

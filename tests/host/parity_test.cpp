@@ -62,9 +62,10 @@ TEST_F(Parity, WindowsUnderWineRendersWhatLinuxRenders)
     const std::vector<std::vector<std::string>> settings = {
         {"--set", "mode=Retro", "--set", "tone=Dark", "--set", "fbak=7", "--set", "time=0.375"},
         {"--set", "mode=Vintage", "--set", "time=0.11", "--set", "fbak=2"},
-        {"--set", "mode=Modern", "--set", "tone=Bright", "--set", "nval=Quarter", "--session-bpm", "96",
-         "--set", "tlok=on", "--set", "fbak=5"},
-        {"--set", "mode=Retro", "--set", "fbak=9", "--set", "inpt=9", "--tap", "2:140", "--set", "nval=8th"},
+        {"--set", "mode=Modern", "--set", "tone=Bright", "--set", "nval=Quarter", "--session-bpm",
+         "96", "--set", "tlok=on", "--set", "fbak=5"},
+        {"--set", "mode=Retro", "--set", "fbak=9", "--set", "inpt=9", "--tap", "2:140", "--set",
+         "nval=8th"},
     };
     for (std::size_t k = 0; k < settings.size(); ++k) {
         std::vector<std::string> line = {"render", "--quiet"};
@@ -73,9 +74,10 @@ TEST_F(Parity, WindowsUnderWineRendersWhatLinuxRenders)
         ASSERT_EQ(run(line), 0);
 
         // Wine maps drive Z: to the root directory.
-        std::string command = "WINEPREFIX='" + (build / "wine-prefix").string() + "' '" TAPEDELAY_WINE_RUN "' '" +
-                              program.string() + "' render --quiet --plugin 'Z:" +
-                              (build / "bin" / "tapedelay.dll").string() + "'";
+        std::string command =
+            "WINEPREFIX='" + (build / "wine-prefix").string() + "' '" TAPEDELAY_WINE_RUN "' '" +
+            program.string() +
+            "' render --quiet --plugin 'Z:" + (build / "bin" / "tapedelay.dll").string() + "'";
         for (const std::string& option : settings[k])
             command += " '" + option + "'";
         command += " 'Z:" + path("in.f32") + "' 'Z:" + path("windows.f32") + "'";
@@ -87,7 +89,8 @@ TEST_F(Parity, WindowsUnderWineRendersWhatLinuxRenders)
         const Difference d = Compare(linux, windows);
         std::printf("setting %zu: largest difference %.3g (%.1f dB below the signal's RMS), "
                     "RMS difference %.3g (%.1f dB below)\n",
-                    k + 1, d.largest, -Decibels(d.largest / d.signalRms), d.rms, -Decibels(d.rms / d.signalRms));
+                    k + 1, d.largest, -Decibels(d.largest / d.signalRms), d.rms,
+                    -Decibels(d.rms / d.signalRms));
         EXPECT_LE(Decibels(d.rms / d.signalRms), -90.0) << k;
         EXPECT_LE(Decibels(d.largest / d.signalRms), -90.0) << k;
     }

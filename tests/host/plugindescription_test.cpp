@@ -43,9 +43,15 @@ TEST(PluginDescription, UserValuesAreNumbersInRangeOrOptionForms)
     EXPECT_EQ(value("dot3", "3"), 2.0); // an option's form before an index
     EXPECT_EQ(value("tone", "1"), 1.0);
     EXPECT_EQ(value("time", "5e-3"), 0.005);
-    for (const auto& [code, text] : std::vector<std::pair<const char*, const char*>>{
-             {"time", "2.5"}, {"time", "nan"}, {"fbak", "1e400"}, {"fbak", " 3"}, {"tone", "1.5"},
-             {"tone", "-1"}, {"mode", "Vintage,Retro"}, {"bypa", "on"}})
+    for (const auto& [code, text] :
+         std::vector<std::pair<const char*, const char*>>{{"time", "2.5"},
+                                                          {"time", "nan"},
+                                                          {"fbak", "1e400"},
+                                                          {"fbak", " 3"},
+                                                          {"tone", "1.5"},
+                                                          {"tone", "-1"},
+                                                          {"mode", "Vintage,Retro"},
+                                                          {"bypa", "on"}})
         EXPECT_THROW(value(code, text), UsageError) << code << " " << text;
     try {
         FindParameter(description, "TIME");
@@ -69,8 +75,8 @@ TEST(PluginInstance, WritesBackStartWithTheFirstBlock)
     EXPECT_EQ(instance.value(12), 0.5);
     std::vector<float> block(64, 0.25f);
     instance.process(block.data(), block.data(), 64);
-    EXPECT_EQ(instance.value(11), 90.0);  // "sBPM" from the session tempo
-    EXPECT_EQ(instance.value(12), 0.25);  // "uiDT" from update
+    EXPECT_EQ(instance.value(11), 90.0); // "sBPM" from the session tempo
+    EXPECT_EQ(instance.value(12), 0.25); // "uiDT" from update
     EXPECT_GT(instance.inputPeak(), 0.0f);
 }
 
@@ -82,7 +88,10 @@ struct HandWrittenPlugin final : HuxPlugin<HandWrittenPlugin, IIVX9Controller> {
         descriptor.put(HuxKeys::kEnableBypass, false);
         return descriptor;
     }
-    void describeParameters(ParameterAndMeterSink& sink, std::uint32_t&) override { sink.parameters = parameters; }
+    void describeParameters(ParameterAndMeterSink& sink, std::uint32_t&) override
+    {
+        sink.parameters = parameters;
+    }
     void bindParameters() override {}
     Missive parameters;
 };

@@ -43,7 +43,8 @@ struct ScratchDirectory : ::testing::Test {
 
     static void writeBytes(const std::string& file, const void* bytes, std::size_t size)
     {
-        std::ofstream(file, std::ios::binary).write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+        std::ofstream(file, std::ios::binary)
+            .write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
     }
 
     std::filesystem::path dir;

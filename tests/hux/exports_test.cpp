@@ -52,7 +52,8 @@ protected:
     {
 #if defined(_WIN32)
         // void (*)() converts to and from any function pointer type.
-        return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, symbol)));
+        return reinterpret_cast<Function>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module, symbol)));
 #else
         return reinterpret_cast<Function>(dlsym(module, symbol));
 #endif

@@ -32,8 +32,7 @@ struct ProbeAlgorithm final : HuxAlgorithm<ProbeAlgorithm> {
     static void Raise(Failure failure)
     {
         switch (failure) {
-        case Failure::none:
-            return;
+        case Failure::none: return;
         case Failure::ktException:
             throw KtException("product hook failed", "tapedelay/source/probe", 77);
         case Failure::ktResult: {
@@ -44,10 +43,8 @@ struct ProbeAlgorithm final : HuxAlgorithm<ProbeAlgorithm> {
             result.setMessage("plain record");
             throw result;
         }
-        case Failure::standard:
-            throw std::runtime_error("unrecognized sample rate");
-        case Failure::other:
-            throw 42;
+        case Failure::standard: throw std::runtime_error("unrecognized sample rate");
+        case Failure::other: throw 42;
         }
     }
 
@@ -67,8 +64,8 @@ struct ProbeAlgorithm final : HuxAlgorithm<ProbeAlgorithm> {
                const float* const* inputs, std::int32_t reserved3, float* const* outputs,
                HuxCoeffHandle& coeffs)
     {
-        block = {reserved1, frameCount, reserved2, inputs, reserved3, outputs, coeffs,
-                 block.count + 1};
+        block = {reserved1, frameCount, reserved2, inputs,
+                 reserved3, outputs,    coeffs,    block.count + 1};
         coeffs = nullptr; // must not reach the caller's handle
     }
 
@@ -210,8 +207,8 @@ TEST(HuxAlgorithm, CallbackForwardsEveryArgumentInPlace)
     float meters[2] = {};
     int coefficients = 0;
     HuxCoeffHandle handle = &coefficients;
-    callback.function(callback.context, 0x1122334455667788u, 4, 0x99AABBCCDDEEFF00u, inputs,
-                      -5, outputs, handle, meters);
+    callback.function(callback.context, 0x1122334455667788u, 4, 0x99AABBCCDDEEFF00u, inputs, -5,
+                      outputs, handle, meters);
     EXPECT_EQ(probe.block.count, 1);
     EXPECT_EQ(probe.block.reserved1, 0x1122334455667788u);
     EXPECT_EQ(probe.block.frameCount, 4u);

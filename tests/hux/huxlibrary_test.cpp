@@ -84,8 +84,8 @@ TEST_F(HuxLibraryCreatorTest, EachAcquireCreatesAndEachReleaseDestroysOnce)
 
 TEST_F(HuxLibraryCreatorTest, UnknownNamesCreateNothing)
 {
-    for (const char* name : {"itestobject", "ITestObject ", " ITestObject", "ITestObjec",
-                             "TestObject", ""}) {
+    for (const char* name :
+         {"itestobject", "ITestObject ", " ITestObject", "ITestObjec", "TestObject", ""}) {
         EXPECT_EQ(creator.Acquire(name, nullptr), nullptr) << '"' << name << '"';
     }
     EXPECT_EQ(Lives::created, 0);
@@ -107,8 +107,8 @@ TEST(HuxLibrary, RegistersTheThreeProductObjects)
     // Each pointer is the object's address and its interface's at once.
     auto* vx9 = dynamic_cast<VX9*>(static_cast<IIHux::Plugin*>(plugin));
     auto* dsp = dynamic_cast<VX9Algorithm*>(static_cast<IIHux::Algorithm*>(algorithm));
-    auto* control = dynamic_cast<VX9AlgorithmController*>(
-        static_cast<IIHux::AlgorithmController*>(controller));
+    auto* control =
+        dynamic_cast<VX9AlgorithmController*>(static_cast<IIHux::AlgorithmController*>(controller));
     EXPECT_EQ(static_cast<void*>(vx9), plugin);
     EXPECT_EQ(static_cast<void*>(dsp), algorithm);
     EXPECT_EQ(static_cast<void*>(control), controller);

@@ -99,7 +99,10 @@ struct TestPlugin final : HuxPlugin<TestPlugin, IIVX9Controller> {
         sink.parameters.assign(described);
         sink.meters.assign(described);
     }
-    void readState(const IIMissiveIn& state, bool) override { readStates.push_back(bytesOf(state)); }
+    void readState(const IIMissiveIn& state, bool) override
+    {
+        readStates.push_back(bytesOf(state));
+    }
     void setBypass(bool bypassed) override { bypassCalls.push_back(bypassed); }
 };
 
@@ -282,9 +285,8 @@ TEST_F(HuxPluginTest, PlainHandlerWinsOverChangeAndChangeOverController)
 TEST_F(HuxPluginTest, NamedMessagesReachTheirHandlerOthersGetAnEmptyReply)
 {
     start([](TestPlugin& p) {
-        p.addMessageHandler("pong", [](TestPlugin& q, const Missive& m) {
-            q.handled.push_back(bytesOf(m));
-        });
+        p.addMessageHandler(
+            "pong", [](TestPlugin& q, const Missive& m) { q.handled.push_back(bytesOf(m)); });
     });
     Missive pong;
     pong.put(kMissiveDefault, "pong");

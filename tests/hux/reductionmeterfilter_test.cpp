@@ -26,10 +26,10 @@ TEST(ReductionMeterFilter, FallsAtOnceAndRecoversThroughTheSmoother)
     const double b = 0.25;
     ReductionMeterFilter filter = MakeFilter(a, b);
     filter.reset();
-    EXPECT_EQ(filter.process(0.5f), 0.5);                 // instant fall
-    EXPECT_EQ(filter.process(1.0f), a * 0.5 + b * 1.0);   // smoothed recovery
+    EXPECT_EQ(filter.process(0.5f), 0.5);               // instant fall
+    EXPECT_EQ(filter.process(1.0f), a * 0.5 + b * 1.0); // smoothed recovery
     const double recovering = filter.state;
-    EXPECT_EQ(filter.process(0.25f), 0.25);               // deeper again: instant
+    EXPECT_EQ(filter.process(0.25f), 0.25); // deeper again: instant
     EXPECT_LT(filter.state, recovering);
     // An equal value is not a fall: it goes through the smoother.
     filter.state = 0.5;

@@ -8,7 +8,10 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes bytesOf(const Missive& m) { return Bytes(m.data(), m.data() + m.size()); }
+inline Bytes bytesOf(const Missive& m)
+{
+    return Bytes(m.data(), m.data() + m.size());
+}
 
 // A message holding exactly these bytes, as received from outside.
 inline Missive fromBytes(const Bytes& bytes)

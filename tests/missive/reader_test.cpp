@@ -137,8 +137,8 @@ TEST(MissiveReader, ShortValuesAndBadKeysFail)
     expectFailure([&] { readMissives(nested.find("m")); }, "missive underrun", 634);
 
     // u32 array claiming 2^32 - 1 elements with one present.
-    const Missive many =
-        fromBytes({0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x05, 0x00, 0x00, 0x00, 0x61, 0x00, 0x02, 0x0F, 0x87, 0x0B});
+    const Missive many = fromBytes(
+        {0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x05, 0x00, 0x00, 0x00, 0x61, 0x00, 0x02, 0x0F, 0x87, 0x0B});
     ASSERT_EQ(many.find("a").count, 0xFFFFFFFFu);
     expectFailure([&] { readArray<double>(many.find("a")); }, "missive underrun", 634);
 }
@@ -154,14 +154,15 @@ void probe(const Bytes& bytes)
     const MissiveSpan span{block.get(), n};
     for (int kind = 0; kind < 4; ++kind) {
         try {
-            const MissiveCursor c = kind == 0 ? MissiveFind(span, "in")
-                                : kind == 1 ? MissiveFind(span, "labels")
-                                : kind == 2 ? MissiveFind(span, std::uint32_t{1})
-                                            : MissiveFindDefault(span);
+            const MissiveCursor c = kind == 0   ? MissiveFind(span, "in")
+                                    : kind == 1 ? MissiveFind(span, "labels")
+                                    : kind == 2 ? MissiveFind(span, std::uint32_t{1})
+                                                : MissiveFindDefault(span);
             if (!c.found())
                 continue;
-            EXPECT_TRUE(c.recordStart >= span.data && c.recordStart <= c.dataStart && c.dataStart <= c.dataEnd &&
-                        c.dataEnd <= c.recordEnd && c.recordEnd <= span.data + n);
+            EXPECT_TRUE(c.recordStart >= span.data && c.recordStart <= c.dataStart &&
+                        c.dataStart <= c.dataEnd && c.dataEnd <= c.recordEnd &&
+                        c.recordEnd <= span.data + n);
             read<double>(c);
             read<bool>(c);
             read<std::string>(c);

@@ -24,14 +24,17 @@ TEST(MissiveWireFormat, WorkedExamples)
 {
     Missive in;
     in.put("in", "mono");
-    EXPECT_EQ(bytesOf(in), (Bytes{0x6D, 0x6F, 0x6E, 0x6F, 0x00, 0x69, 0x6E, 0x00, 0x03, 0x0F, 0x0F, 0x08}));
+    EXPECT_EQ(bytesOf(in),
+              (Bytes{0x6D, 0x6F, 0x6E, 0x6F, 0x00, 0x69, 0x6E, 0x00, 0x03, 0x0F, 0x0F, 0x08}));
     EXPECT_EQ(read<std::string>(in.find("in")), "mono");
 
     Missive labels;
     labels.put(MissiveKey{"labels"}, std::vector<std::string>{"Input", "In"});
-    EXPECT_EQ(bytesOf(labels), (Bytes{0x02, 0x49, 0x6E, 0x70, 0x75, 0x74, 0x00, 0x49, 0x6E, 0x00, 0x6C, 0x61,
-                                      0x62, 0x65, 0x6C, 0x73, 0x00, 0x07, 0x0F, 0x8F, 0x11}));
-    EXPECT_EQ(readArray<std::string>(labels.find(std::string("labels"))), (std::vector<std::string>{"Input", "In"}));
+    EXPECT_EQ(bytesOf(labels),
+              (Bytes{0x02, 0x49, 0x6E, 0x70, 0x75, 0x74, 0x00, 0x49, 0x6E, 0x00, 0x6C,
+                     0x61, 0x62, 0x65, 0x6C, 0x73, 0x00, 0x07, 0x0F, 0x8F, 0x11}));
+    EXPECT_EQ(readArray<std::string>(labels.find(std::string("labels"))),
+              (std::vector<std::string>{"Input", "In"}));
 
     Missive number;
     number.put(std::uint32_t{1}, Missive{});
@@ -69,7 +72,8 @@ TEST(MissiveWireFormat, MultiByteBackwardVarints)
     Missive big;
     big.put("k", std::string(199, 'x'));
     ASSERT_EQ(big.size(), 207u);
-    EXPECT_EQ(Bytes(big.data() + 200, big.data() + 207), (Bytes{0x6B, 0x00, 0x02, 0x0F, 0x0F, 0x01, 0xCA}));
+    EXPECT_EQ(Bytes(big.data() + 200, big.data() + 207),
+              (Bytes{0x6B, 0x00, 0x02, 0x0F, 0x0F, 0x01, 0xCA}));
     EXPECT_EQ(read<std::string>(big.find("k")), std::string(199, 'x'));
 
     // KL 128: field 01 80; value "v" 2 bytes: B = 2 + 128 + 2 - 1 = 131, stored 01 83.
@@ -77,7 +81,8 @@ TEST(MissiveWireFormat, MultiByteBackwardVarints)
     Missive longKey;
     longKey.put(longName, "v");
     ASSERT_EQ(longKey.size(), 136u);
-    EXPECT_EQ(Bytes(longKey.data() + 130, longKey.data() + 136), (Bytes{0x01, 0x80, 0x0F, 0x0F, 0x01, 0x83}));
+    EXPECT_EQ(Bytes(longKey.data() + 130, longKey.data() + 136),
+              (Bytes{0x01, 0x80, 0x0F, 0x0F, 0x01, 0x83}));
     EXPECT_EQ(read<std::string>(longKey.find(longName)), "v");
 }
 
@@ -118,7 +123,8 @@ TEST(MissiveLookup, LaterRecordsHideEarlierOnesAndKeysMatchExactly)
     EXPECT_FALSE(numbers.find(std::uint32_t{3}).found());
     EXPECT_FALSE(numbers.findDefault().found());
     // A number key of 6 bytes matches on its first 4.
-    const Missive wide = fromBytes({0x00, 0x02, 0x00, 0x00, 0x00, 0xAA, 0xBB, 0x06, 0x07, 0x14, 0x07});
+    const Missive wide =
+        fromBytes({0x00, 0x02, 0x00, 0x00, 0x00, 0xAA, 0xBB, 0x06, 0x07, 0x14, 0x07});
     EXPECT_EQ(wide.find(std::uint32_t{2}).keyType, 7);
 
     // The default record: no key bytes when written here, any key bytes accepted.

@@ -26,9 +26,12 @@ struct RecordedDecl {
 struct RecordingBlock final : CoeffBlock {
     RecordingBlock(std::vector<std::string>& log, std::string name, std::uint32_t size,
                    bool smoothed)
-        : log(log), name(std::move(name)), size(size), smoothed(smoothed), copy(size)
-    {
-    }
+        : log(log),
+          name(std::move(name)),
+          size(size),
+          smoothed(smoothed),
+          copy(size)
+    {}
 
     void DeclareCoeff(std::uint32_t index, const char* coeffName, std::uint32_t offset,
                       std::uint32_t coeffSize, KtTypeId typeId) override
@@ -103,7 +106,10 @@ struct RecordingFactory final : CoeffBlockFactory {
         throw std::runtime_error("no block " + name);
     }
 
-    VX9SmoothedCoeffs smoothed() const { return block("VX9SmoothedCoeffsT").values<VX9SmoothedCoeffs>(); }
+    VX9SmoothedCoeffs smoothed() const
+    {
+        return block("VX9SmoothedCoeffsT").values<VX9SmoothedCoeffs>();
+    }
     VX9Coeffs coeffs() const { return block("VX9CoeffsT").values<VX9Coeffs>(); }
     VX9AtomicCoeffs atomic() const { return block("VX9AtomicCoeffsT").values<VX9AtomicCoeffs>(); }
     VX9CombTable comb() const { return block("VX9CombTableT").values<VX9CombTable>(); }

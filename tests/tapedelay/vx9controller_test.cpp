@@ -38,8 +38,8 @@ TEST(VX9Controller, SetupCreatesAndDeclaresFourBlocks)
     const std::string names[] = {"VX9SmoothedCoeffsT", "VX9CoeffsT", "VX9AtomicCoeffsT",
                                  "VX9CombTableT"};
     const std::uint32_t sizes[] = {40, 184, 112, 144};
-    const std::span<const VX9CoeffDecl> tables[] = {kVX9SmoothedDecls, kVX9CoeffDecls,
-                                                    kVX9AtomicDecls, {}};
+    const std::span<const VX9CoeffDecl> tables[] = {
+        kVX9SmoothedDecls, kVX9CoeffDecls, kVX9AtomicDecls, {}};
     for (int b = 0; b < 4; ++b) {
         EXPECT_EQ(blocks[b]->name, names[b]);
         EXPECT_EQ(blocks[b]->size, sizes[b]);
@@ -66,9 +66,9 @@ TEST(VX9Controller, SetupCreatesAndDeclaresFourBlocks)
 
     // Set-up designs the tone low-pass and the band splitter; everything
     // else is still zero.
-    EXPECT_EQ(rig.factory.log, (Log{"VX9CoeffsT.lpA", "VX9AtomicCoeffsT publish",
-                                    "VX9CoeffsT publish", "VX9CoeffsT publish",
-                                    "VX9CoeffsT publish"}));
+    EXPECT_EQ(rig.factory.log,
+              (Log{"VX9CoeffsT.lpA", "VX9AtomicCoeffsT publish", "VX9CoeffsT publish",
+                   "VX9CoeffsT publish", "VX9CoeffsT publish"}));
     EXPECT_EQ(rig.factory.coeffs().phase, 0.0);
     EXPECT_EQ(rig.factory.coeffs().gatedPostDistortionGain, 0.0);
     EXPECT_EQ(rig.factory.atomic().hpA, 0.0);
@@ -110,20 +110,28 @@ TEST(VX9Controller, OperationsNotifyInTheirStatedOrder)
         {"setMode", [&] { ops.setMode(0); },
          join({{"VX9CoeffsT.gatedPostDistortionGain", "VX9AtomicCoeffsT publish",
                 "VX9CoeffsT.noiseA", "VX9CoeffsT.noiseGain", "VX9AtomicCoeffsT publish"},
-               bandSplitter, gainStaging, comb, toneLowPass, dcBlocker,
+               bandSplitter,
+               gainStaging,
+               comb,
+               toneLowPass,
+               dcBlocker,
                {"VX9CoeffsT.flutterGain", "VX9CoeffsT.wowGain", "VX9AtomicCoeffsT publish"}})},
-        {"setFeedback", [&] { ops.setFeedback(6.0); },
+        {"setFeedback",
+         [&] { ops.setFeedback(6.0); },
          {"VX9CoeffsT.inputRecordGain", "VX9SmoothedCoeffsT.feedbackGain"}},
-        {"setBlend", [&] { ops.setBlend(3.0); },
+        {"setBlend",
+         [&] { ops.setBlend(3.0); },
          {"VX9SmoothedCoeffsT.wetGain", "VX9SmoothedCoeffsT.dryGain"}},
         {"setInput", [&] { ops.setInput(2.0); }, {"VX9SmoothedCoeffsT.inputGain"}},
         {"setOutput", [&] { ops.setOutput(2.0); }, {"VX9SmoothedCoeffsT.outputGain"}},
         {"setDelayTime", [&] { ops.setDelayTime(1.0); }, {"VX9CoeffsT.phase"}},
-        {"setBypassed", [&] { ops.setBypassed(true); },
+        {"setBypassed",
+         [&] { ops.setBypassed(true); },
          {"VX9SmoothedCoeffsT.inputGain", "VX9SmoothedCoeffsT.outputGain",
           "VX9SmoothedCoeffsT.wetGain", "VX9SmoothedCoeffsT.dryGain"}},
         {"restartGate(false)", [&] { ops.restartGate(false); }, {}},
-        {"Reset", [&] { EXPECT_EQ(rig.framework().Reset().code, 0); },
+        {"Reset",
+         [&] { EXPECT_EQ(rig.framework().Reset().code, 0); },
          {"VX9CoeffsT.gatedPostDistortionGain"}},
         {"setTimeGlide(false) again", [&] { ops.setTimeGlide(false); }, {}},
         {"setTimeGlide(true)", [&] { ops.setTimeGlide(true); }, {"VX9CoeffsT.phaseRate"}},

@@ -24,7 +24,10 @@ std::string keyOf(const MissiveRecordView& record)
     return std::string(MissiveText(record.keyStart, record.keyEnd));
 }
 
-bool isList(const MissiveCursor& cursor) { return cursor.dataStart != cursor.recordStart; }
+bool isList(const MissiveCursor& cursor)
+{
+    return cursor.dataStart != cursor.recordStart;
+}
 
 std::string render(MissiveSpan message);
 
@@ -34,16 +37,12 @@ std::string valueText(const MissiveCursor& cursor)
 {
     std::vector<std::string> parts;
     switch (cursor.valueType) {
-    case KtType::kStr:
-        parts = readArray<std::string>(cursor);
-        break;
+    case KtType::kStr: parts = readArray<std::string>(cursor); break;
     case KtType::kMissive:
         for (const MissiveSpan& nested : readMissives(cursor))
             parts.push_back(render(nested));
         break;
-    case KtType::kBool:
-        parts.push_back(read<bool>(cursor) ? "true" : "false");
-        break;
+    case KtType::kBool: parts.push_back(read<bool>(cursor) ? "true" : "false"); break;
     case KtType::kEnum: {
         const std::string typeName(MissiveText(cursor.dataStart, cursor.dataEnd));
         std::uint64_t value = 0;
@@ -113,7 +112,10 @@ bool sameBytes(const Missive& a, const Missive& b)
     return a.size() == b.size() && std::equal(a.data(), a.data() + a.size(), b.data());
 }
 
-std::string fourCC(std::uint32_t code) { return std::to_string(code); }
+std::string fourCC(std::uint32_t code)
+{
+    return std::to_string(code);
+}
 
 std::string monoFormat(std::uint32_t code)
 {
@@ -132,9 +134,8 @@ TEST(VX9Describe, Descriptor)
                   ", pluginName=[Orlund VX9|OlnVX9|VX9]"
                   ", huxId=3599f73e-9ba6-43ea-bfa2-227fbd29e82b, category=delay"
                   ", aaxUti=com.orlundplugins.vx9, pageTable=TapeDelay.xml, native=" +
-                  monoFormat(0x76785231) + ", DSP=" + monoFormat(0x76784d31) +
-                  ", AudioSuite=" + monoFormat(0x76784131) +
-                  ", needsSessionTempo=true, enableBypass=true}");
+                  monoFormat(0x76785231) + ", DSP=" + monoFormat(0x76784d31) + ", AudioSuite=" +
+                  monoFormat(0x76784131) + ", needsSessionTempo=true, enableBypass=true}");
     expectRegisteredTypes(descriptor.span());
     EXPECT_TRUE(sameBytes(descriptor, plugin.describePlugin()));
 
@@ -167,25 +168,42 @@ TEST(VX9Describe, ParametersAndMetersThroughTheExchange)
     const std::string dial = "type=<>1, minValue=1, maxValue=9, defaultValue=";
     const std::string display = ", automate=false, filterOnSave=true}";
     EXPECT_EQ(render(parameters),
-              "{tlok={labels=[Session Tempo Lock|Tempo Lock|TLok], " + list + "[off|on]}"
-              ", nval={labels=[Note Value|Note|NtV], " + list +
+              "{tlok={labels=[Session Tempo Lock|Tempo Lock|TLok], " + list +
+                  "[off|on]}"
+                  ", nval={labels=[Note Value|Note|NtV], " +
+                  list +
                   "[-|32nd|16th|8th|Quarter,Qtr|Half,Hlf|Whole,Whl]}"
-              ", time={labels=[Delay Time|Delay|DlyT|Dly], type=<>1, minValue=0.005, "
-              "maxValue=2, defaultValue=0.5, units=secs, useMetricPrefixes=true}"
-              ", .bpm={labels=[BPM], type=<>1, minValue=5, maxValue=500, defaultValue=120, "
-              "units=bpm}"
-              ", fbak={labels=[Feedback|Feedbk|Fdbk|Fbk], " + dial + "1}"
-              ", inpt={labels=[Input|In], " + dial + "5}"
-              ", oput={labels=[Output|Out], " + dial + "4.5}"
-              ", blnd={labels=[Blend|Blnd|Bln], " + dial + "5}"
-              ", tone={labels=[Tone], " + list + "[Normal|Dark|Bright]}"
-              ", mode={labels=[Mode], " + list + "[Vintage|Retro|Modern], defaultOption=Retro}"
-              ", dot3={labels=[Dotted/Triplet|Dot/Trp|./3], " + list +
+                  ", time={labels=[Delay Time|Delay|DlyT|Dly], type=<>1, minValue=0.005, "
+                  "maxValue=2, defaultValue=0.5, units=secs, useMetricPrefixes=true}"
+                  ", .bpm={labels=[BPM], type=<>1, minValue=5, maxValue=500, defaultValue=120, "
+                  "units=bpm}"
+                  ", fbak={labels=[Feedback|Feedbk|Fdbk|Fbk], " +
+                  dial +
+                  "1}"
+                  ", inpt={labels=[Input|In], " +
+                  dial +
+                  "5}"
+                  ", oput={labels=[Output|Out], " +
+                  dial +
+                  "4.5}"
+                  ", blnd={labels=[Blend|Blnd|Bln], " +
+                  dial +
+                  "5}"
+                  ", tone={labels=[Tone], " +
+                  list +
+                  "[Normal|Dark|Bright]}"
+                  ", mode={labels=[Mode], " +
+                  list +
+                  "[Vintage|Retro|Modern], defaultOption=Retro}"
+                  ", dot3={labels=[Dotted/Triplet|Dot/Trp|./3], " +
+                  list +
                   "[-|Dotted,Dot,.|Triplet,Trp,3]}"
-              ", sBPM={labels=[Session BPM], type=<>1, minValue=5, maxValue=500, "
-              "defaultValue=120" + display +
-              ", uiDT={labels=[BPM Delay Time], type=<>1, minValue=0.005, maxValue=2, "
-              "defaultValue=0.5" + display + "}");
+                  ", sBPM={labels=[Session BPM], type=<>1, minValue=5, maxValue=500, "
+                  "defaultValue=120" +
+                  display +
+                  ", uiDT={labels=[BPM Delay Time], type=<>1, minValue=0.005, maxValue=2, "
+                  "defaultValue=0.5" +
+                  display + "}");
     EXPECT_EQ(render(meters), "{#0={label=In, meterType=<>0}, #1={label=Out, meterType=<>1}}");
     expectRegisteredTypes(sink.messages[0].span());
 }

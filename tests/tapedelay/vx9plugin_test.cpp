@@ -57,8 +57,8 @@ struct FakeHost final : HuxParameterHost {
     explicit FakeHost(const std::set<std::string>& offered)
     {
         const std::vector<std::pair<std::string, double>> all = {
-            {"tlok", 0.0}, {"nval", 0.0}, {"time", 0.5}, {".bpm", 120.0}, {"fbak", 1.0},
-            {"inpt", 5.0}, {"oput", 4.5}, {"blnd", 5.0}, {"tone", 0.0}, {"mode", 1.0},
+            {"tlok", 0.0}, {"nval", 0.0},   {"time", 0.5}, {".bpm", 120.0}, {"fbak", 1.0},
+            {"inpt", 5.0}, {"oput", 4.5},   {"blnd", 5.0}, {"tone", 0.0},   {"mode", 1.0},
             {"dot3", 0.0}, {"sBPM", 120.0}, {"uiDT", 0.5}, {"bypa", 0.0}};
         for (std::uint32_t index = 0; index < all.size(); ++index) {
             const auto& [code, value] = all[index];
@@ -78,7 +78,8 @@ struct FakeHost final : HuxParameterHost {
     FakeParameter& at(const std::string& code) { return parameters.at(codeOf(code)); }
     HuxParameter* lookup(std::uint32_t identifier, const void*) override
     {
-        const char text[] = {static_cast<char>(identifier >> 24), static_cast<char>(identifier >> 16),
+        const char text[] = {static_cast<char>(identifier >> 24),
+                             static_cast<char>(identifier >> 16),
                              static_cast<char>(identifier >> 8), static_cast<char>(identifier), 0};
         lookups.emplace_back(text);
         const auto found = parameters.find(identifier);
@@ -140,9 +141,13 @@ TEST(VX9Plugin, BindingGivesTheControllerItsStartAndLinksInOrder)
     RecordingController controller;
     VX9 plugin;
     static_cast<IIHux::Plugin&>(plugin).initialise(&host, &controller, nullptr);
-    EXPECT_EQ(controller.calls, (Calls{{"setDelayTime", 0.5}, {"setFeedback", 9.0},
-                                       {"setInput", 4.5}, {"setOutput", 4.5}, {"setBlend", 9.0},
-                                       {"setTone", 1.0}, {"setMode", 0.0}}));
+    EXPECT_EQ(controller.calls, (Calls{{"setDelayTime", 0.5},
+                                       {"setFeedback", 9.0},
+                                       {"setInput", 4.5},
+                                       {"setOutput", 4.5},
+                                       {"setBlend", 9.0},
+                                       {"setTone", 1.0},
+                                       {"setMode", 0.0}}));
     EXPECT_EQ(host.lookups,
               (std::vector<std::string>{"bypa", "bypa", "time", "inpt", "oput", "blnd", "fbak",
                                         "tone", "mode", ".bpm", "dot3", "nval", "tlok", "nval",
@@ -152,18 +157,18 @@ TEST(VX9Plugin, BindingGivesTheControllerItsStartAndLinksInOrder)
 
     FakeParameter& note = host.at("nval");
     static_cast<IIHux::Plugin&>(plugin).linkParameter(note);
-    EXPECT_EQ(note.links, (std::vector<HuxParameter*>{&host.at("tlok"), &host.at("dot3"),
-                                                      &host.at("time")}));
+    EXPECT_EQ(note.links,
+              (std::vector<HuxParameter*>{&host.at("tlok"), &host.at("dot3"), &host.at("time")}));
 }
 
 TEST(VX9Plugin, DirectParametersReachTheController)
 {
     const std::vector<std::pair<Call, Call>> cases = {
-        {{"fbak", 7.5}, {"setFeedback", 7.5}},  {{"inpt", 2.25}, {"setInput", 2.25}},
-        {{"oput", 8.0}, {"setOutput", 8.0}},    {{"blnd", 1.0}, {"setBlend", 1.0}},
-        {{"tone", 2.9}, {"setTone", 2.0}},      {{"mode", 1.0}, {"setMode", 1.0}},
+        {{"fbak", 7.5}, {"setFeedback", 7.5}},       {{"inpt", 2.25}, {"setInput", 2.25}},
+        {{"oput", 8.0}, {"setOutput", 8.0}},         {{"blnd", 1.0}, {"setBlend", 1.0}},
+        {{"tone", 2.9}, {"setTone", 2.0}},           {{"mode", 1.0}, {"setMode", 1.0}},
         {{"tone", -1.0}, {"setTone", 4294967295.0}}, {{"bypa", 1.0}, {"setBypassed", 1.0}},
-        {{"bypa", 0.0}, {"setBypassed", 0.0}},  {{"time", 1.25}, {"setTimeGlide", 0.0}},
+        {{"bypa", 0.0}, {"setBypassed", 0.0}},       {{"time", 1.25}, {"setTimeGlide", 0.0}},
     };
     for (const auto& [change, expected] : cases) {
         PluginRig rig;
@@ -182,10 +187,10 @@ TEST(VX9Plugin, NoteValuesAtATempo)
         double seconds;
     };
     const float triplet = static_cast<float>(0.5 * 0.6666666666666666);
-    for (const Case& c : {Case{120.0, 4, 0, 0.5}, Case{120.0, 3, 1, 0.375},
-                          Case{120.0, 4, 2, triplet}, Case{120.0, 1, 0, 0.0625},
-                          Case{30.0, 5, 0, 2.0}, Case{240.0, 5, 0, 0.5}, Case{120.0, 6, 0, 2.0}, Case{240.0, 6, 0, 1.0},
-                          Case{120.0, 9, 0, 0.5}}) {
+    for (const Case& c :
+         {Case{120.0, 4, 0, 0.5}, Case{120.0, 3, 1, 0.375}, Case{120.0, 4, 2, triplet},
+          Case{120.0, 1, 0, 0.0625}, Case{30.0, 5, 0, 2.0}, Case{240.0, 5, 0, 0.5},
+          Case{120.0, 6, 0, 2.0}, Case{240.0, 6, 0, 1.0}, Case{120.0, 9, 0, 0.5}}) {
         SCOPED_TRACE(c.note);
         PluginRig rig;
         rig.set(".bpm", c.bpm);
@@ -223,8 +228,8 @@ TEST(VX9Plugin, SessionTempoWithTempoLock)
 
 TEST(VX9Plugin, FreeTimeToNoteValueChoosesTheBpm)
 {
-    for (const auto& [dotTriplet, seconds] : {std::pair{0.0, 0.25}, std::pair{1.0, 0.375},
-                                              std::pair{2.0, 0.25 * 0.6666666666666666}}) {
+    for (const auto& [dotTriplet, seconds] :
+         {std::pair{0.0, 0.25}, std::pair{1.0, 0.375}, std::pair{2.0, 0.25 * 0.6666666666666666}}) {
         PluginRig rig;
         rig.set("dot3", dotTriplet);
         rig.change("nval", 0.0); // into free time: the last note is now "-"

@@ -169,9 +169,9 @@ TEST(VX9Process, ImpulseReachesTapeAndHeadAfterTheStatedLatencies)
         in[0] = 0.01f;
         const std::vector<float> out = m.run(in);
         const float* tape = m.algorithm->tape.get();
-        EXPECT_EQ(std::max_element(tape, tape + 200, [](float a, float b) {
-                      return std::fabs(a) < std::fabs(b);
-                  }) - tape,
+        EXPECT_EQ(std::max_element(tape, tape + 200,
+                                   [](float a, float b) { return std::fabs(a) < std::fabs(b); }) -
+                      tape,
                   chain);
         EXPECT_EQ(std::max_element(out.begin(), out.end()) - out.begin(), chain + delay);
         // Gain 0.625 in the crank stage and 0.75 (small signal) in the soft

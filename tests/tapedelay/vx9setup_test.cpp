@@ -65,9 +65,9 @@ TEST(VX9Setup, BracketBoundariesAndRefusedRates)
         float rate;
         std::int32_t oversampling; // 0: refused
     } cases[] = {
-        {11024.9f, 0}, {11025.0f, 3},  {51000.9f, 3},  {51001.0f, 2}, {102000.0f, 2},
-        {102001.0f, 1}, {204000.0f, 1}, {204001.0f, 0}, {0.0f, 0},     {-10.0f, 0},
-        {1e10f, 0},    {std::nanf(""), 0}, {INFINITY, 0},
+        {11024.9f, 0},  {11025.0f, 3},      {51000.9f, 3},  {51001.0f, 2}, {102000.0f, 2},
+        {102001.0f, 1}, {204000.0f, 1},     {204001.0f, 0}, {0.0f, 0},     {-10.0f, 0},
+        {1e10f, 0},     {std::nanf(""), 0}, {INFINITY, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);

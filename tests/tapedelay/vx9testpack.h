@@ -172,13 +172,15 @@ inline void SetRetroVoicing(VX9TestPack& t, double rate, std::int32_t tapeLength
     const double wl = 2.0 * pi * 210.0 / rate, al = std::sin(wl) / 20.0, a0l = 1.0 + al;
     const double cl = std::cos(wl);
     f.noiseCoeffs = {float((1.0 - cl) * 0.5 / a0l), float((1.0 - cl) / a0l),
-                     float((1.0 - cl) * 0.5 / a0l), float(-2.0 * cl / a0l), float((1.0 - al) / a0l)};
+                     float((1.0 - cl) * 0.5 / a0l), float(-2.0 * cl / a0l),
+                     float((1.0 - al) / a0l)};
     const double wh = 2.0 * pi * 52.5 / rate, ah = std::sin(wh) * 0.5, a0h = 1.0 + ah;
     const double ch = std::cos(wh);
     f.noiseCoeffs2 = {float((1.0 + ch) * 0.5 / a0h), float(-(1.0 + ch) / a0h),
-                      float((1.0 + ch) * 0.5 / a0h), float(-2.0 * ch / a0h), float((1.0 - ah) / a0h)};
+                      float((1.0 + ch) * 0.5 / a0h), float(-2.0 * ch / a0h),
+                      float((1.0 - ah) / a0h)};
 
-    constexpr float kHz[VX9CombTable::kEntries] = {7.2f,  6.0f,  5.6f, 5.45f, 5.3f,  5.525f,
+    constexpr float kHz[VX9CombTable::kEntries] = {7.2f,  6.0f,   5.6f, 5.45f, 5.3f,  5.525f,
                                                    5.75f, 6.125f, 6.5f, 6.75f, 13.0f, 13.5f};
     for (int k = 0; k < VX9CombTable::kEntries; ++k) {
         const double h = kHz[k] * 1000.0;

@@ -153,8 +153,8 @@ TEST(VX9Voicing, CombTableRows)
     }
     // The two highest entries carry 0.8 of the low-band multiplier.
     const double h10 = 13000.0;
-    EXPECT_NEAR(vintage.rows[kLow][10], 0.8 / ((std::cos(2.0 * kPi * 1850.0 / h10) + 1.0) * 0.5) / 1.2,
-                1e-6);
+    EXPECT_NEAR(vintage.rows[kLow][10],
+                0.8 / ((std::cos(2.0 * kPi * 1850.0 / h10) + 1.0) * 0.5) / 1.2, 1e-6);
     // Retro trims each entry by its tone's level below 26.5 dB.
     const auto trimmed = [&](int k, double t) {
         return vintage.rows[kGain][k] / std::pow(10.0, (26.5 - t) / 20.0);
@@ -191,7 +191,8 @@ TEST(VX9Voicing, FlutterFilters)
         };
         const VX9BiquadCoeffs lp = design(210.0, 10.0, false);
         const VX9BiquadCoeffs hp = design(52.5, 1.0, true);
-        for (const auto& [got, want] : {std::pair{a.noiseCoeffs, lp}, std::pair{a.noiseCoeffs2, hp}}) {
+        for (const auto& [got, want] :
+             {std::pair{a.noiseCoeffs, lp}, std::pair{a.noiseCoeffs2, hp}}) {
             EXPECT_EQ(got.b0, want.b0) << rate;
             EXPECT_EQ(got.b1, want.b1) << rate;
             EXPECT_EQ(got.b2, want.b2) << rate;

@@ -81,8 +81,8 @@ public:
 
     KtResult Setup(const HuxSetup& setup) override
     {
-        KtResult result = Hux::RunGuarded(kHuxSetupFailedLine,
-                                          [&] { processMember = SetupAlgorithm(setup); });
+        KtResult result =
+            Hux::RunGuarded(kHuxSetupFailedLine, [&] { processMember = SetupAlgorithm(setup); });
         configureMeterFilters(setup.sampleRate);
         return result;
     }
@@ -104,14 +104,14 @@ public:
 
     static void ProcessThunk(void* context, std::uint64_t reserved1, std::uint32_t frameCount,
                              std::uint64_t reserved2, const float* const* inputs,
-                             std::int32_t reserved3, float* const* outputs,
-                             HuxCoeffHandle coeffs, float* meters)
+                             std::int32_t reserved3, float* const* outputs, HuxCoeffHandle coeffs,
+                             float* meters)
     {
         // context is the IIHux::Algorithm the callback was taken from.
         auto* self = static_cast<T*>(static_cast<HuxAlgorithm*>(context));
         self->meterOutput = meters;
-        (self->*(self->processMember))(reserved1, frameCount, reserved2, inputs, reserved3,
-                                       outputs, coeffs);
+        (self->*(self->processMember))(reserved1, frameCount, reserved2, inputs, reserved3, outputs,
+                                       coeffs);
     }
 
 protected:

@@ -83,16 +83,17 @@ inline constexpr MissiveKey kMeters{"meters"};
 inline bool HuxRegisterKeys()
 {
     using namespace HuxKeys;
-    for (const HuxKey* key :
-         {&kNeedsMidiBeatClock, &kNeedsSessionTempo, &kNeedsTransportState, &kDisableHandles,
-          &kDeveloper, &kDeveloperId, &kProductId, &kAaxUti,
-          static_cast<const HuxKey*>(&kHuxId), static_cast<const HuxKey*>(&kHuxCollection),
-          &kPluginName, &kCategory, &kPageTable, &kUseHostUI, &kEnableBypass, &kEnableSidechain,
-          &kEnableSaveAndRestore, &kFormatId, &kIn, &kOut, &kPlatform, &kNative, &kDSP,
-          &kAudioSuite, &kFormats, &kLabels, &kOptions, &kDefaultOption, &kMinValue, &kMaxValue,
-          &kDefaultValue, &kSteps, &kUnits, &kDisplayPrecision, &kAutomate, &kImpliedNegative,
-          &kFilterOnSave, &kUseMetricPrefixes,
-          static_cast<const HuxKey*>(&kType), static_cast<const HuxKey*>(&kMeterType), &kLabel})
+    // clang-format off
+    const HuxKey* const vocabulary[] = {
+        &kNeedsMidiBeatClock, &kNeedsSessionTempo, &kNeedsTransportState, &kDisableHandles,
+        &kDeveloper, &kDeveloperId, &kProductId, &kAaxUti, &kHuxId, &kHuxCollection,
+        &kPluginName, &kCategory, &kPageTable, &kUseHostUI, &kEnableBypass, &kEnableSidechain,
+        &kEnableSaveAndRestore, &kFormatId, &kIn, &kOut, &kPlatform, &kNative, &kDSP,
+        &kAudioSuite, &kFormats, &kLabels, &kOptions, &kDefaultOption, &kMinValue, &kMaxValue,
+        &kDefaultValue, &kSteps, &kUnits, &kDisplayPrecision, &kAutomate, &kImpliedNegative,
+        &kFilterOnSave, &kUseMetricPrefixes, &kType, &kMeterType, &kLabel};
+    // clang-format on
+    for (const HuxKey* key : vocabulary)
         registerKey(key->name, key->typeId);
     return true;
 }

@@ -12,10 +12,10 @@ struct IIKtInterface {
 
 struct IIVX9Controller : virtual IIKtInterface {
     virtual void setBypassed(bool bypassed) = 0;
-    virtual void setTone(std::uint32_t tone) = 0;       // 0 Normal, 1 Dark, 2 Bright
-    virtual void setMode(std::uint32_t mode) = 0;       // 0 Vintage, 1 Retro, 2 Modern
+    virtual void setTone(std::uint32_t tone) = 0; // 0 Normal, 1 Dark, 2 Bright
+    virtual void setMode(std::uint32_t mode) = 0; // 0 Vintage, 1 Retro, 2 Modern
     virtual void setDelayTime(double seconds) = 0;
-    virtual void setFeedback(double dial) = 0;          // dials run from 1 to 9
+    virtual void setFeedback(double dial) = 0; // dials run from 1 to 9
     virtual void setInput(double dial) = 0;
     virtual void setBlend(double dial) = 0;
     virtual void setOutput(double dial) = 0;

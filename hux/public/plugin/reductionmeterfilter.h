@@ -11,10 +11,10 @@ struct CFilterBase {
 
 template <class Sample>
 struct CLowPassT : CFilterBase<Sample> {
-    float sampleRate = 0.0f;   // stored by the owner
-    Sample state = 0;          // y
-    Sample feedback = 0;       // a, the pole
-    Sample input = 0;          // b
+    float sampleRate = 0.0f; // stored by the owner
+    Sample state = 0;        // y
+    Sample feedback = 0;     // a, the pole
+    Sample input = 0;        // b
 
     Sample process(Sample x) override
     {

@@ -8,7 +8,10 @@ KeyRegistry& mutableRegistry()
 }
 } // namespace
 
-const KeyRegistry& keyRegistry() { return mutableRegistry(); }
+const KeyRegistry& keyRegistry()
+{
+    return mutableRegistry();
+}
 
 void registerKey(const char* name, KtTypeId typeId)
 {

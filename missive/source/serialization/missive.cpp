@@ -51,7 +51,10 @@ Missive& Missive::operator=(MissiveT&& source) noexcept
     return *this;
 }
 
-Missive::~MissiveT() { release(); }
+Missive::~MissiveT()
+{
+    release();
+}
 
 void Missive::release()
 {
@@ -319,7 +322,8 @@ void locateValue(MissiveCursor& cursor, const std::uint8_t* bytes, const Trailer
 {
     if (trailer.valueTypeAt < 2 || trailer.back > trailer.valueTypeAt - 2)
         MissiveUnderrun(); // the record would start before the message
-    const std::size_t recordStart = trailer.valueTypeAt - static_cast<std::size_t>(trailer.back) - 2;
+    const std::size_t recordStart =
+        trailer.valueTypeAt - static_cast<std::size_t>(trailer.back) - 2;
     if (recordStart > keyStart)
         MissiveUnderrun(); // a value of negative size
     const std::uint8_t valueType = bytes[trailer.valueTypeAt];
@@ -352,8 +356,8 @@ MissiveCursor scan(MissiveSpan message, Wanted wanted, std::string_view name, st
     cursor.keyName = name;
     cursor.keyNumber = number;
     cursor.wantedKeyType = wanted == Wanted::kName     ? MissiveKeyType::kString
-                         : wanted == Wanted::kNumber ? MissiveKeyType::kNumber
-                                                     : MissiveKeyType::kDefault;
+                           : wanted == Wanted::kNumber ? MissiveKeyType::kNumber
+                                                       : MissiveKeyType::kDefault;
     const std::uint8_t* bytes = message.data;
     if (bytes == nullptr || message.size == 0)
         return cursor;
@@ -439,7 +443,8 @@ std::string_view MissiveText(const std::uint8_t* pos, const std::uint8_t* end)
     const std::size_t room = static_cast<std::size_t>(end - pos);
     const void* nul = std::memchr(pos, 0, room);
     const std::size_t length =
-        nul != nullptr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - pos) : room;
+        nul != nullptr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - pos)
+                       : room;
     return {reinterpret_cast<const char*>(pos), length};
 }
 
@@ -460,7 +465,8 @@ const std::uint8_t* loadFixed(Stored& value, const std::uint8_t* pos, const std:
 }
 
 // A string element: up to its 0 byte, never past end.
-const std::uint8_t* loadText(std::string_view& text, const std::uint8_t* pos, const std::uint8_t* end)
+const std::uint8_t* loadText(std::string_view& text, const std::uint8_t* pos,
+                             const std::uint8_t* end)
 {
     if (pos >= end)
         MissiveUnderrun();

@@ -3,7 +3,8 @@
 // A message is a flat run of records, appended at the end and found by
 // scanning backwards, so a later record for a key hides an earlier one.
 // Record layout, in forward byte order:
-//   value | key | key length (backward varint) | key type | value type | back offset (backward varint)
+//   value | key | key length (backward varint) | key type | value type | back offset (backward
+//   varint)
 // The back offset B is the size of value, key and key-length field, minus 1.
 //
 // Messages come from outside the library: every lookup and read stays inside
@@ -74,18 +75,18 @@ inline constexpr MissiveDefaultKey kMissiveDefault{};
 
 // The result of a lookup. Valid until the message next changes.
 struct MissiveCursor {
-    MissiveSpan message;                      // the bytes looked in
-    const std::uint8_t* dataStart = nullptr;  // first element (after an array count)
-    const std::uint8_t* dataEnd = nullptr;    // one past the value (the key's first byte)
+    MissiveSpan message;                     // the bytes looked in
+    const std::uint8_t* dataStart = nullptr; // first element (after an array count)
+    const std::uint8_t* dataEnd = nullptr;   // one past the value (the key's first byte)
     const std::uint8_t* recordStart = nullptr;
     const std::uint8_t* recordEnd = nullptr;
-    std::uint64_t count = 0;                  // 0 when absent, 1 for a plain value
+    std::uint64_t count = 0; // 0 when absent, 1 for a plain value
     std::uint32_t sequence = 0;
-    KtTypeId keyType = KtType::kUnknown;      // masked; 31 when absent
-    KtTypeId valueType = KtType::kUnknown;    // masked (no array flag); 31 when absent
+    KtTypeId keyType = KtType::kUnknown;   // masked; 31 when absent
+    KtTypeId valueType = KtType::kUnknown; // masked (no array flag); 31 when absent
     KtTypeId wantedKeyType = KtType::kUnknown;
-    std::string_view keyName;                 // the string key looked for
-    std::uint32_t keyNumber = 0;              // the number key looked for
+    std::string_view keyName;    // the string key looked for
+    std::uint32_t keyNumber = 0; // the number key looked for
 
     bool found() const { return valueType != KtType::kUnknown; }
 };
@@ -184,7 +185,8 @@ private:
     void release();
     void appendBytes(const void* bytes, std::size_t n);
     void appendForwardVarint(std::uint64_t value);
-    void appendTrailer(std::size_t start, std::size_t keyStart, KtTypeId keyType, KtTypeId valueType);
+    void appendTrailer(std::size_t start, std::size_t keyStart, KtTypeId keyType,
+                       KtTypeId valueType);
 
     KtTypeId appendKey(const MissiveKey& key) { return appendKey(std::string_view(key.name)); }
     KtTypeId appendKey(const char* name) { return appendKey(std::string_view(name)); }
@@ -204,11 +206,15 @@ private:
         else if constexpr (std::is_same_v<T, double>)
             return KtType::kF64;
         else if constexpr (std::is_signed_v<T>)
-            return sizeof(T) == 1 ? KtType::kI8 : sizeof(T) == 2 ? KtType::kI16
-                 : sizeof(T) == 4 ? KtType::kI32 : KtType::kI64;
+            return sizeof(T) == 1   ? KtType::kI8
+                   : sizeof(T) == 2 ? KtType::kI16
+                   : sizeof(T) == 4 ? KtType::kI32
+                                    : KtType::kI64;
         else
-            return sizeof(T) == 1 ? KtType::kU8 : sizeof(T) == 2 ? KtType::kU16
-                 : sizeof(T) == 4 ? KtType::kU32 : KtType::kU64;
+            return sizeof(T) == 1   ? KtType::kU8
+                   : sizeof(T) == 2 ? KtType::kU16
+                   : sizeof(T) == 4 ? KtType::kU32
+                                    : KtType::kU64;
     }
 
     template <class T>
@@ -231,8 +237,7 @@ private:
     KtTypeId appendValue(const std::vector<MissiveT>& messages);
 
     template <class T>
-        requires(std::is_arithmetic_v<T> || std::is_enum_v<T>)
-    KtTypeId appendValue(const T& value)
+    requires(std::is_arithmetic_v<T> || std::is_enum_v<T>) KtTypeId appendValue(const T& value)
     {
         if constexpr (std::is_enum_v<T>) {
             // Enumerations travel as 32-bit signed values, sign-extended to 64 bits.
@@ -251,8 +256,7 @@ private:
     }
 
     template <class T>
-        requires std::is_arithmetic_v<T>
-    KtTypeId appendValue(const std::vector<T>& values)
+    requires std::is_arithmetic_v<T> KtTypeId appendValue(const std::vector<T>& values)
     {
         appendForwardVarint(values.size());
         for (const T& value : values)

@@ -19,8 +19,8 @@ using Bytes = const std::uint8_t*;
 constexpr int kMaxDepth = 64;
 
 const char* const kRuler = "-----------+===========+-----------+===========   ----====----====\n";
-const std::string kFrameMiddle = "----+-----+" + std::string(54, '-') + "+------------+" +
-                                 std::string(65, '-');
+const std::string kFrameMiddle =
+    "----+-----+" + std::string(54, '-') + "+------------+" + std::string(65, '-');
 
 void printHexView(MissiveSpan bytes)
 {
@@ -52,7 +52,10 @@ void printHexView(MissiveSpan bytes)
     std::fputs(kRuler, stdout);
 }
 
-std::string indent(int depth) { return std::string(4 * static_cast<std::size_t>(depth), ' '); }
+std::string indent(int depth)
+{
+    return std::string(4 * static_cast<std::size_t>(depth), ' ');
+}
 
 // Checks that count elements of size bytes fit in [pos, end).
 void requireRoom(Bytes pos, Bytes end, std::uint64_t count, std::size_t size)
@@ -197,8 +200,8 @@ void writeObject(std::ostream& out, Bytes pos, Bytes end)
     pos = readTypeName(pos, end, name);
     std::uint64_t version = 0;
     pos = MissiveReadVarint(pos, end, version);
-    out << '<' << name << ':' << version << "> " << (end - pos) << " byte payload (" << (end - start)
-        << " bytes)";
+    out << '<' << name << ':' << version << "> " << (end - pos) << " byte payload ("
+        << (end - start) << " bytes)";
 }
 
 std::string keyText(const MissiveRecordView& record);
@@ -279,9 +282,7 @@ std::string keyText(const MissiveRecordView& record)
     const std::size_t length = static_cast<std::size_t>(record.keyEnd - key);
     std::ostringstream text;
     switch (type) {
-    case MissiveKeyType::kString:
-        text << '\'' << MissiveText(key, record.keyEnd) << '\'';
-        break;
+    case MissiveKeyType::kString: text << '\'' << MissiveText(key, record.keyEnd) << '\''; break;
     case KtType::kHash64: {
         if (length < 4)
             MissiveUnderrun();
@@ -313,7 +314,8 @@ std::string keyText(const MissiveRecordView& record)
     return text.str();
 }
 
-void writeRecord(MissiveDumpContext& context, const MissiveRecordView& record, int position, int depth)
+void writeRecord(MissiveDumpContext& context, const MissiveRecordView& record, int position,
+                 int depth)
 {
     std::ostream& out = context.out;
     const MissiveCursor& cursor = record.cursor;
