@@ -9,6 +9,7 @@
 #include "sincdesign.h"
 #include "vx9numerics.h"
 #include "vx9ratebracket.h"
+#include "vx9tape.h"
 
 void VX9FreeDeleter::operator()(float* p) const
 {
@@ -45,12 +46,12 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     rngA = kSeedA;
     rngB = kSeedB;
 
-    // 32-bit wrap-around; a negative length fails as an allocation failure.
-    tapeLength = static_cast<std::int32_t>(2u * static_cast<std::uint32_t>(n) + 33u);
+    // A negative length fails as an allocation failure.
+    tapeLength = VX9Tape::Length(n);
     tape = ZeroedFloats(tapeLength);
     tapeWrite = 0;
 
-    interpTaps = 30;
+    interpTaps = VX9Tape::kInterpTaps;
 
     RequireLowestRate(n);
     const VX9RateBracket bracket = RateBracket(n);
@@ -58,7 +59,7 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     combRingLength = bracket.combRingLength;
     combRing = ZeroedFloats(2 * combRingLength);
     combWindowOffset = combRingLength - interpTaps;
-    combCenterOffset = interpTaps / 2 - 1;
+    combCenterOffset = VX9Tape::kCentreTap;
 
     const auto r = static_cast<float>(44100.0 / fs);
     combScale = static_cast<float>(std::pow(2.0, -22.0) * r);

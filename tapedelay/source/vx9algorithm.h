@@ -47,7 +47,7 @@ struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
     double phaseSmoothed{}; // read position after both glide stages, 1/512 sample
     double phaseStage1{};
     VX9FloatArray tape;        // tapeLength samples, circular
-    std::int32_t tapeLength{}; // two seconds plus 33 samples
+    std::int32_t tapeLength{}; // VX9Tape::Length of the rate
     std::int32_t tapeWrite{};
     VX9FloatArray combRing; // mirrored: sample i also at i + combRingLength
     std::int32_t combWrite{};

@@ -8,6 +8,7 @@
 
 #include "vx9numerics.h"
 #include "vx9ratebracket.h"
+#include "vx9tape.h"
 
 namespace {
 // Lower bound first, then upper; NaN takes the lower bound, so no dial or
@@ -50,8 +51,8 @@ void VX9AlgorithmController::SetupController(const HuxSetup& setup)
     flutterHighPass.sampleRate = setup.sampleRate;
 
     rateSamples = VX9Math::TruncInt32(setup.sampleRate);
-    tapeSamples = static_cast<std::int32_t>(2u * static_cast<std::uint32_t>(rateSamples) + 33u);
-    windowHalf = 15;
+    tapeSamples = VX9Tape::Length(rateSamples);
+    windowHalf = VX9Tape::kWindowHalf;
 
     // The algorithm refuses the same rates.
     RequireLowestRate(rateSamples);
