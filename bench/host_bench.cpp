@@ -6,8 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include "blockbench.h"
-#include "host/plugininstance.h"
-#include "host/rendersettings.h"
+#include "host/cli/rendersettings.h"
+#include "host/runtime/plugininstance.h"
 
 namespace {
 

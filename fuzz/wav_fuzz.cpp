@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "host/audiobackends.h"
+#include "host/audio/audiobackends.h"
 
 namespace {
 // The reader reads files: each input goes to one scratch file, removed at exit.

@@ -1,0 +1,94 @@
+#include "commandline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "host/runtime/pluginlibrary.h"
+
+bool CommandLine::has(std::string_view name) const
+{
+    return std::any_of(options.begin(), options.end(),
+                       [&](const CommandOption& o) { return o.name == name; });
+}
+
+std::optional<std::string> CommandLine::last(std::string_view name) const
+{
+    std::optional<std::string> value;
+    for (const CommandOption& option : options)
+        if (option.name == name)
+            value = option.value;
+    return value;
+}
+
+std::vector<std::string> CommandLine::all(std::string_view name) const
+{
+    std::vector<std::string> values;
+    for (const CommandOption& option : options)
+        if (option.name == name)
+            values.push_back(option.value);
+    return values;
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments, std::string_view subcommand,
+                             std::initializer_list<std::string_view> valued,
+                             std::initializer_list<std::string_view> flags)
+{
+    const auto listed = [](std::initializer_list<std::string_view> names, std::string_view name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    const std::string help = " (see tapedelay " + std::string(subcommand) + " --help)";
+    CommandLine line;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument == "-" || argument.rfind("--", 0) != 0) {
+            if (!optionsEnded && argument.size() > 1 && argument[0] == '-' && argument != "-")
+                throw UsageError("unknown option " + argument + help);
+            line.operands.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string name =
+            argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+        if (listed(flags, name)) {
+            if (equals != std::string::npos)
+                throw UsageError("--" + name + " takes no value" + help);
+            line.options.push_back({name, {}});
+        } else if (listed(valued, name)) {
+            if (equals != std::string::npos)
+                line.options.push_back({name, argument.substr(equals + 1)});
+            else if (i + 1 < arguments.size())
+                line.options.push_back({name, arguments[++i]});
+            else
+                throw UsageError("--" + name + " needs a value" + help);
+        } else {
+            throw UsageError("unknown option --" + name + help);
+        }
+    }
+    return line;
+}
+
+std::string PluginPath(const CommandLine& line)
+{
+    if (const std::optional<std::string> path = line.last("plugin"))
+        return *path;
+    if (const char* path = std::getenv("TAPEDELAY_PLUGIN"); path != nullptr && *path != '\0')
+        return path;
+    return PluginLibrary::besideExecutable();
+}
+
+std::uint64_t ParseWholeNumber(const std::string& text, const std::string& name, std::uint64_t low,
+                               std::uint64_t high)
+{
+    const double value = ParseNumber(text, "--" + name);
+    if (value < static_cast<double>(low) || value > static_cast<double>(high) ||
+        value != std::floor(value))
+        throw UsageError("--" + name + ": " + text + " is not a whole number from " +
+                         std::to_string(low) + " to " + std::to_string(high));
+    return static_cast<std::uint64_t>(value);
+}

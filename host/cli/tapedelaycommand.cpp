@@ -1,0 +1,62 @@
+// The tapedelay command line, from the command name on: exit status 0 on
+// success, 2 on a usage or input error, 1 on an internal failure.
+#include <cstdio>
+#include <exception>
+
+#include "commandline.h"
+#include "commands.h"
+#include "host/audio/audiofile.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(usage: tapedelay COMMAND [options]
+
+Commands:
+  render    render an audio file through the tape delay
+  describe  show the plug-in's descriptor, parameters and meters
+  demo      render the built-in demo phrase into out/
+
+`tapedelay COMMAND --help` describes each command.
+)";
+
+int runCommand(const std::vector<std::string>& arguments)
+{
+    if (arguments.empty()) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    const std::string& command = arguments.front();
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    if (command == "render")
+        return RenderCommand(rest);
+    if (command == "describe")
+        return DescribeCommand(rest);
+    if (command == "demo")
+        return DemoCommand(rest);
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return kExitSuccess;
+    }
+    throw UsageError("unknown command \"" + command + "\" (render, describe or demo)");
+}
+
+} // namespace
+
+int RunTapedelay(const std::vector<std::string>& arguments)
+{
+    try {
+        return runCommand(arguments);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "tapedelay: %s\n", error.what());
+        return kExitUsage;
+    } catch (const AudioFileError& error) {
+        std::fprintf(stderr, "tapedelay: %s\n", error.what());
+        return kExitUsage;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tapedelay: internal failure: %s\n", error.what());
+        return kExitFailure;
+    } catch (...) {
+        std::fprintf(stderr, "tapedelay: internal failure (an exception of unknown type)\n");
+        return kExitFailure;
+    }
+}

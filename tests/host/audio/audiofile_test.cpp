@@ -1,0 +1,349 @@
+// The audio file layer: raw float, the built-in WAV codec, libsndfile and the
+// commit-or-discard output.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/audio/audiobackends.h"
+#include "host/audio/audiofile.h"
+#include "tests/host/scratchdirectory.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using AudioFileTest = ScratchDirectory;
+
+void WriteBytes(const std::string& path, const Bytes& bytes)
+{
+    ScratchDirectory::writeBytes(path, bytes.data(), bytes.size());
+}
+
+// Reads in small blocks so that block boundaries are crossed.
+std::vector<float> ReadAll(AudioSource& source)
+{
+    std::vector<float> all, block(3 * source.channels());
+    while (const std::size_t frames = source.read(block.data(), 3))
+        all.insert(all.end(), block.begin(), block.begin() + frames * source.channels());
+    return all;
+}
+
+// Writes in two blocks, then commits.
+void WriteAll(std::unique_ptr<AudioSink> sink, const std::vector<float>& samples,
+              std::size_t channels)
+{
+    const std::size_t frames = samples.size() / channels, first = frames / 2;
+    sink->write(samples.data(), first);
+    sink->write(samples.data() + first * channels, frames - first);
+    sink->commit();
+}
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const AudioFileError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+void Put(Bytes& out, std::uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+struct Chunk {
+    const char* id;
+    Bytes body;
+};
+
+Bytes Wav(const std::vector<Chunk>& chunks)
+{
+    Bytes out{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    for (const Chunk& chunk : chunks) {
+        out.insert(out.end(), chunk.id, chunk.id + 4);
+        Put(out, chunk.body.size(), 4);
+        out.insert(out.end(), chunk.body.begin(), chunk.body.end());
+        if (chunk.body.size() % 2 != 0)
+            out.push_back(0);
+    }
+    return out;
+}
+
+Chunk Fmt(std::uint16_t tag, std::uint16_t channels, std::uint16_t bits, bool extensible = false)
+{
+    Bytes body;
+    Put(body, extensible ? 0xFFFE : tag, 2);
+    Put(body, channels, 2);
+    Put(body, 22050, 4);
+    Put(body, 22050u * channels * bits / 8, 4);
+    Put(body, channels * bits / 8, 2);
+    Put(body, bits, 2);
+    if (extensible) {
+        Put(body, 22, 2);
+        Put(body, bits, 2);
+        Put(body, 0x3F, 4);
+        Put(body, tag, 2);
+        body.insert(body.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
+    }
+    return {"fmt ", body};
+}
+
+Chunk Data(const std::vector<std::uint64_t>& values, int bytes)
+{
+    Bytes body;
+    for (std::uint64_t value : values)
+        Put(body, value, bytes);
+    return {"data", body};
+}
+
+const std::vector<float> kSignal = {0.0f, -1.5f, 1e-30f, 3.25f, 0.5f, -0.125f,
+                                    1.0f, -1.0f, 0.75f,  0.1f,  2.0f, -0.3f};
+
+} // namespace
+
+TEST_F(AudioFileTest, RawRoundTripAndLengthCheck)
+{
+    const std::string raw = path("signal.F32");
+    WriteAll(CreateAudioSink(raw, 1, 48000), kSignal, 1);
+    const auto source = OpenAudioSource(raw, 44100.5);
+    EXPECT_EQ(source->sampleRate(), 44100.5);
+    EXPECT_EQ(source->frames(), kSignal.size());
+    EXPECT_EQ(ReadAll(*source), kSignal);
+
+    WriteBytes(path("odd.f32"), Bytes(7));
+    EXPECT_EQ(ErrorOf([&] { OpenAudioSource(path("odd.f32"), 48000); }),
+              path("odd.f32") + ": raw input ends inside a sample "
+                                "(7 bytes is not a whole number of 32-bit floats)");
+    EXPECT_EQ(ErrorOf([&] { CreateAudioSink(raw, 2, 48000); }),
+              raw + ": raw float output is mono; 2 channels need a sound file such as .wav");
+}
+
+TEST_F(AudioFileTest, RawStandardStreams)
+{
+    // Standard input: the length check comes at the end.
+    WriteBytes(path("in"), {0, 0, 0x80, 0x3F, 1, 2});
+    std::fflush(stdout);
+    const int saved[3] = {dup(0), dup(1), dup(2)};
+    std::FILE* in = std::fopen(path("in").c_str(), "rb");
+    dup2(fileno(in), 0);
+    const auto source = OpenAudioSource("-", 8000);
+    EXPECT_EQ(source->frames(), std::nullopt);
+    float samples[4];
+    EXPECT_EQ(ErrorOf([&] { source->read(samples, 4); }),
+              "standard input: raw input ends inside a sample (6 bytes is not a whole number of "
+              "32-bit floats)");
+
+    // Standard output carries only the audio; other text goes to standard error.
+    std::FILE* out = std::fopen(path("out").c_str(), "wb");
+    std::FILE* err = std::fopen(path("err").c_str(), "wb");
+    dup2(fileno(out), 1);
+    dup2(fileno(err), 2);
+    auto sink = CreateAudioSink("-", 1, 8000);
+    std::printf("chatter");
+    std::fflush(stdout);
+    WriteAll(std::move(sink), kSignal, 1);
+
+    for (int fd = 0; fd < 3; ++fd) {
+        dup2(saved[fd], fd);
+        close(saved[fd]);
+    }
+    std::clearerr(stdin);
+    for (std::FILE* file : {in, out, err})
+        std::fclose(file);
+    const Bytes audio = ScratchDirectory::readBytes(path("out"));
+    ASSERT_EQ(audio.size(), kSignal.size() * 4);
+    EXPECT_EQ(std::memcmp(audio.data(), kSignal.data(), audio.size()), 0);
+    EXPECT_EQ(ScratchDirectory::readBytes(path("err")), Bytes({'c', 'h', 'a', 't', 't', 'e', 'r'}));
+}
+
+TEST_F(AudioFileTest, WavRoundTrip)
+{
+    for (std::size_t channels : {1, 2, 3}) {
+        const std::string wav = path("round" + std::to_string(channels) + ".wav");
+        WriteAll(CreateWavSink(wav, channels, 96000), kSignal, channels);
+        // Float, or extensible beyond two channels.
+        EXPECT_EQ(ScratchDirectory::readBytes(wav)[20], channels > 2 ? 0xFE : 3);
+        const auto source = OpenWavSource(wav);
+        EXPECT_EQ(source->sampleRate(), 96000);
+        EXPECT_EQ(source->channels(), channels);
+        EXPECT_EQ(source->frames(), kSignal.size() / channels);
+        EXPECT_EQ(ReadAll(*source), kSignal);
+    }
+    CreateWavSink(path("empty.wav"), 2, 44100)->commit();
+    const auto empty = OpenWavSource(path("empty.wav"));
+    EXPECT_EQ(empty->frames(), 0u);
+    EXPECT_EQ(ReadAll(*empty), std::vector<float>());
+}
+
+TEST_F(AudioFileTest, WavReaderDecodes)
+{
+    Chunk fmt18 = Fmt(1, 2, 16); // with the cbSize field many writers add
+    fmt18.body.insert(fmt18.body.end(), {0, 0});
+    const struct {
+        Bytes image;
+        std::size_t channels;
+        std::vector<float> samples;
+    } cases[] = {
+        // An odd-sized unknown chunk before fmt.
+        {Wav({{"LIST", {1, 2, 3}}, fmt18, Data({0x8000, 0x4000, 0x7FFF, 0xFFFF}, 2)}),
+         2,
+         {-1.0f, 0.5f, 32767 / 32768.0f, -1 / 32768.0f}},
+        {Wav({Fmt(1, 1, 24), Data({0x800000, 0x400000, 0xFFFFFF}, 3)}),
+         1,
+         {-1.0f, 0.5f, -1 / 8388608.0f}},
+        {Wav({Fmt(1, 1, 8), Data({0, 128, 192}, 1)}), 1, {-1.0f, 0.0f, 0.5f}},
+        {Wav({Fmt(1, 1, 32), Data({0x80000000, 0x40000000}, 4)}), 1, {-1.0f, 0.5f}},
+        {Wav({Fmt(3, 1, 64), Data({0x3FD0000000000000, 0xC008000000000000}, 8)}),
+         1,
+         {0.25f, -3.0f}},
+        // Extensible float, data before fmt.
+        {Wav({Data({0x3FC00000, 0xBF000000, 0x40000000}, 4), Fmt(3, 3, 32, true)}),
+         3,
+         {1.5f, -0.5f, 2.0f}},
+        {Wav({Fmt(1, 1, 16, true), Data({0xC000}, 2)}), 1, {-0.5f}},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(path("in.wav"), c.image);
+        const auto source = OpenWavSource(path("in.wav"));
+        EXPECT_EQ(source->sampleRate(), 22050);
+        EXPECT_EQ(source->channels(), c.channels);
+        EXPECT_EQ(source->frames(), c.samples.size() / c.channels);
+        EXPECT_EQ(ReadAll(*source), c.samples);
+    }
+}
+
+TEST_F(AudioFileTest, WavReaderRefusesMalformed)
+{
+    Chunk badAlign = Fmt(1, 2, 16);
+    badAlign.body[12] = 3;
+    Bytes rifx = Wav({});
+    rifx[3] = 'X';
+    Bytes cutHeader = Wav({Fmt(1, 1, 16)});
+    cutHeader.insert(cutHeader.end(), {'d', 'a'});
+    Bytes cutFmt = Wav({{"fmt ", Bytes(10)}});
+    cutFmt[16] = 16; // the declared sizes
+    Bytes cutData = Wav({Fmt(1, 1, 16), {"data", Bytes(4)}});
+    cutData[40] = 100;
+    const struct {
+        Bytes image;
+        const char* error;
+    } cases[] = {
+        {{'R', 'I', 'F', 'F'}, "not a WAV file (too short for a RIFF header)"},
+        {Bytes(16, 'x'), "not a WAV file (no RIFF/WAVE header)"},
+        {rifx, "RIFX WAV files are not supported"},
+        {Wav({Data({1}, 2)}), "no fmt chunk"},
+        {Wav({Fmt(1, 1, 16)}), "no data chunk"},
+        {cutFmt, "truncated fmt chunk"},
+        {Wav({{"fmt ", Bytes(14)}, Data({}, 2)}), "fmt chunk too short (14 bytes)"},
+        {Wav({Fmt(0x55, 1, 16), Data({}, 2)}),
+         "compressed or unknown WAV encoding (format tag 0x55); only integer PCM and IEEE float "
+         "are supported"},
+        {Wav({Fmt(1, 1, 12), Data({}, 2)}), "12-bit PCM samples are not supported"},
+        {Wav({badAlign, Data({}, 2)}), "block size 3 does not match 2 channels of 16-bit PCM"},
+        {cutData, "truncated data: the data chunk declares 100 bytes but the file holds 4"},
+        {Wav({Fmt(1, 2, 16), Data({1, 2, 3}, 2)}),
+         "the data chunk's 6 bytes are not a whole number of 4-byte frames"},
+        {cutHeader, "truncated chunk header at byte 36"},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(path("bad.wav"), c.image);
+        EXPECT_EQ(ErrorOf([&] { OpenWavSource(path("bad.wav")); }),
+                  path("bad.wav") + ": " + c.error);
+    }
+}
+
+TEST_F(AudioFileTest, OutputReplacesTargetOnlyOnCommit)
+{
+    const Bytes precious = {'k', 'e', 'e', 'p'};
+    using Factory = std::function<std::unique_ptr<AudioSink>(const std::string&)>;
+    const std::vector<std::pair<std::string, Factory>> outputs = {
+        {"out.f32", [](const std::string& p) { return CreateAudioSink(p, 1, 48000); }},
+        {"out.wav", [](const std::string& p) { return CreateAudioSink(p, 2, 48000); }},
+        {"builtin.wav", [](const std::string& p) { return CreateWavSink(p, 2, 48000); }},
+    };
+    for (const auto& [name, create] : outputs) {
+        WriteBytes(path(name), precious);
+        create(path(name))->write(kSignal.data(), 1);
+        EXPECT_EQ(ScratchDirectory::readBytes(path(name)), precious) << name;
+        EXPECT_EQ(listing(), std::vector<std::string>{name});
+
+        create(path(name))->commit();
+        EXPECT_NE(ScratchDirectory::readBytes(path(name)), precious) << name;
+        EXPECT_EQ(listing(), std::vector<std::string>{name});
+        fs::remove(path(name));
+    }
+    fs::create_directory(path("folder.wav"));
+    EXPECT_EQ(ErrorOf([&] { CreateAudioSink(path("folder.wav"), 1, 48000); }),
+              path("folder.wav") + ": is a directory");
+    EXPECT_EQ(ErrorOf([&] { CreateWavSink(path("x.wav"), 1, 44100.5); }),
+              path("x.wav") + ": cannot store a sample rate of 44100.5 Hz (the file holds whole "
+                              "numbers of Hz)");
+}
+
+TEST_F(AudioFileTest, InputPathsAndSameFile)
+{
+    EXPECT_EQ(ErrorOf([&] { OpenAudioSource(path("none.wav"), 48000); }),
+              path("none.wav") + ": no such file");
+    EXPECT_EQ(ErrorOf([&] { OpenAudioSource(dir.string(), 48000); }),
+              dir.string() + ": is a directory, not an audio file");
+#if !TAPEDELAY_HAVE_SNDFILE
+    WriteBytes(path("a.flac"), Bytes(8));
+    EXPECT_EQ(ErrorOf([&] { OpenAudioSource(path("a.flac"), 48000); }),
+              path("a.flac") + ": this build reads and writes only WAV (.wav) and raw float "
+                               "(.f32) files");
+#endif
+
+    WriteBytes(path("a"), {1});
+    WriteBytes(path("b"), {1});
+    EXPECT_TRUE(SameFile(path("a"), (dir / "." / "a").string()));
+    EXPECT_FALSE(SameFile(path("a"), path("b")));
+    EXPECT_FALSE(SameFile(path("a"), path("missing")));
+    EXPECT_FALSE(SameFile("-", "-"));
+    EXPECT_FALSE(IsRawAudioPath("a.f32.wav"));
+}
+
+#if TAPEDELAY_HAVE_SNDFILE
+TEST_F(AudioFileTest, Libsndfile)
+{
+    // Float containers keep everything; 24-bit FLAC rounds and saturates.
+    WriteAll(CreateAudioSink(path("a.aiff"), 2, 32000), kSignal, 2);
+    auto aiff = OpenAudioSource(path("a.aiff"), 0);
+    EXPECT_EQ(aiff->sampleRate(), 32000);
+    EXPECT_EQ(ReadAll(*aiff), kSignal);
+
+    WriteAll(CreateAudioSink(path("a.flac"), 2, 32000), kSignal, 2);
+    const std::vector<float> flac = ReadAll(*OpenAudioSource(path("a.flac"), 0));
+    ASSERT_EQ(flac.size(), kSignal.size());
+    for (std::size_t i = 0; i < flac.size(); ++i)
+        EXPECT_NEAR(flac[i], std::clamp(kSignal[i], -1.0f, 1.0f), 2.0 / 8388608) << i;
+
+    // The two WAV codecs read each other.
+    WriteAll(CreateWavSink(path("builtin.wav"), 3, 48000), kSignal, 3);
+    EXPECT_EQ(ReadAll(*OpenAudioSource(path("builtin.wav"), 0)), kSignal);
+    WriteAll(CreateAudioSink(path("library.wav"), 3, 48000), kSignal, 3);
+    EXPECT_EQ(ReadAll(*OpenWavSource(path("library.wav"))), kSignal);
+
+    const std::string error = ErrorOf([&] { CreateAudioSink(path("a.xyz"), 1, 48000); });
+    EXPECT_EQ(
+        error.rfind(path("a.xyz") + ": unknown output file type \".xyz\"; supported: .wav", 0), 0u)
+        << error;
+    EXPECT_EQ(listing().size(), 4u); // no temporary files left
+}
+#endif

@@ -1,0 +1,313 @@
+// The tapedelay command end to end on the real library: bypass, echo times
+// from Delay Time and from every tempo source, block-size independence,
+// multi-mono files, and refusals of bad input.
+#include "commandtest.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "host/audio/audiofile.h"
+#include "tests/tapedelay/recordingfactory.h"
+#include "tests/tapedelay/vx9testpack.h"
+
+namespace {
+
+constexpr std::size_t kImpulseAt = 100;
+
+// Where the controller and kernel place an impulse's echo in Modern mode:
+// the head's distance behind the write index plus the record chain's latency.
+int DesignedEcho(float rate, double delaySeconds)
+{
+    VX9ControllerRig rig(rate);
+    rig.voice(2, 0, delaySeconds, 1.0);
+    VX9TestMachine machine(rate, 1);
+    return PassLatency(*machine.algorithm, rig.factory.coeffs(), rig.factory.comb());
+}
+
+// Where the echo after from arrives: the first sample reaching half its
+// peak. The filters of the record chain spread a click over a few samples,
+// more of them at the higher rates, so the rise is what marks it.
+std::size_t EchoOnset(const std::vector<float>& y, std::size_t from)
+{
+    const auto begin = y.begin() + static_cast<std::ptrdiff_t>(from);
+    const float peak = std::fabs(*std::max_element(
+        begin, y.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
+    const auto onset =
+        std::find_if(begin, y.end(), [peak](float x) { return std::fabs(x) >= 0.5f * peak; });
+    return static_cast<std::size_t>(onset - y.begin());
+}
+
+struct Render : CommandTest {
+    // An impulse at impulseAt through Modern, wet only, with extra options;
+    // returns where its echo arrives, relative to the impulse.
+    std::ptrdiff_t echoAfter(int rate, std::vector<std::string> options,
+                             std::size_t impulseAt = kImpulseAt)
+    {
+        std::vector<float> input(impulseAt + static_cast<std::size_t>(rate) * 2, 0.0f);
+        input[impulseAt] = 1.0f;
+        writeRaw(path("impulse.f32"), input);
+        std::vector<std::string> line = {"render", "--quiet", "--rate", std::to_string(rate),
+                                         "--tail", "0",       "--set",  "mode=Modern",
+                                         "--set",  "blnd=9"};
+        line.insert(line.end(), options.begin(), options.end());
+        line.insert(line.end(), {path("impulse.f32"), path("echo.f32")});
+        EXPECT_EQ(run(line), 0);
+        const std::vector<float> y = readRaw(path("echo.f32"));
+        EXPECT_EQ(y.size(), input.size());
+        return static_cast<std::ptrdiff_t>(EchoOnset(y, impulseAt + 1)) -
+               static_cast<std::ptrdiff_t>(impulseAt);
+    }
+};
+
+TEST_F(Render, BypassPassesTheInputBitForBitAndTheTailIsSilent)
+{
+    const std::vector<float> input = Noise(48000, 0.9f);
+    writeRaw(path("in.f32"), input);
+    ASSERT_EQ(run({"render", "--quiet", "--set", "bypa=1", "--set", "fbak=9", "--tail", "0.5",
+                   path("in.f32"), path("out.f32")}),
+              0);
+    const std::vector<float> output = readRaw(path("out.f32"));
+    ASSERT_EQ(output.size(), input.size() + 24000);
+    EXPECT_EQ(std::memcmp(output.data(), input.data(), input.size() * sizeof(float)), 0);
+    EXPECT_TRUE(
+        std::all_of(output.begin() + 48000, output.end(), [](float x) { return x == 0.0f; }));
+}
+
+TEST_F(Render, AnImpulsesEchoArrivesAtTheDelayTimePlusTheChainsLatencyAtEveryRate)
+{
+    for (const int rate : {44100, 48000, 96000, 192000}) {
+        const int designed = DesignedEcho(static_cast<float>(rate), 0.25);
+        // The head's placement takes most of the chain's latency back out.
+        EXPECT_NEAR(designed, 0.25 * rate, 0.0005 * rate) << rate;
+        const std::ptrdiff_t echo = echoAfter(rate, {"--set", "time=0.25"});
+        // The half-sample read centre and the filters put the rise within
+        // two samples after the designed arrival.
+        EXPECT_GE(echo, designed) << rate;
+        EXPECT_LE(echo, designed + 2) << rate;
+    }
+}
+
+TEST_F(Render, TempoDelaysFollowTypedTappedAndSessionTempo)
+{
+    struct Case {
+        std::vector<std::string> options;
+        double seconds;
+        std::size_t impulseAt;
+    };
+    const std::vector<Case> cases = {
+        {{"--set", ".bpm=120", "--set", "nval=8th"}, 0.25, kImpulseAt},
+        {{"--set", ".bpm=100", "--set", "nval=8th", "--set", "dot3=Dotted"}, 0.45, kImpulseAt},
+        {{"--set", ".bpm=120", "--set", "nval=Qtr", "--set", "dot3=3"}, 1.0 / 3.0, kImpulseAt},
+        {{"--set", "nval=16th", "--set", "dot3=Triplet", "--set", ".bpm=90"},
+         1.0 / 9.0,
+         kImpulseAt},
+        // A tap glides the head to the new delay; the impulse waits for it.
+        {{"--set", "nval=Quarter", "--tap", "0:80"}, 0.75, 8 * 48000},
+        {{"--session-bpm", "90", "--set", "tlok=on", "--set", "nval=Quarter", "--set", ".bpm=200"},
+         2.0 / 3.0,
+         kImpulseAt},
+        // 3 s after the tap the change glides at the normal rate again, so
+        // the head has arrived 1.5 s later (by the host clock).
+        {{"--set", "nval=Quarter", "--tap", "0:80", "--at", "3:.bpm=60"}, 1.0, 9 * 24000},
+    };
+    for (const Case& c : cases) {
+        const double seconds = static_cast<float>(c.seconds);
+        const int designed = DesignedEcho(48000.0f, seconds);
+        const std::ptrdiff_t echo = echoAfter(48000, c.options, c.impulseAt);
+        EXPECT_GE(echo, designed) << c.seconds;
+        EXPECT_LE(echo, designed + 2) << c.seconds;
+    }
+}
+
+TEST_F(Render, AChangeTakesEffectAtTheFirstBlockStartingAtOrAfterItsSample)
+{
+    const std::vector<float> input = Noise(4096, 0.5f);
+    writeRaw(path("in.f32"), input);
+    // Due at sample floor(512.9) = 512, which a block starts at.
+    ASSERT_EQ(run({"render", "--quiet", "--block", "512", "--tail", "0", "--set", "bypa=1", "--at",
+                   std::to_string(512.9 / 48000.0) + ":bypa=0", path("in.f32"), path("out.f32")}),
+              0);
+    const std::vector<float> output = readRaw(path("out.f32"));
+    ASSERT_EQ(output.size(), input.size());
+    EXPECT_EQ(std::memcmp(output.data(), input.data(), 512 * sizeof(float)), 0);
+    EXPECT_NE(std::memcmp(output.data() + 512, input.data() + 512, 64 * sizeof(float)), 0);
+}
+
+TEST_F(Render, TheOutputDoesNotDependOnTheBlockSize)
+{
+    writeRaw(path("in.f32"), Noise(48000, 0.7f));
+    std::vector<float> first;
+    for (const char* block : {"1", "64", "512", "4096"}) {
+        ASSERT_EQ(
+            run({"render", "--quiet", "--block", block, "--set", "mode=Retro", "--set", "fbak=7",
+                 "--set", "time=0.1", "--tail", "0.3", path("in.f32"), path("out.f32")}),
+            0);
+        const std::vector<float> output = readRaw(path("out.f32"));
+        if (first.empty())
+            first = output;
+        ASSERT_EQ(output.size(), first.size());
+        EXPECT_EQ(std::memcmp(output.data(), first.data(), first.size() * sizeof(float)), 0)
+            << block;
+    }
+}
+
+TEST_F(Render, AStereoFileIsTwoIndependentMonoChannels)
+{
+    const std::vector<float> left = Noise(24000, 0.5f, 7);
+    std::vector<float> right(24000, 0.0f);
+    right[300] = 0.8f;
+    {
+        std::vector<float> interleaved;
+        for (std::size_t i = 0; i < left.size(); ++i)
+            interleaved.insert(interleaved.end(), {left[i], right[i]});
+        const std::unique_ptr<AudioSink> sink = CreateAudioSink(path("stereo.wav"), 2, 48000.0);
+        sink->write(interleaved.data(), left.size());
+        sink->commit();
+    }
+    writeRaw(path("left.f32"), left);
+    writeRaw(path("right.f32"), right);
+    const std::vector<std::string> settings = {"--quiet", "--set",  "mode=Vintage", "--set",
+                                               "fbak=6",  "--tail", "0.2"};
+    const auto render = [&](const std::string& in, const std::string& out) {
+        std::vector<std::string> line = {"render"};
+        line.insert(line.end(), settings.begin(), settings.end());
+        line.insert(line.end(), {path(in), path(out)});
+        return run(line);
+    };
+    ASSERT_EQ(render("stereo.wav", "stereo-out.wav"), 0);
+    ASSERT_EQ(render("left.f32", "left-out.f32"), 0);
+    ASSERT_EQ(render("right.f32", "right-out.f32"), 0);
+
+    const std::unique_ptr<AudioSource> stereo = OpenAudioSource(path("stereo-out.wav"), 0.0);
+    ASSERT_EQ(stereo->channels(), 2u);
+    const std::vector<float> expectedLeft = readRaw(path("left-out.f32"));
+    const std::vector<float> expectedRight = readRaw(path("right-out.f32"));
+    ASSERT_EQ(stereo->frames(), expectedLeft.size());
+    std::vector<float> frames(expectedLeft.size() * 2);
+    ASSERT_EQ(stereo->read(frames.data(), expectedLeft.size()), expectedLeft.size());
+    for (std::size_t i = 0; i < expectedLeft.size(); ++i) {
+        ASSERT_EQ(frames[2 * i], expectedLeft[i]) << i;
+        ASSERT_EQ(frames[2 * i + 1], expectedRight[i]) << i;
+    }
+}
+
+TEST_F(Render, NonFiniteInputReachesThePluginAsSilence)
+{
+    std::vector<float> input = Noise(4800, 0.5f);
+    std::vector<float> cleaned = input;
+    for (const std::size_t at : {10u, 500u, 4000u}) {
+        input[at] = at == 500 ? INFINITY : NAN;
+        cleaned[at] = 0.0f;
+    }
+    writeRaw(path("dirty.f32"), input);
+    writeRaw(path("clean.f32"), cleaned);
+    ASSERT_EQ(run({"render", "--quiet", path("dirty.f32"), path("dirty-out.f32")}), 0);
+    ASSERT_EQ(run({"render", "--quiet", path("clean.f32"), path("clean-out.f32")}), 0);
+    EXPECT_EQ(readRaw(path("dirty-out.f32")), readRaw(path("clean-out.f32")));
+}
+
+TEST_F(Render, BadInputIsRefusedWithStatusTwoAndNoOutput)
+{
+    writeRaw(path("in.f32"), Noise(1000, 0.5f));
+    writeBytes(path("odd.f32"), "abcdefg", 7);
+    writeBytes(path("broken.wav"), "RIFF\x10\0\0\0WAVEjunk", 16);
+    const std::string in = path("in.f32");
+    const std::string out = path("out.f32");
+    const std::vector<std::vector<std::string>> refused = {
+        {"render", path("missing.f32"), out},
+        {"render", path("broken.wav"), out},
+        {"render", path("odd.f32"), out},
+        {"render", in, in},
+        {"render", "--set", "wobl=3", in, out},
+        {"render", "--set", "fbak=loud", in, out},
+        {"render", "--set", "fbak=9.5", in, out},
+        {"render", "--set", "mode=Fancy", in, out},
+        {"render", "--set", "tone=3", in, out},
+        {"render", "--set", "fbak", in, out},
+        {"render", "--at", "-1:fbak=2", in, out},
+        {"render", "--at", "fbak=2", in, out},
+        {"render", "--tap", "1:0", in, out},
+        {"render", "--session-bpm", "nan", in, out},
+        {"render", "--rate", "250000", in, out},
+        {"render", "--rate", "8000", in, out},
+        {"render", "--block", "0", in, out},
+        {"render", "--block", "-5", in, out},
+        {"render", "--tail", "-1", in, out},
+        {"render", "--wobble", in, out},
+        {"render", in},
+        {"mangle"},
+        {"describe", "extra"},
+    };
+    for (const std::vector<std::string>& line : refused) {
+        EXPECT_EQ(run(line), 2) << line[1] << " " << line[line.size() - 2];
+        EXPECT_FALSE(std::filesystem::exists(out)) << line[1];
+    }
+    // An existing output survives a failed render untouched, with no
+    // temporary file left beside it.
+    writeRaw(out, {1.0f, 2.0f});
+    EXPECT_EQ(run({"render", "--rate", "250000", in, out}), 2);
+    EXPECT_EQ(readRaw(out), (std::vector<float>{1.0f, 2.0f}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                            std::filesystem::directory_iterator()),
+              4);
+}
+
+TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
+{
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(run({"describe"}), 0);
+    const std::string table = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(table.find("   13 bypa  Bypass"), std::string::npos) << table;
+    EXPECT_NE(table.find("    9 mode  Mode                 Vintage | Retro | Modern"),
+              std::string::npos);
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(run({"describe", "--dump"}), 0);
+    const std::string dump = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(dump.find("needsSessionTempo"), std::string::npos);
+    EXPECT_NE(dump.find("uiDT"), std::string::npos);
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(RunTapedelay({"render", "--help"}), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStdout().find("--session-bpm"), std::string::npos);
+
+    ASSERT_EQ(run({"demo", "--quiet", "--out", path("demo")}), 0);
+    for (const char* name : {"slapback", "dub-echo", "clean-quarter", "dark-long"}) {
+        const std::unique_ptr<AudioSource> file =
+            OpenAudioSource(path("demo/") + name + ".wav", 0.0);
+        EXPECT_EQ(file->sampleRate(), 48000.0);
+        EXPECT_EQ(file->frames(), 12u * 48000u) << name;
+    }
+}
+
+#if !defined(_WIN32)
+} // namespace
+#include <sys/wait.h>
+namespace {
+
+// The program itself: standard input to standard output, bit for bit under
+// bypass (nothing else may reach the audio), and its exit statuses.
+TEST_F(Render, TheProgramPipesRawAudioAndReportsItsStatus)
+{
+    const std::vector<float> input = Noise(10000, 0.8f);
+    writeRaw(path("in.f32"), input);
+    const std::string program = std::string("'") + TAPEDELAY_COMMAND_FILE + "'";
+    const auto status = [](const std::string& command) {
+        const int result = std::system(command.c_str());
+        return WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    };
+    ASSERT_EQ(status(program + " render --set bypa=1 --tail 0 - - < '" + path("in.f32") + "' > '" +
+                     path("out.f32") + "'"),
+              0);
+    EXPECT_EQ(readRaw(path("out.f32")), input);
+    EXPECT_EQ(status(program + " render --wobble - - < /dev/null 2>/dev/null"), 2);
+    EXPECT_EQ(status(program + " render --plugin /nonexistent.so - - < /dev/null > /dev/null 2>&1"),
+              1);
+    EXPECT_EQ(status(program + " demo --help > /dev/null"), 0);
+}
+#endif
+
+} // namespace

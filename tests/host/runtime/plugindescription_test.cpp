@@ -1,0 +1,116 @@
+// The host's parameters as it builds them from the plug-in's own messages.
+#include <gtest/gtest.h>
+
+#include "host/runtime/hosterrors.h"
+#include "host/runtime/plugindescription.h"
+#include "tests/hux/idlecontroller.h"
+
+namespace {
+
+TEST(PluginDescription, TheLibrarysParametersInRecordOrderWithTheHostsBypassLast)
+{
+    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
+    const PluginDescription description = DescribeLibrary(library);
+    std::string codes;
+    for (const ParameterInfo& parameter : description.parameters)
+        codes += parameter.code + " ";
+    EXPECT_EQ(codes, "tlok nval time .bpm fbak inpt oput blnd tone mode dot3 sBPM uiDT bypa ");
+
+    const ParameterInfo& mode = description.parameters[9];
+    EXPECT_EQ(mode.kind, ParameterKind::list);
+    EXPECT_EQ(mode.defaultValue, 1.0); // "Retro"
+    EXPECT_EQ(mode.maxValue, 2.0);
+    const ParameterInfo& output = description.parameters[6];
+    EXPECT_EQ(output.defaultValue, 4.5);
+    EXPECT_EQ(output.maxValue, 9.0);
+    EXPECT_FALSE(description.parameters[12].automate);
+    EXPECT_TRUE(description.parameters[13].hostBypass);
+    ASSERT_EQ(description.meters.size(), 2u);
+    EXPECT_EQ(description.meters[1].label, "Out");
+}
+
+// A plug-in whose parameter message is whatever the test wrote.
+struct HandWrittenPlugin final : HuxPlugin<HandWrittenPlugin, IIVX9Controller> {
+    Missive describePlugin() override
+    {
+        Missive descriptor;
+        descriptor.put(HuxKeys::kEnableBypass, false);
+        return descriptor;
+    }
+    void describeParameters(ParameterAndMeterSink& sink, std::uint32_t&) override
+    {
+        if (refuse)
+            KtFail("throw", "product/source/plugin", 79, "too many channels");
+        sink.parameters = parameters;
+    }
+    bool refuse = false;
+    void bindParameters() override {}
+    Missive parameters;
+};
+
+Missive Parameter(const char* type, std::vector<std::string> options = {})
+{
+    Missive record;
+    record.put(HuxKeys::kLabels, std::vector<std::string>{"Name"});
+    if (std::string(type) == "list") {
+        record.put(HuxKeys::kType, c_hux::parameterType::list);
+        record.put(HuxKeys::kOptions, options);
+    } else {
+        record.put(HuxKeys::kType, c_hux::parameterType::continuous);
+        record.put(HuxKeys::kMinValue, 0.0);
+        record.put(HuxKeys::kMaxValue, 1.0);
+    }
+    return record;
+}
+
+TEST(PluginDescription, MalformedDescriptionsAreRefusedByName)
+{
+    const auto refusal = [](const Missive& parameters) {
+        HandWrittenPlugin plugin;
+        plugin.parameters = parameters;
+        try {
+            ExchangeDescriptions(plugin);
+        } catch (const PluginContractError& error) {
+            return std::string(error.what());
+        }
+        return std::string("accepted");
+    };
+    Missive missingDefault;
+    missingDefault.put("abcd", Parameter("numeric"));
+    EXPECT_NE(refusal(missingDefault).find("abcd lacks a finite defaultValue"), std::string::npos);
+    Missive noOptions;
+    noOptions.put("abcd", Parameter("list"));
+    EXPECT_NE(refusal(noOptions).find("no options"), std::string::npos);
+    Missive longCode;
+    longCode.put("abcde", Parameter("list", {"a"}));
+    EXPECT_NE(refusal(longCode).find("not four characters"), std::string::npos);
+    Missive twice;
+    twice.put("abcd", Parameter("list", {"a"}));
+    twice.put("abcd", Parameter("list", {"b"}));
+    EXPECT_NE(refusal(twice).find("described twice"), std::string::npos);
+    Missive notARecord;
+    notARecord.put("abcd", 3.0);
+    EXPECT_NE(refusal(notARecord).find("not a record"), std::string::npos);
+
+    // The plug-in's own failure keeps its message and location.
+    HandWrittenPlugin refusing;
+    refusing.refuse = true;
+    testing::internal::CaptureStdout(); // the plug-in prints its failure report
+    try {
+        ExchangeDescriptions(refusing);
+        ADD_FAILURE() << "a failing exchange was accepted";
+    } catch (const PluginContractError& error) {
+        EXPECT_STREQ(error.what(), "the parameter exchange failed: too many channels "
+                                   "(product/source/plugin:79)");
+    }
+    testing::internal::GetCapturedStdout();
+
+    // Without "enableBypass" the host adds no bypass of its own.
+    HandWrittenPlugin plugin;
+    plugin.parameters.put("abcd", Parameter("list", {"a", "b"}));
+    const PluginDescription description = ExchangeDescriptions(plugin);
+    ASSERT_EQ(description.parameters.size(), 1u);
+    EXPECT_EQ(description.parameters[0].maxValue, 1.0);
+}
+
+} // namespace

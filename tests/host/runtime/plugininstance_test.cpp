@@ -1,0 +1,124 @@
+// An instance of the built library as the host starts and runs it, and the
+// facts about the tape delay that the host keeps, held to the plug-in.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "host/runtime/plugindump.h"
+#include "host/runtime/plugininstance.h"
+#include "missive/source/serialization/missivedump.h"
+
+namespace {
+
+TEST(PluginInstance, WritesBackStartWithTheFirstBlock)
+{
+    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
+    InstanceSettings settings;
+    settings.maxBlockFrames = 64;
+    settings.sessionTempo = 90.0;
+    settings.initialValues = {{1, 3.0}}; // an 8th note at the typed 120 BPM
+    PluginInstance instance(library, settings);
+    // What the plug-in wrote while the user's values were first handled
+    // was dropped: the display parameters still hold their defaults.
+    EXPECT_EQ(instance.value(11), 120.0);
+    EXPECT_EQ(instance.value(12), 0.5);
+    std::vector<float> block(64, 0.25f);
+    instance.process(block.data(), block.data(), 64);
+    EXPECT_EQ(instance.value(11), 90.0); // "sBPM" from the session tempo
+    EXPECT_EQ(instance.value(12), 0.25); // "uiDT" from update
+    EXPECT_GT(instance.inputPeak(), 0.0f);
+}
+
+TEST(HostFacts, TheSupportedRatesAreThoseThePluginStartsAt)
+{
+    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
+    const auto starts = [&](double rate) {
+        InstanceSettings settings;
+        settings.sampleRate = rate;
+        try {
+            PluginInstance instance(library, settings);
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
+    };
+    EXPECT_TRUE(starts(kLowestRate));
+    EXPECT_TRUE(starts(kHighestRate + 0.9)); // the integer part counts
+    EXPECT_FALSE(starts(kLowestRate - 0.1));
+    EXPECT_FALSE(starts(kHighestRate + 1.0));
+}
+
+// The controller and the algorithm wired by hand on the host's blocks: over
+// a block of audio the kernel changes its copies in exactly the value the
+// host spares when a publish arrives.
+TEST(HostFacts, TheKernelWritesOnlyTheValueTheHostKeepsForIt)
+{
+    constexpr std::uint32_t kFrames = 256;
+    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
+    HuxObject<IIHux::AlgorithmController> controller(library, "IIHux::AlgorithmController");
+    HuxObject<IIHux::Algorithm> algorithm(library, "IIHux::Algorithm");
+    HostCoeffBlockFactory blocks;
+    const HuxSetup setup{0.0, 48000.0f};
+    ASSERT_EQ(controller->Setup(setup, &blocks).code, 0);
+    IIVX9Controller& ops = *controller->GetControllerInterface();
+    ops.setTone(0);
+    ops.setMode(1); // restarts the gate: the kernel glides its gain up from 0
+    ops.setDelayTime(0.1);
+    ops.setFeedback(5.0);
+    ops.setBlend(5.0);
+    ASSERT_EQ(blocks.preparePack(kFrames, 0.01), "");
+    blocks.settle();
+    ASSERT_EQ(algorithm->Setup(setup).code, 0);
+    ASSERT_EQ(algorithm->Reset(blocks.handle()).code, 0);
+
+    struct Copy {
+        HostCoeffBlock* block;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Copy> copies;
+    for (const auto& block : blocks.blocks()) {
+        std::size_t end = 0;
+        for (const CoeffDeclaration& value : block->declarations())
+            end = std::max<std::size_t>(end, value.offset + value.size);
+        if (!block->smoothed())
+            copies.push_back({block.get(), {block->data(), block->data() + end}});
+    }
+    std::vector<float> audio(kFrames, 0.5f);
+    const float* in = audio.data();
+    float* out = audio.data();
+    float meters[2] = {};
+    blocks.beginBlock(kFrames);
+    const HuxProcessCallback callback = algorithm->GetProcessCallback();
+    callback.function(callback.context, 0, kFrames, 0, &in, 0, &out, blocks.handle(), meters);
+
+    std::vector<std::string> written;
+    for (const Copy& copy : copies)
+        for (const CoeffDeclaration& value : copy.block->declarations())
+            if (std::memcmp(copy.block->data() + value.offset, copy.bytes.data() + value.offset,
+                            value.size) != 0)
+                written.push_back(value.name);
+    EXPECT_EQ(written, std::vector<std::string>{kKernelOwnedValue});
+}
+
+// The host calls the dump by its slot in the plug-in's table, for the
+// plug-in whose id it knows: what it prints is the message's own dump.
+TEST(HostFacts, TheDumpTheHostCallsIsTheMessagesDump)
+{
+    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
+    HuxObject<IIHux::Plugin> plugin(library, "IIHux::Plugin");
+    const PluginDescription description = ExchangeDescriptions(*plugin);
+    ASSERT_TRUE(OffersDump(description));
+    for (const Missive* message : {&description.descriptor, &description.parametersAndMeters}) {
+        testing::internal::CaptureStdout();
+        DumpThroughPlugin(*plugin, *message);
+        const std::string throughPlugin = testing::internal::GetCapturedStdout();
+        testing::internal::CaptureStdout();
+        dump(*message, 1);
+        EXPECT_EQ(throughPlugin, testing::internal::GetCapturedStdout());
+        EXPECT_GT(throughPlugin.size(), message->size());
+    }
+}
+
+} // namespace
