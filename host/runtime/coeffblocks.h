@@ -39,7 +39,6 @@ public:
     void CoeffChanged(std::uint32_t index, const void* address) override;
     void Publish(const void* address) override;
 
-    const std::string& name() const { return blockName; }
     bool smoothed() const { return isSmoothed; }
     const std::vector<CoeffDeclaration>& declarations() const { return declared; }
     // The first breach of the contract seen, empty when none.

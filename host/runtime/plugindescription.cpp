@@ -99,8 +99,6 @@ ParameterInfo readParameter(const MissiveRecordView& record)
         info.units = read<std::string>(units);
     if (const MissiveCursor automate = fields.find(kAutomate); automate.found())
         info.automate = read<bool>(automate);
-    if (const MissiveCursor filter = fields.find(kFilterOnSave); filter.found())
-        info.filterOnSave = read<bool>(filter);
     return info;
 }
 

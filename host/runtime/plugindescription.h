@@ -26,7 +26,6 @@ struct ParameterInfo {
     std::vector<std::string> options; // a list parameter's options ("Quarter,Qtr")
     std::string units;
     bool automate = true;
-    bool filterOnSave = false;
     bool hostBypass = false; // the host's own "bypa"
 
     std::string name() const { return labels.empty() ? code : labels.front(); }

@@ -42,7 +42,6 @@ public:
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
 
-    const PluginDescription& description() const { return described; }
     double value(std::size_t index) const { return parameters.value(index); }
 
     // Before the next block: a parameter change by the user or automation,

@@ -24,8 +24,6 @@ public:
     void* acquire(const char* interfaceName);
     void release(void* object);
 
-    const std::string& path() const { return libraryPath; }
-
     // The plug-in library shipped beside the running program.
     static std::string besideExecutable();
 
