@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
+#include <tuple>
 
 #include "hux/public/plugin/hux.h"
 
@@ -19,15 +20,9 @@ struct ProbeAlgorithm final : HuxAlgorithm<ProbeAlgorithm> {
     Failure resetFailure = Failure::none;
     HuxCoeffHandle resetHandle = nullptr;
 
-    struct BlockCall {
-        std::uint64_t reserved1 = 0;
-        std::uint32_t frameCount = 0;
-        std::uint64_t reserved2 = 0;
-        const float* const* inputs = nullptr;
-        std::int32_t reserved3 = 0;
-        float* const* outputs = nullptr;
-        HuxCoeffHandle coeffs = nullptr;
-    } block;
+    using BlockCall = std::tuple<std::uint64_t, std::uint32_t, std::uint64_t, const float* const*,
+                                 std::int32_t, float* const*, HuxCoeffHandle>;
+    BlockCall block{};
 
     static void Raise(Failure failure)
     {
@@ -191,20 +186,15 @@ TEST(HuxAlgorithm, CallbackForwardsEveryArgumentInPlace)
     HuxCoeffHandle handle = &coefficients;
     callback.function(callback.context, 0x1122334455667788u, 4, 0x99AABBCCDDEEFF00u, inputs, -5,
                       outputs, handle, meters);
-    EXPECT_EQ(probe.block.reserved1, 0x1122334455667788u);
-    EXPECT_EQ(probe.block.frameCount, 4u);
-    EXPECT_EQ(probe.block.reserved2, 0x99AABBCCDDEEFF00u);
-    EXPECT_EQ(probe.block.inputs, inputs);
-    EXPECT_EQ(probe.block.reserved3, -5);
-    EXPECT_EQ(probe.block.outputs, outputs);
-    EXPECT_EQ(probe.block.coeffs, &coefficients);
+    EXPECT_EQ(probe.block, ProbeAlgorithm::BlockCall(0x1122334455667788u, 4, 0x99AABBCCDDEEFF00u,
+                                                     inputs, -5, outputs, &coefficients));
     EXPECT_EQ(handle, &coefficients); // the routine wrote to the thunk's copy
     EXPECT_EQ(probe.meters(), meters);
 
     // An empty block still replaces the meter array.
     float otherMeters[2] = {};
     callback.function(callback.context, 0, 0, 0, inputs, 0, outputs, handle, otherMeters);
-    EXPECT_EQ(probe.block.frameCount, 0u);
+    EXPECT_EQ(std::get<1>(probe.block), 0u);
     EXPECT_EQ(probe.meters(), otherMeters);
 }
 

@@ -54,11 +54,6 @@ struct RecordingSink final : MessageSink {
     void exchange(const Missive& message) override { messages.push_back(bytesOf(message)); }
 };
 
-struct RecordingController final : IdleController {
-    std::vector<double> delayTimes;
-    void setDelayTime(double seconds) override { delayTimes.push_back(seconds); }
-};
-
 struct TestPlugin final : HuxPlugin<TestPlugin, IIVX9Controller> {
     using Base = HuxPlugin<TestPlugin, IIVX9Controller>;
     using Base::addBinding;
@@ -67,17 +62,12 @@ struct TestPlugin final : HuxPlugin<TestPlugin, IIVX9Controller> {
     using Base::addMessageHandler;
     using Base::bindings;
 
-    struct Call {
-        HuxParameter* parameter;
-        Handles linked;
-    };
-
     Missive descriptor;
     Missive described;    // the parameter description, when not empty
     Missive unknownReply; // the answer to a message without a handler
     std::function<void(TestPlugin&)> onBind;
     std::vector<bool> bypassCalls;
-    std::vector<Call> calls;
+    std::vector<Handles> calls; // the changed parameter, then the linked ones
     std::vector<Bytes> handled;
     std::vector<Bytes> readStates;
 
@@ -104,7 +94,8 @@ struct TestPlugin final : HuxPlugin<TestPlugin, IIVX9Controller> {
 
 void recordCall(TestPlugin& plugin, HuxParameter& parameter, std::span<HuxParameter* const> linked)
 {
-    plugin.calls.push_back({&parameter, {linked.begin(), linked.end()}});
+    plugin.calls.push_back({&parameter});
+    plugin.calls.back().insert(plugin.calls.back().end(), linked.begin(), linked.end());
 }
 
 class HuxPluginTest : public ::testing::Test {
@@ -121,7 +112,7 @@ protected:
     }
 
     FakeHost host;
-    RecordingController controller;
+    IdleController controller;
     RecordingSink sink;
     TestPlugin plugin;
     IIHux::Plugin& api = plugin;
@@ -225,16 +216,12 @@ TEST_F(HuxPluginTest, DispatchRunsPendingHandlersOnceInIndexOrder)
     EXPECT_TRUE(plugin.calls.empty());
     api.dispatchParameterChanges();
     api.dispatchParameterChanges();
-    ASSERT_EQ(plugin.calls.size(), 2u);
-    EXPECT_EQ(plugin.calls[0].parameter, &early);
-    EXPECT_TRUE(plugin.calls[0].linked.empty());
-    EXPECT_EQ(plugin.calls[1].parameter, &late);
-    EXPECT_EQ(plugin.calls[1].linked, (Handles{&other, nullptr}));
+    EXPECT_EQ(plugin.calls, (std::vector<Handles>{{&early}, {&late, &other, nullptr}}));
 
     // Without linking, as many nulls as linked parameters.
     api.parameterChanged(late, false);
     api.dispatchParameterChanges();
-    EXPECT_EQ(plugin.calls.back().linked, (Handles{nullptr, nullptr}));
+    EXPECT_EQ(plugin.calls.back(), (Handles{&late, nullptr, nullptr}));
 }
 
 TEST_F(HuxPluginTest, FourLinkedParametersAreUnimplemented)
@@ -262,20 +249,22 @@ TEST_F(HuxPluginTest, PlainHandlerWinsOverChangeAndChangeOverController)
     FakeParameter& both = host.add("both", 0);
     FakeParameter& time = host.add("time", 1);
     int changeRuns = 0;
+    std::vector<std::pair<IIVX9Controller*, HuxParameter*>> controllerRuns;
     start([&](TestPlugin& p) {
         p.addChangeBinding(HuxFourCC("both"), [&](HuxParameter&) { ++changeRuns; });
         p.addBinding(HuxFourCC("both"), &recordCall);
-        p.addControllerBinding(HuxFourCC("time"), [](IIVX9Controller* c, HuxParameter& q) {
-            c->setDelayTime(q.value());
+        p.addControllerBinding(HuxFourCC("time"), [&](IIVX9Controller* c, HuxParameter& q) {
+            controllerRuns.emplace_back(c, &q);
         });
     });
-    time.current = 0.5;
     api.parameterChanged(both, true);
     api.parameterChanged(time, true);
     api.dispatchParameterChanges();
-    EXPECT_EQ(plugin.calls.size(), 1u);
+    EXPECT_EQ(plugin.calls, std::vector<Handles>{{&both}});
     EXPECT_EQ(changeRuns, 0);
-    EXPECT_EQ(controller.delayTimes, std::vector<double>{0.5}); // initialise's controller
+    // With the controller given to initialise.
+    EXPECT_EQ(controllerRuns,
+              (std::vector<std::pair<IIVX9Controller*, HuxParameter*>>{{&controller, &time}}));
 }
 
 TEST_F(HuxPluginTest, HandledMessagesLeaveAnEmptyReplyOthersGetTheUnknownAnswer)
