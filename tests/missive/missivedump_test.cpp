@@ -23,10 +23,10 @@ std::string key(const std::string& text)
     return text + std::string(52 - text.size(), '.');
 }
 
-std::string table(const Missive& m, bool compact = false)
+std::string table(const Missive& m)
 {
     std::ostringstream out;
-    MissiveDumpContext context{out, compact};
+    MissiveDumpContext context{out};
     dumpRecords(context, m.data(), m.data() + m.size(), 0);
     return out.str();
 }
@@ -73,12 +73,6 @@ TEST(MissiveDump, NestedMessageTable)
         " |    1  u32  | 3\n" + "  5 | str | " + key("'name'") + " |    1  str  | 'tape'\n" +
         "  6 | def | " + std::string(52, '.') + " |    1  str  | 'setup'\n" + kFrame + "\n\n";
     EXPECT_EQ(table(m), expected);
-
-    // Compact: key texts only, newest first.
-    Missive two;
-    two.put("a", 1.0);
-    two.put("b", 2.0);
-    EXPECT_EQ(table(two, true), key("'b'") + ", " + key("'a'"));
 }
 
 TEST(MissiveDump, ValueAndKeyTexts)
