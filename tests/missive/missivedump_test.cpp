@@ -23,6 +23,12 @@ std::string key(const std::string& text)
     return text + std::string(52 - text.size(), '.');
 }
 
+// A top-level table: frame line, the rows, closing line.
+std::string framed(const std::string& rows)
+{
+    return "\n" + kFrame + "\n" + rows + kFrame + "\n\n";
+}
+
 std::string table(const Missive& m)
 {
     std::ostringstream out;
@@ -65,13 +71,13 @@ TEST(MissiveDump, NestedMessageTable)
     m.put("on", true);
 
     const std::string expected =
-        "\n" + kFrame + "\n" + "  0 | str | " + key("'on'") + " |    1  bool | 1\n" +
-        "  1 | u32 | " + key("1") + " |    2  msv  | " + "\n    " + kFrame + "\n" +
-        "      0 | str | " + key("'gain'") + " |    1  f64  | 0.5\n" + "    " + kFrame + "\n" +
-        "  2 | str | " + key("'labels'") + " |    2  str  | 'In', 'Out'\n" + "  3 | str | " +
-        key("'mix'") + " |    1  f64  | 0.25\n" + "  4 | str | " + key("'taps'") +
-        " |    1  u32  | 3\n" + "  5 | str | " + key("'name'") + " |    1  str  | 'tape'\n" +
-        "  6 | def | " + std::string(52, '.') + " |    1  str  | 'setup'\n" + kFrame + "\n\n";
+        framed("  0 | str | " + key("'on'") + " |    1  bool | 1\n" + "  1 | u32 | " + key("1") +
+               " |    2  msv  | " + "\n    " + kFrame + "\n" + "      0 | str | " + key("'gain'") +
+               " |    1  f64  | 0.5\n" + "    " + kFrame + "\n" + "  2 | str | " + key("'labels'") +
+               " |    2  str  | 'In', 'Out'\n" + "  3 | str | " + key("'mix'") +
+               " |    1  f64  | 0.25\n" + "  4 | str | " + key("'taps'") + " |    1  u32  | 3\n" +
+               "  5 | str | " + key("'name'") + " |    1  str  | 'tape'\n" + "  6 | def | " +
+               std::string(52, '.') + " |    1  str  | 'setup'\n");
     EXPECT_EQ(table(m), expected);
 }
 
@@ -88,45 +94,43 @@ TEST(MissiveDump, ValueAndKeyTexts)
     m.put("sign", Sign::minus);
     EXPECT_EQ(
         table(m),
-        "\n" + kFrame + "\n" + "  0 | str | " + key("'sign'") +
-            " |    1  enum | <> 18446744073709551615 (10 bytes)\n" + "  1 | str | " +
-            key("'mode'") + " |    1  enum | <> 300 (2 bytes)\n" + "  2 | str | " + key("'id'") +
-            " |    1  uuid | {00010203-0405-0607-0809-0a0b0c0d0e0f} (16 bytes)\n" + "  3 | str | " +
-            key("'seven'") + " |    7  f64  | { 1, 2, 3, 4, 5, ... 7 }\n" + "  4 | str | " +
-            key("'six'") + " |    6  f64  | { 0.5, -2, 3, 4, 5, 6 }\n" + kFrame + "\n\n");
+        framed("  0 | str | " + key("'sign'") +
+               " |    1  enum | <> 18446744073709551615 (10 bytes)\n" + "  1 | str | " +
+               key("'mode'") + " |    1  enum | <> 300 (2 bytes)\n" + "  2 | str | " + key("'id'") +
+               " |    1  uuid | {00010203-0405-0607-0809-0a0b0c0d0e0f} (16 bytes)\n" +
+               "  3 | str | " + key("'seven'") + " |    7  f64  | { 1, 2, 3, 4, 5, ... 7 }\n" +
+               "  4 | str | " + key("'six'") + " |    6  f64  | { 0.5, -2, 3, 4, 5, 6 }\n"));
 
     // A #64 key shows its registered name and the number in upper-case hex.
-    EXPECT_EQ(table(raw({0x78, 0}, {0x12, 0xEF, 0xCD, 0xAB}, 26, 15)),
-              "\n" + kFrame + "\n  0 | #64 | " + key("<unregistered> (0xABCDEF12)") +
-                  " |    1  str  | 'x'\n" + kFrame + "\n\n");
+    EXPECT_EQ(
+        table(raw({0x78, 0}, {0x12, 0xEF, 0xCD, 0xAB}, 26, 15)),
+        framed("  0 | #64 | " + key("<unregistered> (0xABCDEF12)") + " |    1  str  | 'x'\n"));
 
     // A key of seven u32 values is listed with the key text's limit of 20.
     Bytes numbers;
     for (std::uint8_t i = 1; i <= 7; ++i)
         numbers.insert(numbers.end(), {i, 0, 0, 0});
-    EXPECT_EQ(table(raw({0x78, 0}, numbers, 7, 15)), "\n" + kFrame + "\n  0 | u32 | " +
-                                                         key("{ 1, 2, 3, 4, 5, 6, 7 }") +
-                                                         " |    1  str  | 'x'\n" + kFrame + "\n\n");
+    EXPECT_EQ(table(raw({0x78, 0}, numbers, 7, 15)),
+              framed("  0 | u32 | " + key("{ 1, 2, 3, 4, 5, 6, 7 }") + " |    1  str  | 'x'\n"));
 }
 
 TEST(MissiveDump, HexView)
 {
-    EXPECT_EQ(captureDump(Missive{}, 1),
-              "missive length: 0 bytes  sequence: 0\n\n" + kFrame + "\n" + kFrame + "\n\n");
+    EXPECT_EQ(captureDump(Missive{}, 1), "missive length: 0 bytes  sequence: 0\n" + framed(""));
 
     // Key "k", a ten-character text: 17 bytes, so the second row holds one byte.
     const Missive m =
         raw({'A', ' ', 'b', '~', 0x7F, 0x01, 0x80, 0x1F, '!', 'z', 0}, {'k', 0}, 15, 15);
-    const std::string expected = "missive length: 17 bytes  sequence: 2\n" + kRuler +
-                                 "41 20 62 7e 7f 01 80 1f 21 7a 00 6b 00 02 0f 0f   "
-                                 "A\xE2\x8B\x85"
-                                 "b~\x7F\xE2\x96\xAA\xE2\x96\xAA\xE2\x96\xAA!z\xE2\x96\xAB"
-                                 "k"
-                                 "\xE2\x96\xAB\xE2\x96\xAA\xE2\x96\xAA\xE2\x96\xAA\n"
-                                 "0d " +
-                                 std::string(45, ' ') + "  \xE2\x96\xAA\n" + kRuler + "\n" +
-                                 kFrame + "\n  0 | str | " + key("'k'") +
-                                 " |    1  str  | 'A b~\x7F\x01\x80\x1F!z'\n" + kFrame + "\n\n";
+    const std::string expected =
+        "missive length: 17 bytes  sequence: 2\n" + kRuler +
+        "41 20 62 7e 7f 01 80 1f 21 7a 00 6b 00 02 0f 0f   "
+        "A\xE2\x8B\x85"
+        "b~\x7F\xE2\x96\xAA\xE2\x96\xAA\xE2\x96\xAA!z\xE2\x96\xAB"
+        "k"
+        "\xE2\x96\xAB\xE2\x96\xAA\xE2\x96\xAA\xE2\x96\xAA\n"
+        "0d " +
+        std::string(45, ' ') + "  \xE2\x96\xAA\n" + kRuler +
+        framed("  0 | str | " + key("'k'") + " |    1  str  | 'A b~\x7F\x01\x80\x1F!z'\n");
     EXPECT_EQ(captureDump(m, 1), expected);
 
     EXPECT_EQ(captureDump(m, 0), "");
