@@ -1,9 +1,11 @@
+// The algorithm base: set-up and reset failures as result records, the meter
+// filters it configures, and the block callback.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <stdexcept>
+#include <tuple>
 
 #include "hux/public/plugin/hux.h"
 
@@ -18,31 +20,23 @@ struct ProbeAlgorithm final : HuxAlgorithm<ProbeAlgorithm> {
     Failure resetFailure = Failure::none;
     HuxCoeffHandle resetHandle = nullptr;
 
-    struct BlockCall {
-        std::uint64_t reserved1 = 0;
-        std::uint32_t frameCount = 0;
-        std::uint64_t reserved2 = 0;
-        const float* const* inputs = nullptr;
-        std::int32_t reserved3 = 0;
-        float* const* outputs = nullptr;
-        HuxCoeffHandle coeffs = nullptr;
-        int count = 0;
-    } block;
+    using BlockCall = std::tuple<std::uint64_t, std::uint32_t, std::uint64_t, const float* const*,
+                                 std::int32_t, float* const*, HuxCoeffHandle>;
+    BlockCall block{};
 
     static void Raise(Failure failure)
     {
+        KtResult record;
         switch (failure) {
         case Failure::none: return;
         case Failure::ktException:
             throw KtException("product hook failed", "tapedelay/source/probe", 77);
-        case Failure::ktResult: {
-            KtResult result;
-            result.file = "probe";
-            result.line = 9;
-            result.code = 1234;
-            result.setMessage("plain record");
-            throw result;
-        }
+        case Failure::ktResult:
+            record.file = "probe";
+            record.line = 9;
+            record.code = 1234;
+            record.setMessage("plain record");
+            throw record;
         case Failure::standard: throw std::runtime_error("unrecognized sample rate");
         case Failure::other: throw 42;
         }
@@ -64,39 +58,44 @@ struct ProbeAlgorithm final : HuxAlgorithm<ProbeAlgorithm> {
                const float* const* inputs, std::int32_t reserved3, float* const* outputs,
                HuxCoeffHandle& coeffs)
     {
-        block = {reserved1, frameCount, reserved2, inputs,
-                 reserved3, outputs,    coeffs,    block.count + 1};
+        block = {reserved1, frameCount, reserved2, inputs, reserved3, outputs, coeffs};
         coeffs = nullptr; // must not reach the caller's handle
     }
 
     bool hasProcessMember() const { return processMember != nullptr; }
     const float* meters() const { return meterOutput; }
     ReductionMeterFilter& filter(int i) { return meterFilters[i]; }
+    KtResult setup(float rate) { return static_cast<IIHux::Algorithm&>(*this).Setup({0.0, rate}); }
 };
+
+void ExpectRecord(const KtResult& result, const char* file, std::uint32_t line, KtR code,
+                  const char* message)
+{
+    EXPECT_STREQ(result.file, file);
+    EXPECT_EQ(result.line, line);
+    EXPECT_EQ(result.code, code);
+    EXPECT_STREQ(result.message, message);
+}
 
 void ExpectSuccess(const KtResult& result)
 {
-    EXPECT_EQ(result.file, nullptr);
-    EXPECT_EQ(result.line, 0u);
-    EXPECT_EQ(result.code, 0);
-    EXPECT_STREQ(result.message, "");
+    ExpectRecord(result, nullptr, 0, 0, "");
 }
 
+// What a failure other than a KtResult becomes.
 void ExpectFrameworkFailure(const KtResult& result, std::uint32_t line)
 {
-    ASSERT_NE(result.file, nullptr);
-    EXPECT_STREQ(result.file, "hux/public/plugin/hux");
-    EXPECT_EQ(result.line, line);
-    EXPECT_EQ(result.code, -1);
-    EXPECT_STREQ(result.message, "algorithm setup failed");
+    ExpectRecord(result, "hux/public/plugin/hux", line, -1, "algorithm setup failed");
 }
 
-TEST(HuxAlgorithm, SetupStoresTheBlockRoutine)
+TEST(HuxAlgorithm, SetupStoresTheBlockRoutineAFailureKeepsThePreviousOne)
 {
     ProbeAlgorithm probe;
-    IIHux::Algorithm& algorithm = probe;
     EXPECT_FALSE(probe.hasProcessMember());
-    ExpectSuccess(algorithm.Setup(HuxSetup{0.0, 48000.0f}));
+    ExpectSuccess(probe.setup(44100.0f));
+    EXPECT_TRUE(probe.hasProcessMember());
+    probe.setupFailure = Failure::standard;
+    ExpectFrameworkFailure(probe.setup(1.0e6f), 572);
     EXPECT_TRUE(probe.hasProcessMember());
 }
 
@@ -105,39 +104,20 @@ TEST(HuxAlgorithm, SetupFailuresBecomeRecords)
     for (const Failure failure : {Failure::standard, Failure::other}) {
         ProbeAlgorithm probe;
         probe.setupFailure = failure;
-        IIHux::Algorithm& algorithm = probe;
-        ExpectFrameworkFailure(algorithm.Setup(HuxSetup{0.0, 250000.0f}), 572);
+        ExpectFrameworkFailure(probe.setup(250000.0f), 572);
         EXPECT_FALSE(probe.hasProcessMember());
         // The meter filters are configured all the same.
         EXPECT_EQ(probe.filter(0).sampleRate, 250000.0f);
         EXPECT_GT(probe.filter(7).input, 0.0);
     }
 
+    // A thrown record comes back field for field.
     ProbeAlgorithm probe;
     probe.setupFailure = Failure::ktException;
-    const KtResult thrown = static_cast<IIHux::Algorithm&>(probe).Setup(HuxSetup{});
-    const KtException expected("product hook failed", "tapedelay/source/probe", 77);
-    EXPECT_EQ(thrown.file, expected.file);
-    EXPECT_EQ(thrown.line, 77u);
-    EXPECT_EQ(thrown.code, -1);
-    EXPECT_STREQ(thrown.message, expected.message);
-
+    ExpectRecord(probe.setup(48000.0f), "tapedelay/source/probe", 77, -1,
+                 "product hook failed @ tapedelay/source/probe:77");
     probe.setupFailure = Failure::ktResult;
-    const KtResult plain = static_cast<IIHux::Algorithm&>(probe).Setup(HuxSetup{});
-    EXPECT_STREQ(plain.file, "probe");
-    EXPECT_EQ(plain.line, 9u);
-    EXPECT_EQ(plain.code, 1234);
-    EXPECT_STREQ(plain.message, "plain record");
-}
-
-TEST(HuxAlgorithm, FailedSetupKeepsThePreviousRoutine)
-{
-    ProbeAlgorithm probe;
-    IIHux::Algorithm& algorithm = probe;
-    ExpectSuccess(algorithm.Setup(HuxSetup{0.0, 44100.0f}));
-    probe.setupFailure = Failure::standard;
-    ExpectFrameworkFailure(algorithm.Setup(HuxSetup{0.0, 1.0e6f}), 572);
-    EXPECT_TRUE(probe.hasProcessMember());
+    ExpectRecord(probe.setup(48000.0f), "probe", 9, 1234, "plain record");
 }
 
 // A 1 Hz one-pole: the pole is close to exp(-2 pi / rate).
@@ -146,15 +126,15 @@ TEST(HuxAlgorithm, MeterFiltersAreOneHertzSmoothers)
     // A rate of 0 is configured as 44100 Hz but stored as it came.
     ProbeAlgorithm zero;
     ProbeAlgorithm standard;
-    static_cast<IIHux::Algorithm&>(zero).Setup(HuxSetup{0.0, 0.0f});
-    static_cast<IIHux::Algorithm&>(standard).Setup(HuxSetup{0.0, 44100.0f});
+    zero.setup(0.0f);
+    standard.setup(44100.0f);
     EXPECT_EQ(zero.filter(3).sampleRate, 0.0f);
     EXPECT_EQ(zero.filter(3).input, standard.filter(3).input);
     EXPECT_EQ(zero.filter(3).feedback, standard.filter(3).feedback);
 
     for (const float rate : {22050.0f, 44100.0f, 48000.0f, 192000.0f}) {
         ProbeAlgorithm probe;
-        ExpectSuccess(static_cast<IIHux::Algorithm&>(probe).Setup(HuxSetup{0.0, rate}));
+        ExpectSuccess(probe.setup(rate));
         const double w = 2.0 * 3.141592653589793 / rate;
         for (int i = 0; i < ProbeAlgorithm::kMeterFilterCount; ++i) {
             const ReductionMeterFilter& filter = probe.filter(i);
@@ -172,10 +152,9 @@ TEST(HuxAlgorithm, ResetPassesTheHandleAndAlwaysResetsTheMeters)
     int coefficients = 0;
     for (const Failure failure : {Failure::none, Failure::standard, Failure::ktException}) {
         ProbeAlgorithm probe;
-        IIHux::Algorithm& algorithm = probe;
-        algorithm.Setup(HuxSetup{0.0, 48000.0f});
+        probe.setup(48000.0f);
         probe.resetFailure = failure;
-        const KtResult result = algorithm.Reset(&coefficients);
+        const KtResult result = static_cast<IIHux::Algorithm&>(probe).Reset(&coefficients);
         EXPECT_EQ(probe.resetHandle, &coefficients);
         if (failure == Failure::none)
             ExpectSuccess(result);
@@ -191,14 +170,12 @@ TEST(HuxAlgorithm, ResetPassesTheHandleAndAlwaysResetsTheMeters)
 TEST(HuxAlgorithm, CallbackForwardsEveryArgumentInPlace)
 {
     ProbeAlgorithm probe;
+    probe.setup(48000.0f);
     IIHux::Algorithm& algorithm = probe;
-    algorithm.Setup(HuxSetup{0.0, 48000.0f});
     const HuxProcessCallback callback = algorithm.GetProcessCallback();
     EXPECT_EQ(callback.function, &ProbeAlgorithm::ProcessThunk);
     EXPECT_EQ(callback.context, static_cast<void*>(&probe));
-    const HuxProcessCallback again = algorithm.GetProcessCallback();
-    EXPECT_EQ(again.function, callback.function);
-    EXPECT_EQ(again.context, callback.context);
+    EXPECT_EQ(algorithm.GetProcessCallback().context, callback.context);
 
     float in[4] = {};
     float out[4] = {};
@@ -209,21 +186,15 @@ TEST(HuxAlgorithm, CallbackForwardsEveryArgumentInPlace)
     HuxCoeffHandle handle = &coefficients;
     callback.function(callback.context, 0x1122334455667788u, 4, 0x99AABBCCDDEEFF00u, inputs, -5,
                       outputs, handle, meters);
-    EXPECT_EQ(probe.block.count, 1);
-    EXPECT_EQ(probe.block.reserved1, 0x1122334455667788u);
-    EXPECT_EQ(probe.block.frameCount, 4u);
-    EXPECT_EQ(probe.block.reserved2, 0x99AABBCCDDEEFF00u);
-    EXPECT_EQ(probe.block.inputs, inputs);
-    EXPECT_EQ(probe.block.reserved3, -5);
-    EXPECT_EQ(probe.block.outputs, outputs);
-    EXPECT_EQ(probe.block.coeffs, &coefficients);
+    EXPECT_EQ(probe.block, ProbeAlgorithm::BlockCall(0x1122334455667788u, 4, 0x99AABBCCDDEEFF00u,
+                                                     inputs, -5, outputs, &coefficients));
     EXPECT_EQ(handle, &coefficients); // the routine wrote to the thunk's copy
     EXPECT_EQ(probe.meters(), meters);
 
     // An empty block still replaces the meter array.
     float otherMeters[2] = {};
     callback.function(callback.context, 0, 0, 0, inputs, 0, outputs, handle, otherMeters);
-    EXPECT_EQ(probe.block.frameCount, 0u);
+    EXPECT_EQ(std::get<1>(probe.block), 0u);
     EXPECT_EQ(probe.meters(), otherMeters);
 }
 

@@ -14,18 +14,12 @@
 
 #include "hux/public/plugin/huxplugin.h"
 #include "idlecontroller.h"
+#include "tests/missive/missivetest.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Codes = std::vector<std::uint32_t>;
 using Handles = std::vector<HuxParameter*>;
-
-Bytes bytesOf(const IIMissiveIn& message)
-{
-    const MissiveSpan span = message.span();
-    return Bytes(span.data, span.data + span.size);
-}
 
 struct FakeParameter final : HuxParameter {
     std::uint32_t position = 0;
@@ -60,11 +54,6 @@ struct RecordingSink final : MessageSink {
     void exchange(const Missive& message) override { messages.push_back(bytesOf(message)); }
 };
 
-struct RecordingController final : IdleController {
-    std::vector<double> delayTimes;
-    void setDelayTime(double seconds) override { delayTimes.push_back(seconds); }
-};
-
 struct TestPlugin final : HuxPlugin<TestPlugin, IIVX9Controller> {
     using Base = HuxPlugin<TestPlugin, IIVX9Controller>;
     using Base::addBinding;
@@ -73,16 +62,12 @@ struct TestPlugin final : HuxPlugin<TestPlugin, IIVX9Controller> {
     using Base::addMessageHandler;
     using Base::bindings;
 
-    struct Call {
-        HuxParameter* parameter;
-        Handles linked;
-    };
-
     Missive descriptor;
-    Missive described; // the parameter description, when not empty
+    Missive described;    // the parameter description, when not empty
+    Missive unknownReply; // the answer to a message without a handler
     std::function<void(TestPlugin&)> onBind;
     std::vector<bool> bypassCalls;
-    std::vector<Call> calls;
+    std::vector<Handles> calls; // the changed parameter, then the linked ones
     std::vector<Bytes> handled;
     std::vector<Bytes> readStates;
 
@@ -103,12 +88,14 @@ struct TestPlugin final : HuxPlugin<TestPlugin, IIVX9Controller> {
     {
         readStates.push_back(bytesOf(state));
     }
+    Missive handleUnknownMessage(const IIMissiveIn&) override { return unknownReply; }
     void setBypass(bool bypassed) override { bypassCalls.push_back(bypassed); }
 };
 
 void recordCall(TestPlugin& plugin, HuxParameter& parameter, std::span<HuxParameter* const> linked)
 {
-    plugin.calls.push_back({&parameter, {linked.begin(), linked.end()}});
+    plugin.calls.push_back({&parameter});
+    plugin.calls.back().insert(plugin.calls.back().end(), linked.begin(), linked.end());
 }
 
 class HuxPluginTest : public ::testing::Test {
@@ -125,7 +112,7 @@ protected:
     }
 
     FakeHost host;
-    RecordingController controller;
+    IdleController controller;
     RecordingSink sink;
     TestPlugin plugin;
     IIHux::Plugin& api = plugin;
@@ -229,16 +216,12 @@ TEST_F(HuxPluginTest, DispatchRunsPendingHandlersOnceInIndexOrder)
     EXPECT_TRUE(plugin.calls.empty());
     api.dispatchParameterChanges();
     api.dispatchParameterChanges();
-    ASSERT_EQ(plugin.calls.size(), 2u);
-    EXPECT_EQ(plugin.calls[0].parameter, &early);
-    EXPECT_TRUE(plugin.calls[0].linked.empty());
-    EXPECT_EQ(plugin.calls[1].parameter, &late);
-    EXPECT_EQ(plugin.calls[1].linked, (Handles{&other, nullptr}));
+    EXPECT_EQ(plugin.calls, (std::vector<Handles>{{&early}, {&late, &other, nullptr}}));
 
     // Without linking, as many nulls as linked parameters.
     api.parameterChanged(late, false);
     api.dispatchParameterChanges();
-    EXPECT_EQ(plugin.calls.back().linked, (Handles{nullptr, nullptr}));
+    EXPECT_EQ(plugin.calls.back(), (Handles{&late, nullptr, nullptr}));
 }
 
 TEST_F(HuxPluginTest, FourLinkedParametersAreUnimplemented)
@@ -266,44 +249,49 @@ TEST_F(HuxPluginTest, PlainHandlerWinsOverChangeAndChangeOverController)
     FakeParameter& both = host.add("both", 0);
     FakeParameter& time = host.add("time", 1);
     int changeRuns = 0;
+    std::vector<std::pair<IIVX9Controller*, HuxParameter*>> controllerRuns;
     start([&](TestPlugin& p) {
         p.addChangeBinding(HuxFourCC("both"), [&](HuxParameter&) { ++changeRuns; });
         p.addBinding(HuxFourCC("both"), &recordCall);
-        p.addControllerBinding(HuxFourCC("time"), [](IIVX9Controller* c, HuxParameter& q) {
-            c->setDelayTime(q.value());
+        p.addControllerBinding(HuxFourCC("time"), [&](IIVX9Controller* c, HuxParameter& q) {
+            controllerRuns.emplace_back(c, &q);
         });
     });
-    time.current = 0.5;
     api.parameterChanged(both, true);
     api.parameterChanged(time, true);
     api.dispatchParameterChanges();
-    EXPECT_EQ(plugin.calls.size(), 1u);
+    EXPECT_EQ(plugin.calls, std::vector<Handles>{{&both}});
     EXPECT_EQ(changeRuns, 0);
-    EXPECT_EQ(controller.delayTimes, std::vector<double>{0.5}); // initialise's controller
+    // With the controller given to initialise.
+    EXPECT_EQ(controllerRuns,
+              (std::vector<std::pair<IIVX9Controller*, HuxParameter*>>{{&controller, &time}}));
 }
 
-TEST_F(HuxPluginTest, NamedMessagesReachTheirHandlerOthersGetAnEmptyReply)
+TEST_F(HuxPluginTest, HandledMessagesLeaveAnEmptyReplyOthersGetTheUnknownAnswer)
 {
     start([](TestPlugin& p) {
         p.addMessageHandler(
             "pong", [](TestPlugin& q, const Missive& m) { q.handled.push_back(bytesOf(m)); });
     });
+    // Another name, or a "Name" string key in place of the name record: the
+    // answer of handleUnknownMessage, here large enough to live on the heap.
+    plugin.unknownReply.put("answer", std::string(600, 'a'));
+    Missive ping;
+    ping.put(kMissiveDefault, "ping");
+    IIMissiveOut& reply = api.handleMessage(ping);
+    EXPECT_EQ(bytesOf(reply), bytesOf(plugin.unknownReply));
+    EXPECT_EQ(bytesOf(api.handleMessage(Missive(std::pair{"Name", "pong"}))),
+              bytesOf(plugin.unknownReply));
+    EXPECT_TRUE(plugin.handled.empty());
+
     Missive pong;
     pong.put(kMissiveDefault, "pong");
     pong.put("value", 7.0);
-    IIMissiveOut& reply = api.handleMessage(pong);
     const std::uint32_t sequence = static_cast<Missive&>(reply).sequence();
     EXPECT_EQ(&api.handleMessage(pong), &reply);
     EXPECT_TRUE(bytesOf(reply).empty());
     EXPECT_EQ(static_cast<Missive&>(reply).sequence(), sequence + 1);
-    EXPECT_EQ(plugin.handled, (std::vector<Bytes>{bytesOf(pong), bytesOf(pong)}));
-
-    // Another name, or a "Name" string key instead of the name record.
-    Missive unknown;
-    unknown.put(kMissiveDefault, "ping");
-    EXPECT_TRUE(bytesOf(api.handleMessage(unknown)).empty());
-    EXPECT_TRUE(bytesOf(api.handleMessage(Missive(std::pair{"Name", "pong"}))).empty());
-    EXPECT_EQ(plugin.handled.size(), 2u);
+    EXPECT_EQ(plugin.handled, std::vector<Bytes>{bytesOf(pong)});
 }
 
 TEST_F(HuxPluginTest, StateIsAnEmptyMessageAndRestoreHandsOverTheBytes)

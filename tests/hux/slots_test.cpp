@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
 #include "hux/public/plugin/hux.h"
 #include "tapedelay/source/vx9.h"
@@ -25,93 +26,67 @@ long SlotOf(Member member)
     return static_cast<long>((words[0] - 1) / sizeof(void*));
 }
 
+// The members, in declaration order, occupy consecutive slots from first on.
+void ExpectSlots(long first, std::initializer_list<long> slots)
+{
+    long expected = first;
+    for (const long slot : slots) {
+        EXPECT_EQ(slot, expected) << "member " << expected - first;
+        ++expected;
+    }
+}
+
 TEST(Slots, PluginInterface)
 {
     using P = IIHux::Plugin;
-    EXPECT_EQ(SlotOf(&P::exchangeDescriptor), 0);
-    EXPECT_EQ(SlotOf(&P::exchangeParameters), 1);
-    EXPECT_EQ(SlotOf(&P::initialise), 2);
-    EXPECT_EQ(SlotOf(&P::saveState), 3);
-    EXPECT_EQ(SlotOf(&P::restoreState), 4);
-    EXPECT_EQ(SlotOf(&P::update), 5);
-    EXPECT_EQ(SlotOf(&P::handleMessage), 6);
-    EXPECT_EQ(SlotOf(&P::reservedHook7), 7);
-    EXPECT_EQ(SlotOf(&P::query), 8);
-    EXPECT_EQ(SlotOf(&P::reservedHook9), 9);
-    EXPECT_EQ(SlotOf(&P::parameterChanged), 10);
-    EXPECT_EQ(SlotOf(&P::dispatchParameterChanges), 11);
-    EXPECT_EQ(SlotOf(&P::linkParameter), 12);
-    EXPECT_EQ(SlotOf(&P::reservedHook13), 13);
-    EXPECT_EQ(SlotOf(&P::describePlugin), 14);
-    EXPECT_EQ(SlotOf(&P::describeParameters), 15);
-    EXPECT_EQ(SlotOf(&P::bindParameters), 16);
-    EXPECT_EQ(SlotOf(&P::writeState), 17);
-    EXPECT_EQ(SlotOf(&P::readState), 18);
-    EXPECT_EQ(SlotOf(&P::handleUnknownMessage), 19);
-    EXPECT_EQ(SlotOf(&P::bypassChanged), 20);
-    EXPECT_EQ(SlotOf(&P::setBypass), 21);
-    // The plug-in class adds its diagnostic dump after the interface slots.
-    EXPECT_EQ(SlotOf(&VX9::dump), 22);
+    ExpectSlots(0, {SlotOf(&P::exchangeDescriptor), SlotOf(&P::exchangeParameters),
+                    SlotOf(&P::initialise), SlotOf(&P::saveState), SlotOf(&P::restoreState),
+                    SlotOf(&P::update), SlotOf(&P::handleMessage), SlotOf(&P::reservedHook7),
+                    SlotOf(&P::query), SlotOf(&P::reservedHook9), SlotOf(&P::parameterChanged),
+                    SlotOf(&P::dispatchParameterChanges), SlotOf(&P::linkParameter),
+                    SlotOf(&P::reservedHook13), SlotOf(&P::describePlugin),
+                    SlotOf(&P::describeParameters), SlotOf(&P::bindParameters),
+                    SlotOf(&P::writeState), SlotOf(&P::readState), SlotOf(&P::handleUnknownMessage),
+                    SlotOf(&P::bypassChanged), SlotOf(&P::setBypass),
+                    // The plug-in class adds its diagnostic dump after the interface slots.
+                    SlotOf(&VX9::dump)});
 }
 
 TEST(Slots, AlgorithmAndItsBase)
 {
-    EXPECT_EQ(SlotOf(&IIHux::Algorithm::Setup), 0);
-    EXPECT_EQ(SlotOf(&IIHux::Algorithm::Reset), 1);
-    EXPECT_EQ(SlotOf(&IIHux::Algorithm::GetProcessCallback), 2);
     using Base = HuxAlgorithm<VX9Algorithm>;
-    EXPECT_EQ(SlotOf(&Base::SetupAlgorithm), 3);
-    EXPECT_EQ(SlotOf(&Base::ResetAlgorithm), 4);
-    // The product's destructor follows (slot 5); nothing else is added.
-    EXPECT_EQ(SlotOf(&VX9Algorithm::SetupAlgorithm), 3);
+    ExpectSlots(0, {SlotOf(&IIHux::Algorithm::Setup), SlotOf(&IIHux::Algorithm::Reset),
+                    SlotOf(&IIHux::Algorithm::GetProcessCallback), SlotOf(&Base::SetupAlgorithm),
+                    SlotOf(&Base::ResetAlgorithm)});
+    // The product's destructor follows (slot 5).
 }
 
 TEST(Slots, ControllerInterfaces)
 {
     using C = IIHux::AlgorithmController;
-    EXPECT_EQ(SlotOf(&C::Setup), 0);
-    EXPECT_EQ(SlotOf(&C::Reset), 1);
-    EXPECT_EQ(SlotOf(&C::QueryWord), 2);
-    EXPECT_EQ(SlotOf(&C::GetControllerInterface), 3);
+    ExpectSlots(0, {SlotOf(&C::Setup), SlotOf(&C::Reset), SlotOf(&C::QueryWord),
+                    SlotOf(&C::GetControllerInterface)});
     using Base = HuxAlgorithmController<IIVX9Controller>;
-    EXPECT_EQ(SlotOf(&Base::SetupController), 4);
-    EXPECT_EQ(SlotOf(&Base::ResetController), 5);
-    EXPECT_EQ(SlotOf(&Base::GetSampleRate), 6);
-
-    // IIKtInterface (its destructor pair) leads the product interface's table
-    // here; the ten operations follow in their fixed order.
+    ExpectSlots(4, {SlotOf(&Base::SetupController), SlotOf(&Base::ResetController),
+                    SlotOf(&Base::GetSampleRate)});
+    // IIKtInterface (its destructor pair) leads the product interface's table.
     using I = IIVX9Controller;
-    const long first = SlotOf(&I::setBypassed);
-    EXPECT_EQ(first, 2);
-    EXPECT_EQ(SlotOf(&I::setTone), first + 1);
-    EXPECT_EQ(SlotOf(&I::setMode), first + 2);
-    EXPECT_EQ(SlotOf(&I::setDelayTime), first + 3);
-    EXPECT_EQ(SlotOf(&I::setFeedback), first + 4);
-    EXPECT_EQ(SlotOf(&I::setInput), first + 5);
-    EXPECT_EQ(SlotOf(&I::setBlend), first + 6);
-    EXPECT_EQ(SlotOf(&I::setOutput), first + 7);
-    EXPECT_EQ(SlotOf(&I::setTimeGlide), first + 8);
-    EXPECT_EQ(SlotOf(&I::restartGate), first + 9);
+    ExpectSlots(2, {SlotOf(&I::setBypassed), SlotOf(&I::setTone), SlotOf(&I::setMode),
+                    SlotOf(&I::setDelayTime), SlotOf(&I::setFeedback), SlotOf(&I::setInput),
+                    SlotOf(&I::setBlend), SlotOf(&I::setOutput), SlotOf(&I::setTimeGlide),
+                    SlotOf(&I::restartGate)});
 }
 
-TEST(Slots, WrapperSideAndFactory)
+TEST(Slots, WrapperSideFactoryAndMeterFilters)
 {
-    EXPECT_EQ(SlotOf(&CoeffBlockFactory::CreateBlock), 0);
-    EXPECT_EQ(SlotOf(&CoeffBlock::DeclareCoeff), 0);
-    EXPECT_EQ(SlotOf(&CoeffBlock::CoeffChanged), 1);
-    EXPECT_EQ(SlotOf(&CoeffBlock::Publish), 2);
-    EXPECT_EQ(SlotOf(&IHuxLibraryCreator::Acquire), 0);
-    EXPECT_EQ(SlotOf(&IHuxLibraryCreator::Release), 1);
-}
-
-TEST(Slots, MeterFilters)
-{
+    ExpectSlots(0, {SlotOf(&CoeffBlockFactory::CreateBlock)});
+    ExpectSlots(0, {SlotOf(&CoeffBlock::DeclareCoeff), SlotOf(&CoeffBlock::CoeffChanged),
+                    SlotOf(&CoeffBlock::Publish)});
+    ExpectSlots(0, {SlotOf(&IHuxLibraryCreator::Acquire), SlotOf(&IHuxLibraryCreator::Release)});
     // Destructor first (two entries), then reset and the two process forms.
-    EXPECT_EQ(SlotOf(&CFilterBase<double>::reset), 2);
-    EXPECT_EQ(SlotOf(&CFilterBase<double>::process), 3);
-    EXPECT_EQ(SlotOf(static_cast<double (ReductionMeterFilter::*)(float)>(
-                  &ReductionMeterFilter::process)),
-              4);
+    ExpectSlots(2, {SlotOf(&CFilterBase<double>::reset), SlotOf(&CFilterBase<double>::process),
+                    SlotOf(static_cast<double (ReductionMeterFilter::*)(float)>(
+                        &ReductionMeterFilter::process))});
 }
 
 } // namespace

@@ -8,9 +8,10 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes bytesOf(const Missive& m)
+inline Bytes bytesOf(const IIMissiveIn& message)
 {
-    return Bytes(m.data(), m.data() + m.size());
+    const MissiveSpan span = message.span();
+    return Bytes(span.data, span.data + span.size);
 }
 
 // A message holding exactly these bytes, as received from outside.

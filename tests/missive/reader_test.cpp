@@ -28,72 +28,53 @@ void expectFailure(const std::function<void()>& action, const char* message, std
     }
 }
 
+// Writes the value under key and reads it back as double, bool and text
+// (the text is not checked when asText is null).
+template <class Value>
+void expectReads(const char* key, const Value& value, double asDouble, bool asBool,
+                 const char* asText)
+{
+    SCOPED_TRACE(key);
+    Missive m;
+    m.put(key, value);
+    const MissiveCursor c = m.find(key);
+    EXPECT_EQ(read<double>(c), asDouble);
+    EXPECT_EQ(read<bool>(c), asBool);
+    if (asText != nullptr) {
+        EXPECT_EQ(read<std::string>(c), asText);
+    }
+}
+
 TEST(MissiveReader, ConvertsEveryStoredType)
 {
-    Missive m;
-    m.put("i8", std::int8_t{-5});
-    m.put("i16", std::int16_t{-300});
-    m.put("i32", std::int32_t{-70000});
-    m.put("i64", std::numeric_limits<std::int64_t>::min());
-    m.put("i64zero", std::int64_t{0});
-    m.put("u8", std::uint8_t{200});
-    m.put("u16", std::uint16_t{60000});
-    m.put("u32", std::uint32_t{4000000000u});
-    m.put("u64", std::numeric_limits<std::uint64_t>::max());
-    m.put("true", true);
-    m.put("false", false);
-    m.put("f32", 1.0f / 3.0f);
-    m.put("f64", 1234567.0);
-    m.put("f64half", 2.5);
-    m.put("text", "2.5xyz");
-    m.put("one", "1");
-    m.put("trueText", "true");
-    m.put("abc", "abc");
-    m.put("uuid", KtUuid{});
-    m.put("nested", Missive(std::pair{"a", 1.0}));
-    m.put("enum", Level::kTwo);
-
-    const std::string null = kMissiveNullMarker;
-    EXPECT_EQ(null, std::string({'<', '\x04', 'n', 'u', 'l', 'l', '\x04', '>'}));
-    struct Row {
-        const char* key;
-        double asDouble;
-        bool asBool;
-        const char* asText; // null: not checked
-    };
-    const Row rows[] = {
-        {"i8", -5.0, true, nullptr},
-        {"i16", -300.0, true, "-300"},
-        {"i32", -70000.0, true, "-70000"},
-        {"i64", -9223372036854775808.0, true, "-9223372036854775808"},
-        {"i64zero", 0.0, false, "0"},
-        {"u8", 200.0, true, nullptr},
-        {"u16", 60000.0, true, "60000"},
-        {"u32", 4000000000.0, true, "4000000000"},
-        {"u64", 18446744073709551616.0, true, "18446744073709551615"},
-        {"true", 1.0, true, "true"},
-        {"false", 0.0, false, "false"},
-        {"f32", static_cast<double>(1.0f / 3.0f), true, "0.333333"},
-        {"f64", 1234567.0, true, "1.23457e+06"},
-        {"f64half", 2.5, true, "2.5"},
-        {"text", 2.5, false, "2.5xyz"},
-        {"one", 1.0, true, "1"},
-        {"trueText", 0.0, false, "true"},
-        {"abc", 0.0, false, "abc"},
-        {"uuid", 0.0, false, null.c_str()},
-        {"nested", 0.0, false, null.c_str()},
-        {"enum", 0.0, false, null.c_str()},
-        {"absent", 0.0, false, null.c_str()},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.key);
-        const MissiveCursor c = m.find(row.key);
-        EXPECT_EQ(read<double>(c), row.asDouble);
-        EXPECT_EQ(read<bool>(c), row.asBool);
-        if (row.asText != nullptr) {
-            EXPECT_EQ(read<std::string>(c), std::string(row.asText));
-        }
-    }
+    const char* null = kMissiveNullMarker.c_str();
+    EXPECT_EQ(kMissiveNullMarker, std::string({'<', '\x04', 'n', 'u', 'l', 'l', '\x04', '>'}));
+    expectReads("i8", std::int8_t{-5}, -5.0, true, nullptr);
+    expectReads("i16", std::int16_t{-300}, -300.0, true, "-300");
+    expectReads("i32", std::int32_t{-70000}, -70000.0, true, "-70000");
+    expectReads("i64", std::numeric_limits<std::int64_t>::min(), -9223372036854775808.0, true,
+                "-9223372036854775808");
+    expectReads("i64zero", std::int64_t{0}, 0.0, false, "0");
+    expectReads("u8", std::uint8_t{200}, 200.0, true, nullptr);
+    expectReads("u16", std::uint16_t{60000}, 60000.0, true, "60000");
+    expectReads("u32", std::uint32_t{4000000000u}, 4000000000.0, true, "4000000000");
+    expectReads("u64", std::numeric_limits<std::uint64_t>::max(), 18446744073709551616.0, true,
+                "18446744073709551615");
+    expectReads("true", true, 1.0, true, "true");
+    expectReads("false", false, 0.0, false, "false");
+    expectReads("f32", 1.0f / 3.0f, static_cast<double>(1.0f / 3.0f), true, "0.333333");
+    expectReads("f64", 1234567.0, 1234567.0, true, "1.23457e+06");
+    expectReads("text", "2.5xyz", 2.5, false, "2.5xyz");
+    expectReads("one", "1", 1.0, true, "1");
+    expectReads("trueText", "true", 0.0, false, "true");
+    expectReads("abc", "abc", 0.0, false, "abc");
+    expectReads("uuid", KtUuid{}, 0.0, false, null);
+    expectReads("nested", Missive(std::pair{"a", 1.0}), 0.0, false, null);
+    expectReads("enum", Level::kTwo, 0.0, false, null);
+    const MissiveCursor absent = Missive{}.find("k");
+    EXPECT_EQ(read<double>(absent), 0.0);
+    EXPECT_FALSE(read<bool>(absent));
+    EXPECT_EQ(read<std::string>(absent), kMissiveNullMarker);
 
     // A bool byte other than 0 and 1 still reads as true; as a number it is the byte.
     const Missive two = fromBytes({0x02, 0x62, 0x00, 0x02, 0x0F, 0x0B, 0x03});

@@ -103,7 +103,6 @@ TEST(MissiveLookup, LaterRecordsHideEarlierOnesAndKeysMatchExactly)
     m.put(std::uint32_t{7}, Missive{});
     EXPECT_EQ(read<double>(m.find("bpm")), 140.0);
     EXPECT_EQ(read<double>(m.find("bp")), 1.0);
-    EXPECT_EQ(m.find("bpm").recordStart, m.data() + 16); // the second record
 
     Missive near;
     near.put("bp", 1.0);
