@@ -118,6 +118,10 @@ struct RecordingFactory final : CoeffBlockFactory {
     std::vector<std::string> log;
 };
 
+// The option indices of Mode and Tone, as the controller receives them.
+enum VX9TestMode : std::uint32_t { kVintage, kRetro, kModern };
+enum VX9TestTone : std::uint32_t { kNormal, kDark, kBright };
+
 // A controller set up at `rate` on a recording factory.
 struct VX9ControllerRig {
     explicit VX9ControllerRig(float rate) { framework().Setup(HuxSetup{0.0, rate}, &factory); }

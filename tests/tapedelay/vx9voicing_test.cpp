@@ -9,8 +9,6 @@
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-enum Mode : std::uint32_t { kVintage, kRetro, kModern };
-enum Tone : std::uint32_t { kNormal, kDark, kBright };
 
 // A rig voiced as the plug-in voices it at start-up.
 struct Voiced : VX9ControllerRig {
