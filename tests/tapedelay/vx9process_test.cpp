@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 #include "vx9testpack.h"
@@ -33,16 +34,25 @@ void ExpectSameBits(const std::vector<float>& a, const std::vector<float>& b)
     EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(float)), 0);
 }
 
-TEST(VX9Process, DryOnlyOutputIsTheScaledInput)
+// With the wet gain at 0 the output is the input scaled by the input and
+// output gains. The meters keep the largest input (after its gain) and output
+// magnitudes across blocks.
+TEST(VX9Process, DryOutputIsTheScaledInputAndMetersKeepThePeaks)
 {
     Machine m(48000.0f);
     m.t.gains = {0.0, 1.0, 0.7, 1.3, m.t.gains.feedbackGain};
     m.t.publishGains();
     m.reset();
-    const std::vector<float> in = TestNoise(3000, 1.0f);
+    std::vector<float> in = TestNoise(3000, 0.9f);
+    in[100] = -1.0f;
     const std::vector<float> out = m.run(in, 512);
     for (std::size_t i = 0; i < in.size(); ++i)
         ASSERT_EQ(out[i], static_cast<float>(in[i] * 0.7 * 1.3)) << i;
+    EXPECT_EQ(m.meters[0], 0.7f);
+    EXPECT_EQ(m.meters[1], static_cast<float>(0.7 * 1.3));
+    m.run(std::vector<float>(256, 0.1f));
+    EXPECT_EQ(m.meters[0], 0.7f);
+    EXPECT_EQ(m.meters[1], static_cast<float>(0.7 * 1.3));
 }
 
 TEST(VX9Process, NoiseWordsAfterReset)
@@ -84,26 +94,6 @@ TEST(VX9Process, ResetsAndBlockSplitsReproduceTheSameAudio)
     ExpectSameBits(m.run(in, 1000), whole);
 }
 
-TEST(VX9Process, MetersHoldTheLargestPeaks)
-{
-    Machine m(48000.0f);
-    m.t.gains.inputGain = 0.5;
-    m.t.publishGains();
-    m.reset();
-    std::vector<float> in(256, 0.0f);
-    in[100] = -0.9f;
-    const std::vector<float> out = m.run(in);
-    EXPECT_EQ(m.meters[0], 0.45f);
-    float peak = 0.0f;
-    for (const float y : out)
-        peak = std::max(peak, std::fabs(y));
-    EXPECT_EQ(m.meters[1], peak);
-    // Quieter audio never lowers them.
-    m.run(std::vector<float>(256, 0.1f));
-    EXPECT_EQ(m.meters[0], 0.45f);
-    EXPECT_EQ(m.meters[1], peak);
-}
-
 TEST(VX9Process, GatedGainGlidesTowardItsTargetAndSurvivesReset)
 {
     Machine m(48000.0f);
@@ -121,37 +111,41 @@ TEST(VX9Process, GatedGainGlidesTowardItsTargetAndSurvivesReset)
     EXPECT_EQ(m.t.coeffs.gatedPostDistortionGain, glided);
 }
 
+// A transparent record chain: the comb a pure delay of the window half plus
+// 6 samples, no tone, DC blocking, limiting or wobble; the high band carries
+// the signal through a soft clip of small-signal gain 0.75. The head plays
+// 1000 samples after the write, wet only, with no feedback.
 TEST(VX9Process, ImpulseReachesTapeAndHeadAfterTheStatedLatencies)
 {
-    // Comb: window half + trunc(a) samples; resampler: 24 - (L - 1) / L,
-    // whose nearest whole sample is 23 at factor 3 and 24 at factor 1.
-    const struct {
-        float rate;
-        int resamplerDelay;
-    } cases[] = {{48000.0f, 23}, {192000.0f, 24}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.rate);
-        Machine m(c.rate, 0.0);
-        SetTransparentChain(m.t, 6.5f);
-        const int chain = VX9Tape::kWindowHalf + 6 + c.resamplerDelay;
-        const double delay = 1000.0;
-        m.t.coeffs.phase = PhaseForDelay(m.algorithm->tapeLength, delay);
-        m.t.coeffs.phaseRate = 1.0;
+    // The resampler's 24 - (L - 1) / L samples: 23 at factor 3, 24 at factor 1.
+    for (const auto& [rate, resampler] : {std::pair{48000.0f, 23}, std::pair{192000.0f, 24}}) {
+        SCOPED_TRACE(rate);
+        Machine m(rate, 0.0);
+        VX9Coeffs& c = m.t.coeffs;
+        c.lpA = c.preLimiterGain = c.limiterMakeup = c.highSum = c.inputRecordGain = 1.0;
+        c.postDistortionGain = c.gatedPostDistortionGain = c.phaseRate = 1.0;
+        c.limiterThreshold = 10.0;
+        c.highDrive = -1.0;
+        c.phase = (m.algorithm->tapeLength - VX9Tape::kCentreTap - 1000.0) * 512.0;
+        m.t.atomic.crank1C = 1.0;
+        m.t.atomic.quantize = 16777216.0;
+        m.t.atomic.iquantize = 1.0 / 16777216.0;
+        for (int k = 0; k < VX9CombTable::kEntries; ++k) {
+            m.t.comb.rows[VX9CombTable::kTapDistance][k] = 6.5f;
+            m.t.comb.rows[VX9CombTable::kGain][k] = 1.0f;
+        }
         m.t.gains = {1.0, 0.0, 1.0, 1.0, 0.0};
-        m.t.coeffs.inputRecordGain = 1.0;
         m.t.publishGains();
         m.reset();
         std::vector<float> in(2000, 0.0f);
         in[0] = 0.01f;
         const std::vector<float> out = m.run(in);
         const float* tape = m.algorithm->tape.get();
-        EXPECT_EQ(std::max_element(tape, tape + 200,
-                                   [](float a, float b) { return std::fabs(a) < std::fabs(b); }) -
-                      tape,
-                  chain);
-        EXPECT_EQ(std::max_element(out.begin(), out.end()) - out.begin(), chain + delay);
-        // Gain 0.625 in the crank stage and 0.75 (small signal) in the soft
-        // clip on the way to the tape, 0.93 through the head.
+        const int chain = VX9Tape::kWindowHalf + 6 + resampler;
+        EXPECT_EQ(std::max_element(tape, tape + 200) - tape, chain);
+        EXPECT_EQ(std::max_element(out.begin(), out.end()) - out.begin(), chain + 1000);
+        // Gain 0.625 in the crank stage and 0.75 in the soft clip on the way
+        // to the tape, 0.93 through the head.
         const double recorded = std::accumulate(tape, tape + 200, 0.0);
         EXPECT_NEAR(recorded, 0.01 * 0.625 * 0.75, 1e-6);
         EXPECT_NEAR(std::accumulate(out.begin(), out.end(), 0.0), recorded * 0.93, 1e-6);

@@ -114,19 +114,6 @@ inline std::vector<float> TestNoise(std::size_t n, float level, std::uint64_t se
     return out;
 }
 
-// The read offset (1/512 sample) at which the head plays, `delay` samples
-// later, what was written now.
-inline double PhaseForDelay(std::int32_t tapeLength, double delay)
-{
-    return (tapeLength - VX9Tape::kCentreTap - delay) * 512.0;
-}
-
-// The resampler's latency in whole samples: 24 - (factor - 1) / factor.
-inline int ResamplerLatency(int factor)
-{
-    return static_cast<int>(24.0 - (factor - 1.0) / factor);
-}
-
 // The comb's tap distance (samples) at the read position `phase`: the comb
 // table's row 0, linear between the columns the kernel picks.
 inline double CombTapDistance(const VX9Algorithm& algorithm, double phase, const VX9CombTable& comb)
@@ -140,33 +127,12 @@ inline double CombTapDistance(const VX9Algorithm& algorithm, double phase, const
 
 // Samples from input to output: the head's distance behind the write index
 // plus the record chain (the comb's window half plus trunc(tap distance),
-// then the resampler).
+// then the resampler's 24 - (factor - 1) / factor, truncated).
 inline int PassLatency(const VX9Algorithm& algorithm, const VX9Coeffs& c, const VX9CombTable& comb)
 {
     const double head = algorithm.tapeLength - VX9Tape::kCentreTap - c.phase / 512.0;
+    const int resampler =
+        static_cast<int>(24.0 - (algorithm.oversampling - 1.0) / algorithm.oversampling);
     return static_cast<int>(head) + VX9Tape::kWindowHalf +
-           VX9Math::TruncInt32(CombTapDistance(algorithm, c.phase, comb)) +
-           ResamplerLatency(algorithm.oversampling);
-}
-
-// A transparent record chain: comb as a pure delay of the window half plus
-// tapDistance samples, no tone, DC blocking, limiting or wobble; the high
-// band carries the signal through a soft clip of small-signal gain 0.75.
-inline void SetTransparentChain(VX9TestPack& t, float tapDistance)
-{
-    t.coeffs.lpA = 1.0;
-    t.coeffs.preLimiterGain = 1.0;
-    t.coeffs.limiterThreshold = 10.0;
-    t.coeffs.limiterMakeup = 1.0;
-    t.coeffs.highDrive = -1.0;
-    t.coeffs.highSum = 1.0;
-    t.coeffs.postDistortionGain = 1.0;
-    t.coeffs.gatedPostDistortionGain = 1.0;
-    t.atomic.crank1C = 1.0;
-    t.atomic.quantize = 16777216.0;
-    t.atomic.iquantize = 1.0 / 16777216.0;
-    for (int k = 0; k < VX9CombTable::kEntries; ++k) {
-        t.comb.rows[VX9CombTable::kTapDistance][k] = tapDistance;
-        t.comb.rows[VX9CombTable::kGain][k] = 1.0f;
-    }
+           VX9Math::TruncInt32(CombTapDistance(algorithm, c.phase, comb)) + resampler;
 }
