@@ -50,25 +50,21 @@ inline void Deliver(const RecordingFactory& f, VX9TestPack& t)
 
 // Voices `t` with what a controller set up at `rate` publishes for the mode,
 // tone, delay (seconds) and feedback dial, the other dials at 5. The gated
-// gain is open, as once the fade-in after the mode change is over. Returns
-// the controller for further changes.
-inline std::unique_ptr<VX9ControllerRig> VoiceFromController(VX9TestPack& t, float rate,
-                                                             std::uint32_t mode, std::uint32_t tone,
-                                                             double delaySeconds, double feedback)
+// gain is open, as once the fade-in after the mode change is over.
+inline void VoiceFromController(VX9TestPack& t, float rate, std::uint32_t mode, std::uint32_t tone,
+                                double delaySeconds, double feedback)
 {
-    auto rig = std::make_unique<VX9ControllerRig>(rate);
-    rig->voice(mode, tone, delaySeconds, feedback);
-    Deliver(rig->factory, t);
+    VX9ControllerRig rig(rate);
+    rig.voice(mode, tone, delaySeconds, feedback);
+    Deliver(rig.factory, t);
     t.coeffs.gatedPostDistortionGain = t.coeffs.postDistortionGain;
-    return rig;
 }
 
 // An algorithm set up at `rate` with a pack of its own, driven the way a
 // wrapper drives it: through its process callback, one channel.
 struct VX9TestMachine {
     VX9TestMachine(float rate, std::size_t maxFrames)
-        : rate(rate),
-          maxFrames(maxFrames),
+        : maxFrames(maxFrames),
           algorithm(new VX9Algorithm()),
           t(maxFrames)
     {
@@ -95,7 +91,6 @@ struct VX9TestMachine {
         return audio;
     }
 
-    float rate;
     std::size_t maxFrames;
     std::unique_ptr<VX9Algorithm> algorithm;
     VX9TestPack t;
