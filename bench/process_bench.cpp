@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "blockbench.h"
-#include "tapedelay/source/vx9algorithm.h"
 #include "vx9testpack.h"
 
 namespace {
@@ -20,7 +19,7 @@ void BM_Process(benchmark::State& state)
         state.SkipWithError("set-up failed");
         return;
     }
-    SetRetroVoicing(m.t, rate, m.algorithm->tapeLength, 0.375 * rate, 1.1);
+    VoiceFromController(m.t, static_cast<float>(rate), kRetro, kNormal, 0.375, 8.0);
     m.reset();
 
     RunBlocks(state, rate, kBlock,

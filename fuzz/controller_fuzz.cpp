@@ -15,7 +15,6 @@
 #include <iterator>
 #include <vector>
 
-#include "tests/tapedelay/recordingfactory.h"
 #include "tests/tapedelay/vx9testpack.h"
 
 namespace {
@@ -44,26 +43,22 @@ struct Rig {
     explicit Rig(float rate) : controller(rate), machine(rate, kFrames)
     {
         Require(machine.setupResult.code == 0);
-        controller.voice(1, 0, 0.5, 5.0);
+        controller.voice(kRetro, kNormal, 0.5, 5.0);
         deliver();
         Require(machine.reset().code == 0);
     }
 
-    // Copies what the blocks were told into the kernel's pack.
+    // Copies what the blocks were told into the kernel's pack. The kernel's
+    // running gated gain is kept unless the gate restarted.
     void deliver()
     {
         const RecordingFactory& f = controller.factory;
         VX9TestPack& t = machine.t;
-        t.gains = f.smoothed();
-        t.publishGains();
-        // The kernel's running gated gain is kept unless the gate restarted.
         const double gated = t.coeffs.gatedPostDistortionGain;
-        t.coeffs = f.coeffs();
+        Deliver(f, t);
         if (std::find(f.log.begin(), f.log.end(), "VX9CoeffsT.gatedPostDistortionGain") ==
             f.log.end())
             t.coeffs.gatedPostDistortionGain = gated;
-        t.comb = f.comb();
-        t.atomic = f.atomic();
         RequireFiniteDoubles(&t.gains, 5);
         RequireFiniteDoubles(&t.coeffs, 23);
         RequireFiniteDoubles(&t.atomic, 9);
@@ -78,12 +73,8 @@ struct Rig {
 
     void block(std::uint64_t seed)
     {
-        float audio[kFrames];
-        for (float& x : audio) {
-            seed = seed * 6364136223846793005u + 1442695040888963407u;
-            x = static_cast<float>(static_cast<std::int32_t>(seed >> 32)) * 0x1p-31f;
-        }
-        machine.block(audio, audio, kFrames);
+        std::vector<float> audio = TestNoise(kFrames, 1.0f, seed);
+        machine.block(audio.data(), audio.data(), kFrames);
         for (float y : audio)
             Require(std::isfinite(y));
     }

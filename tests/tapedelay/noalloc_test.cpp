@@ -6,7 +6,6 @@
 #include <new>
 #include <vector>
 
-#include "tapedelay/source/vx9algorithm.h"
 #include "vx9testpack.h"
 
 namespace {
@@ -54,7 +53,7 @@ TEST(VX9Process, AllocatesNothing)
 {
     VX9TestMachine m(44100.0f, 512);
     ASSERT_EQ(m.setupResult.code, 0);
-    SetRetroVoicing(m.t, 44100.0, m.algorithm->tapeLength, 10000.0, 1.2);
+    VoiceFromController(m.t, 44100.0f, kRetro, kNormal, 0.25, 9.0);
     ASSERT_EQ(m.reset().code, 0);
     std::vector<float> audio(512, 0.25f);
 
@@ -64,9 +63,7 @@ TEST(VX9Process, AllocatesNothing)
     EXPECT_EQ(allocations.load() - before, 0);
 
     // The counter works: a set-up allocates.
-    HuxSetup setup;
-    setup.sampleRate = 44100.0f;
-    ASSERT_EQ(m.algorithm->Setup(setup).code, 0);
+    ASSERT_EQ(m.algorithm->Setup(HuxSetup{0.0, 44100.0f}).code, 0);
     EXPECT_GT(allocations.load() - before, 0);
 }
 

@@ -4,6 +4,7 @@
 // block contract throws std::logic_error.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -15,8 +16,8 @@
 #include "tapedelay/source/vx9algorithmcontroller.h"
 #include "tapedelay/source/vx9coeffs.h"
 
+// A declaration as the block keeps it, at its index.
 struct RecordedDecl {
-    std::uint32_t index;
     std::string name;
     std::uint32_t offset;
     std::uint32_t size;
@@ -36,22 +37,20 @@ struct RecordingBlock final : CoeffBlock {
     void DeclareCoeff(std::uint32_t index, const char* coeffName, std::uint32_t offset,
                       std::uint32_t coeffSize, KtTypeId typeId) override
     {
-        decls.push_back({index, coeffName, offset, coeffSize, typeId});
+        decls.resize(std::max<std::size_t>(decls.size(), index + 1));
+        decls[index] = {coeffName, offset, coeffSize, typeId};
     }
 
     // Logged as "<block>.<name>"; the address must sit at the declared offset.
     void CoeffChanged(std::uint32_t index, const void* address) override
     {
-        for (const RecordedDecl& d : decls) {
-            if (d.index != index)
-                continue;
-            const auto* at = static_cast<const unsigned char*>(address);
-            noteBase(at - d.offset);
-            std::memcpy(copy.data() + d.offset, at, d.size);
-            log.push_back(name + "." + d.name);
-            return;
-        }
-        throw std::logic_error(name + ": change of undeclared index " + std::to_string(index));
+        if (index >= decls.size() || decls[index].name.empty())
+            throw std::logic_error(name + ": change of undeclared index " + std::to_string(index));
+        const RecordedDecl& d = decls[index];
+        const auto* at = static_cast<const unsigned char*>(address);
+        noteBase(at - d.offset);
+        std::memcpy(copy.data() + d.offset, at, d.size);
+        log.push_back(name + "." + d.name);
     }
 
     void Publish(const void* address) override
@@ -117,6 +116,10 @@ struct RecordingFactory final : CoeffBlockFactory {
     std::vector<std::unique_ptr<RecordingBlock>> blocks;
     std::vector<std::string> log;
 };
+
+// The option indices of Mode and Tone, as the controller receives them.
+enum VX9TestMode : std::uint32_t { kVintage, kRetro, kModern };
+enum VX9TestTone : std::uint32_t { kNormal, kDark, kBright };
 
 // A controller set up at `rate` on a recording factory.
 struct VX9ControllerRig {

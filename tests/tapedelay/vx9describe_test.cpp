@@ -164,46 +164,29 @@ TEST(VX9Describe, ParametersAndMetersThroughTheExchange)
     const MissiveSpan parameters = readMissives(top[0].cursor).at(0);
     const MissiveSpan meters = readMissives(top[1].cursor).at(0);
 
-    const std::string list = "type=<>5, options=";
-    const std::string dial = "type=<>1, minValue=1, maxValue=9, defaultValue=";
-    const std::string display = ", automate=false, filterOnSave=true}";
     EXPECT_EQ(render(parameters),
-              "{tlok={labels=[Session Tempo Lock|Tempo Lock|TLok], " + list +
-                  "[off|on]}"
-                  ", nval={labels=[Note Value|Note|NtV], " +
-                  list +
-                  "[-|32nd|16th|8th|Quarter,Qtr|Half,Hlf|Whole,Whl]}"
-                  ", time={labels=[Delay Time|Delay|DlyT|Dly], type=<>1, minValue=0.005, "
-                  "maxValue=2, defaultValue=0.5, units=secs, useMetricPrefixes=true}"
-                  ", .bpm={labels=[BPM], type=<>1, minValue=5, maxValue=500, defaultValue=120, "
-                  "units=bpm}"
-                  ", fbak={labels=[Feedback|Feedbk|Fdbk|Fbk], " +
-                  dial +
-                  "1}"
-                  ", inpt={labels=[Input|In], " +
-                  dial +
-                  "5}"
-                  ", oput={labels=[Output|Out], " +
-                  dial +
-                  "4.5}"
-                  ", blnd={labels=[Blend|Blnd|Bln], " +
-                  dial +
-                  "5}"
-                  ", tone={labels=[Tone], " +
-                  list +
-                  "[Normal|Dark|Bright]}"
-                  ", mode={labels=[Mode], " +
-                  list +
-                  "[Vintage|Retro|Modern], defaultOption=Retro}"
-                  ", dot3={labels=[Dotted/Triplet|Dot/Trp|./3], " +
-                  list +
-                  "[-|Dotted,Dot,.|Triplet,Trp,3]}"
-                  ", sBPM={labels=[Session BPM], type=<>1, minValue=5, maxValue=500, "
-                  "defaultValue=120" +
-                  display +
-                  ", uiDT={labels=[BPM Delay Time], type=<>1, minValue=0.005, maxValue=2, "
-                  "defaultValue=0.5" +
-                  display + "}");
+              "{tlok={labels=[Session Tempo Lock|Tempo Lock|TLok], type=<>5, options=[off|on]}"
+              ", nval={labels=[Note Value|Note|NtV], type=<>5, "
+              "options=[-|32nd|16th|8th|Quarter,Qtr|Half,Hlf|Whole,Whl]}"
+              ", time={labels=[Delay Time|Delay|DlyT|Dly], type=<>1, minValue=0.005, "
+              "maxValue=2, defaultValue=0.5, units=secs, useMetricPrefixes=true}"
+              ", .bpm={labels=[BPM], type=<>1, minValue=5, maxValue=500, defaultValue=120, "
+              "units=bpm}"
+              ", fbak={labels=[Feedback|Feedbk|Fdbk|Fbk], type=<>1, minValue=1, maxValue=9, "
+              "defaultValue=1}"
+              ", inpt={labels=[Input|In], type=<>1, minValue=1, maxValue=9, defaultValue=5}"
+              ", oput={labels=[Output|Out], type=<>1, minValue=1, maxValue=9, defaultValue=4.5}"
+              ", blnd={labels=[Blend|Blnd|Bln], type=<>1, minValue=1, maxValue=9, "
+              "defaultValue=5}"
+              ", tone={labels=[Tone], type=<>5, options=[Normal|Dark|Bright]}"
+              ", mode={labels=[Mode], type=<>5, options=[Vintage|Retro|Modern], "
+              "defaultOption=Retro}"
+              ", dot3={labels=[Dotted/Triplet|Dot/Trp|./3], type=<>5, "
+              "options=[-|Dotted,Dot,.|Triplet,Trp,3]}"
+              ", sBPM={labels=[Session BPM], type=<>1, minValue=5, maxValue=500, "
+              "defaultValue=120, automate=false, filterOnSave=true}"
+              ", uiDT={labels=[BPM Delay Time], type=<>1, minValue=0.005, maxValue=2, "
+              "defaultValue=0.5, automate=false, filterOnSave=true}}");
     EXPECT_EQ(render(meters), "{#0={label=In, meterType=<>0}, #1={label=Out, meterType=<>1}}");
     expectRegisteredTypes(sink.messages[0].span());
 }
