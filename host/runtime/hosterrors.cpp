@@ -1,5 +1,6 @@
 #include "hosterrors.h"
 
+#include <algorithm>
 #include <string_view>
 
 std::string FailureText(const KtResult& failure)
