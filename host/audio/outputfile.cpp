@@ -1,43 +1,91 @@
 #include "outputfile.h"
 
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
 
-#include "audiofile.h"
+#include "audiobackends.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// 64 random bits in hex: enough that two runs never pick the same name.
-std::string randomTag()
+// As many symbolic links as the kernel follows in one path.
+constexpr int kMaxLinks = 40;
+
+// The file that writing target replaces: target with the symbolic links of
+// its last component followed (the folders on the way are the system's to
+// follow). A relative link is relative to the folder holding it.
+std::string replacedFile(const std::string& target)
 {
-    std::random_device random;
-    std::uint64_t bits = (std::uint64_t{random()} << 32) ^ random();
-    std::string tag;
-    for (int digit = 0; digit < 16; ++digit, bits >>= 4)
-        tag += "0123456789abcdef"[bits & 15];
-    return tag;
+    fs::path path(target);
+    for (int links = 0;; ++links) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error)))
+            break;
+        if (links == kMaxLinks)
+            throw AudioFileError(target + ": too many levels of symbolic links");
+        const fs::path link = fs::read_symlink(path, error);
+        if (error)
+            throw AudioFileError(target + ": cannot follow its symbolic link: " + error.message());
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    std::error_code error;
+    if (fs::is_directory(path, error))
+        throw AudioFileError(target + ": is a directory");
+    return path.string();
+}
+
+// A fixed-length hidden name, so that it fits wherever the target's name fits.
+std::string temporaryBeside(const std::string& file)
+{
+    return (fs::path(file).parent_path() / (".tapedelay-" + RandomHexTag())).string();
+}
+
+// Creates path, which must not exist yet, with the permission bits of the
+// file it will replace, or those a new file gets (0666 less the umask).
+void createEmpty(const std::string& path, [[maybe_unused]] const std::string& replaced,
+                 const std::string& target)
+{
+#if defined(_WIN32)
+    const int fd =
+        _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+    if (fd < 0)
+        throw AudioFileError(target + ": cannot create: " + std::strerror(errno));
+#if !defined(_WIN32)
+    // Best effort: some file systems keep no permission bits of their own.
+    struct stat existing {};
+    if (stat(replaced.c_str(), &existing) == 0)
+        fchmod(fd, existing.st_mode & 0777);
+#endif
+    close(fd);
 }
 
 } // namespace
 
-TemporaryOutput::TemporaryOutput(const std::string& target) : targetPath(target)
+TemporaryOutput::TemporaryOutput(const std::string& target)
+    : targetPath(target),
+      finalPath(replacedFile(target)),
+      temporaryPath(temporaryBeside(finalPath)),
+      cleanup(temporaryPath)
 {
-    std::error_code error;
-    if (fs::is_directory(target, error))
-        throw AudioFileError(target + ": is a directory");
-    const fs::path path(target);
-    std::string name(1, '.');
-    name += path.filename().string();
-    name += ".tmp-" + randomTag();
-    temporaryPath = (path.parent_path() / name).string();
+    createEmpty(temporaryPath, finalPath, targetPath);
 }
 
 TemporaryOutput::~TemporaryOutput()
@@ -51,11 +99,12 @@ TemporaryOutput::~TemporaryOutput()
 void TemporaryOutput::commit()
 {
     std::error_code error;
-    fs::rename(temporaryPath, targetPath, error);
+    fs::rename(temporaryPath, finalPath, error);
     if (error)
         throw AudioFileError(targetPath +
                              ": cannot move the finished output into place: " + error.message());
     committed = true;
+    cleanup.release();
 }
 
 OutputStream::OutputStream(std::FILE* file, std::string name) : file(file), name(std::move(name))

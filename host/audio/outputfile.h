@@ -5,18 +5,28 @@
 #include <cstdio>
 #include <string>
 
-// A temporary file name beside the target ("<dir>/.<name>.tmp-<random>").
-// The owner creates and writes the file; commit() renames it over the target.
+#include "interruptcleanup.h"
+
+// A temporary file beside the target, created empty with a short hidden name
+// (".tapedelay-" and 16 random hex digits), so any target name the file
+// system accepts works. When the target is a symbolic link, the chain of
+// links is followed and the file it ends at is the one replaced, so the link
+// stays a link; a dangling link's target is created. The temporary file takes
+// the permission bits of the file it replaces, or 0666 less the umask for a
+// new one. The owner writes the file; commit() renames it over the target.
 // Destroyed without commit(), it removes the temporary file, so the target
-// keeps whatever it held before.
+// keeps whatever it held before. While it exists, an interrupt removes it
+// too (see InstallInterruptCleanup).
 class TemporaryOutput {
 public:
-    // Throws AudioFileError when target is a directory.
+    // Throws AudioFileError when target is a directory, when its links form
+    // a loop, or when the temporary file cannot be created.
     explicit TemporaryOutput(const std::string& target);
     ~TemporaryOutput();
     TemporaryOutput(const TemporaryOutput&) = delete;
     TemporaryOutput& operator=(const TemporaryOutput&) = delete;
 
+    // The target as given, for messages.
     const std::string& target() const { return targetPath; }
     const std::string& path() const { return temporaryPath; }
 
@@ -25,9 +35,20 @@ public:
 
 private:
     std::string targetPath;
+    std::string finalPath; // the target with its symbolic links followed
     std::string temporaryPath;
+    InterruptCleanupEntry cleanup;
     bool committed = false;
 };
+
+// Makes SIGINT, SIGTERM and SIGHUP (Windows: SIGINT and SIGTERM) remove every
+// live temporary output file and end the process with status 128 + the
+// signal's number. A signal the process inherited as ignored stays ignored.
+// Call once, early in main. A temporary path longer than
+// kInterruptCleanupPathBytes - 1 bytes still works but is not removed on an
+// interrupt. On Windows a file still open cannot be removed, so there the
+// cleanup is best effort.
+void InstallInterruptCleanup();
 
 // An owned binary FILE* whose every failure is an AudioFileError naming name.
 class OutputStream {

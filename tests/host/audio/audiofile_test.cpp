@@ -12,9 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "host/audio/audiobackends.h"
-#include "host/audio/audiofile.h"
-#include "tests/host/scratchdirectory.h"
+#include "tests/host/audio/audiotest.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -23,100 +21,6 @@
 #endif
 
 namespace fs = std::filesystem;
-
-namespace {
-
-using AudioFileTest = ScratchDirectory;
-
-void WriteBytes(const std::string& path, const Bytes& bytes)
-{
-    ScratchDirectory::writeBytes(path, bytes.data(), bytes.size());
-}
-
-// Reads in small blocks so that block boundaries are crossed.
-std::vector<float> ReadAll(AudioSource& source)
-{
-    std::vector<float> all, block(3 * source.channels());
-    while (const std::size_t frames = source.read(block.data(), 3))
-        all.insert(all.end(), block.begin(), block.begin() + frames * source.channels());
-    return all;
-}
-
-// Writes in two blocks, then commits.
-void WriteAll(std::unique_ptr<AudioSink> sink, const std::vector<float>& samples,
-              std::size_t channels)
-{
-    const std::size_t frames = samples.size() / channels, first = frames / 2;
-    sink->write(samples.data(), first);
-    sink->write(samples.data() + first * channels, frames - first);
-    sink->commit();
-}
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const AudioFileError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
-void Put(Bytes& out, std::uint64_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
-
-struct Chunk {
-    const char* id;
-    Bytes body;
-};
-
-Bytes Wav(const std::vector<Chunk>& chunks)
-{
-    Bytes out{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-    for (const Chunk& chunk : chunks) {
-        out.insert(out.end(), chunk.id, chunk.id + 4);
-        Put(out, chunk.body.size(), 4);
-        out.insert(out.end(), chunk.body.begin(), chunk.body.end());
-        if (chunk.body.size() % 2 != 0)
-            out.push_back(0);
-    }
-    return out;
-}
-
-Chunk Fmt(std::uint16_t tag, std::uint16_t channels, std::uint16_t bits, bool extensible = false)
-{
-    Bytes body;
-    Put(body, extensible ? 0xFFFE : tag, 2);
-    Put(body, channels, 2);
-    Put(body, 22050, 4);
-    Put(body, 22050u * channels * bits / 8, 4);
-    Put(body, channels * bits / 8, 2);
-    Put(body, bits, 2);
-    if (extensible) {
-        Put(body, 22, 2);
-        Put(body, bits, 2);
-        Put(body, 0x3F, 4);
-        Put(body, tag, 2);
-        body.insert(body.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
-    }
-    return {"fmt ", body};
-}
-
-Chunk Data(const std::vector<std::uint64_t>& values, int bytes)
-{
-    Bytes body;
-    for (std::uint64_t value : values)
-        Put(body, value, bytes);
-    return {"data", body};
-}
-
-const std::vector<float> kSignal = {0.0f, -1.5f, 1e-30f, 3.25f, 0.5f, -0.125f,
-                                    1.0f, -1.0f, 0.75f,  0.1f,  2.0f, -0.3f};
-
-} // namespace
 
 TEST_F(AudioFileTest, RawRoundTripAndLengthCheck)
 {
@@ -267,34 +171,6 @@ TEST_F(AudioFileTest, WavReaderRefusesMalformed)
         EXPECT_EQ(ErrorOf([&] { OpenWavSource(path("bad.wav")); }),
                   path("bad.wav") + ": " + c.error);
     }
-}
-
-TEST_F(AudioFileTest, OutputReplacesTargetOnlyOnCommit)
-{
-    const Bytes precious = {'k', 'e', 'e', 'p'};
-    using Factory = std::function<std::unique_ptr<AudioSink>(const std::string&)>;
-    const std::vector<std::pair<std::string, Factory>> outputs = {
-        {"out.f32", [](const std::string& p) { return CreateAudioSink(p, 1, 48000); }},
-        {"out.wav", [](const std::string& p) { return CreateAudioSink(p, 2, 48000); }},
-        {"builtin.wav", [](const std::string& p) { return CreateWavSink(p, 2, 48000); }},
-    };
-    for (const auto& [name, create] : outputs) {
-        WriteBytes(path(name), precious);
-        create(path(name))->write(kSignal.data(), 1);
-        EXPECT_EQ(ScratchDirectory::readBytes(path(name)), precious) << name;
-        EXPECT_EQ(listing(), std::vector<std::string>{name});
-
-        create(path(name))->commit();
-        EXPECT_NE(ScratchDirectory::readBytes(path(name)), precious) << name;
-        EXPECT_EQ(listing(), std::vector<std::string>{name});
-        fs::remove(path(name));
-    }
-    fs::create_directory(path("folder.wav"));
-    EXPECT_EQ(ErrorOf([&] { CreateAudioSink(path("folder.wav"), 1, 48000); }),
-              path("folder.wav") + ": is a directory");
-    EXPECT_EQ(ErrorOf([&] { CreateWavSink(path("x.wav"), 1, 44100.5); }),
-              path("x.wav") + ": cannot store a sample rate of 44100.5 Hz (the file holds whole "
-                              "numbers of Hz)");
 }
 
 TEST_F(AudioFileTest, InputPathsAndSameFile)

@@ -1,0 +1,105 @@
+// What the audio file tests share: a scratch-directory fixture, whole-source
+// reads and whole-sink writes, error capture and a WAV image builder.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/audio/audiobackends.h"
+#include "host/audio/audiofile.h"
+#include "tests/host/scratchdirectory.h"
+
+using AudioFileTest = ScratchDirectory;
+
+inline void WriteBytes(const std::string& path, const Bytes& bytes)
+{
+    ScratchDirectory::writeBytes(path, bytes.data(), bytes.size());
+}
+
+// Reads in small blocks so that block boundaries are crossed.
+inline std::vector<float> ReadAll(AudioSource& source)
+{
+    std::vector<float> all, block(3 * source.channels());
+    while (const std::size_t frames = source.read(block.data(), 3))
+        all.insert(all.end(), block.begin(), block.begin() + frames * source.channels());
+    return all;
+}
+
+// Writes in two blocks, then commits.
+inline void WriteAll(std::unique_ptr<AudioSink> sink, const std::vector<float>& samples,
+                     std::size_t channels)
+{
+    const std::size_t frames = samples.size() / channels, first = frames / 2;
+    sink->write(samples.data(), first);
+    sink->write(samples.data() + first * channels, frames - first);
+    sink->commit();
+}
+
+inline std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const AudioFileError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+inline void Put(Bytes& out, std::uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+struct Chunk {
+    const char* id;
+    Bytes body;
+};
+
+inline Bytes Wav(const std::vector<Chunk>& chunks)
+{
+    Bytes out{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    for (const Chunk& chunk : chunks) {
+        out.insert(out.end(), chunk.id, chunk.id + 4);
+        Put(out, chunk.body.size(), 4);
+        out.insert(out.end(), chunk.body.begin(), chunk.body.end());
+        if (chunk.body.size() % 2 != 0)
+            out.push_back(0);
+    }
+    return out;
+}
+
+// A fmt chunk at 22050 Hz, or at rate.
+inline Chunk Fmt(std::uint16_t tag, std::uint16_t channels, std::uint16_t bits,
+                 bool extensible = false, std::uint32_t rate = 22050)
+{
+    Bytes body;
+    Put(body, extensible ? 0xFFFE : tag, 2);
+    Put(body, channels, 2);
+    Put(body, rate, 4);
+    Put(body, std::uint64_t{rate} * channels * bits / 8, 4);
+    Put(body, channels * bits / 8, 2);
+    Put(body, bits, 2);
+    if (extensible) {
+        Put(body, 22, 2);
+        Put(body, bits, 2);
+        Put(body, 0x3F, 4);
+        Put(body, tag, 2);
+        body.insert(body.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
+    }
+    return {"fmt ", body};
+}
+
+inline Chunk Data(const std::vector<std::uint64_t>& values, int bytes)
+{
+    Bytes body;
+    for (std::uint64_t value : values)
+        Put(body, value, bytes);
+    return {"data", body};
+}
+
+inline const std::vector<float> kSignal = {0.0f, -1.5f, 1e-30f, 3.25f, 0.5f, -0.125f,
+                                           1.0f, -1.0f, 0.75f,  0.1f,  2.0f, -0.3f};
