@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "commands.h"
+#include "host/audio/outputfile.h"
 
 int main(int argc, char** argv)
 {
+    InstallInterruptCleanup();
     return RunTapedelay(std::vector<std::string>(argv + 1, argv + argc));
 }
