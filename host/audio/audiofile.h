@@ -39,6 +39,9 @@ class AudioSink {
 public:
     virtual ~AudioSink() = default;
     virtual void write(const float* interleaved, std::size_t frames) = 0;
+    // True when the file stores integer samples (24-bit FLAC), which saturate
+    // at full scale; float files (and Ogg Vorbis) keep values beyond 1.0.
+    virtual bool integerSamples() const = 0;
     // Flushes, closes and renames the output into place.
     virtual void commit() = 0;
 };

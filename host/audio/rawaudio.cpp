@@ -110,6 +110,8 @@ public:
         stream.write(interleaved, frames * kSampleBytes);
     }
 
+    bool integerSamples() const override { return false; }
+
     void commit() override
     {
         stream.close();

@@ -15,14 +15,19 @@ namespace {
 struct OutputType {
     const char* extension;
     int format;
+    bool integerSamples;
 };
 
 // 32-bit float wherever the container holds it.
 constexpr OutputType kOutputTypes[] = {
-    {".wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT},   {".aif", SF_FORMAT_AIFF | SF_FORMAT_FLOAT},
-    {".aiff", SF_FORMAT_AIFF | SF_FORMAT_FLOAT}, {".flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
-    {".caf", SF_FORMAT_CAF | SF_FORMAT_FLOAT},   {".w64", SF_FORMAT_W64 | SF_FORMAT_FLOAT},
-    {".au", SF_FORMAT_AU | SF_FORMAT_FLOAT},     {".ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+    {".wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, false},
+    {".aif", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, false},
+    {".aiff", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, false},
+    {".flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, true},
+    {".caf", SF_FORMAT_CAF | SF_FORMAT_FLOAT, false},
+    {".w64", SF_FORMAT_W64 | SF_FORMAT_FLOAT, false},
+    {".au", SF_FORMAT_AU | SF_FORMAT_FLOAT, false},
+    {".ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, false},
 };
 
 bool libraryWrites(int format, int channels, int sampleRate)
@@ -34,7 +39,7 @@ bool libraryWrites(int format, int channels, int sampleRate)
     return sf_format_check(&info) == SF_TRUE;
 }
 
-int outputFormat(const std::string& path)
+const OutputType& outputType(const std::string& path)
 {
     const std::string extension = LowerExtension(path);
     std::string supported;
@@ -42,7 +47,7 @@ int outputFormat(const std::string& path)
         if (!libraryWrites(type.format, 1, 48000))
             continue;
         if (extension == type.extension)
-            return type.format;
+            return type;
         supported += std::string(" ") + type.extension;
     }
     throw AudioFileError(path + ": unknown output file type \"" + extension +
@@ -87,10 +92,12 @@ private:
 
 class SndfileSink final : public AudioSink {
 public:
-    SndfileSink(const std::string& path, std::size_t channels, double sampleRate) : temporary(path)
+    SndfileSink(const std::string& path, std::size_t channels, double sampleRate)
+        : type(outputType(path)),
+          temporary(path)
     {
         SF_INFO info{};
-        info.format = outputFormat(path);
+        info.format = type.format;
         info.samplerate = WholeSampleRate(path, sampleRate);
         info.channels = static_cast<int>(std::min<std::size_t>(channels, INT_MAX));
         if (!libraryWrites(info.format, info.channels, info.samplerate))
@@ -102,6 +109,9 @@ public:
             throw AudioFileError(path + ": cannot create: " + sf_strerror(nullptr));
         // Integer samples saturate at full scale rather than wrap around.
         sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        // No PEAK chunk: it carries the time of writing, and the same audio
+        // must give the same bytes.
+        sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     }
     ~SndfileSink() override
     {
@@ -118,6 +128,8 @@ public:
             throw AudioFileError(temporary.target() + ": write failed: " + sf_strerror(file));
     }
 
+    bool integerSamples() const override { return type.integerSamples; }
+
     void commit() override
     {
         const int error = sf_close(std::exchange(file, nullptr));
@@ -127,6 +139,7 @@ public:
     }
 
 private:
+    const OutputType& type;
     TemporaryOutput temporary;
     SNDFILE* file = nullptr;
 };

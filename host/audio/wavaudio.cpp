@@ -253,6 +253,8 @@ public:
         dataBytes += more;
     }
 
+    bool integerSamples() const override { return false; }
+
     void commit() override
     {
         stream.rewind();
