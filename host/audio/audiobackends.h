@@ -4,31 +4,46 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audiofile.h"
-
-// Raw float: "-" is standard input / standard output.
-std::unique_ptr<AudioSource> OpenRawSource(const std::string& path, double sampleRate);
-std::unique_ptr<AudioSink> CreateRawSink(const std::string& path, std::size_t channels);
-
-// The built-in WAV codec.
-std::unique_ptr<AudioSource> OpenWavSource(const std::string& path);
-std::unique_ptr<AudioSink> CreateWavSink(const std::string& path, std::size_t channels,
-                                         double sampleRate);
-
-#if TAPEDELAY_HAVE_SNDFILE
-std::unique_ptr<AudioSource> OpenSndfileSource(const std::string& path);
-std::unique_ptr<AudioSink> CreateSndfileSink(const std::string& path, std::size_t channels,
-                                             double sampleRate);
-#endif
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// Raw float. Output to "-" is standard output.
+std::unique_ptr<AudioSource> OpenRawSource(const std::string& path, double sampleRate);
+// Standard input as raw float, whose first bytes front were already taken
+// from it.
+std::unique_ptr<AudioSource> OpenRawStandardInput(double sampleRate,
+                                                  std::vector<unsigned char> front);
+std::unique_ptr<AudioSink> CreateRawSink(const std::string& path, std::size_t channels);
+
+// Standard input: a sound file when it starts like one (read from a copy in
+// an anonymous temporary file), otherwise raw float at rawSampleRate.
+std::unique_ptr<AudioSource> OpenStandardInput(double rawSampleRate);
+
+// The built-in WAV codec. A source reads an open, seekable file; its errors
+// name name.
+std::unique_ptr<AudioSource> OpenWavSource(FilePtr file, const std::string& name);
+std::unique_ptr<AudioSource> OpenWavSource(const std::string& path);
+std::unique_ptr<AudioSink> CreateWavSink(const std::string& path, std::size_t channels,
+                                         double sampleRate);
+
+#if TAPEDELAY_HAVE_SNDFILE
+// A source reads an open, seekable file from its start; its errors name name.
+std::unique_ptr<AudioSource> OpenSndfileSource(FilePtr file, const std::string& name);
+std::unique_ptr<AudioSink> CreateSndfileSink(const std::string& path, std::size_t channels,
+                                             double sampleRate);
+#endif
+
 // Opens path for binary reading; throws AudioFileError naming it.
 FilePtr OpenInputFile(const std::string& path);
+
+// Standard input and output carry bytes, never text (Windows).
+void UseBinaryMode(int fd);
 
 // The file name's extension in lower case, with its dot ("" when none).
 std::string LowerExtension(const std::string& path);

@@ -13,6 +13,11 @@
 
 #include "audiobackends.h"
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -44,6 +49,13 @@ FilePtr OpenInputFile(const std::string& path)
     if (!file)
         throw AudioFileError(path + ": cannot open: " + std::strerror(errno));
     return file;
+}
+
+void UseBinaryMode([[maybe_unused]] int fd)
+{
+#if defined(_WIN32)
+    _setmode(fd, _O_BINARY);
+#endif
 }
 
 std::string LowerExtension(const std::string& path)
@@ -91,12 +103,13 @@ bool SameFile(const std::string& a, const std::string& b)
 
 std::unique_ptr<AudioSource> OpenAudioSource(const std::string& path, double rawSampleRate)
 {
-    if (path != "-")
-        checkInputPath(path);
+    if (path == "-")
+        return OpenStandardInput(rawSampleRate);
+    checkInputPath(path);
     if (IsRawAudioPath(path))
         return OpenRawSource(path, rawSampleRate);
 #if TAPEDELAY_HAVE_SNDFILE
-    return OpenSndfileSource(path);
+    return OpenSndfileSource(OpenInputFile(path), path);
 #else
     requireWav(path);
     return OpenWavSource(path);

@@ -1,4 +1,5 @@
 // Raw audio: headerless little-endian 32-bit float mono, from a file or a pipe.
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -7,13 +8,13 @@
 #include <limits>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "audiobackends.h"
 #include "outputfile.h"
 
 // The POSIX descriptor calls; on Windows the C runtime's, under the same names.
 #if defined(_WIN32)
-#include <fcntl.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -27,24 +28,18 @@ namespace {
 
 constexpr std::size_t kSampleBytes = sizeof(float);
 
-// Standard input and output carry bytes, never text.
-void makeBinary([[maybe_unused]] int fd)
-{
-#if defined(_WIN32)
-    _setmode(fd, _O_BINARY);
-#endif
-}
-
 class RawSource final : public AudioSource {
 public:
-    // owned is null for standard input, which stays open.
+    // owned is null for standard input, which stays open. The stream's first
+    // bytes may already have been taken from it: they come in front.
     RawSource(FilePtr owned, std::FILE* file, std::string name, double rate,
-              std::optional<std::uint64_t> totalFrames)
+              std::optional<std::uint64_t> totalFrames, std::vector<unsigned char> front = {})
         : owned(std::move(owned)),
           file(file),
           name(std::move(name)),
           rate(rate),
-          totalFrames(totalFrames)
+          totalFrames(totalFrames),
+          front(std::move(front))
     {}
 
     double sampleRate() const override { return rate; }
@@ -53,8 +48,14 @@ public:
 
     std::size_t read(float* out, std::size_t maxFrames) override
     {
+        const std::size_t wanted = maxFrames * kSampleBytes;
+        std::size_t got = std::min(wanted, front.size() - frontUsed);
+        if (got != 0) {
+            std::memcpy(out, front.data() + frontUsed, got);
+            frontUsed += got;
+        }
         // fread comes back short only at the end or on an error.
-        const std::size_t got = std::fread(out, 1, maxFrames * kSampleBytes, file);
+        got += std::fread(reinterpret_cast<unsigned char*>(out) + got, 1, wanted - got, file);
         if (std::ferror(file))
             throw AudioFileError(name + ": read failed: " + std::strerror(errno));
         bytesRead += got;
@@ -75,6 +76,8 @@ private:
     std::string name;
     double rate;
     std::optional<std::uint64_t> totalFrames;
+    std::vector<unsigned char> front;
+    std::size_t frontUsed = 0;
     std::uint64_t bytesRead = 0;
 };
 
@@ -92,7 +95,7 @@ std::FILE* takeStandardOutput()
         throw AudioFileError(std::string("standard output: cannot use it for audio: ") +
                              std::strerror(error));
     }
-    makeBinary(audio);
+    UseBinaryMode(audio);
     std::FILE* file = fdopen(audio, "wb");
     if (file == nullptr)
         close(audio);
@@ -126,13 +129,15 @@ private:
 
 } // namespace
 
+std::unique_ptr<AudioSource> OpenRawStandardInput(double sampleRate,
+                                                  std::vector<unsigned char> front)
+{
+    return std::make_unique<RawSource>(nullptr, stdin, "standard input", sampleRate, std::nullopt,
+                                       std::move(front));
+}
+
 std::unique_ptr<AudioSource> OpenRawSource(const std::string& path, double sampleRate)
 {
-    if (path == "-") {
-        makeBinary(0);
-        return std::make_unique<RawSource>(nullptr, stdin, "standard input", sampleRate,
-                                           std::nullopt);
-    }
     FilePtr file = OpenInputFile(path);
     // A pipe has no size; its length is checked when it ends.
     std::error_code noSize;

@@ -56,14 +56,15 @@ const OutputType& outputType(const std::string& path)
 
 class SndfileSource final : public AudioSource {
 public:
-    explicit SndfileSource(const std::string& path)
-        : path(path),
-          file(sf_open(path.c_str(), SFM_READ, &info))
+    SndfileSource(FilePtr file, const std::string& name)
+        : name(name),
+          file(std::move(file)),
+          sound(sf_open_fd(fileno(this->file.get()), SFM_READ, &info, SF_FALSE))
     {
-        if (file == nullptr)
-            throw AudioFileError(path + ": cannot read: " + sf_strerror(nullptr));
+        if (sound == nullptr)
+            throw AudioFileError(name + ": cannot read: " + sf_strerror(nullptr));
     }
-    ~SndfileSource() override { sf_close(file); }
+    ~SndfileSource() override { sf_close(sound); }
     SndfileSource(const SndfileSource&) = delete;
     SndfileSource& operator=(const SndfileSource&) = delete;
 
@@ -78,16 +79,17 @@ public:
 
     std::size_t read(float* out, std::size_t maxFrames) override
     {
-        const sf_count_t got = sf_readf_float(file, out, static_cast<sf_count_t>(maxFrames));
-        if (got == 0 && sf_error(file) != SF_ERR_NO_ERROR)
-            throw AudioFileError(path + ": read failed: " + sf_strerror(file));
+        const sf_count_t got = sf_readf_float(sound, out, static_cast<sf_count_t>(maxFrames));
+        if (got == 0 && sf_error(sound) != SF_ERR_NO_ERROR)
+            throw AudioFileError(name + ": read failed: " + sf_strerror(sound));
         return static_cast<std::size_t>(got);
     }
 
 private:
-    std::string path;
+    std::string name;
+    FilePtr file; // outlives sound, which reads its descriptor
     SF_INFO info{};
-    SNDFILE* file;
+    SNDFILE* sound;
 };
 
 class SndfileSink final : public AudioSink {
@@ -146,9 +148,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<AudioSource> OpenSndfileSource(const std::string& path)
+std::unique_ptr<AudioSource> OpenSndfileSource(FilePtr file, const std::string& name)
 {
-    return std::make_unique<SndfileSource>(path);
+    return std::make_unique<SndfileSource>(std::move(file), name);
 }
 
 std::unique_ptr<AudioSink> CreateSndfileSink(const std::string& path, std::size_t channels,

@@ -2,10 +2,11 @@
 // 32-bit) and IEEE float (32 and 64-bit), plain or WAVE_FORMAT_EXTENSIBLE;
 // writes 32-bit float.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "audiobackends.h"
@@ -41,12 +42,9 @@ struct WavFormat {
 
 class WavSource final : public AudioSource {
 public:
-    explicit WavSource(const std::string& path) : path(path), file(OpenInputFile(path))
+    WavSource(FilePtr file, const std::string& name) : name(name), file(std::move(file))
     {
-        std::error_code error;
-        fileSize = std::filesystem::file_size(path, error);
-        if (error)
-            fail("cannot read its size: " + error.message());
+        fileSize = sizeOfFile();
         unsigned char riff[12];
         if (fileSize < sizeof riff || !readAt(0, riff, sizeof riff))
             fail("not a WAV file (too short for a RIFF header)");
@@ -81,7 +79,19 @@ public:
 private:
     [[noreturn]] void fail(const std::string& what) const
     {
-        throw AudioFileError(path + ": " + what);
+        throw AudioFileError(name + ": " + what);
+    }
+
+    std::uint64_t sizeOfFile()
+    {
+#if defined(_WIN32)
+        const long long size = _fseeki64(file.get(), 0, SEEK_END) == 0 ? _ftelli64(file.get()) : -1;
+#else
+        const off_t size = fseeko(file.get(), 0, SEEK_END) == 0 ? ftello(file.get()) : -1;
+#endif
+        if (size < 0)
+            fail(std::string("cannot read its size: ") + std::strerror(errno));
+        return static_cast<std::uint64_t>(size);
     }
 
     void seek(std::uint64_t position)
@@ -205,7 +215,7 @@ private:
         }
     }
 
-    std::string path;
+    std::string name;
     FilePtr file;
     std::uint64_t fileSize = 0;
     WavFormat format{};
@@ -318,9 +328,14 @@ private:
 
 } // namespace
 
+std::unique_ptr<AudioSource> OpenWavSource(FilePtr file, const std::string& name)
+{
+    return std::make_unique<WavSource>(std::move(file), name);
+}
+
 std::unique_ptr<AudioSource> OpenWavSource(const std::string& path)
 {
-    return std::make_unique<WavSource>(path);
+    return OpenWavSource(OpenInputFile(path), path);
 }
 
 std::unique_ptr<AudioSink> CreateWavSink(const std::string& path, std::size_t channels,
