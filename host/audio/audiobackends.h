@@ -37,6 +37,8 @@ std::unique_ptr<AudioSink> CreateWavSink(const std::string& path, std::size_t ch
 std::unique_ptr<AudioSource> OpenSndfileSource(FilePtr file, const std::string& name);
 std::unique_ptr<AudioSink> CreateSndfileSink(const std::string& path, std::size_t channels,
                                              double sampleRate);
+// What a libsndfile error code means for a file being read, in plain words.
+std::string SndfileProblem(int code);
 #endif
 
 // Opens path for binary reading; throws AudioFileError naming it.

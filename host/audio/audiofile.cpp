@@ -30,6 +30,10 @@ void checkInputPath(const std::string& path)
         throw AudioFileError(path + ": no such file");
     if (type == fs::file_type::directory)
         throw AudioFileError(path + ": is a directory, not an audio file");
+    // The sound file readers would only call it unrecognised.
+    if (type == fs::file_type::regular && !IsRawAudioPath(path) &&
+        fs::file_size(path, ignored) == 0)
+        throw AudioFileError(path + ": is empty, not a sound file");
 }
 
 #if !TAPEDELAY_HAVE_SNDFILE

@@ -62,7 +62,7 @@ public:
           sound(sf_open_fd(fileno(this->file.get()), SFM_READ, &info, SF_FALSE))
     {
         if (sound == nullptr)
-            throw AudioFileError(name + ": cannot read: " + sf_strerror(nullptr));
+            throw AudioFileError(name + ": " + SndfileProblem(sf_error(nullptr)));
     }
     ~SndfileSource() override { sf_close(sound); }
     SndfileSource(const SndfileSource&) = delete;
@@ -80,16 +80,30 @@ public:
     std::size_t read(float* out, std::size_t maxFrames) override
     {
         const sf_count_t got = sf_readf_float(sound, out, static_cast<sf_count_t>(maxFrames));
-        if (got == 0 && sf_error(sound) != SF_ERR_NO_ERROR)
-            throw AudioFileError(name + ": read failed: " + sf_strerror(sound));
+        if (got == 0 && maxFrames != 0) {
+            if (sf_error(sound) != SF_ERR_NO_ERROR)
+                throw AudioFileError(name + ": " + SndfileProblem(sf_error(sound)));
+            // The FLAC decoder, read in small blocks, ends quietly where the
+            // data is cut off or damaged.
+            if (knownLength() && framesRead < info.frames)
+                throw AudioFileError(name + ": damaged or truncated (the audio data ends early)");
+        }
+        framesRead += got;
         return static_cast<std::size_t>(got);
     }
 
 private:
+    // Whether the header's frame count is exact: an MP3's may be an estimate.
+    bool knownLength() const
+    {
+        return info.frames != SF_COUNT_MAX && (info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_MPEG;
+    }
+
     std::string name;
     FilePtr file; // outlives sound, which reads its descriptor
     SF_INFO info{};
     SNDFILE* sound;
+    sf_count_t framesRead = 0;
 };
 
 class SndfileSink final : public AudioSink {

@@ -21,6 +21,8 @@ constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 constexpr unsigned char kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                               0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 constexpr std::size_t kMaxFloatChannels = 0xFFFF / 4; // the block size is 16 bits
+// As many as libsndfile reads; each channel is rendered by a plug-in of its own.
+constexpr std::uint16_t kMaxReadChannels = 1024;
 
 std::uint16_t get16(const unsigned char* p)
 {
@@ -47,12 +49,12 @@ public:
         fileSize = sizeOfFile();
         unsigned char riff[12];
         if (fileSize < sizeof riff || !readAt(0, riff, sizeof riff))
-            fail("not a WAV file (too short for a RIFF header)");
+            fail("not a WAV file (unrecognised format)");
         if (std::memcmp(riff, "RIFX", 4) == 0 || std::memcmp(riff, "RF64", 4) == 0)
             fail(std::string(reinterpret_cast<const char*>(riff), 4) +
                  " WAV files are not supported");
         if (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)
-            fail("not a WAV file (no RIFF/WAVE header)");
+            fail("not a WAV file (unrecognised format)");
         scanChunks();
         framesLeft = dataBytes / format.frameBytes();
         totalFrames = framesLeft;
@@ -69,8 +71,11 @@ public:
         if (frames == 0)
             return 0;
         bytes.resize(frames * format.frameBytes());
-        if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
-            fail("read failed inside the data chunk");
+        if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+            if (std::ferror(file.get()))
+                fail(std::string("read failed: ") + std::strerror(errno));
+            damaged("the audio data ends early");
+        }
         decode(out, frames * format.channels);
         framesLeft -= frames;
         return frames;
@@ -80,6 +85,12 @@ private:
     [[noreturn]] void fail(const std::string& what) const
     {
         throw AudioFileError(name + ": " + what);
+    }
+
+    // Worded as libsndfile's problems are, for the same problems.
+    [[noreturn]] void damaged(const std::string& what) const
+    {
+        fail("damaged or truncated (" + what + ")");
     }
 
     std::uint64_t sizeOfFile()
@@ -119,22 +130,23 @@ private:
         std::optional<std::uint64_t> dataStart;
         for (std::uint64_t position = 12; !(found && dataStart);) {
             if (position >= fileSize)
-                fail(found ? "no data chunk" : "no fmt chunk");
+                damaged(found ? "no audio data found" : "no format header found");
             unsigned char header[8];
             if (fileSize - position < sizeof header || !readAt(position, header, sizeof header))
-                fail("truncated chunk header at byte " + std::to_string(position));
+                damaged("a chunk header is cut off at byte " + std::to_string(position));
             const std::uint32_t size = get32(header + 4);
             const std::uint64_t body = position + sizeof header;
             if (std::memcmp(header, "fmt ", 4) == 0) {
                 // Only the first 40 bytes (the extensible layout) matter.
                 std::vector<unsigned char> chunk(std::min<std::uint32_t>(size, 40));
                 if (fileSize - body < size || !readAt(body, chunk.data(), chunk.size()))
-                    fail("truncated fmt chunk");
+                    damaged("bad format header");
                 found = parseFormat(chunk);
             } else if (std::memcmp(header, "data", 4) == 0) {
                 if (fileSize - body < size)
-                    fail("truncated data: the data chunk declares " + std::to_string(size) +
-                         " bytes but the file holds " + std::to_string(fileSize - body));
+                    damaged("the header gives " + std::to_string(size) +
+                            " bytes of audio but the file holds " +
+                            std::to_string(fileSize - body));
                 dataStart = body;
                 dataBytes = size;
             }
@@ -142,20 +154,21 @@ private:
         }
         format = *found;
         if (dataBytes % format.frameBytes() != 0)
-            fail("the data chunk's " + std::to_string(dataBytes) +
-                 " bytes are not a whole number of " + std::to_string(format.frameBytes()) +
-                 "-byte frames");
+            damaged("its " + std::to_string(dataBytes) +
+                    " bytes of audio are not a whole number of " +
+                    std::to_string(format.frameBytes()) + "-byte frames");
         seek(*dataStart);
     }
 
     WavFormat parseFormat(const std::vector<unsigned char>& chunk) const
     {
         if (chunk.size() < 16)
-            fail("fmt chunk too short (" + std::to_string(chunk.size()) + " bytes)");
+            damaged("bad format header: " + std::to_string(chunk.size()) + " bytes long");
         std::uint16_t tag = get16(&chunk[0]);
         if (tag == kFormatExtensible) {
             if (chunk.size() < 40)
-                fail("extensible fmt chunk too short (" + std::to_string(chunk.size()) + " bytes)");
+                damaged("bad format header: " + std::to_string(chunk.size()) +
+                        " bytes long, extensible");
             if (std::memcmp(&chunk[26], kSubFormatTail, sizeof kSubFormatTail) != 0)
                 fail("unknown extensible sub-format");
             tag = get16(&chunk[24]);
@@ -174,13 +187,16 @@ private:
                 : format.bits != 8 && format.bits != 16 && format.bits != 24 && format.bits != 32)
             fail(std::to_string(format.bits) + kind + " samples are not supported");
         if (format.channels == 0)
-            fail("the fmt chunk declares no channels");
+            fail("its header gives 0 channels");
+        if (format.channels > kMaxReadChannels)
+            fail("its header gives " + std::to_string(format.channels) + " channels (at most " +
+                 std::to_string(kMaxReadChannels) + " can be read)");
         if (format.sampleRate == 0)
-            fail("the fmt chunk declares a sample rate of 0 Hz");
+            fail("its header gives a sample rate of 0 Hz");
         if (get16(&chunk[12]) != format.frameBytes())
-            fail("block size " + std::to_string(get16(&chunk[12])) + " does not match " +
-                 std::to_string(format.channels) + " channels of " + std::to_string(format.bits) +
-                 kind);
+            damaged("bad format header: block size " + std::to_string(get16(&chunk[12])) +
+                    " does not match " + std::to_string(format.channels) + " channels of " +
+                    std::to_string(format.bits) + kind);
         return format;
     }
 

@@ -149,22 +149,26 @@ TEST_F(AudioFileTest, WavReaderRefusesMalformed)
         Bytes image;
         const char* error;
     } cases[] = {
-        {{'R', 'I', 'F', 'F'}, "not a WAV file (too short for a RIFF header)"},
-        {Bytes(16, 'x'), "not a WAV file (no RIFF/WAVE header)"},
+        {{'R', 'I', 'F', 'F'}, "not a WAV file (unrecognised format)"},
+        {Bytes(16, 'x'), "not a WAV file (unrecognised format)"},
         {rifx, "RIFX WAV files are not supported"},
-        {Wav({Data({1}, 2)}), "no fmt chunk"},
-        {Wav({Fmt(1, 1, 16)}), "no data chunk"},
-        {cutFmt, "truncated fmt chunk"},
-        {Wav({{"fmt ", Bytes(14)}, Data({}, 2)}), "fmt chunk too short (14 bytes)"},
+        {Wav({Data({1}, 2)}), "damaged or truncated (no format header found)"},
+        {Wav({Fmt(1, 1, 16)}), "damaged or truncated (no audio data found)"},
+        {cutFmt, "damaged or truncated (bad format header)"},
+        {Wav({{"fmt ", Bytes(14)}, Data({}, 2)}),
+         "damaged or truncated (bad format header: 14 bytes long)"},
         {Wav({Fmt(0x55, 1, 16), Data({}, 2)}),
          "compressed or unknown WAV encoding (format tag 0x55); only integer PCM and IEEE float "
          "are supported"},
         {Wav({Fmt(1, 1, 12), Data({}, 2)}), "12-bit PCM samples are not supported"},
-        {Wav({badAlign, Data({}, 2)}), "block size 3 does not match 2 channels of 16-bit PCM"},
-        {cutData, "truncated data: the data chunk declares 100 bytes but the file holds 4"},
+        {Wav({badAlign, Data({}, 2)}),
+         "damaged or truncated (bad format header: block size 3 does not match 2 channels of "
+         "16-bit PCM)"},
+        {cutData,
+         "damaged or truncated (the header gives 100 bytes of audio but the file holds 4)"},
         {Wav({Fmt(1, 2, 16), Data({1, 2, 3}, 2)}),
-         "the data chunk's 6 bytes are not a whole number of 4-byte frames"},
-        {cutHeader, "truncated chunk header at byte 36"},
+         "damaged or truncated (its 6 bytes of audio are not a whole number of 4-byte frames)"},
+        {cutHeader, "damaged or truncated (a chunk header is cut off at byte 36)"},
     };
     for (const auto& c : cases) {
         WriteBytes(path("bad.wav"), c.image);

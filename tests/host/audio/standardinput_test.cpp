@@ -142,6 +142,13 @@ TEST_F(AudioFileTest, StandardInputHoldingASoundFile)
 #endif
 }
 
+TEST_F(AudioFileTest, StandardInputHoldingABrokenSoundFile)
+{
+    const PipedStandardInput piped(Wav({Fmt(1, 1, 16)}));
+    EXPECT_EQ(ErrorOf([] { OpenAudioSource("-", 8000); }),
+              "standard input: damaged or truncated (no audio data found)");
+}
+
 TEST_F(AudioFileTest, StandardInputHoldingRawFloat)
 {
     // Longer and shorter than what is looked at to tell the two apart; the
