@@ -28,18 +28,6 @@ constexpr const char* kTooManyChannels =
     "its header gives 5000 channels (at most 1024 can be read)";
 #endif
 
-// Stereo noise, which compresses badly, so FLAC data runs long.
-std::vector<float> Noise(std::size_t frames)
-{
-    std::vector<float> samples(2 * frames);
-    std::uint32_t seed = 1;
-    for (float& x : samples) {
-        seed = seed * 1664525u + 1013904223u;
-        x = static_cast<float>(seed >> 8) / 16777216.0f - 0.5f;
-    }
-    return samples;
-}
-
 #if !defined(_WIN32)
 // The error action throws for a user to whom no permission bit is waived:
 // as root, in a child process that has become nobody.
@@ -106,7 +94,7 @@ TEST_F(AudioFileTest, BrokenInputsAreNamedInPlainWords)
 TEST_F(AudioFileTest, AudioCutShortWhileReadIsNamedInPlainWords)
 {
     // The file loses its end after it was opened.
-    WriteAll(CreateWavSink(path("in.wav"), 2, 48000), Noise(1000), 2);
+    WriteAll(CreateWavSink(path("in.wav"), 2, 48000), Noise(2 * 1000), 2);
     const auto wav = OpenWavSource(path("in.wav"));
     fs::resize_file(path("in.wav"), 1000);
     std::vector<float> block(2 * 1000);
@@ -114,7 +102,7 @@ TEST_F(AudioFileTest, AudioCutShortWhileReadIsNamedInPlainWords)
               path("in.wav") + ": damaged or truncated (the audio data ends early)");
 #if TAPEDELAY_HAVE_SNDFILE
     // FLAC data cut off in its first frame, and in the middle.
-    WriteAll(CreateAudioSink(path("in.flac"), 2, 48000), Noise(48000), 2);
+    WriteAll(CreateAudioSink(path("in.flac"), 2, 48000), Noise(2 * 48000), 2);
     const Bytes flac = ScratchDirectory::readBytes(path("in.flac"));
     const struct {
         std::size_t size;

@@ -67,15 +67,6 @@ private:
     std::thread writer;
 };
 
-// More than one block of the copy to the temporary file.
-std::vector<float> LongSignal(std::size_t channels)
-{
-    std::vector<float> samples(30000 * channels);
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<float>(i % 200) / 400.0f - 0.25f;
-    return samples;
-}
-
 // file through standard input reads as file does.
 void ExpectPipedReadsAsFile(const std::string& file)
 {
@@ -108,7 +99,8 @@ void WriteWithLibrary(const std::string& file, int format, const std::vector<flo
 
 TEST_F(AudioFileTest, StandardInputHoldingASoundFile)
 {
-    const std::vector<float> stereo = LongSignal(2);
+    // More than one block of the copy to the temporary file.
+    const std::vector<float> stereo = Noise(2 * 30000);
     WriteAll(CreateWavSink(path("builtin.wav"), 2, 44100), stereo, 2);
     ExpectPipedReadsAsFile(path("builtin.wav"));
 #if TAPEDELAY_HAVE_SNDFILE
@@ -153,7 +145,7 @@ TEST_F(AudioFileTest, StandardInputHoldingRawFloat)
 {
     // Longer and shorter than what is looked at to tell the two apart; the
     // first samples are ones whose bytes spell nothing.
-    const std::vector<float> signal = LongSignal(1);
+    const std::vector<float> signal = Noise(30000);
     for (const std::size_t length : {30000, 4, 1, 0}) {
         const std::vector<float> samples(signal.begin(),
                                          signal.begin() + static_cast<std::ptrdiff_t>(length));
