@@ -21,8 +21,10 @@ void BM_HostInstance(benchmark::State& state)
     InstanceSettings settings;
     settings.sampleRate = rate;
     settings.maxBlockFrames = kBlock;
-    for (const char* value : {"mode=Retro", "fbak=8", ".bpm=120", "nval=8th", "dot3=Dotted"})
-        settings.initialValues.push_back(ParseAssignment(description, value, "bench"));
+    for (const char* value : {"mode=Retro", "fbak=8", ".bpm=120", "nval=8th", "dot3=Dotted"}) {
+        const ParameterSetting setting = ParseAssignment(description, value, "bench");
+        settings.initialValues.emplace_back(setting.index, setting.value);
+    }
     PluginInstance instance(library, settings);
 
     RunBlocks(state, rate, kBlock, [&](const float* in, float* out, std::uint32_t frames) {

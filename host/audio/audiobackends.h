@@ -39,6 +39,8 @@ std::unique_ptr<AudioSink> CreateSndfileSink(const std::string& path, std::size_
                                              double sampleRate);
 // What a libsndfile error code means for a file being read, in plain words.
 std::string SndfileProblem(int code);
+// The types CreateSndfileSink writes, as OutputTypesText lists them.
+std::string SndfileOutputTypes();
 #endif
 
 // Opens path for binary reading; throws AudioFileError naming it.

@@ -105,6 +105,16 @@ bool SameFile(const std::string& a, const std::string& b)
     return !error && same;
 }
 
+std::string OutputTypesText()
+{
+#if TAPEDELAY_HAVE_SNDFILE
+    std::string text = SndfileOutputTypes();
+#else
+    std::string text = "  .wav    32-bit float\n";
+#endif
+    return text + "  .f32    raw 32-bit float mono (also - for standard output)\n";
+}
+
 std::unique_ptr<AudioSource> OpenAudioSource(const std::string& path, double rawSampleRate)
 {
     if (path == "-")

@@ -62,6 +62,10 @@ std::unique_ptr<AudioSource> OpenAudioSource(const std::string& path, double raw
 std::unique_ptr<AudioSink> CreateAudioSink(const std::string& path, std::size_t channels,
                                            double sampleRate);
 
+// The output file types this build writes and their samples, one per line,
+// for help texts.
+std::string OutputTypesText();
+
 // "-" or a path ending in ".f32". Standard input may still turn out to hold
 // a sound file when opened.
 bool IsRawAudioPath(const std::string& path);

@@ -164,3 +164,26 @@ void OutputStream::fail(const char* what, int error) const
         message += std::string(": ") + std::strerror(error);
     throw AudioFileError(message);
 }
+
+std::FILE* CreateScratchFile()
+{
+#if defined(_WIN32)
+    // The C runtime's tmpfile() writes in the drive's root folder, which a
+    // user may not write to; this goes to the user's temporary folder.
+    std::error_code error;
+    const fs::path folder = fs::temp_directory_path(error);
+    if (error)
+        return nullptr;
+    const fs::path path = folder / (".tapedelay-" + RandomHexTag());
+    const int fd = _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY | _O_TEMPORARY,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = _fdopen(fd, "w+b");
+    if (file == nullptr)
+        _close(fd);
+    return file;
+#else
+    return std::tmpfile();
+#endif
+}

@@ -74,3 +74,8 @@ private:
     std::FILE* file;
     std::string name;
 };
+
+// A read-write binary file without a name, which the system removes when it
+// is closed or the process ends, however it ends (on Windows, in the user's
+// temporary folder). Null with errno set when none can be made.
+std::FILE* CreateScratchFile();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "audiobackends.h"
@@ -16,18 +17,20 @@ struct OutputType {
     const char* extension;
     int format;
     bool integerSamples;
+    const char* samples; // for the help text
 };
 
 // 32-bit float wherever the container holds it.
+constexpr const char* kFloat = "32-bit float";
 constexpr OutputType kOutputTypes[] = {
-    {".wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, false},
-    {".aif", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, false},
-    {".aiff", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, false},
-    {".flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, true},
-    {".caf", SF_FORMAT_CAF | SF_FORMAT_FLOAT, false},
-    {".w64", SF_FORMAT_W64 | SF_FORMAT_FLOAT, false},
-    {".au", SF_FORMAT_AU | SF_FORMAT_FLOAT, false},
-    {".ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, false},
+    {".wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, false, kFloat},
+    {".aif", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, false, kFloat},
+    {".aiff", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, false, kFloat},
+    {".flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, true, "24-bit integer, clipped at full scale"},
+    {".caf", SF_FORMAT_CAF | SF_FORMAT_FLOAT, false, kFloat},
+    {".w64", SF_FORMAT_W64 | SF_FORMAT_FLOAT, false, kFloat},
+    {".au", SF_FORMAT_AU | SF_FORMAT_FLOAT, false, kFloat},
+    {".ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, false, "Ogg Vorbis (lossy)"},
 };
 
 bool libraryWrites(int format, int channels, int sampleRate)
@@ -171,4 +174,15 @@ std::unique_ptr<AudioSink> CreateSndfileSink(const std::string& path, std::size_
                                              double sampleRate)
 {
     return std::make_unique<SndfileSink>(path, channels, sampleRate);
+}
+
+std::string SndfileOutputTypes()
+{
+    std::string text;
+    for (const OutputType& type : kOutputTypes)
+        if (libraryWrites(type.format, 1, 48000))
+            text += std::string("  ") + type.extension +
+                    std::string(8 - std::string_view(type.extension).size(), ' ') + type.samples +
+                    "\n";
+    return text;
 }

@@ -9,13 +9,7 @@
 
 #include "audiobackends.h"
 
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-
-#include <filesystem>
-#endif
+#include "outputfile.h"
 
 namespace {
 
@@ -68,32 +62,10 @@ const Signature* signatureOf(const std::vector<unsigned char>& head)
     throw AudioFileError(std::string(kName) + ": " + what + ": " + std::strerror(error));
 }
 
-// A file without a name, which the system removes when it is closed or the
-// process ends, however it ends.
-FilePtr anonymousFile()
-{
-#if defined(_WIN32)
-    // The C runtime's tmpfile() writes in the drive's root folder, which a
-    // user may not write to; this goes to the user's temporary folder.
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / (".tapedelay-" + RandomHexTag());
-    const int fd = _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY | _O_TEMPORARY,
-                          _S_IREAD | _S_IWRITE);
-    if (fd < 0)
-        return nullptr;
-    std::FILE* file = _fdopen(fd, "w+b");
-    if (file == nullptr)
-        _close(fd);
-    return FilePtr(file);
-#else
-    return FilePtr(std::tmpfile());
-#endif
-}
-
 // head, then the rest of standard input, in a file rewound to its start.
 FilePtr copyOfStandardInput(const std::vector<unsigned char>& head)
 {
-    FilePtr copy = anonymousFile();
+    FilePtr copy(CreateScratchFile());
     if (!copy)
         fail("cannot create a temporary copy", errno);
     const auto put = [&](const unsigned char* bytes, std::size_t size) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "host/runtime/pluginlibrary.h"
 
@@ -42,6 +44,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, std::str
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (argument == "-h" && !optionsEnded && listed(flags, "help")) {
+            line.options.push_back({"help", {}});
+            continue;
+        }
         if (optionsEnded || argument == "-" || argument.rfind("--", 0) != 0) {
             if (!optionsEnded && argument.size() > 1 && argument[0] == '-' && argument != "-")
                 throw UsageError("unknown option " + argument + help);
@@ -73,12 +79,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, std::str
     return line;
 }
 
+namespace {
+
+// A path the loader takes as it is: one without a folder would otherwise
+// be looked for on the library search path, not in the current folder.
+std::string fromCurrentFolder(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+} // namespace
+
 std::string PluginPath(const CommandLine& line)
 {
     if (const std::optional<std::string> path = line.last("plugin"))
-        return *path;
+        return fromCurrentFolder(*path);
     if (const char* path = std::getenv("TAPEDELAY_PLUGIN"); path != nullptr && *path != '\0')
-        return path;
+        return fromCurrentFolder(path);
     return PluginLibrary::besideExecutable();
 }
 

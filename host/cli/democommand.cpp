@@ -7,7 +7,6 @@
 #include "commandline.h"
 #include "commands.h"
 #include "demophrase.h"
-#include "progress.h"
 #include "renderrun.h"
 #include "rendersettings.h"
 
@@ -17,8 +16,9 @@ constexpr const char* kUsage = R"(usage: tapedelay demo [--out DIR] [--plugin PA
 
 Renders a built-in phrase (plucked notes, kick and snare at 120 BPM, 8 s)
 through four settings of the tape delay and writes one WAV file per setting
-into DIR (default: out), printing each file's settings, duration and meter
-peaks.
+into DIR (default: out), printing each file's settings, duration, peaks and
+delay. The tape delay runs for 3 s of silence first (a pre-roll), as in a
+host that was playing before the phrase.
 
   --out DIR      where the files go (created when missing)
   --plugin PATH  the plug-in library (default: beside this program, or
@@ -29,6 +29,9 @@ peaks.
 
 constexpr double kDemoRate = 48000.0;
 constexpr double kDemoTail = 4.0;
+// The tape delay runs before the phrase starts, as in a host, so the first
+// echo is as loud as the rest.
+constexpr double kDemoPreroll = 3.0;
 
 struct DemoSetting {
     const char* file;
@@ -44,11 +47,11 @@ const std::vector<DemoSetting>& demoSettings()
          {"mode=Vintage", "time=0.11", "fbak=1.5", "blnd=4.5", "oput=6"}},
         {"dub-echo",
          "Retro dub echo, dotted 8th at 120 BPM, high feedback, dark",
-         {"mode=Retro", "tone=Dark", ".bpm=120", "nval=8th", "dot3=Dotted", "fbak=7.5", "blnd=5.5",
+         {"mode=Retro", "tone=Dark", "nval=8th", "dot3=Dotted", ".bpm=120", "fbak=7.5", "blnd=5.5",
           "oput=6.5"}},
         {"clean-quarter",
          "Modern clean echo, quarter note at 120 BPM",
-         {"mode=Modern", ".bpm=120", "nval=Quarter", "fbak=4", "blnd=4.5", "oput=6"}},
+         {"mode=Modern", "nval=Quarter", ".bpm=120", "fbak=4", "blnd=4.5", "oput=6"}},
         {"dark-long",
          "Vintage dark long echo, 1.2 s",
          {"mode=Vintage", "tone=Dark", "time=1.2", "fbak=5.5", "blnd=5", "oput=6.5"}},
@@ -110,25 +113,21 @@ int DemoCommand(const std::vector<std::string>& arguments)
     for (const DemoSetting& setting : demoSettings()) {
         RenderJob job;
         job.tailSeconds = kDemoTail;
+        job.prerollSeconds = kDemoPreroll;
         for (const std::string& value : setting.values)
             job.initialValues.push_back(ParseAssignment(description, value, setting.file));
         const std::string path = (directory / (std::string(setting.file) + ".wav")).string();
         PhraseSource source(phrase);
         const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, 1, kDemoRate);
-        ProgressBar progress(!quiet, kDemoRate);
-        const RenderResult result =
-            RenderAtSupportedRate(library, source, *sink, job,
-                                  [&](std::uint64_t done, std::optional<std::uint64_t> total) {
-                                      progress.update(done, total);
-                                  });
-        progress.finish();
-        sink->commit();
+        RenderOptions options;
+        options.progress = !quiet;
+        const RenderReport report =
+            RunRender(library, description, source, *sink, path, job, options);
+        for (const std::string& warning : report.warnings)
+            std::fprintf(stderr, "tapedelay: warning: %s\n", warning.c_str());
         if (!quiet)
-            std::printf(
-                "%s\n  %s\n  settings: %s\n  %.1f s at %g Hz; input peak %s, output peak %s\n\n",
-                path.c_str(), setting.description, joined(setting.values).c_str(),
-                static_cast<double>(result.outputFrames) / result.sampleRate, result.sampleRate,
-                PeakText(result.peaks[0].input).c_str(), PeakText(result.peaks[0].output).c_str());
+            std::printf("%s\n  %s\n  settings: %s\n  %s\n\n", path.c_str(), setting.description,
+                        joined(setting.values).c_str(), RenderSummary(report, description).c_str());
     }
     return kExitSuccess;
 }

@@ -4,34 +4,52 @@
 
 #include "commandline.h"
 #include "commands.h"
-#include "progress.h"
 #include "renderrun.h"
 #include "rendersettings.h"
 
 namespace {
 
-constexpr const char* kUsage = R"(usage: tapedelay render [options] INPUT OUTPUT
+// The usage text around the build's list of output file types.
+constexpr const char* kUsageHead = R"(usage: tapedelay render [options] INPUT OUTPUT
 
-Renders INPUT through the tape delay into OUTPUT. Sound files (WAV, AIFF,
-FLAC, ...) carry their own rate and channels; a name ending in ".f32", or
-"-" for standard input or output, is headerless little-endian 32-bit float
-mono. Every channel is processed by its own plug-in instance with the same
-settings.
+Renders INPUT through the tape delay into OUTPUT. Sound files carry their own
+rate and channels; every channel is processed by its own plug-in instance
+with the same settings. A name ending in ".f32", or "-" for standard input
+or output, is headerless little-endian 32-bit float mono; a sound file on
+standard input is read as that file.
 
-  --rate HZ              sample rate of raw input (default 48000)
-  --set ID=VALUE         initial value of parameter ID (a number, or one of
-                         a list parameter's options); repeatable
-  --at T:ID=VALUE        change parameter ID to VALUE at T seconds; repeatable
-  --tap T:BPM            a tapped tempo at T seconds; repeatable
-  --session-bpm BPM      the host's session tempo
-  --block N              block size in frames (default 512)
-  --tail SECONDS         silence appended so that the echoes ring out
-                         (default 2)
-  --plugin PATH          the plug-in library (default: beside this program,
-                         or $TAPEDELAY_PLUGIN)
-  --quiet                no progress bar and no summary
-  --help                 this text
+Options (limits in brackets):
+  --set ID=VALUE       a control turned before the audio starts, in the order
+                       given, as a user would (a number in the parameter's
+                       range, or one of a list parameter's options); the
+                       plug-in's own answers stand, so give .bpm after nval
+  --at T:ID=VALUE      change parameter ID at T seconds [T >= 0]
+  --tap T:BPM          a tapped tempo at T seconds [BPM 5 to 500]
+  --session-bpm BPM    the host's session tempo, followed under Tempo Lock
+                       [5 to 500; default 120]
+  --preroll SECONDS    silence run through the plug-in before the input, its
+                       output dropped, so the first echo is as loud as the
+                       rest [0 to 60; default 0]; --at and --tap times count
+                       from the start of the input
+  --tail SECONDS       silence appended so the echoes ring out
+                       [0 to 3600; default 2]
+  --normalize DBFS     scale the output so its highest peak sits at DBFS
+                       [-120 to 0]
+  --block N            frames per block [1 to 1048576; default 512]; the
+                       output does not depend on it
+  --rate HZ            sample rate of raw input [default 48000]
+  --plugin PATH        the plug-in library [default: beside this program,
+                       or $TAPEDELAY_PLUGIN]
+  --quiet              no progress bar and no summary (warnings still show)
+  -h, --help           this text
 
+The tape delay runs at 11025 to 204000 Hz. Sound files are written as)";
+
+constexpr const char* kUsageTail = R"(
+Exit status: 0 success (warnings go to standard error), 2 a usage or input
+error (a bad option or value, a missing or unreadable file, an unsupported
+rate, a plug-in library that cannot be loaded), 1 an internal failure,
+128 + N when stopped by signal N (the unfinished output is removed).
 See `tapedelay describe` for the parameters, their ranges and options.
 )";
 
@@ -39,11 +57,12 @@ See `tapedelay describe` for the parameters, their ranges and options.
 
 int RenderCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = ParseCommandLine(
-        arguments, "render", {"rate", "set", "at", "tap", "session-bpm", "block", "tail", "plugin"},
-        {"quiet", "help"});
+    const CommandLine line = ParseCommandLine(arguments, "render",
+                                              {"rate", "set", "at", "tap", "session-bpm", "preroll",
+                                               "block", "tail", "normalize", "plugin"},
+                                              {"quiet", "help"});
     if (line.has("help")) {
-        std::cout << kUsage;
+        std::cout << kUsageHead << "\n" << OutputTypesText() << kUsageTail;
         return kExitSuccess;
     }
     if (line.operands.size() != 2)
@@ -51,15 +70,19 @@ int RenderCommand(const std::vector<std::string>& arguments)
     const std::string& inputPath = line.operands[0];
     const std::string& outputPath = line.operands[1];
     const bool quiet = line.has("quiet");
+    RenderOptions options;
+    options.progress = !quiet;
+    options.normalizeDbfs = ReadNormalizeLevel(line);
 
     const double rawRate = static_cast<double>(
         ParseWholeNumber(line.last("rate").value_or("48000"), "rate", 1, 100000000));
     if (SameFile(inputPath, outputPath))
         throw UsageError("OUTPUT " + outputPath + " is the same file as INPUT");
     const std::unique_ptr<AudioSource> source = OpenAudioSource(inputPath, rawRate);
-    if (line.has("rate") && !IsRawAudioPath(inputPath) && !quiet)
+    // A sound file, named or piped in, carries its own rate.
+    if (line.has("rate") && source->sampleRate() != rawRate && !quiet)
         std::fprintf(stderr, "tapedelay: note: --rate ignored; %s carries its own rate (%g Hz)\n",
-                     inputPath.c_str(), source->sampleRate());
+                     inputPath == "-" ? "standard input" : inputPath.c_str(), source->sampleRate());
 
     // The sink first: output to "-" moves the process's standard output
     // aside, so nothing the library prints can reach the audio.
@@ -69,20 +92,11 @@ int RenderCommand(const std::vector<std::string>& arguments)
     const PluginDescription description = DescribeLibrary(library);
     const RenderJob job = ReadRenderSettings(line, description);
 
-    ProgressBar progress(!quiet, source->sampleRate());
-    const RenderResult result = RenderAtSupportedRate(
-        library, *source, *sink, job, [&](std::uint64_t done, std::optional<std::uint64_t> total) {
-            progress.update(done, total);
-        });
-    progress.finish();
-    sink->commit();
-
-    if (result.replacedSamples != 0)
-        std::fprintf(stderr,
-                     "tapedelay: warning: %zu non-finite input samples (NaN or infinity) were "
-                     "replaced by 0\n",
-                     result.replacedSamples);
+    const RenderReport report =
+        RunRender(library, description, *source, *sink, outputPath, job, options);
+    for (const std::string& warning : report.warnings)
+        std::fprintf(stderr, "tapedelay: warning: %s\n", warning.c_str());
     if (!quiet)
-        std::fprintf(stderr, "%s\n", RenderSummary(result).c_str());
+        std::fprintf(stderr, "%s\n", RenderSummary(report, description).c_str());
     return kExitSuccess;
 }

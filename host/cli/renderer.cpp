@@ -2,40 +2,55 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
-
-#include "host/runtime/plugininstance.h"
 
 namespace {
 
-std::uint64_t dueSample(double seconds, double rate)
+constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
+
+std::uint64_t wholeSamples(double seconds, double rate)
 {
     return static_cast<std::uint64_t>(std::floor(seconds * rate));
 }
 
-// Scheduled events of one kind. Those due by a block's start are applied
-// in the order they were given.
+// Scheduled events of one kind in the order they fall due; those due at the
+// same sample in the order they were given.
 template <class Scheduled>
 class DueQueue {
 public:
-    DueQueue(const std::vector<Scheduled>& events, double rate) : events(events)
+    DueQueue(const std::vector<Scheduled>& events, double rate, std::uint64_t offset)
+        : events(events)
     {
         for (std::size_t i = 0; i < events.size(); ++i)
-            byDue.push_back({dueSample(events[i].time, rate), i});
+            byDue.push_back({offset + wholeSamples(events[i].time, rate), i});
         std::sort(byDue.begin(), byDue.end());
     }
 
-    template <class Apply>
-    void applyDue(std::uint64_t blockStart, Apply apply)
+    // The first sample after the given one at which an event is due.
+    std::uint64_t dueAfter(std::uint64_t sample) const
     {
-        const auto first = byDue.begin() + static_cast<std::ptrdiff_t>(next);
-        auto last = first;
-        while (last != byDue.end() && last->first <= blockStart)
-            ++last;
-        std::sort(first, last, [](const auto& a, const auto& b) { return a.second < b.second; });
-        for (auto it = first; it != last; ++it)
-            apply(events[it->second]);
-        next = static_cast<std::size_t>(last - byDue.begin());
+        for (std::size_t i = next; i < byDue.size(); ++i)
+            if (byDue[i].first > sample)
+                return byDue[i].first;
+        return kNever;
+    }
+
+    template <class Apply>
+    void applyDue(std::uint64_t sample, Apply apply)
+    {
+        for (; next < byDue.size() && byDue[next].first <= sample; ++next)
+            apply(events[byDue[next].second]);
+    }
+
+    // The positions given of the events not yet applied.
+    std::vector<std::size_t> pending() const
+    {
+        std::vector<std::size_t> positions;
+        for (std::size_t i = next; i < byDue.size(); ++i)
+            positions.push_back(byDue[i].second);
+        std::sort(positions.begin(), positions.end());
+        return positions;
     }
 
 private:
@@ -57,10 +72,27 @@ std::size_t readBlock(AudioSource& source, float* interleaved, std::size_t frame
     return got;
 }
 
+using Instances = std::vector<std::unique_ptr<PluginInstance>>;
+
+// Silence through every instance, the output dropped: the plug-in settles
+// as it would have in a host that ran before playback.
+void preroll(Instances& instances, std::uint64_t frames, std::uint32_t blockFrames)
+{
+    const std::vector<float> silence(blockFrames, 0.0f);
+    std::vector<float> dropped(blockFrames);
+    for (std::uint64_t done = 0; done < frames;) {
+        const auto n =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(blockFrames, frames - done));
+        for (const std::unique_ptr<PluginInstance>& instance : instances)
+            instance->process(silence.data(), dropped.data(), n);
+        done += n;
+    }
+}
+
 } // namespace
 
 RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink,
-                    const RenderJob& job, const RenderProgress& progress)
+                    const RenderJob& job, const RenderHooks& hooks)
 {
     RenderResult result;
     result.sampleRate = source.sampleRate();
@@ -70,15 +102,27 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
     InstanceSettings settings;
     settings.sampleRate = result.sampleRate;
     settings.maxBlockFrames = job.blockFrames;
-    settings.initialValues = job.initialValues;
+    for (const ParameterSetting& value : job.initialValues)
+        settings.initialValues.emplace_back(value.index, value.value);
     settings.sessionTempo = job.sessionTempo;
-    std::vector<std::unique_ptr<PluginInstance>> instances;
+    StartingValueObserver observer;
+    if (hooks.startingValue)
+        observer = [&](std::size_t position, const PluginInstance& instance) {
+            hooks.startingValue(job.initialValues[position], instance);
+        };
+    Instances instances;
     for (std::size_t c = 0; c < channels; ++c)
-        instances.push_back(std::make_unique<PluginInstance>(library, settings));
+        instances.push_back(std::make_unique<PluginInstance>(
+            library, settings, c == 0 ? observer : StartingValueObserver{}));
+    if (hooks.started)
+        hooks.started(*instances.front());
 
-    DueQueue<ScheduledChange> changes(job.changes, result.sampleRate);
-    DueQueue<ScheduledTap> taps(job.taps, result.sampleRate);
-    const std::uint64_t tailFrames = dueSample(job.tailSeconds, result.sampleRate);
+    const std::uint64_t prerollFrames = wholeSamples(job.prerollSeconds, result.sampleRate);
+    preroll(instances, prerollFrames, job.blockFrames);
+
+    DueQueue<ScheduledChange> changes(job.changes, result.sampleRate, prerollFrames);
+    DueQueue<ScheduledTap> taps(job.taps, result.sampleRate, prerollFrames);
+    const std::uint64_t tailFrames = wholeSamples(job.tailSeconds, result.sampleRate);
     std::optional<std::uint64_t> total;
     if (const std::optional<std::uint64_t> inputFrames = source.frames())
         total = *inputFrames + tailFrames;
@@ -86,16 +130,22 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
     std::vector<float> interleaved(blockFrames * channels);
     std::vector<float> input(blockFrames);
     std::vector<float> output(blockFrames);
+    std::vector<const ScheduledChange*> appliedNow;
+    result.inputPeaks.assign(channels, 0.0f);
     std::uint64_t tailLeft = tailFrames;
     bool ended = false;
     for (;;) {
-        const std::size_t read =
-            readBlock(source, interleaved.data(), blockFrames, channels, ended);
+        const std::uint64_t position = prerollFrames + result.outputFrames;
+        // The block ends where the next event is due.
+        const std::uint64_t nextDue = std::min(changes.dueAfter(position), taps.dueAfter(position));
+        const auto limit =
+            static_cast<std::size_t>(std::min<std::uint64_t>(blockFrames, nextDue - position));
+        const std::size_t read = readBlock(source, interleaved.data(), limit, channels, ended);
         result.inputFrames += read;
         std::size_t frames = read;
         if (ended) {
             const auto silence =
-                static_cast<std::size_t>(std::min<std::uint64_t>(blockFrames - read, tailLeft));
+                static_cast<std::size_t>(std::min<std::uint64_t>(limit - read, tailLeft));
             std::fill_n(interleaved.begin() + static_cast<std::ptrdiff_t>(read * channels),
                         silence * channels, 0.0f);
             frames += silence;
@@ -104,30 +154,39 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
         if (frames == 0)
             break;
 
-        changes.applyDue(result.outputFrames, [&](const ScheduledChange& change) {
+        appliedNow.clear();
+        changes.applyDue(position, [&](const ScheduledChange& change) {
             for (const std::unique_ptr<PluginInstance>& instance : instances)
-                instance->change(change.index, change.value);
+                instance->change(change.setting.index, change.setting.value);
+            appliedNow.push_back(&change);
         });
-        taps.applyDue(result.outputFrames, [&](const ScheduledTap& tap) {
+        taps.applyDue(position, [&](const ScheduledTap& tap) {
             for (const std::unique_ptr<PluginInstance>& instance : instances)
                 instance->tap(tap.bpm);
         });
 
         for (std::size_t c = 0; c < channels; ++c) {
-            for (std::size_t i = 0; i < frames; ++i)
+            for (std::size_t i = 0; i < frames; ++i) {
                 input[i] = interleaved[i * channels + c];
+                if (std::isfinite(input[i]))
+                    result.inputPeaks[c] = std::max(result.inputPeaks[c], std::fabs(input[i]));
+            }
             result.replacedSamples += instances[c]->process(input.data(), output.data(),
                                                             static_cast<std::uint32_t>(frames));
             for (std::size_t i = 0; i < frames; ++i)
                 interleaved[i * channels + c] = output[i];
         }
+        if (hooks.applied && !appliedNow.empty())
+            hooks.applied(appliedNow, *instances.front());
         sink.write(interleaved.data(), frames);
         result.outputFrames += frames;
-        if (progress)
-            progress(result.outputFrames, total);
+        if (hooks.progress)
+            hooks.progress(result.outputFrames, total);
     }
 
-    for (const std::unique_ptr<PluginInstance>& instance : instances)
-        result.peaks.push_back({instance->inputPeak(), instance->outputPeak()});
+    for (std::size_t i = 0; i < instances.front()->parameterCount(); ++i)
+        result.finalValues.push_back(instances.front()->value(i));
+    result.changesAfterEnd = changes.pending();
+    result.tapsAfterEnd = taps.pending();
     return result;
 }

@@ -1,59 +1,81 @@
 // Renders a stream of audio through the plug-in, block by block: one plug-in
-// instance per channel (multi-mono, all with the same settings), scheduled
-// parameter changes and taps applied at block starts, and silence appended
-// so that the echoes ring out.
+// instance per channel (multi-mono, all with the same settings), an optional
+// pre-roll of silence whose output is dropped, scheduled parameter changes
+// and taps applied at their exact samples, and silence appended so that the
+// echoes ring out.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <utility>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "host/audio/audiofile.h"
+#include "host/runtime/plugininstance.h"
 #include "host/runtime/pluginlibrary.h"
 
-struct ScheduledChange {
-    double time = 0.0; // seconds
-    std::size_t index = 0;
+// A parameter value and the words the user gave it in ("time=0.3").
+struct ParameterSetting {
+    std::size_t index = 0; // host index
     double value = 0.0;
+    std::string given;
+};
+
+struct ScheduledChange {
+    double time = 0.0; // seconds after the start of the input
+    ParameterSetting setting;
 };
 
 struct ScheduledTap {
-    double time = 0.0; // seconds
+    double time = 0.0; // seconds after the start of the input
     double bpm = 0.0;
 };
 
 struct RenderJob {
     std::uint32_t blockFrames = 512;
-    std::vector<std::pair<std::size_t, double>> initialValues; // (host index, value)
-    std::optional<double> sessionTempo;
-    std::vector<ScheduledChange> changes; // each applied in the order given
+    std::vector<ParameterSetting> initialValues; // turned in in this order
+    double sessionTempo = kDefaultSessionTempo;
+    std::vector<ScheduledChange> changes; // those due together apply in the order given
     std::vector<ScheduledTap> taps;
+    double prerollSeconds = 0.0;
     double tailSeconds = 2.0;
-};
-
-struct ChannelPeaks {
-    float input = 0.0f; // the plug-in's meters
-    float output = 0.0f;
 };
 
 struct RenderResult {
     double sampleRate = 0.0;
     std::uint64_t inputFrames = 0;
-    std::uint64_t outputFrames = 0;
+    std::uint64_t outputFrames = 0;  // pre-roll not counted
     std::size_t replacedSamples = 0; // non-finite input samples given as 0
-    std::vector<ChannelPeaks> peaks; // per channel
+    std::vector<float> inputPeaks;   // per channel, of the input's finite samples
+    // The first channel's parameter values when the render ended.
+    std::vector<double> finalValues;
+    // Positions in the job's lists of the events due at or after the end of
+    // the output, which never took effect.
+    std::vector<std::size_t> changesAfterEnd;
+    std::vector<std::size_t> tapsAfterEnd;
 };
 
-// Called after every block with the frames written and, when known, the
-// frames there will be.
-using RenderProgress = std::function<void(std::uint64_t done, std::optional<std::uint64_t> total)>;
+// What the caller hears of a render while it runs.
+struct RenderHooks {
+    // After every block: the frames written and, when known, the frames
+    // there will be.
+    std::function<void(std::uint64_t done, std::optional<std::uint64_t> total)> progress;
+    // With the first channel's instance: after each starting value has been
+    // handled, once all have, and after a block that began with scheduled
+    // changes (those changes, in the order applied).
+    std::function<void(const ParameterSetting&, const PluginInstance&)> startingValue;
+    std::function<void(const PluginInstance&)> started;
+    std::function<void(std::span<const ScheduledChange* const>, const PluginInstance&)> applied;
+};
 
 // Reads source to its end and writes every rendered frame to sink (not
-// committed). The event at time T is due at sample floor(T x rate) and is
-// applied before the first block that starts at or after it; changes before
-// taps. Throws what the instances' start-up or the files throw.
+// committed). An event at T seconds is due at sample floor(P x rate) +
+// floor(T x rate), P being the pre-roll; a block ends where an event is
+// due, so each takes effect at its own sample whatever the block size.
+// Changes due together apply before taps. Throws what the instances'
+// start-up or the files throw.
 RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink,
-                    const RenderJob& job, const RenderProgress& progress = {});
+                    const RenderJob& job, const RenderHooks& hooks = {});

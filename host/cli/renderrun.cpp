@@ -1,17 +1,22 @@
 #include "renderrun.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "host/runtime/plugininstance.h"
+#include "outputlevels.h"
 #include "parametervalue.h"
+#include "progress.h"
+#include "renderwarnings.h"
 
-RenderResult RenderAtSupportedRate(PluginLibrary& library, AudioSource& source, AudioSink& sink,
-                                   const RenderJob& job, const RenderProgress& progress)
+namespace {
+
+// A start-up failure at a rate the plug-in does not run at is the user's.
+[[noreturn]] void rethrowForRate(double rate)
 {
-    const double rate = source.sampleRate();
     try {
-        return Render(library, source, sink, job, progress);
+        throw;
     } catch (const std::exception& failure) {
         if (rate >= kLowestRate && std::floor(rate) <= kHighestRate)
             throw;
@@ -21,28 +26,111 @@ RenderResult RenderAtSupportedRate(PluginLibrary& library, AudioSource& source, 
     }
 }
 
+// "delay 0.375 secs (BPM Delay Time)": with a note value the tempo's delay
+// the plug-in shows, else Delay Time.
+std::string endingDelay(const RenderReport& report, const PluginDescription& description)
+{
+    const std::vector<double>& values = report.result.finalValues;
+    const std::optional<std::size_t> note = description.find("nval");
+    const std::optional<std::size_t> shown = note && std::trunc(values[*note]) != 0.0
+                                                 ? description.find("uiDT")
+                                                 : description.find("time");
+    std::string text;
+    if (shown) {
+        char delay[32];
+        std::snprintf(delay, sizeof delay, "; delay %.3f s (", values[*shown]);
+        text += delay + description.parameters[*shown].name() + ")";
+    }
+    if (const std::optional<std::size_t> session = description.find("sBPM"))
+        text += ", session tempo " + FormatNumber(values[*session]) + " BPM";
+    return text;
+}
+
+} // namespace
+
+RenderReport RunRender(PluginLibrary& library, const PluginDescription& description,
+                       AudioSource& source, AudioSink& sink, const std::string& output,
+                       const RenderJob& job, const RenderOptions& options)
+{
+    const std::size_t channels = source.channels();
+    LevelMeter meter(sink, channels);
+    std::optional<Normalizer> normalizer;
+    if (options.normalizeDbfs)
+        normalizer.emplace(meter, channels, *options.normalizeDbfs);
+    AudioSink& first = normalizer ? static_cast<AudioSink&>(*normalizer) : meter;
+
+    SettingsCheck check(description);
+    ProgressBar progress(options.progress, source.sampleRate());
+    RenderHooks hooks;
+    hooks.progress = [&](std::uint64_t done, std::optional<std::uint64_t> total) {
+        progress.update(done, total);
+    };
+    hooks.startingValue = [&](const ParameterSetting& setting, const PluginInstance& instance) {
+        check.startingValue(setting, instance);
+    };
+    hooks.started = [&](const PluginInstance& instance) { check.started(job, instance); };
+    hooks.applied = [&](std::span<const ScheduledChange* const> changes,
+                        const PluginInstance& instance) { check.applied(changes, instance); };
+
+    RenderReport report;
+    try {
+        report.result = Render(library, source, first, job, hooks);
+    } catch (...) {
+        rethrowForRate(source.sampleRate());
+    }
+    progress.finish();
+    first.commit();
+
+    report.outputPeaks = meter.peaks();
+    report.warnings = check.warnings;
+    const std::vector<std::string> late = EventsAfterEnd(job, report.result);
+    report.warnings.insert(report.warnings.end(), late.begin(), late.end());
+    if (report.result.replacedSamples != 0)
+        report.warnings.push_back(std::to_string(report.result.replacedSamples) +
+                                  " non-finite input samples (NaN or infinity) were replaced by 0");
+    if (normalizer) {
+        if (normalizer->silent())
+            report.warnings.push_back(output + ": the output is silent; --normalize left it so");
+        else
+            report.normalizeGainDb = normalizer->gainDb();
+    }
+    const float peak = *std::max_element(report.outputPeaks.begin(), report.outputPeaks.end());
+    if (const std::string clipped =
+            FullScaleWarning(output, sink.integerSamples(), peak, meter.overFullScale());
+        !clipped.empty())
+        report.warnings.push_back(clipped);
+    return report;
+}
+
 std::string PeakText(float peak)
 {
     if (!(peak > 0.0f))
         return "-inf dBFS";
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f dBFS", 20.0 * std::log10(static_cast<double>(peak)));
+    std::snprintf(text, sizeof text, peak > 1.0f ? "%+.1f dBFS" : "%.1f dBFS",
+                  20.0 * std::log10(static_cast<double>(peak)));
     return text;
 }
 
-std::string RenderSummary(const RenderResult& result)
+std::string RenderSummary(const RenderReport& report, const PluginDescription& description)
 {
+    const RenderResult& result = report.result;
+    const std::size_t channels = report.outputPeaks.size();
     char head[160];
     std::snprintf(head, sizeof head, "%.2f s (%llu frames) at %s Hz, %zu channel%s",
                   static_cast<double>(result.outputFrames) / result.sampleRate,
                   static_cast<unsigned long long>(result.outputFrames),
-                  FormatNumber(result.sampleRate).c_str(), result.peaks.size(),
-                  result.peaks.size() == 1 ? "" : "s");
+                  FormatNumber(result.sampleRate).c_str(), channels, channels == 1 ? "" : "s");
     std::string text = head;
-    for (std::size_t c = 0; c < result.peaks.size(); ++c) {
-        text += result.peaks.size() == 1 ? "; peaks" : "; channel " + std::to_string(c + 1);
+    for (std::size_t c = 0; c < channels; ++c) {
+        text += channels == 1 ? "; peaks" : "; channel " + std::to_string(c + 1);
         text +=
-            ": in " + PeakText(result.peaks[c].input) + ", out " + PeakText(result.peaks[c].output);
+            ": in " + PeakText(result.inputPeaks[c]) + ", out " + PeakText(report.outputPeaks[c]);
     }
-    return text;
+    if (report.normalizeGainDb) {
+        char gain[48];
+        std::snprintf(gain, sizeof gain, " (normalized by %+.1f dB)", *report.normalizeGainDb);
+        text += gain;
+    }
+    return text + endingDelay(report, description);
 }

@@ -1,18 +1,36 @@
-// Running a render for the command: start-up failures at rates the plug-in
-// does not run at become input errors, and a summary line for people.
+// Running a render for the command: the instances, the progress bar, the
+// output's level, the warnings and the summary a musician reads.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "host/runtime/plugindescription.h"
 #include "renderer.h"
 
-// Render, but a failure to start at an unsupported rate is a UsageError
-// that says which rates are supported.
-RenderResult RenderAtSupportedRate(PluginLibrary& library, AudioSource& source, AudioSink& sink,
-                                   const RenderJob& job, const RenderProgress& progress);
+struct RenderOptions {
+    bool progress = true;
+    std::optional<double> normalizeDbfs; // the output's highest peak, when set
+};
 
-// "-6.0 dBFS", "-inf dBFS" for silence.
+struct RenderReport {
+    RenderResult result;
+    std::vector<float> outputPeaks; // per channel, as written
+    std::optional<double> normalizeGainDb;
+    std::vector<std::string> warnings;
+};
+
+// Renders source into sink and commits it. A failure to start at an
+// unsupported rate is a UsageError that says which rates are supported.
+// output names the sink in warnings.
+RenderReport RunRender(PluginLibrary& library, const PluginDescription& description,
+                       AudioSource& source, AudioSink& sink, const std::string& output,
+                       const RenderJob& job, const RenderOptions& options);
+
+// "-6.0 dBFS", "+1.5 dBFS", "-inf dBFS" for silence.
 std::string PeakText(float peak);
 
-// Length, rate, channels and each channel's meter peaks.
-std::string RenderSummary(const RenderResult& result);
+// Length, rate, channels, each channel's input and output peaks, and the
+// delay and session tempo the plug-in ended on.
+std::string RenderSummary(const RenderReport& report, const PluginDescription& description);

@@ -2,9 +2,6 @@
 
 namespace {
 
-constexpr std::uint64_t kLargestBlock = 1u << 20;
-constexpr double kLongestTail = 3600.0;
-
 // A tempo becomes ".bpm"'s value, so it must lie in its range.
 double parseTempo(const PluginDescription& description, const std::string& text,
                   const std::string& option)
@@ -34,16 +31,30 @@ std::pair<double, std::string> splitTime(const std::string& text, const std::str
     return {time, text.substr(colon + 1)};
 }
 
+// A number of seconds from 0 to longest.
+double parseSeconds(const std::string& text, const std::string& option, double longest)
+{
+    const double seconds = ParseNumber(text, option);
+    if (seconds < 0.0 || seconds > longest)
+        throw UsageError(option + ": " + text + " is not from 0 to " + FormatNumber(longest) +
+                         " seconds");
+    return seconds;
+}
+
 } // namespace
 
-std::pair<std::size_t, double> ParseAssignment(const PluginDescription& description,
-                                               const std::string& text, const std::string& option)
+ParameterSetting ParseAssignment(const PluginDescription& description, const std::string& text,
+                                 const std::string& option)
 {
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos)
         throw UsageError(option + ": \"" + text + "\" is not of the form ID=VALUE");
     const std::size_t index = FindParameter(description, text.substr(0, equals));
-    return {index, ParseParameterValue(description.parameters[index], text.substr(equals + 1))};
+    const ParameterInfo& parameter = description.parameters[index];
+    if (!parameter.automate)
+        throw UsageError(option + ": " + parameter.code + " (" + parameter.name() +
+                         ") is a value the plug-in writes for display; it cannot be set");
+    return {index, ParseParameterValue(parameter, text.substr(equals + 1)), text};
 }
 
 RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description)
@@ -53,8 +64,8 @@ RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& d
         job.initialValues.push_back(ParseAssignment(description, text, "--set"));
     for (const std::string& text : line.all("at")) {
         const auto [time, assignment] = splitTime(text, "--at");
-        const auto [index, value] = ParseAssignment(description, assignment, "--at");
-        job.changes.push_back({time, index, value});
+        job.changes.push_back({time, ParseAssignment(description, assignment, "--at")});
+        job.changes.back().setting.given = text;
     }
     for (const std::string& text : line.all("tap")) {
         const auto [time, bpm] = splitTime(text, "--tap");
@@ -65,11 +76,21 @@ RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& d
     if (const std::optional<std::string> block = line.last("block"))
         job.blockFrames =
             static_cast<std::uint32_t>(ParseWholeNumber(*block, "block", 1, kLargestBlock));
-    if (const std::optional<std::string> tail = line.last("tail")) {
-        job.tailSeconds = ParseNumber(*tail, "--tail");
-        if (job.tailSeconds < 0.0 || job.tailSeconds > kLongestTail)
-            throw UsageError("--tail: " + *tail + " is not from 0 to " +
-                             FormatNumber(kLongestTail) + " seconds");
-    }
+    if (const std::optional<std::string> tail = line.last("tail"))
+        job.tailSeconds = parseSeconds(*tail, "--tail", kLongestTail);
+    if (const std::optional<std::string> preroll = line.last("preroll"))
+        job.prerollSeconds = parseSeconds(*preroll, "--preroll", kLongestPreroll);
     return job;
+}
+
+std::optional<double> ReadNormalizeLevel(const CommandLine& line)
+{
+    const std::optional<std::string> text = line.last("normalize");
+    if (!text)
+        return std::nullopt;
+    const double level = ParseNumber(*text, "--normalize");
+    if (level < kLowestNormalizeLevel || level > 0.0)
+        throw UsageError("--normalize: " + *text + " is not from " +
+                         FormatNumber(kLowestNormalizeLevel) + " to 0 dBFS");
+    return level;
 }

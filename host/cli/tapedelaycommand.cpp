@@ -6,6 +6,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "host/audio/audiofile.h"
+#include "host/runtime/pluginlibrary.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ Commands:
   describe  show the plug-in's descriptor, parameters and meters
   demo      render the built-in demo phrase into out/
 
-`tapedelay COMMAND --help` describes each command.
+`tapedelay COMMAND --help` (or -h) describes each command;
+`tapedelay --version` prints the version.
 )";
 
 int runCommand(const std::vector<std::string>& arguments)
@@ -37,6 +39,10 @@ int runCommand(const std::vector<std::string>& arguments)
         std::fputs(kUsage, stdout);
         return kExitSuccess;
     }
+    if (command == "--version") {
+        std::puts("tapedelay " TAPEDELAY_VERSION);
+        return kExitSuccess;
+    }
     throw UsageError("unknown command \"" + command + "\" (render, describe or demo)");
 }
 
@@ -50,6 +56,10 @@ int RunTapedelay(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "tapedelay: %s\n", error.what());
         return kExitUsage;
     } catch (const AudioFileError& error) {
+        std::fprintf(stderr, "tapedelay: %s\n", error.what());
+        return kExitUsage;
+    } catch (const PluginLoadError& error) {
+        // The user named a file that is not a loadable plug-in library.
         std::fprintf(stderr, "tapedelay: %s\n", error.what());
         return kExitUsage;
     } catch (const std::exception& error) {

@@ -55,8 +55,12 @@ void ParameterService::dispatch()
 
 void ParameterService::pluginSet(HostParameter& parameter, double value)
 {
-    if (discarding)
-        return;
+    if (!discarding)
+        setAndHandle(parameter, value);
+}
+
+void ParameterService::setAndHandle(HostParameter& parameter, double value)
+{
     const double previous = parameter.value();
     const bool unchanged = previous == value || (std::isnan(previous) && std::isnan(value));
     parameter.store(value);

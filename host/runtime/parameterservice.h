@@ -2,12 +2,13 @@
 // parameter, looked up by four-character code, and the rules by which
 // changes reach the plug-in's handlers.
 //
-// Changes from the user or from automation are stored and reported; the next
-// dispatch handles them. A value the plug-in sets itself is stored and, when
-// it changed, reported and handled at once: by a dispatch run inside
-// setValue, or, when a dispatch is already running, by that walk (if its
-// index lies ahead) or by the walks that follow it. The reference host is
-// single-threaded: the block path and the parameter thread are one.
+// Changes from automation are stored and reported; the next dispatch
+// handles them. A value the plug-in sets itself, or the user sets before
+// the audio starts, is stored and, when it changed, reported and handled at
+// once: by a dispatch run inside the call, or, when a dispatch is already
+// running, by that walk (if its index lies ahead) or by the walks that
+// follow it. The reference host is single-threaded: the block path and the
+// parameter thread are one.
 #pragma once
 
 #include <cstddef>
@@ -63,9 +64,10 @@ public:
     double value(std::size_t index) const { return objects.at(index)->value(); }
     std::size_t size() const { return objects.size(); }
 
-    // A value set before the plug-in is initialised: stored, not reported.
-    void preset(std::size_t index, double value) { objects.at(index)->store(value); }
-    // A change by the user or automation: stored and reported.
+    // A control the user sets: stored and, when it changed, reported and
+    // handled at once.
+    void set(std::size_t index, double value) { setAndHandle(*objects.at(index), value); }
+    // A change by automation: stored and reported.
     void change(std::size_t index, double value);
     // Reports every parameter, in index order.
     void reportAll();
@@ -75,6 +77,7 @@ public:
 private:
     friend class HostParameter;
     void pluginSet(HostParameter& parameter, double value);
+    void setAndHandle(HostParameter& parameter, double value);
 
     const std::vector<ParameterInfo>& infos;
     std::vector<std::unique_ptr<HostParameter>> objects;

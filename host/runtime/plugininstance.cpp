@@ -14,7 +14,8 @@ constexpr double kGlideCornerHz = 10.0;
 
 } // namespace
 
-PluginInstance::PluginInstance(PluginLibrary& library, const InstanceSettings& settings)
+PluginInstance::PluginInstance(PluginLibrary& library, const InstanceSettings& settings,
+                               const StartingValueObserver& observer)
     : settings(settings),
       plugin(library, "IIHux::Plugin"),
       controller(library, "IIHux::AlgorithmController"),
@@ -25,12 +26,12 @@ PluginInstance::PluginInstance(PluginLibrary& library, const InstanceSettings& s
 {
     if (settings.maxBlockFrames == 0)
         throw std::invalid_argument("the block size must be at least one frame");
-    setUp();
+    setUp(observer);
 }
 
 PluginInstance::~PluginInstance() = default;
 
-void PluginInstance::setUp()
+void PluginInstance::setUp(const StartingValueObserver& observer)
 {
     const HuxSetup setup{0.0, static_cast<float>(settings.sampleRate)};
 
@@ -40,20 +41,18 @@ void PluginInstance::setUp()
         throw PluginContractError(fault);
     IIVX9Controller* controllerInterface = controller->GetControllerInterface();
 
-    for (const auto& [index, value] : settings.initialValues)
-        parameters.preset(index, value);
     parameters.attach(*plugin);
     RunPluginOperation("the plug-in's initialise",
                        [&] { return plugin->initialise(&parameters, controllerInterface, this); });
 
-    // The stored values are the user's and stand as they are: what the
-    // plug-in writes back while they are first handled is dropped.
+    // Every parameter starts at its default; what the plug-in writes back
+    // while the defaults are first handled is dropped.
     parameters.discardPluginWrites(true);
     parameters.reportAll();
-    if (settings.sessionTempo)
-        plugin->query(*settings.sessionTempo, 0.0, 0.0);
+    plugin->query(settings.sessionTempo, 0.0, 0.0);
     parameters.dispatch();
     parameters.discardPluginWrites(false);
+    applyStartingValues(observer);
 
     RunPluginOperation("the algorithm's set-up", [&] { return algorithm->Setup(setup); });
     const double glideRate = onePoleRate(kGlideCornerHz, static_cast<double>(setup.sampleRate));
@@ -68,6 +67,20 @@ void PluginInstance::setUp()
         throw PluginContractError("the algorithm gave no block callback");
     if (const std::string& fault = blocks.fault(); !fault.empty())
         throw PluginContractError(fault);
+}
+
+// The user's values, turned in as a user turns the controls: each one is
+// handled before the next, with the plug-in's own follow-ups, so the result
+// is what the same clicks give in a running host.
+void PluginInstance::applyStartingValues(const StartingValueObserver& observer)
+{
+    for (std::size_t i = 0; i < settings.initialValues.size(); ++i) {
+        parameters.set(settings.initialValues[i].first, settings.initialValues[i].second);
+        if (observer)
+            observer(i, *this);
+    }
+    plugin->query(settings.sessionTempo, 0.0, 0.0);
+    parameters.dispatch();
 }
 
 void PluginInstance::change(std::size_t index, double value)
@@ -94,8 +107,7 @@ std::size_t PluginInstance::process(const float* input, float* output, std::uint
         inputBuffer[i] = finite ? input[i] : 0.0f;
     }
 
-    if (settings.sessionTempo)
-        plugin->query(*settings.sessionTempo, 0.0, 0.0);
+    plugin->query(settings.sessionTempo, 0.0, 0.0);
     parameters.dispatch();
     if (const std::string& fault = blocks.fault(); !fault.empty())
         throw PluginContractError(fault);
@@ -107,7 +119,7 @@ std::size_t PluginInstance::process(const float* input, float* output, std::uint
     plugin->update();
 
     for (int k = 0; k < 2; ++k) {
-        peaks[k] = std::max(peaks[k], meters[k]);
+        readings[k] = meters[k];
         meters[k] = 0.0f;
     }
     position += frames;

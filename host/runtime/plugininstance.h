@@ -7,7 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -23,26 +23,37 @@
 inline constexpr double kLowestRate = 11025.0;
 inline constexpr double kHighestRate = 204000.0;
 
+// The session tempo when the user names none.
+inline constexpr double kDefaultSessionTempo = 120.0;
+
 struct InstanceSettings {
     double sampleRate = 48000.0;
     std::uint32_t maxBlockFrames = 512;
-    // Values that replace the defaults before the plug-in is initialised,
-    // as (host index, value).
+    // The user's starting values as (host index, value), turned in one at a
+    // time in this order once the plug-in has started at its defaults.
     std::vector<std::pair<std::size_t, double>> initialValues;
-    std::optional<double> sessionTempo; // BPM, given to the plug-in before every block
+    double sessionTempo = kDefaultSessionTempo; // BPM, given to the plug-in before every block
 };
+
+class PluginInstance;
+
+// Called during start-up after each starting value has been handled, with
+// its position in InstanceSettings::initialValues.
+using StartingValueObserver = std::function<void(std::size_t position, const PluginInstance&)>;
 
 class PluginInstance {
 public:
     // Starts the instance. Throws PluginLoadError, PluginContractError (a
     // set-up failure record among them), or what the library's set-up
     // throws (std::runtime_error "unrecognized sample rate").
-    PluginInstance(PluginLibrary& library, const InstanceSettings& settings);
+    PluginInstance(PluginLibrary& library, const InstanceSettings& settings,
+                   const StartingValueObserver& observer = {});
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
 
     double value(std::size_t index) const { return parameters.value(index); }
+    std::size_t parameterCount() const { return parameters.size(); }
 
     // Before the next block: a parameter change by the user or automation,
     // and a tapped tempo.
@@ -54,12 +65,13 @@ public:
     // many there were.
     std::size_t process(const float* input, float* output, std::uint32_t frames);
 
-    // The highest meter readings so far: input, output.
-    float inputPeak() const { return peaks[0]; }
-    float outputPeak() const { return peaks[1]; }
+    // The meters as the last block left them: input, output.
+    float inputMeter() const { return readings[0]; }
+    float outputMeter() const { return readings[1]; }
 
 private:
-    void setUp();
+    void setUp(const StartingValueObserver& observer);
+    void applyStartingValues(const StartingValueObserver& observer);
 
     InstanceSettings settings;
     HostCoeffBlockFactory blocks;
@@ -72,5 +84,5 @@ private:
     std::uint64_t position = 0; // frames processed so far
     std::vector<float> inputBuffer;
     float meters[2] = {0.0f, 0.0f};
-    float peaks[2] = {0.0f, 0.0f};
+    float readings[2] = {0.0f, 0.0f};
 };

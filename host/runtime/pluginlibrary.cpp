@@ -14,17 +14,30 @@ namespace {
 #if defined(_WIN32)
 constexpr const char* kLibraryFileName = "tapedelay.dll";
 
-std::string lastError()
+// The system's words for the last error, e.g. "The specified module could
+// not be found."
+std::string lastError(const std::string&)
 {
-    return "Windows error " + std::to_string(GetLastError());
+    const DWORD code = GetLastError();
+    char text[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        text[--length] = '\0';
+    return length > 0 ? std::string(text) : "Windows error " + std::to_string(code);
 }
 #else
 constexpr const char* kLibraryFileName = "libtapedelay.so";
 
-std::string lastError()
+// The loader's words, without the path it starts them with.
+std::string lastError(const std::string& path)
 {
     const char* text = dlerror();
-    return text != nullptr ? text : "unknown error";
+    if (text == nullptr)
+        return "unknown error";
+    const std::string message = text;
+    const std::string prefix = path + ": ";
+    return message.rfind(prefix, 0) == 0 ? message.substr(prefix.size()) : message;
 }
 #endif
 
@@ -38,7 +51,7 @@ PluginLibrary::PluginLibrary(const std::string& path) : libraryPath(path)
     module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
 #endif
     if (module == nullptr)
-        throw PluginLoadError("cannot load the plug-in library " + path + ": " + lastError());
+        throw PluginLoadError("cannot load the plug-in library " + path + ": " + lastError(path));
 
 #if defined(_WIN32)
     // void (*)() converts to and from any function pointer type.

@@ -98,14 +98,19 @@ TEST_F(Render, TempoDelaysFollowTypedTappedAndSessionTempo)
         std::size_t impulseAt;
     };
     const std::vector<Case> cases = {
-        {{"--set", ".bpm=120", "--set", "nval=8th"}, 0.25, kImpulseAt},
-        {{"--set", ".bpm=100", "--set", "nval=8th", "--set", "dot3=Dotted"}, 0.45, kImpulseAt},
-        {{"--set", ".bpm=120", "--set", "nval=Qtr", "--set", "dot3=3"}, 1.0 / 3.0, kImpulseAt},
+        // Choosing a note keeps the delay there was (0.5 s): a quarter at 120.
+        {{"--set", "nval=Qtr"}, 0.5, kImpulseAt},
+        {{"--set", "nval=8th", "--set", ".bpm=120"}, 0.25, kImpulseAt},
+        {{"--set", "nval=8th", "--set", "dot3=Dotted", "--set", ".bpm=100"}, 0.45, kImpulseAt},
+        {{"--set", "nval=Qtr", "--set", "dot3=3", "--set", ".bpm=120"}, 1.0 / 3.0, kImpulseAt},
         {{"--set", "nval=16th", "--set", "dot3=Triplet", "--set", ".bpm=90"},
          1.0 / 9.0,
          kImpulseAt},
         // A tap glides the head to the new delay; the impulse waits for it.
         {{"--set", "nval=Quarter", "--tap", "0:80"}, 0.75, 8 * 48000},
+        // Tempo Lock alone recalls the 8th, at the default session tempo.
+        {{"--set", "tlok=on"}, 0.25, kImpulseAt},
+        {{"--session-bpm", "90", "--set", "tlok=on", "--set", "nval=qtr"}, 2.0 / 3.0, kImpulseAt},
         {{"--session-bpm", "90", "--set", "tlok=on", "--set", "nval=Quarter", "--set", ".bpm=200"},
          2.0 / 3.0,
          kImpulseAt},
@@ -122,18 +127,18 @@ TEST_F(Render, TempoDelaysFollowTypedTappedAndSessionTempo)
     }
 }
 
-TEST_F(Render, AChangeTakesEffectAtTheFirstBlockStartingAtOrAfterItsSample)
+TEST_F(Render, AChangeTakesEffectAtItsOwnSampleInsideABlock)
 {
     const std::vector<float> input = Noise(4096, 0.5f);
     writeRaw(path("in.f32"), input);
-    // Due at sample floor(512.9) = 512, which a block starts at.
+    // Due at sample floor(700.9) = 700, inside the second block of 512.
     ASSERT_EQ(run({"render", "--quiet", "--block", "512", "--tail", "0", "--set", "bypa=1", "--at",
-                   std::to_string(512.9 / 48000.0) + ":bypa=0", path("in.f32"), path("out.f32")}),
+                   std::to_string(700.9 / 48000.0) + ":bypa=0", path("in.f32"), path("out.f32")}),
               0);
     const std::vector<float> output = readRaw(path("out.f32"));
     ASSERT_EQ(output.size(), input.size());
-    EXPECT_EQ(std::memcmp(output.data(), input.data(), 512 * sizeof(float)), 0);
-    EXPECT_NE(std::memcmp(output.data() + 512, input.data() + 512, 64 * sizeof(float)), 0);
+    EXPECT_EQ(std::memcmp(output.data(), input.data(), 700 * sizeof(float)), 0);
+    EXPECT_NE(output[700], input[700]);
 }
 
 TEST_F(Render, TheOutputDoesNotDependOnTheBlockSize)
@@ -305,8 +310,28 @@ TEST_F(Render, TheProgramPipesRawAudioAndReportsItsStatus)
     EXPECT_EQ(readRaw(path("out.f32")), input);
     EXPECT_EQ(status(program + " render --wobble - - < /dev/null 2>/dev/null"), 2);
     EXPECT_EQ(status(program + " render --plugin /nonexistent.so - - < /dev/null > /dev/null 2>&1"),
-              1);
+              2);
     EXPECT_EQ(status(program + " demo --help > /dev/null"), 0);
+    for (const char* command : {"render", "describe", "demo"})
+        EXPECT_EQ(status(program + " " + command + " -h > /dev/null"), 0) << command;
+    EXPECT_EQ(status(program + " --version | grep -qx 'tapedelay [0-9.]*'"), 0);
+
+    // --plugin names a file from the current folder, even without a slash;
+    // one that cannot be loaded is the user's error, named with its reason.
+    const std::filesystem::path library(TAPEDELAY_PLUGIN_FILE);
+    EXPECT_EQ(status("cd '" + library.parent_path().string() + "' && " + program +
+                     " render --quiet --tail 0 --plugin " + library.filename().string() + " '" +
+                     path("in.f32") + "' '" + path("again.f32") + "'"),
+              0);
+    writeBytes(path("libfake.so"), "not a library", 13);
+    EXPECT_EQ(status("cd '" + dir.string() + "' && " + program +
+                     " render --plugin libfake.so in.f32 x.f32 2> err.txt"),
+              2);
+    const Bytes said = readBytes(path("err.txt"));
+    const std::string message(said.begin(), said.end());
+    EXPECT_NE(message.find("cannot load the plug-in library " + path("libfake.so") + ": "),
+              std::string::npos)
+        << message;
 }
 #endif
 

@@ -31,11 +31,11 @@ TEST_F(Parity, WindowsUnderWineRendersWhatLinuxRenders)
 
     const std::vector<std::vector<std::string>> settings = {
         {"--set", "mode=Retro", "--set", "tone=Dark", "--set", "fbak=7", "--set", "time=0.375"},
-        {"--set", "mode=Vintage", "--set", "time=0.11", "--set", "fbak=2"},
+        {"--set", "mode=Vintage", "--set", "time=0.11", "--set", "fbak=2", "--preroll", "1"},
         {"--set", "mode=Modern", "--set", "tone=Bright", "--set", "nval=Quarter", "--session-bpm",
          "96", "--set", "tlok=on", "--set", "fbak=5"},
         {"--set", "mode=Retro", "--set", "fbak=9", "--set", "inpt=9", "--tap", "2:140", "--set",
-         "nval=8th"},
+         "nval=8th", "--at", "3.3:oput=7", "--normalize", "-1"},
     };
     for (std::size_t k = 0; k < settings.size(); ++k) {
         std::vector<std::string> line = {"render", "--quiet"};

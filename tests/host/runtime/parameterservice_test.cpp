@@ -104,12 +104,22 @@ TEST_F(ParameterServiceTest, ACycleStopsAfterSixteenWalks)
     EXPECT_EQ(plugin.walks, ParameterService::kMaxWalks);
 }
 
+TEST_F(ParameterServiceTest, AUsersSetIsHandledAtOnceWithThePluginsFollowUps)
+{
+    plugin.script[2] = [](ScriptedPlugin& p) { p.set(0, 4.0); };
+    service.set(2, 8.0);
+    // a lies behind c, so a second walk handles it before set returns.
+    EXPECT_EQ(plugin.log, (Log{"c=8", "set a", "a=4"}));
+    EXPECT_EQ(plugin.walks, 2);
+    service.set(2, 8.0); // unchanged: nothing to handle
+    EXPECT_EQ(plugin.walks, 2);
+}
+
 TEST_F(ParameterServiceTest, DiscardedWritesAreNeitherStoredNorHandled)
 {
-    service.preset(2, 4.0);
     service.discardPluginWrites(true);
     plugin.set(2, 6.0);
-    EXPECT_EQ(service.value(2), 4.0);
+    EXPECT_EQ(service.value(2), 0.0);
     EXPECT_EQ(plugin.walks, 0);
     // User changes are stored and wait for the next dispatch.
     service.change(0, 2.0);

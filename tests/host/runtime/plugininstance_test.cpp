@@ -12,23 +12,26 @@
 
 namespace {
 
-TEST(PluginInstance, WritesBackStartWithTheFirstBlock)
+// The starting values go in as a user's clicks: what the plug-in sets in
+// answer stands, and the session tempo is there from the start.
+TEST(PluginInstance, StartingValuesAreTurnedInAsAUserSetsThem)
 {
     PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
     InstanceSettings settings;
     settings.maxBlockFrames = 64;
     settings.sessionTempo = 90.0;
-    settings.initialValues = {{1, 3.0}}; // an 8th note at the typed 120 BPM
+    settings.initialValues = {{0, 1.0}}; // Tempo Lock on
     PluginInstance instance(library, settings);
-    // What the plug-in wrote while the user's values were first handled
-    // was dropped: the display parameters still hold their defaults.
-    EXPECT_EQ(instance.value(11), 120.0);
-    EXPECT_EQ(instance.value(12), 0.5);
+    EXPECT_EQ(instance.value(1), 3.0);   // Tempo Lock chose the remembered 8th
+    EXPECT_EQ(instance.value(11), 90.0); // "sBPM" from the session tempo
     std::vector<float> block(64, 0.25f);
     instance.process(block.data(), block.data(), 64);
-    EXPECT_EQ(instance.value(11), 90.0); // "sBPM" from the session tempo
-    EXPECT_EQ(instance.value(12), 0.25); // "uiDT" from update
-    EXPECT_GT(instance.inputPeak(), 0.0f);
+    EXPECT_EQ(instance.value(12), static_cast<double>(static_cast<float>(60.0 / 90.0 / 2.0)));
+    EXPECT_GT(instance.inputMeter(), 0.0f);
+
+    // Without a session tempo of the user's the plug-in hears 120 BPM.
+    PluginInstance unset(library, InstanceSettings{});
+    EXPECT_EQ(unset.value(11), kDefaultSessionTempo);
 }
 
 TEST(HostFacts, TheSupportedRatesAreThoseThePluginStartsAt)

@@ -1,0 +1,223 @@
+// Renders that do what a musician means: starting values turned in as a
+// user sets controls, the pre-roll, events at their own samples, and the
+// warnings and level control around the output.
+#include "commandtest.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int kRate = 48000;
+
+float Peak(const std::vector<float>& y, std::size_t from, std::size_t to)
+{
+    float peak = 0.0f;
+    for (std::size_t i = from; i < std::min(to, y.size()); ++i)
+        peak = std::max(peak, std::fabs(y[i]));
+    return peak;
+}
+
+double Db(double ratio)
+{
+    return 20.0 * std::log10(ratio);
+}
+
+struct HostRules : CommandTest {
+    // Runs the command, keeping what it wrote to standard error.
+    int runCapturing(const std::vector<std::string>& arguments)
+    {
+        ::testing::internal::CaptureStderr();
+        const int status = run(arguments);
+        errors = ::testing::internal::GetCapturedStderr();
+        return status;
+    }
+    bool said(const std::string& text) const { return errors.find(text) != std::string::npos; }
+
+    // Clicks of 0.5 every second from 0.1 s through the default voicing
+    // with an 0.25 s delay; each click's first echo peak.
+    std::vector<float> clickEchoes(const std::vector<std::string>& options)
+    {
+        std::vector<float> clicks(static_cast<std::size_t>(6 * kRate), 0.0f);
+        for (int k = 0; k < 6; ++k)
+            clicks[static_cast<std::size_t>(kRate / 10 + k * kRate)] = 0.5f;
+        writeRaw(path("clicks.f32"), clicks);
+        std::vector<std::string> line = {"render", "--quiet", "--tail", "0", "--set", "time=0.25"};
+        line.insert(line.end(), options.begin(), options.end());
+        line.insert(line.end(), {path("clicks.f32"), path("echoes.f32")});
+        EXPECT_EQ(run(line), 0);
+        const std::vector<float> y = readRaw(path("echoes.f32"));
+        std::vector<float> echoes;
+        for (int k = 0; k < 6; ++k) {
+            const auto click = static_cast<std::size_t>(kRate / 10 + k * kRate);
+            echoes.push_back(Peak(y, click + kRate / 8, click + kRate * 3 / 8));
+        }
+        return echoes;
+    }
+
+    std::string errors;
+};
+
+TEST_F(HostRules, FeedbackFromTheStartFollowsTheModeAsWhenTurnedDuringPlayback)
+{
+    // Silence while the feedback glide settles, then a click at 2 s.
+    std::vector<float> input(static_cast<std::size_t>(5 * kRate), 0.0f);
+    input[2 * kRate] = 0.5f;
+    writeRaw(path("click.f32"), input);
+    const auto echoes = [&](const std::string& option, const std::string& value) {
+        EXPECT_EQ(run({"render", "--quiet", "--tail", "0", "--set", "time=0.25", option, value,
+                       path("click.f32"), path("out.f32")}),
+                  0);
+        const std::vector<float> y = readRaw(path("out.f32"));
+        std::vector<float> peaks;
+        for (std::size_t k = 1; k <= 8; ++k)
+            peaks.push_back(Peak(y, 2 * kRate + k * kRate / 4 - kRate / 8,
+                                 2 * kRate + k * kRate / 4 + kRate / 8));
+        return peaks;
+    };
+    const std::vector<float> fromStart = echoes("--set", "fbak=9");
+    const std::vector<float> turned = echoes("--at", "0:fbak=9");
+    for (std::size_t k = 0; k < fromStart.size(); ++k)
+        EXPECT_NEAR(Db(fromStart[k] / turned[k]), 0.0, 0.1) << "echo " << k + 1;
+    // Retro at 9 holds the echoes up; they do not die away.
+    EXPECT_GT(fromStart.back(), fromStart.front());
+}
+
+TEST_F(HostRules, APrerollMakesTheFirstEchoAsLoudAsTheRest)
+{
+    const auto firstBelowMedian = [](std::vector<float> echoes) {
+        const float first = echoes.front();
+        std::sort(echoes.begin() + 1, echoes.end());
+        return Db(echoes[echoes.size() / 2] / first);
+    };
+    EXPECT_GT(firstBelowMedian(clickEchoes({})), 6.0);
+    EXPECT_LT(std::fabs(firstBelowMedian(clickEchoes({"--preroll", "3"}))), 1.0);
+}
+
+TEST_F(HostRules, WithAPrerollEventsStillLandOnTheirSamplesWhateverTheBlockSize)
+{
+    const std::vector<float> input = Noise(kRate, 0.5f);
+    writeRaw(path("in.f32"), input);
+    const auto render = [&](const std::string& block, std::vector<std::string> events) {
+        std::vector<std::string> line = {"render", "--quiet", "--preroll", "0.3",   "--tail",
+                                         "0.2",    "--block", block,       "--set", "fbak=6"};
+        line.insert(line.end(), events.begin(), events.end());
+        line.insert(line.end(), {path("in.f32"), path("out.f32")});
+        EXPECT_EQ(run(line), 0);
+        return readRaw(path("out.f32"));
+    };
+    const std::vector<std::string> events = {"--at",  "0.2:time=0.1", "--at", "0.31:oput=7",
+                                             "--tap", "0.5:140",      "--at", "0.5:nval=8th"};
+    for (const std::vector<std::string>& scheduled : {std::vector<std::string>{}, events}) {
+        const std::vector<float> first = render("1", scheduled);
+        ASSERT_EQ(first.size(), input.size() + kRate / 5);
+        for (const char* block : {"64", "4096"})
+            EXPECT_TRUE(render(block, scheduled) == first) << block << " " << scheduled.size();
+    }
+    // The Output change at 0.31 s counts from the input's start: the render
+    // without it agrees up to sample 14880 and not at it.
+    const std::vector<float> with = render("4096", {"--at", "0.31:oput=7"});
+    const std::vector<float> without = render("4096", {});
+    const std::size_t due = 14880;
+    EXPECT_EQ(std::memcmp(with.data(), without.data(), due * sizeof(float)), 0);
+    EXPECT_NE(with[due], without[due]);
+}
+
+TEST_F(HostRules, ValuesThePluginWritesCannotBeSet)
+{
+    writeRaw(path("in.f32"), Noise(100, 0.5f));
+    for (const char* option : {"--set", "--at"})
+        for (const char* value : {"sBPM=100", "uiDT=0.3"}) {
+            const std::string text =
+                std::string(option) == "--at" ? std::string("1:") + value : value;
+            EXPECT_EQ(runCapturing({"render", option, text, path("in.f32"), path("out.f32")}), 2);
+            EXPECT_TRUE(said("the plug-in writes for display")) << errors;
+        }
+}
+
+TEST_F(HostRules, SettingsWithoutEffectAreNamed)
+{
+    writeRaw(path("in.f32"), Noise(kRate, 0.5f));
+    ASSERT_EQ(
+        runCapturing({"render",       "--quiet",      "--tail",       "0.5",          "--set",
+                      "tlok=on",      "--set",        "time=0.3",     "--set",        ".bpm=100",
+                      "--set",        "nval=qtr",     "--at",         "0.4:time=0.6", "--at",
+                      "1.5:fbak=3",   "--at",         "1.499:fbak=4", "--tap",        "2:100",
+                      path("in.f32"), path("out.f32")}),
+        0);
+    EXPECT_TRUE(said("--set time=0.3 has no effect: Note Value is 8th")) << errors;
+    EXPECT_TRUE(said("--at 0.4:time=0.6 has no effect: Note Value is Quarter")) << errors;
+    EXPECT_TRUE(said("--at 1.5:fbak=3 comes after the end of the output")) << errors;
+    EXPECT_TRUE(said("--tap 2:100 comes after the end")) << errors;
+    EXPECT_FALSE(said("fbak=4")) << errors;
+    EXPECT_FALSE(said(".bpm=100")) << errors;
+
+    // Choosing a note value sets BPM so that the note keeps the delay: a BPM
+    // given before it is lost, and the user hears why.
+    ASSERT_EQ(runCapturing({"render", "--quiet", "--set", ".bpm=100", "--set", "nval=8th",
+                            path("in.f32"), path("out.f32")}),
+              0);
+    EXPECT_TRUE(said("--set .bpm=100: the plug-in changed BPM to 60 bpm")) << errors;
+}
+
+TEST_F(HostRules, TheSummaryGivesTheFilesPeakTheOutputsAndTheDelay)
+{
+    std::vector<float> input(kRate, 0.0f);
+    input[100] = 0.5f;
+    writeRaw(path("in.f32"), input);
+    ASSERT_EQ(runCapturing({"render", "--set", "inpt=9", "--set", "tlok=on", "--session-bpm", "90",
+                            path("in.f32"), path("out.f32")}),
+              0);
+    EXPECT_TRUE(said("peaks: in -6.0 dBFS, out ")) << errors;
+    EXPECT_TRUE(said("delay 0.333 s (BPM Delay Time), session tempo 90 BPM")) << errors;
+    const std::vector<float> output = readRaw(path("out.f32"));
+    char out[32];
+    std::snprintf(out, sizeof out, "out %.1f dBFS", Db(Peak(output, 0, output.size())));
+    EXPECT_TRUE(said(out)) << errors;
+}
+
+TEST_F(HostRules, NormalizeBringsTheHighestPeakToTheLevelAndWarnsAboveFullScale)
+{
+    writeRaw(path("in.f32"), Noise(kRate, 0.9f));
+    const std::vector<std::string> hot = {"--set", "inpt=9", "--set", "oput=9", "--set", "fbak=9"};
+    std::vector<std::string> line = {"render", "--quiet"};
+    line.insert(line.end(), hot.begin(), hot.end());
+    line.insert(line.end(), {path("in.f32"), path("loud.f32")});
+    ASSERT_EQ(runCapturing(line), 0);
+    EXPECT_TRUE(said("above full scale")) << errors;
+    const std::vector<float> loud = readRaw(path("loud.f32"));
+
+#if TAPEDELAY_HAVE_SNDFILE
+    // A FLAC file holds integers: the samples beyond full scale are counted.
+    const std::size_t over = static_cast<std::size_t>(
+        std::count_if(loud.begin(), loud.end(), [](float x) { return std::fabs(x) > 1.0f; }));
+    ASSERT_GT(over, 1u);
+    line.back() = path("loud.flac");
+    ASSERT_EQ(runCapturing(line), 0);
+    EXPECT_TRUE(said(std::to_string(over) + " samples above full scale were clipped")) << errors;
+#endif
+
+    line.insert(line.end() - 2, {"--normalize", "-1"});
+    line.back() = path("level.f32");
+    ASSERT_EQ(runCapturing(line), 0);
+    EXPECT_FALSE(said("above full scale")) << errors;
+    const std::vector<float> level = readRaw(path("level.f32"));
+    ASSERT_EQ(level.size(), loud.size());
+    const float peak = Peak(level, 0, level.size());
+    EXPECT_NEAR(Db(peak), -1.0, 0.001);
+    const double gain = static_cast<double>(peak) / Peak(loud, 0, loud.size());
+    for (std::size_t i = 0; i < level.size(); i += 997)
+        ASSERT_NEAR(level[i], loud[i] * gain, 1e-6) << i;
+
+    writeRaw(path("silence.f32"), std::vector<float>(1000, 0.0f));
+    ASSERT_EQ(runCapturing({"render", "--quiet", "--set", "bypa=1", "--normalize", "-3",
+                            path("silence.f32"), path("still.f32")}),
+              0);
+    EXPECT_TRUE(said("silent")) << errors;
+    EXPECT_EQ(Peak(readRaw(path("still.f32")), 0, 3000), 0.0f);
+    for (const char* level : {"1", "-121", "loud"})
+        EXPECT_EQ(run({"render", "--normalize", level, path("in.f32"), path("x.f32")}), 2);
+}
+
+} // namespace
