@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "parametervalue.h"
+#include "host/runtime/parametervalue.h"
+#include "usageerror.h"
 
 // Exit statuses.
 inline constexpr int kExitSuccess = 0;

@@ -1,6 +1,7 @@
 // The tapedelay command's subcommands. Each takes the arguments after its
 // name and returns the exit status; usage and input errors are thrown as
-// UsageError or AudioFileError, internal failures as other exceptions.
+// UsageError, ParameterValueError or AudioFileError, internal failures as
+// other exceptions.
 #pragma once
 
 #include <string>
@@ -11,4 +12,5 @@ int RunTapedelay(const std::vector<std::string>& arguments);
 
 int RenderCommand(const std::vector<std::string>& arguments);
 int DescribeCommand(const std::vector<std::string>& arguments);
+int PresetsCommand(const std::vector<std::string>& arguments);
 int DemoCommand(const std::vector<std::string>& arguments);

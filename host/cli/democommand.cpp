@@ -1,4 +1,4 @@
-// tapedelay demo: the built-in phrase through a few characteristic settings,
+// tapedelay demo: the built-in phrase through four of the built-in presets,
 // one WAV file each.
 #include <cstdio>
 #include <filesystem>
@@ -7,16 +7,17 @@
 #include "commandline.h"
 #include "commands.h"
 #include "demophrase.h"
+#include "presetsettings.h"
 #include "renderrun.h"
-#include "rendersettings.h"
 
 namespace {
 
 constexpr const char* kUsage = R"(usage: tapedelay demo [--out DIR] [--plugin PATH] [--quiet]
 
 Renders a built-in phrase (plucked notes, kick and snare at 120 BPM, 8 s)
-through four settings of the tape delay and writes one WAV file per setting
-into DIR (default: out), printing each file's settings, duration, peaks and
+through four of the built-in presets (slapback, dub-echo, clean-quarter,
+dark-long; see tapedelay presets) and writes one WAV file per preset into
+DIR (default: out), printing each file's settings, duration, peaks and
 delay. The tape delay runs for 3 s of silence first (a pre-roll), as in a
 host that was playing before the phrase.
 
@@ -33,31 +34,8 @@ constexpr double kDemoTail = 4.0;
 // echo is as loud as the rest.
 constexpr double kDemoPreroll = 3.0;
 
-struct DemoSetting {
-    const char* file;
-    const char* description;
-    std::vector<std::string> values; // as --set takes them
-};
-
-const std::vector<DemoSetting>& demoSettings()
-{
-    static const std::vector<DemoSetting> settings = {
-        {"slapback",
-         "Vintage slapback, 110 ms, one quick repeat",
-         {"mode=Vintage", "time=0.11", "fbak=1.5", "blnd=4.5", "oput=6"}},
-        {"dub-echo",
-         "Retro dub echo, dotted 8th at 120 BPM, high feedback, dark",
-         {"mode=Retro", "tone=Dark", "nval=8th", "dot3=Dotted", ".bpm=120", "fbak=7.5", "blnd=5.5",
-          "oput=6.5"}},
-        {"clean-quarter",
-         "Modern clean echo, quarter note at 120 BPM",
-         {"mode=Modern", "nval=Quarter", ".bpm=120", "fbak=4", "blnd=4.5", "oput=6"}},
-        {"dark-long",
-         "Vintage dark long echo, 1.2 s",
-         {"mode=Vintage", "tone=Dark", "time=1.2", "fbak=5.5", "blnd=5", "oput=6.5"}},
-    };
-    return settings;
-}
+// The presets the demo renders, one file each under its name.
+constexpr const char* kDemoPresets[] = {"slapback", "dub-echo", "clean-quarter", "dark-long"};
 
 // The phrase, handed to the renderer as a mono source.
 class PhraseSource final : public AudioSource {
@@ -78,14 +56,6 @@ private:
     std::vector<float> samples;
     std::size_t position = 0;
 };
-
-std::string joined(const std::vector<std::string>& values)
-{
-    std::string text;
-    for (const std::string& value : values)
-        text += (text.empty() ? "" : " ") + value;
-    return text;
-}
 
 } // namespace
 
@@ -110,13 +80,13 @@ int DemoCommand(const std::vector<std::string>& arguments)
     const PluginDescription description = DescribeLibrary(library);
     const std::vector<float> phrase = DemoPhrase(kDemoRate);
 
-    for (const DemoSetting& setting : demoSettings()) {
+    for (const char* name : kDemoPresets) {
+        const Preset& preset = NamedPreset(name);
         RenderJob job;
         job.tailSeconds = kDemoTail;
         job.prerollSeconds = kDemoPreroll;
-        for (const std::string& value : setting.values)
-            job.initialValues.push_back(ParseAssignment(description, value, setting.file));
-        const std::string path = (directory / (std::string(setting.file) + ".wav")).string();
+        job.initialValues = PresetSettings(preset, description);
+        const std::string path = (directory / (preset.name + ".wav")).string();
         PhraseSource source(phrase);
         const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, 1, kDemoRate);
         RenderOptions options;
@@ -126,8 +96,10 @@ int DemoCommand(const std::vector<std::string>& arguments)
         for (const std::string& warning : report.warnings)
             std::fprintf(stderr, "tapedelay: warning: %s\n", warning.c_str());
         if (!quiet)
-            std::printf("%s\n  %s\n  settings: %s\n  %s\n\n", path.c_str(), setting.description,
-                        joined(setting.values).c_str(), RenderSummary(report, description).c_str());
+            std::printf("%s\n  %s: %s\n  settings: %s\n  %s\n\n", path.c_str(),
+                        preset.label.c_str(), preset.description.c_str(),
+                        PresetSettingsText(preset, description).c_str(),
+                        RenderSummary(report, description).c_str());
     }
     return kExitSuccess;
 }

@@ -19,6 +19,9 @@ or output, is headerless little-endian 32-bit float mono; a sound file on
 standard input is read as that file.
 
 Options (limits in brackets):
+  --preset NAME        start from a built-in preset, by its label or name in
+                       any case (the last one given counts); its values are
+                       turned in before any --set (see tapedelay presets)
   --set ID=VALUE       a control turned before the audio starts, in the order
                        given, as a user would (a number in the parameter's
                        range, or one of a list parameter's options); the
@@ -58,8 +61,8 @@ See `tapedelay describe` for the parameters, their ranges and options.
 int RenderCommand(const std::vector<std::string>& arguments)
 {
     const CommandLine line = ParseCommandLine(arguments, "render",
-                                              {"rate", "set", "at", "tap", "session-bpm", "preroll",
-                                               "block", "tail", "normalize", "plugin"},
+                                              {"rate", "preset", "set", "at", "tap", "session-bpm",
+                                               "preroll", "block", "tail", "normalize", "plugin"},
                                               {"quiet", "help"});
     if (line.has("help")) {
         std::cout << kUsageHead << "\n" << OutputTypesText() << kUsageTail;

@@ -17,7 +17,8 @@
 #include "host/runtime/plugininstance.h"
 #include "host/runtime/pluginlibrary.h"
 
-// A parameter value and the words the user gave it in ("time=0.3").
+// A parameter value and where it came from, as the warnings quote it
+// ("--set time=0.3", "--at 4:time=0.6", "preset Dub Echo (fbak=7.5)").
 struct ParameterSetting {
     std::size_t index = 0; // host index
     double value = 0.0;

@@ -4,11 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/runtime/messagevalues.h"
 #include "host/runtime/plugininstance.h"
 #include "outputlevels.h"
-#include "parametervalue.h"
 #include "progress.h"
 #include "renderwarnings.h"
+#include "usageerror.h"
 
 namespace {
 

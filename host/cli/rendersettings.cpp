@@ -1,6 +1,21 @@
 #include "rendersettings.h"
 
+#include "presetsettings.h"
+
 namespace {
+
+// The host index of the parameter with the identifier; throws UsageError
+// listing the identifiers there are.
+std::size_t findParameter(const PluginDescription& description, std::string_view code)
+{
+    if (const std::optional<std::size_t> index = description.find(code))
+        return *index;
+    std::string known;
+    for (const ParameterInfo& parameter : description.parameters)
+        known += (known.empty() ? "" : ", ") + parameter.code;
+    throw UsageError("unknown parameter \"" + std::string(code) + "\" (the parameters are " +
+                     known + ")");
+}
 
 // A tempo becomes ".bpm"'s value, so it must lie in its range.
 double parseTempo(const PluginDescription& description, const std::string& text,
@@ -49,23 +64,25 @@ ParameterSetting ParseAssignment(const PluginDescription& description, const std
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos)
         throw UsageError(option + ": \"" + text + "\" is not of the form ID=VALUE");
-    const std::size_t index = FindParameter(description, text.substr(0, equals));
+    const std::size_t index = findParameter(description, text.substr(0, equals));
     const ParameterInfo& parameter = description.parameters[index];
     if (!parameter.automate)
         throw UsageError(option + ": " + parameter.code + " (" + parameter.name() +
                          ") is a value the plug-in writes for display; it cannot be set");
-    return {index, ParseParameterValue(parameter, text.substr(equals + 1)), text};
+    return {index, ParseParameterValue(parameter, text.substr(equals + 1)), option + " " + text};
 }
 
 RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description)
 {
     RenderJob job;
+    if (const std::optional<std::string> name = line.last("preset"))
+        job.initialValues = PresetSettings(NamedPreset(*name), description);
     for (const std::string& text : line.all("set"))
         job.initialValues.push_back(ParseAssignment(description, text, "--set"));
     for (const std::string& text : line.all("at")) {
         const auto [time, assignment] = splitTime(text, "--at");
         job.changes.push_back({time, ParseAssignment(description, assignment, "--at")});
-        job.changes.back().setting.given = text;
+        job.changes.back().setting.given = "--at " + text;
     }
     for (const std::string& text : line.all("tap")) {
         const auto [time, bpm] = splitTime(text, "--tap");

@@ -15,16 +15,18 @@ inline constexpr double kLongestTail = 3600.0;
 inline constexpr double kLongestPreroll = 60.0;
 inline constexpr double kLowestNormalizeLevel = -120.0;
 
-// Reads --set, --at, --tap, --session-bpm, --preroll, --block and --tail;
-// throws UsageError for an unknown parameter or a value the plug-in cannot
-// take.
+// Reads --preset, --set, --at, --tap, --session-bpm, --preroll, --block and
+// --tail; the preset's values come first, then the --set values. Throws
+// UsageError for an unknown preset or parameter and ParameterValueError for
+// a value the plug-in cannot take.
 RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description);
 
 // --normalize: the level in dBFS the output's highest peak is brought to.
 std::optional<double> ReadNormalizeLevel(const CommandLine& line);
 
-// "ID=VALUE" for a parameter the user may set. Throws UsageError naming the
-// option for an unknown parameter, a value it cannot take, or a parameter
-// the plug-in writes itself.
+// "ID=VALUE" for a parameter the user may set, quoted as "OPTION ID=VALUE".
+// Throws UsageError for an unknown parameter or a parameter the plug-in
+// writes itself, naming the option, and ParameterValueError for a value it
+// cannot take.
 ParameterSetting ParseAssignment(const PluginDescription& description, const std::string& text,
                                  const std::string& option);

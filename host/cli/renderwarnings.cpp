@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "parametervalue.h"
+#include "host/runtime/parametervalue.h"
 #include "renderrun.h"
 
 SettingsCheck::SettingsCheck(const PluginDescription& description)
@@ -27,7 +27,7 @@ void SettingsCheck::startingValue(const ParameterSetting& setting, const PluginI
 {
     if (delayTime && noteValue && setting.index == *delayTime)
         if (const std::string why = overridden(instance); !why.empty())
-            warnings.push_back("--set " + setting.given + why);
+            warnings.push_back(setting.given + why);
 }
 
 void SettingsCheck::started(const RenderJob& job, const PluginInstance& instance)
@@ -42,8 +42,8 @@ void SettingsCheck::started(const RenderJob& job, const PluginInstance& instance
         if (!lastForItsParameter || now == setting.value)
             continue;
         const ParameterInfo& parameter = description.parameters[setting.index];
-        warnings.push_back("--set " + setting.given + ": the plug-in changed " + parameter.name() +
-                           " to " + FormatParameterValue(parameter, now) +
+        warnings.push_back(setting.given + ": the plug-in changed " + parameter.name() + " to " +
+                           FormatParameterValue(parameter, now) +
                            " while handling a later setting; give it after that one to keep it");
     }
 }
@@ -64,7 +64,7 @@ void SettingsCheck::applied(std::span<const ScheduledChange* const> changes,
     if (const std::string why = overridden(instance); !why.empty())
         for (const ScheduledChange* change : changes)
             if (change->setting.index == *delayTime)
-                warnings.push_back("--at " + change->setting.given + why);
+                warnings.push_back(change->setting.given + why);
 }
 
 std::vector<std::string> EventsAfterEnd(const RenderJob& job, const RenderResult& result)
@@ -74,7 +74,7 @@ std::vector<std::string> EventsAfterEnd(const RenderJob& job, const RenderResult
                   static_cast<double>(result.outputFrames) / result.sampleRate);
     std::vector<std::string> warnings;
     for (const std::size_t i : result.changesAfterEnd)
-        warnings.push_back("--at " + job.changes[i].setting.given + end);
+        warnings.push_back(job.changes[i].setting.given + end);
     for (const std::size_t i : result.tapsAfterEnd)
         warnings.push_back("--tap " + FormatNumber(job.taps[i].time) + ":" +
                            FormatNumber(job.taps[i].bpm) + end);

@@ -15,6 +15,7 @@ constexpr const char* kUsage = R"(usage: tapedelay COMMAND [options]
 Commands:
   render    render an audio file through the tape delay
   describe  show the plug-in's descriptor, parameters and meters
+  presets   list the built-in presets and their settings
   demo      render the built-in demo phrase into out/
 
 `tapedelay COMMAND --help` (or -h) describes each command;
@@ -33,6 +34,8 @@ int runCommand(const std::vector<std::string>& arguments)
         return RenderCommand(rest);
     if (command == "describe")
         return DescribeCommand(rest);
+    if (command == "presets")
+        return PresetsCommand(rest);
     if (command == "demo")
         return DemoCommand(rest);
     if (command == "--help" || command == "-h" || command == "help") {
@@ -43,7 +46,7 @@ int runCommand(const std::vector<std::string>& arguments)
         std::puts("tapedelay " TAPEDELAY_VERSION);
         return kExitSuccess;
     }
-    throw UsageError("unknown command \"" + command + "\" (render, describe or demo)");
+    throw UsageError("unknown command \"" + command + "\" (render, describe, presets or demo)");
 }
 
 } // namespace
@@ -53,6 +56,9 @@ int RunTapedelay(const std::vector<std::string>& arguments)
     try {
         return runCommand(arguments);
     } catch (const UsageError& error) {
+        std::fprintf(stderr, "tapedelay: %s\n", error.what());
+        return kExitUsage;
+    } catch (const ParameterValueError& error) {
         std::fprintf(stderr, "tapedelay: %s\n", error.what());
         return kExitUsage;
     } catch (const AudioFileError& error) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "host/audio/audiofile.h"
+#include "host/runtime/presets.h"
 #include "tests/tapedelay/recordingfactory.h"
 #include "tests/tapedelay/vx9testpack.h"
 
@@ -260,6 +261,40 @@ TEST_F(Render, BadInputIsRefusedWithStatusTwoAndNoOutput)
               4);
 }
 
+// A preset's values are turned in first, in host order, and --set values
+// after them; an unknown preset or parameter is named with those there are.
+TEST_F(Render, APresetIsItsValuesSetInHostOrderBeforeTheSetValues)
+{
+    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
+    const PluginDescription description = DescribeLibrary(library);
+    // Dark Long lists Mode before Feedback, whose law is the mode at the
+    // time it is set, so the order is heard.
+    const Preset& preset = *FindPreset("Dark Long");
+    std::vector<PresetValue> values = preset.values;
+    std::stable_sort(values.begin(), values.end(), [&](const auto& a, const auto& b) {
+        return description.find(a.code) < description.find(b.code);
+    });
+    writeRaw(path("in.f32"), Noise(24000, 0.5f));
+    std::vector<std::string> given = {"render", "--quiet", "--tail", "1"};
+    for (const PresetValue& value : values)
+        given.insert(given.end(), {"--set", value.code + "=" + value.text});
+    given.insert(given.end(), {"--set", "time=0.7", path("in.f32"), path("given.f32")});
+    ASSERT_EQ(run(given), 0);
+    ASSERT_EQ(run({"render", "--quiet", "--tail", "1", "--preset", "DARK-long", "--set", "time=0.7",
+                   path("in.f32"), path("preset.f32")}),
+              0);
+    EXPECT_EQ(readRaw(path("preset.f32")), readRaw(path("given.f32")));
+
+    for (const auto& [option, known] : std::vector<std::pair<std::string, std::string>>{
+             {"--preset=dub", "Slapback, Dub Echo, Clean Quarter"},
+             {"--set=TIME=1", "tlok, nval, time"}}) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(run({"render", option, path("in.f32"), path("out.f32")}), 2) << option;
+        const std::string error = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(error.find(known), std::string::npos) << error;
+    }
+}
+
 TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
 {
     ::testing::internal::CaptureStdout();
@@ -274,6 +309,14 @@ TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
     const std::string dump = ::testing::internal::GetCapturedStdout();
     EXPECT_NE(dump.find("needsSessionTempo"), std::string::npos);
     EXPECT_NE(dump.find("uiDT"), std::string::npos);
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(run({"presets"}), 0);
+    const std::string presets = ::testing::internal::GetCapturedStdout();
+    for (const Preset& preset : Presets())
+        EXPECT_NE(presets.find(preset.label + " (" + preset.name + ")\n  " + preset.description),
+                  std::string::npos)
+            << presets;
 
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(RunTapedelay({"render", "--help"}), 0);

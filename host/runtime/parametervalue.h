@@ -1,0 +1,37 @@
+// Parameter values as a user writes and reads them: a number, or for a list
+// parameter the text of one of its options.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "messagevalues.h"
+#include "plugindescription.h"
+
+// A value text that cannot be read, or that its parameter cannot take; the
+// message names what and why in one line.
+struct ParameterValueError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Letters compared without their case, as option forms and preset names are.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
+// A finite number written in full ("0.25", "-3", "1e-3"); throws
+// ParameterValueError naming what with anything else.
+double ParseNumber(std::string_view text, const std::string& what);
+
+// The stored value for text: a number within the parameter's range, or for
+// a list parameter one of its options' forms (any case; "Qtr" for
+// "Quarter,Qtr") or a whole option index. Option texts come first, so "3"
+// is Dotted/Triplet's "Triplet,Trp,3". Throws ParameterValueError.
+double ParseParameterValue(const ParameterInfo& parameter, std::string_view text);
+
+// A stored value as ParseParameterValue reads it back: the option's first
+// form, or the number.
+std::string ParameterValueText(const ParameterInfo& parameter, double value);
+
+// A stored value as a user reads it: the option's first form, or the number
+// with the parameter's units.
+std::string FormatParameterValue(const ParameterInfo& parameter, double value);
