@@ -21,11 +21,13 @@ void BM_HostInstance(benchmark::State& state)
     InstanceSettings settings;
     settings.sampleRate = rate;
     settings.maxBlockFrames = kBlock;
+    std::vector<StartingValue> values;
     for (const char* value : {"mode=Retro", "fbak=8", ".bpm=120", "nval=8th", "dot3=Dotted"}) {
         const ParameterSetting setting = ParseAssignment(description, value, "bench");
-        settings.initialValues.emplace_back(setting.index, setting.value);
+        values.emplace_back(setting.index, setting.value);
     }
     PluginInstance instance(library, settings);
+    instance.start(values);
 
     RunBlocks(state, rate, kBlock, [&](const float* in, float* out, std::uint32_t frames) {
         instance.process(in, out, frames);

@@ -102,18 +102,20 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
     InstanceSettings settings;
     settings.sampleRate = result.sampleRate;
     settings.maxBlockFrames = job.blockFrames;
-    for (const ParameterSetting& value : job.initialValues)
-        settings.initialValues.emplace_back(value.index, value.value);
     settings.sessionTempo = job.sessionTempo;
+    std::vector<StartingValue> startingValues;
+    for (const ParameterSetting& value : job.initialValues)
+        startingValues.emplace_back(value.index, value.value);
     StartingValueObserver observer;
     if (hooks.startingValue)
         observer = [&](std::size_t position, const PluginInstance& instance) {
             hooks.startingValue(job.initialValues[position], instance);
         };
     Instances instances;
-    for (std::size_t c = 0; c < channels; ++c)
-        instances.push_back(std::make_unique<PluginInstance>(
-            library, settings, c == 0 ? observer : StartingValueObserver{}));
+    for (std::size_t c = 0; c < channels; ++c) {
+        instances.push_back(std::make_unique<PluginInstance>(library, settings));
+        instances.back()->start(startingValues, c == 0 ? observer : StartingValueObserver{});
+    }
     if (hooks.started)
         hooks.started(*instances.front());
 

@@ -13,17 +13,6 @@
 
 namespace {
 
-// A start-up failure at a rate the plug-in does not run at is the user's:
-// a UsageError that says which rates it takes.
-void refuseUnsupportedRate(double rate, const std::exception& failure)
-{
-    if (rate >= kLowestRate && std::floor(rate) <= kHighestRate)
-        return;
-    throw UsageError("unsupported sample rate " + FormatNumber(rate) + " Hz (" + failure.what() +
-                     "); the tape delay runs at " + FormatNumber(kLowestRate) + " to " +
-                     FormatNumber(kHighestRate) + " Hz");
-}
-
 // "; delay 0.375 s (BPM Delay Time)": with a note value the tempo's delay
 // the plug-in shows, else Delay Time.
 std::string endingDelay(const RenderReport& report, const PluginDescription& description)
@@ -74,7 +63,9 @@ RenderReport RunRender(PluginLibrary& library, const PluginDescription& descript
     try {
         report.result = Render(library, source, first, job, hooks);
     } catch (const std::exception& failure) {
-        refuseUnsupportedRate(source.sampleRate(), failure);
+        // A failure at a rate the plug-in does not run at is the user's.
+        if (!SupportedRate(source.sampleRate()))
+            throw UsageError(UnsupportedRateText(source.sampleRate(), failure.what()));
         throw;
     }
     progress.finish();

@@ -189,6 +189,12 @@ PluginDescription ExchangeDescriptions(IIHux::Plugin& plugin)
     description.parametersAndMeters = parameterSink.captured;
 
     try {
+        if (const MissiveCursor names = description.descriptor.find(kPluginName); names.found())
+            if (const std::vector<std::string> all = readArray<std::string>(names); !all.empty())
+                description.name = all.front();
+        if (const MissiveCursor developer = description.descriptor.find(kDeveloper);
+            developer.found())
+            description.developer = read<std::string>(developer);
         if (const MissiveCursor enable = description.descriptor.find(kEnableBypass); enable.found())
             description.enableBypass = read<bool>(enable);
         const Missive parameters = nestedUnder(description.parametersAndMeters, kParameters);

@@ -40,6 +40,8 @@ struct MeterInfo {
 struct PluginDescription {
     Missive descriptor;          // as the plug-in handed it over
     Missive parametersAndMeters; // the parameter exchange's message
+    std::string name;            // its full name, the first of "pluginName"
+    std::string developer;
     bool enableBypass = true;
     std::vector<ParameterInfo> parameters; // in host index order
     std::vector<MeterInfo> meters;

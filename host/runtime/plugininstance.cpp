@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hosterrors.h"
+#include "messagevalues.h"
 
 namespace {
 
@@ -14,8 +15,19 @@ constexpr double kGlideCornerHz = 10.0;
 
 } // namespace
 
-PluginInstance::PluginInstance(PluginLibrary& library, const InstanceSettings& settings,
-                               const StartingValueObserver& observer)
+bool SupportedRate(double rate)
+{
+    return rate >= kLowestRate && std::floor(rate) <= kHighestRate;
+}
+
+std::string UnsupportedRateText(double rate, const std::string& reason)
+{
+    return "unsupported sample rate " + FormatNumber(rate) + " Hz (" + reason +
+           "); the tape delay runs at " + FormatNumber(kLowestRate) + " to " +
+           FormatNumber(kHighestRate) + " Hz";
+}
+
+PluginInstance::PluginInstance(PluginLibrary& library, const InstanceSettings& settings)
     : settings(settings),
       plugin(library, "IIHux::Plugin"),
       controller(library, "IIHux::AlgorithmController"),
@@ -26,12 +38,12 @@ PluginInstance::PluginInstance(PluginLibrary& library, const InstanceSettings& s
 {
     if (settings.maxBlockFrames == 0)
         throw std::invalid_argument("the block size must be at least one frame");
-    setUp(observer);
+    setUp();
 }
 
 PluginInstance::~PluginInstance() = default;
 
-void PluginInstance::setUp(const StartingValueObserver& observer)
+void PluginInstance::setUp()
 {
     const HuxSetup setup{0.0, static_cast<float>(settings.sampleRate)};
 
@@ -52,13 +64,32 @@ void PluginInstance::setUp(const StartingValueObserver& observer)
     plugin->query(settings.sessionTempo, 0.0, 0.0);
     parameters.dispatch();
     parameters.discardPluginWrites(false);
-    applyStartingValues(observer);
 
+    // The algorithm's buffers; its set-up reads no coefficients, so it may
+    // come before the starting values.
     RunPluginOperation("the algorithm's set-up", [&] { return algorithm->Setup(setup); });
     const double glideRate = onePoleRate(kGlideCornerHz, static_cast<double>(setup.sampleRate));
     if (const std::string problem = blocks.preparePack(settings.maxBlockFrames, glideRate);
         !problem.empty())
         throw PluginContractError(problem);
+    if (const std::string& fault = blocks.fault(); !fault.empty())
+        throw PluginContractError(fault);
+}
+
+// The user's values, turned in as a user turns the controls: each one is
+// handled before the next, with the plug-in's own follow-ups, so the result
+// is what the same clicks give in a running host.
+void PluginInstance::start(std::span<const StartingValue> values,
+                           const StartingValueObserver& observer)
+{
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        parameters.set(values[i].first, values[i].second);
+        if (observer)
+            observer(i, *this);
+    }
+    plugin->query(settings.sessionTempo, 0.0, 0.0);
+    parameters.dispatch();
+
     // No glide from zero at the start.
     blocks.settle();
     RunPluginOperation("the algorithm's reset", [&] { return algorithm->Reset(blocks.handle()); });
@@ -67,20 +98,6 @@ void PluginInstance::setUp(const StartingValueObserver& observer)
         throw PluginContractError("the algorithm gave no block callback");
     if (const std::string& fault = blocks.fault(); !fault.empty())
         throw PluginContractError(fault);
-}
-
-// The user's values, turned in as a user turns the controls: each one is
-// handled before the next, with the plug-in's own follow-ups, so the result
-// is what the same clicks give in a running host.
-void PluginInstance::applyStartingValues(const StartingValueObserver& observer)
-{
-    for (std::size_t i = 0; i < settings.initialValues.size(); ++i) {
-        parameters.set(settings.initialValues[i].first, settings.initialValues[i].second);
-        if (observer)
-            observer(i, *this);
-    }
-    plugin->query(settings.sessionTempo, 0.0, 0.0);
-    parameters.dispatch();
 }
 
 void PluginInstance::change(std::size_t index, double value)
@@ -100,6 +117,8 @@ std::size_t PluginInstance::process(const float* input, float* output, std::uint
 {
     if (frames > settings.maxBlockFrames)
         throw std::invalid_argument("a block longer than the instance was set up for");
+    if (callback.function == nullptr)
+        throw std::logic_error("a block before the instance was started");
     std::size_t replaced = 0;
     for (std::uint32_t i = 0; i < frames; ++i) {
         const bool finite = std::isfinite(input[i]);

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -23,35 +25,48 @@
 inline constexpr double kLowestRate = 11025.0;
 inline constexpr double kHighestRate = 204000.0;
 
+// Whether the rate lies within those, and a refusal naming them, with the
+// reason the plug-in gave.
+bool SupportedRate(double rate);
+std::string UnsupportedRateText(double rate, const std::string& reason);
+
 // The session tempo when the user names none.
 inline constexpr double kDefaultSessionTempo = 120.0;
 
 struct InstanceSettings {
     double sampleRate = 48000.0;
     std::uint32_t maxBlockFrames = 512;
-    // The user's starting values as (host index, value), turned in one at a
-    // time in this order once the plug-in has started at its defaults.
-    std::vector<std::pair<std::size_t, double>> initialValues;
     double sessionTempo = kDefaultSessionTempo; // BPM, given to the plug-in before every block
 };
 
+// A user's starting value: (host index, value).
+using StartingValue = std::pair<std::size_t, double>;
+
 class PluginInstance;
 
-// Called during start-up after each starting value has been handled, with
-// its position in InstanceSettings::initialValues.
+// Called by start() after each starting value has been handled, with its
+// position in the list.
 using StartingValueObserver = std::function<void(std::size_t position, const PluginInstance&)>;
 
 class PluginInstance {
 public:
-    // Starts the instance. Throws PluginLoadError, PluginContractError (a
-    // set-up failure record among them), or what the library's set-up
-    // throws (std::runtime_error "unrecognized sample rate").
-    PluginInstance(PluginLibrary& library, const InstanceSettings& settings,
-                   const StartingValueObserver& observer = {});
+    // Wires the plug-in, starts it at its defaults and sets up the
+    // algorithm's buffers; the tape runs once start() has been called.
+    // Throws PluginLoadError, PluginContractError (a set-up failure record
+    // among them), or what the library's set-up throws (std::runtime_error
+    // "unrecognized sample rate").
+    PluginInstance(PluginLibrary& library, const InstanceSettings& settings);
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
 
+    // Turns in the user's starting values one at a time, in order, as a user
+    // sets them, then starts the tape from silence. Called again, it starts
+    // the tape from silence again; the values already in stand. Allocates
+    // nothing.
+    void start(std::span<const StartingValue> values, const StartingValueObserver& observer = {});
+
+    const PluginDescription& description() const { return described; }
     double value(std::size_t index) const { return parameters.value(index); }
     std::size_t parameterCount() const { return parameters.size(); }
 
@@ -59,9 +74,11 @@ public:
     // and a tapped tempo.
     void change(std::size_t index, double value);
     void tap(double bpm);
+    // The session tempo in BPM from the next block on.
+    void setSessionTempo(double bpm) { settings.sessionTempo = bpm; }
 
-    // One block of at most maxBlockFrames frames; input and output may be
-    // the same. Non-finite input samples reach the plug-in as 0; returns how
+    // One block of at most maxBlockFrames frames, after start(); input and
+    // output may be the same. Non-finite input samples reach the plug-in as 0; returns how
     // many there were.
     std::size_t process(const float* input, float* output, std::uint32_t frames);
 
@@ -70,8 +87,7 @@ public:
     float outputMeter() const { return readings[1]; }
 
 private:
-    void setUp(const StartingValueObserver& observer);
-    void applyStartingValues(const StartingValueObserver& observer);
+    void setUp();
 
     InstanceSettings settings;
     HostCoeffBlockFactory blocks;
@@ -80,7 +96,7 @@ private:
     HuxObject<IIHux::Algorithm> algorithm;
     PluginDescription described;
     ParameterService parameters;
-    HuxProcessCallback callback;
+    HuxProcessCallback callback{};
     std::uint64_t position = 0; // frames processed so far
     std::vector<float> inputBuffer;
     float meters[2] = {0.0f, 0.0f};

@@ -102,6 +102,11 @@ void PluginLibrary::release(void* object)
     releaseFunction(object);
 }
 
+const char* PluginLibrary::fileName()
+{
+    return kLibraryFileName;
+}
+
 std::string PluginLibrary::besideExecutable()
 {
     std::filesystem::path program;

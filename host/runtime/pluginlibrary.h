@@ -24,6 +24,8 @@ public:
     void* acquire(const char* interfaceName);
     void release(void* object);
 
+    // The library's file name on this platform ("libtapedelay.so").
+    static const char* fileName();
     // The plug-in library shipped beside the running program.
     static std::string besideExecutable();
 

@@ -20,8 +20,9 @@ TEST(PluginInstance, StartingValuesAreTurnedInAsAUserSetsThem)
     InstanceSettings settings;
     settings.maxBlockFrames = 64;
     settings.sessionTempo = 90.0;
-    settings.initialValues = {{0, 1.0}}; // Tempo Lock on
     PluginInstance instance(library, settings);
+    const StartingValue tempoLockOn{0, 1.0};
+    instance.start({&tempoLockOn, 1});
     EXPECT_EQ(instance.value(1), 3.0);   // Tempo Lock chose the remembered 8th
     EXPECT_EQ(instance.value(11), 90.0); // "sBPM" from the session tempo
     std::vector<float> block(64, 0.25f);
@@ -31,6 +32,7 @@ TEST(PluginInstance, StartingValuesAreTurnedInAsAUserSetsThem)
 
     // Without a session tempo of the user's the plug-in hears 120 BPM.
     PluginInstance unset(library, InstanceSettings{});
+    unset.start({});
     EXPECT_EQ(unset.value(11), kDefaultSessionTempo);
 }
 
