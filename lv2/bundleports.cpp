@@ -1,0 +1,69 @@
+#include "bundleports.h"
+
+#include <set>
+#include <stdexcept>
+
+namespace {
+
+bool symbolCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+std::string lowerCase(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
+std::string PortSymbol(const std::string& identifier)
+{
+    std::string symbol;
+    for (const char c : identifier)
+        if (symbolCharacter(c))
+            symbol += c;
+    if (symbol.empty() || (symbol.front() >= '0' && symbol.front() <= '9'))
+        symbol = "_" + symbol;
+    return symbol;
+}
+
+bool IsToggle(const ParameterInfo& parameter)
+{
+    return parameter.kind == ParameterKind::list &&
+           parameter.options == std::vector<std::string>{"off", "on"};
+}
+
+std::vector<BundlePort> BundlePorts(const PluginDescription& description)
+{
+    std::vector<BundlePort> ports;
+    ports.push_back({PortRole::audioIn, "in", "In"});
+    ports.push_back({PortRole::audioOut, "out", "Out"});
+    const std::vector<ParameterInfo>& parameters = description.parameters;
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        if (parameters[i].automate && !parameters[i].hostBypass)
+            ports.push_back(
+                {PortRole::parameterIn, PortSymbol(parameters[i].code), parameters[i].name(), i});
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        if (parameters[i].hostBypass)
+            ports.push_back({PortRole::enabled, "enabled", "Enabled", i});
+    if (description.find(".bpm"))
+        ports.push_back({PortRole::tap, "tap", "Tap"});
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        if (!parameters[i].automate)
+            ports.push_back(
+                {PortRole::parameterOut, PortSymbol(parameters[i].code), parameters[i].name(), i});
+    for (const MeterInfo& meter : description.meters)
+        ports.push_back({PortRole::meter, PortSymbol(lowerCase(meter.label) + "_peak"),
+                         meter.label + " Peak", meter.position});
+    ports.push_back({PortRole::transport, "control", "Transport"});
+
+    std::set<std::string> symbols;
+    for (const BundlePort& port : ports)
+        if (!symbols.insert(port.symbol).second)
+            throw std::invalid_argument("two ports would share the symbol \"" + port.symbol + "\"");
+    return ports;
+}

@@ -1,0 +1,45 @@
+// The LV2 bundle's ports, derived from the plug-in's own description so that
+// the adapter and the bundle's description files cannot disagree: audio in
+// and out, a control input per parameter a user sets (in host parameter
+// order), the host's bypass as lv2:enabled, a Tap button, a control output
+// per value the plug-in writes for display, the meters, and an atom input
+// for the host's transport.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "host/runtime/plugindescription.h"
+
+inline constexpr const char* kPluginUri = "urn:orlund:vx9:tapedelay";
+
+enum class PortRole {
+    audioIn,
+    audioOut,
+    parameterIn,  // a parameter the user sets
+    enabled,      // the host's bypass, inverted
+    tap,          // a button: each press after the first taps a tempo
+    parameterOut, // a value the plug-in writes for display
+    meter,        // a meter's peak since the previous run
+    transport,    // the host's time:Position events
+};
+
+struct BundlePort {
+    PortRole role = PortRole::audioIn;
+    std::string symbol;
+    std::string name;
+    // The host parameter index (parameterIn, parameterOut, enabled) or the
+    // meter's position (meter); unused for the others.
+    std::size_t source = 0;
+};
+
+// The ports in index order. Throws std::invalid_argument when two would
+// share a symbol.
+std::vector<BundlePort> BundlePorts(const PluginDescription& description);
+
+// A valid port symbol for an identifier: ".bpm" gives "bpm".
+std::string PortSymbol(const std::string& identifier);
+
+// Whether a list parameter is an off/on switch.
+bool IsToggle(const ParameterInfo& parameter);

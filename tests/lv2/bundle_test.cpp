@@ -1,0 +1,168 @@
+// The built bundle as lilv reads it, held to the plug-in's own descriptions:
+// every parameter has its port with its name, range, default, unit and
+// options, and every preset carries the values the command renders with.
+#include <gtest/gtest.h>
+
+#include <lilv/lilv.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "host/runtime/pluginlibrary.h"
+#include "host/runtime/presets.h"
+#include "lv2/bundleports.h"
+
+namespace {
+
+constexpr const char* kLv2 = "http://lv2plug.in/ns/lv2core#";
+
+class BundleTest : public ::testing::Test {
+protected:
+    BundleTest()
+    {
+        PluginLibrary library(std::string(TAPEDELAY_LV2_BUNDLE) + "/" + PluginLibrary::fileName());
+        description = DescribeLibrary(library);
+        LilvNode* bundle = lilv_new_file_uri(world.get(), nullptr,
+                                             (std::string(TAPEDELAY_LV2_BUNDLE) + "/").c_str());
+        lilv_world_load_bundle(world.get(), bundle);
+        lilv_node_free(bundle);
+        plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world.get()),
+                                         node(lilv_new_uri(world.get(), kPluginUri)));
+    }
+    ~BundleTest() override
+    {
+        for (LilvNode* n : nodes)
+            lilv_node_free(n);
+    }
+
+    // Freed with the test.
+    LilvNode* node(LilvNode* n)
+    {
+        nodes.push_back(n);
+        return n;
+    }
+    LilvNode* uri(const std::string& text) { return node(lilv_new_uri(world.get(), text.c_str())); }
+
+    const LilvPort* port(const std::string& symbol)
+    {
+        return lilv_plugin_get_port_by_symbol(plugin,
+                                              node(lilv_new_string(world.get(), symbol.c_str())));
+    }
+    bool has(const LilvPort* p, const std::string& property)
+    {
+        return lilv_port_has_property(plugin, p, uri(kLv2 + property));
+    }
+    bool is(const LilvPort* p, const std::string& type)
+    {
+        return lilv_port_is_a(plugin, p, uri(kLv2 + type));
+    }
+    std::string text(const LilvNode* n) { return n != nullptr ? lilv_node_as_string(n) : ""; }
+
+    std::unique_ptr<LilvWorld, decltype(&lilv_world_free)> world{lilv_world_new(), lilv_world_free};
+    const LilvPlugin* plugin = nullptr;
+    PluginDescription description;
+    std::vector<LilvNode*> nodes;
+};
+
+TEST_F(BundleTest, EveryParameterHasItsPort)
+{
+    ASSERT_NE(plugin, nullptr);
+    std::uint32_t lastIndex = 0;
+    for (const ParameterInfo& parameter : description.parameters) {
+        SCOPED_TRACE(parameter.code);
+        const bool hostBypass = parameter.hostBypass;
+        const LilvPort* p = port(hostBypass ? "enabled" : PortSymbol(parameter.code));
+        ASSERT_NE(p, nullptr);
+        EXPECT_TRUE(is(p, "ControlPort"));
+        if (hostBypass) {
+            EXPECT_TRUE(has(p, "toggled"));
+            EXPECT_EQ(text(lilv_port_get(plugin, p, uri(std::string(kLv2) + "designation"))),
+                      std::string(kLv2) + "enabled");
+            continue;
+        }
+        // Inputs in host order, then the values the plug-in writes, as outputs.
+        EXPECT_EQ(is(p, "InputPort"), parameter.automate);
+        EXPECT_EQ(is(p, "OutputPort"), !parameter.automate);
+        if (parameter.automate) {
+            EXPECT_GT(lilv_port_get_index(plugin, p), lastIndex);
+            lastIndex = lilv_port_get_index(plugin, p);
+        }
+        LilvNode* name = node(lilv_port_get_name(plugin, p));
+        EXPECT_EQ(text(name), parameter.name());
+        LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
+        lilv_port_get_range(plugin, p, &def, &min, &max);
+        node(def), node(min), node(max);
+        EXPECT_EQ(lilv_node_as_float(def), static_cast<float>(parameter.defaultValue));
+        EXPECT_EQ(lilv_node_as_float(min), static_cast<float>(parameter.minValue));
+        EXPECT_EQ(lilv_node_as_float(max), static_cast<float>(parameter.maxValue));
+
+        const std::string units =
+            text(lilv_port_get(plugin, p, uri("http://lv2plug.in/ns/extensions/units#unit")));
+        EXPECT_EQ(units, parameter.units == "secs"  ? "http://lv2plug.in/ns/extensions/units#s"
+                         : parameter.units == "bpm" ? "http://lv2plug.in/ns/extensions/units#bpm"
+                                                    : "");
+
+        std::map<int, std::string> points;
+        if (LilvScalePoints* scale = lilv_port_get_scale_points(plugin, p)) {
+            LILV_FOREACH(scale_points, i, scale)
+            {
+                const LilvScalePoint* point = lilv_scale_points_get(scale, i);
+                points[lilv_node_as_int(lilv_scale_point_get_value(point))] =
+                    text(lilv_scale_point_get_label(point));
+            }
+            lilv_scale_points_free(scale);
+        }
+        if (parameter.options == std::vector<std::string>{"off", "on"}) {
+            EXPECT_TRUE(has(p, "toggled"));
+            continue;
+        }
+        std::map<int, std::string> expected;
+        for (std::size_t i = 0; i < parameter.options.size(); ++i)
+            expected[static_cast<int>(i)] = std::string(OptionForms(parameter.options[i]).front());
+        EXPECT_EQ(points, expected);
+        EXPECT_EQ(has(p, "enumeration"), parameter.kind == ParameterKind::list);
+    }
+}
+
+TEST_F(BundleTest, EveryPresetCarriesItsValues)
+{
+    ASSERT_NE(plugin, nullptr);
+    LilvNodes* related =
+        lilv_plugin_get_related(plugin, uri("http://lv2plug.in/ns/ext/presets#Preset"));
+    std::map<std::string, std::map<std::string, float>> found; // label: symbol -> value
+    LILV_FOREACH(nodes, i, related)
+    {
+        const LilvNode* preset = lilv_nodes_get(related, i);
+        lilv_world_load_resource(world.get(), preset);
+        LilvNode* label = node(lilv_world_get(
+            world.get(), preset, uri("http://www.w3.org/2000/01/rdf-schema#label"), nullptr));
+        LilvNodes* ports =
+            lilv_world_find_nodes(world.get(), preset, uri(std::string(kLv2) + "port"), nullptr);
+        LILV_FOREACH(nodes, j, ports)
+        {
+            const LilvNode* entry = lilv_nodes_get(ports, j);
+            LilvNode* symbol = node(
+                lilv_world_get(world.get(), entry, uri(std::string(kLv2) + "symbol"), nullptr));
+            LilvNode* value = node(lilv_world_get(
+                world.get(), entry, uri("http://lv2plug.in/ns/ext/presets#value"), nullptr));
+            found[text(label)][text(symbol)] = lilv_node_as_float(value);
+        }
+        lilv_nodes_free(ports);
+    }
+    lilv_nodes_free(related);
+
+    ASSERT_EQ(found.size(), Presets().size());
+    for (const Preset& preset : Presets()) {
+        SCOPED_TRACE(preset.label);
+        std::map<std::string, float> expected;
+        for (const ParameterInfo& parameter : description.parameters)
+            if (parameter.automate && !parameter.hostBypass)
+                expected[PortSymbol(parameter.code)] = static_cast<float>(parameter.defaultValue);
+        for (const auto& [index, value] : PresetValues(preset, description))
+            expected[PortSymbol(description.parameters[index].code)] = static_cast<float>(value);
+        EXPECT_EQ(found[preset.label], expected);
+    }
+}
+
+} // namespace

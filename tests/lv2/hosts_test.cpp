@@ -1,0 +1,211 @@
+// The bundle in lilv's tools and jalv, run as a user runs them: each
+// render is bit-identical to the tapedelay command's with the same values,
+// and a rate the tape delay cannot run at is reported, not crashed on.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/audio/audiofile.h"
+#include "host/runtime/presets.h"
+#include "lv2/bundleports.h"
+#include "tests/host/scratchdirectory.h"
+
+namespace {
+
+const std::string kBundle = TAPEDELAY_LV2_BUNDLE;
+const std::string kUri = kPluginUri;
+const std::string kCommand = TAPEDELAY_COMMAND;
+
+struct Outcome {
+    int status = -1;
+    std::string output; // standard output and error
+};
+
+Outcome Shell(const std::string& command)
+{
+    Outcome outcome;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return outcome;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        outcome.output.append(buffer, n);
+    const int status = pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return outcome;
+}
+
+std::vector<float> Samples(const std::string& path)
+{
+    const std::unique_ptr<AudioSource> source = OpenAudioSource(path, 0.0);
+    std::vector<float> all(4096), samples;
+    while (const std::size_t n = source->read(all.data(), all.size()))
+        samples.insert(samples.end(), all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n));
+    return samples;
+}
+
+// Empty when equal, else where they part.
+std::string Difference(const std::vector<float>& got, const std::vector<float>& expected)
+{
+    if (got.size() != expected.size())
+        return std::to_string(got.size()) + " samples, not " + std::to_string(expected.size());
+    std::size_t differing = 0, first = 0;
+    for (std::size_t i = expected.size(); i-- > 0;)
+        if (got[i] != expected[i])
+            ++differing, first = i;
+    return differing == 0
+               ? ""
+               : std::to_string(differing) + " samples differ from sample " + std::to_string(first);
+}
+
+// Clicks over a quiet tone, as a 32-bit float WAV (lv2apply writes what it reads).
+void WriteInput(const std::string& path, double rate, std::size_t frames)
+{
+    std::vector<float> audio(frames);
+    for (std::size_t i = 0; i < frames; ++i)
+        audio[i] = 0.1f * static_cast<float>(std::sin(0.02 * static_cast<double>(i))) +
+                   (i % 12000 == 200 ? 0.7f : 0.0f);
+    const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, 1, rate);
+    sink->write(audio.data(), frames);
+    sink->commit();
+}
+
+// A setting as port values (symbol, value) in port order, and the same as
+// the command's --set.
+struct Setting {
+    std::vector<std::pair<std::string, std::string>> ports;
+
+    std::string lv2apply() const
+    {
+        std::string text;
+        for (const auto& [symbol, value] : ports)
+            text += " -c " + symbol + " " + value;
+        return text;
+    }
+    std::string lv2file() const
+    {
+        std::string text;
+        for (const auto& [symbol, value] : ports)
+            text += " -p " + symbol + ":" + value;
+        return text;
+    }
+    std::string command() const
+    {
+        std::string text;
+        for (const auto& [symbol, value] : ports)
+            text += symbol == "enabled" ? " --set bypa=" + std::string(value == "0" ? "1" : "0")
+                    : symbol == "bpm"   ? " --set .bpm=" + value
+                                        : " --set " + symbol + "=" + value;
+        return text;
+    }
+};
+
+class Lv2Hosts : public ScratchDirectory {
+protected:
+    Lv2Hosts()
+    {
+        const std::string path = std::filesystem::path(kBundle).parent_path().string();
+        setenv("LV2_PATH", path.c_str(), 1);
+    }
+
+    std::vector<float> command(const std::string& in, const std::string& options)
+    {
+        const std::string out = path("command.wav");
+        const Outcome done =
+            Shell(kCommand + " render --quiet --tail 0 " + in + " " + out + options);
+        EXPECT_EQ(done.status, 0) << done.output;
+        return Samples(out);
+    }
+    std::vector<float> host(const std::string& tool, const std::string& in,
+                            const std::string& options)
+    {
+        const std::string out = path(tool + ".wav");
+        // lv2file clamps samples beyond full scale unless told not to.
+        const std::string keep = tool == "lv2file" ? " --ignore-clipping" : "";
+        const Outcome done = Shell(tool + keep + " -i " + in + " -o " + out + options + " " + kUri);
+        EXPECT_EQ(done.status, 0) << done.output;
+        return Samples(out);
+    }
+};
+
+TEST_F(Lv2Hosts, TheBundleValidatesAndIsListed)
+{
+    const Outcome valid = Shell("lv2_validate " + kBundle + "/*.ttl");
+    EXPECT_NE(valid.output.find("Found 0 errors"), std::string::npos) << valid.output;
+    const Outcome listed = Shell("lv2ls");
+    EXPECT_NE(listed.output.find(kUri), std::string::npos) << listed.output;
+}
+
+TEST_F(Lv2Hosts, LilvToolsRenderWhatTheCommandRenders)
+{
+    const std::string in = path("in.wav");
+    WriteInput(in, 48000.0, 60000);
+    const std::vector<Setting> settings = {
+        {{{"time", "0.3"}, {"fbak", "6"}, {"mode", "0"}}},
+        {{{"nval", "3"}, {"fbak", "7.5"}, {"inpt", "6.5"}, {"tone", "1"}, {"dot3", "1"}}},
+        {{{"tlok", "1"}, {"nval", "4"}, {"oput", "6"}, {"blnd", "3.5"}, {"mode", "2"}}},
+        {{{"time", "1.1"}, {"bpm", "90"}, {"fbak", "8.5"}, {"tone", "2"}}},
+        {{{"fbak", "5"}, {"enabled", "0"}}},
+    };
+    for (const Setting& setting : settings) {
+        SCOPED_TRACE(setting.lv2file());
+        const std::vector<float> expected = command(in, setting.command());
+        ASSERT_EQ(expected.size(), 60000u);
+        EXPECT_EQ(Difference(host("lv2apply", in, setting.lv2apply()), expected), "") << "lv2apply";
+        EXPECT_EQ(Difference(host("lv2file", in, " -b 64" + setting.lv2file()), expected), "")
+            << "lv2file -b 64";
+        EXPECT_EQ(Difference(host("lv2file", in, " -b 4096" + setting.lv2file()), expected), "")
+            << "lv2file -b 4096";
+    }
+}
+
+TEST_F(Lv2Hosts, APresetRendersAsTheCommandsPreset)
+{
+    const std::string in = path("in.wav");
+    WriteInput(in, 44100.0, 50000);
+    ASSERT_FALSE(Presets().empty());
+    for (const Preset& preset : Presets()) {
+        SCOPED_TRACE(preset.label);
+        EXPECT_EQ(Difference(host("lv2file", in, " -b 512 -P '" + preset.label + "'"),
+                             command(in, " --preset " + preset.name)),
+                  "");
+    }
+}
+
+TEST_F(Lv2Hosts, AnUnsupportedRateIsReportedAndNothingCrashes)
+{
+    const std::string in = path("in.wav");
+    WriteInput(in, 8000.0, 4000);
+    const Outcome file = Shell("lv2file -i " + in + " -o " + path("out.wav") + " " + kUri);
+    EXPECT_EQ(file.status, 1) << file.output;
+    EXPECT_NE(file.output.find("unsupported sample rate 8000 Hz"), std::string::npos)
+        << file.output;
+
+    // jalv on a JACK server of its own running at that rate.
+    const std::string server = "tapedelay-test-" + std::to_string(getpid());
+    const Outcome jack = Shell("jackd -n " + server +
+                               " --no-realtime -d dummy -r 8000 -p 256 >/dev/null 2>&1 & echo $!");
+    const std::string jackd = jack.output.substr(0, jack.output.find('\n'));
+    Outcome up;
+    for (int i = 0; i < 50 && up.status != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        up = Shell("JACK_DEFAULT_SERVER=" + server + " jack_lsp");
+    }
+    const Outcome jalv = Shell("JACK_DEFAULT_SERVER=" + server + " timeout 30 jalv -i " + kUri);
+    Shell("kill " + jackd);
+    ASSERT_EQ(up.status, 0) << "the JACK server did not start: " << up.output;
+    EXPECT_EQ(jalv.status, 1) << jalv.output;
+    EXPECT_NE(jalv.output.find("unsupported sample rate 8000 Hz"), std::string::npos)
+        << jalv.output;
+}
+
+} // namespace

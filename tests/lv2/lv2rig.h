@@ -1,0 +1,217 @@
+// The bundle's shared object loaded as a host loads it, with a host's side
+// of the features: a URI map, a log that keeps what it is told, and the
+// options that give the longest block.
+#pragma once
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <lv2/atom/atom.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/core/lv2.h>
+#include <lv2/log/log.h>
+#include <lv2/options/options.h>
+#include <lv2/time/time.h>
+#include <lv2/urid/urid.h>
+
+#include "host/runtime/pluginlibrary.h"
+#include "lv2/bundleports.h"
+
+class Lv2Host {
+public:
+    explicit Lv2Host(std::int32_t maxBlock = 0) : maxBlock(maxBlock)
+    {
+        mapFeature = {LV2_URID__map, &map};
+        logFeature = {LV2_LOG__log, &log};
+        options = {{LV2_OPTIONS_INSTANCE, 0, urid(LV2_BUF_SIZE__maxBlockLength), sizeof maxBlock,
+                    urid(LV2_ATOM__Int), &this->maxBlock},
+                   {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+        optionsFeature = {LV2_OPTIONS__options, options.data()};
+    }
+
+    LV2_URID urid(const std::string& uri)
+    {
+        const auto [at, added] = ids.emplace(uri, static_cast<LV2_URID>(ids.size() + 1));
+        return at->second;
+    }
+
+    // All three features, or none.
+    std::vector<const LV2_Feature*> features(bool offer)
+    {
+        if (!offer)
+            return {nullptr};
+        return {&mapFeature, &logFeature, maxBlock > 0 ? &optionsFeature : nullptr, nullptr};
+    }
+
+    std::string logged;
+
+private:
+    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri)
+    {
+        return static_cast<Lv2Host*>(handle)->urid(uri);
+    }
+    static int logPrintf(LV2_Log_Handle handle, LV2_URID, const char* format, ...)
+    {
+        va_list args;
+        va_start(args, format);
+        char text[1024];
+        const int n = std::vsnprintf(text, sizeof text, format, args);
+        va_end(args);
+        static_cast<Lv2Host*>(handle)->logged += text;
+        return n;
+    }
+    static int logVprintf(LV2_Log_Handle handle, LV2_URID, const char* format, va_list args)
+    {
+        char text[1024];
+        const int n = std::vsnprintf(text, sizeof text, format, args);
+        static_cast<Lv2Host*>(handle)->logged += text;
+        return n;
+    }
+
+    std::int32_t maxBlock;
+    std::map<std::string, LV2_URID> ids;
+    LV2_URID_Map map{this, mapUri};
+    LV2_Log_Log log{this, logPrintf, logVprintf};
+    std::vector<LV2_Options_Option> options;
+    LV2_Feature mapFeature{};
+    LV2_Feature logFeature{};
+    LV2_Feature optionsFeature{};
+};
+
+// The adapter's descriptor, from the bundle's shared object.
+class Lv2Module {
+public:
+    Lv2Module()
+    {
+        handle = dlopen((std::string(TAPEDELAY_LV2_BUNDLE) + "/tapedelay_lv2.so").c_str(),
+                        RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr)
+            throw std::runtime_error(dlerror());
+        const auto entry = reinterpret_cast<const LV2_Descriptor* (*)(std::uint32_t)>(
+            dlsym(handle, "lv2_descriptor"));
+        descriptor = entry != nullptr ? entry(0) : nullptr;
+        if (descriptor == nullptr)
+            throw std::runtime_error("no lv2_descriptor");
+    }
+    ~Lv2Module() { dlclose(handle); }
+
+    const LV2_Descriptor* descriptor = nullptr;
+
+private:
+    void* handle = nullptr;
+};
+
+// One instance with a buffer for every control port, connected by symbol.
+class Lv2Plugin {
+public:
+    Lv2Plugin(Lv2Module& module, Lv2Host& host, double rate, bool features = true,
+              const std::string& bundle = TAPEDELAY_LV2_BUNDLE)
+        : descriptor(module.descriptor)
+    {
+        PluginLibrary library(std::string(TAPEDELAY_LV2_BUNDLE) + "/" + PluginLibrary::fileName());
+        description = DescribeLibrary(library);
+        ports = BundlePorts(description);
+        controls.resize(ports.size(), 0.0f);
+        const std::vector<const LV2_Feature*> offered = host.features(features);
+        instance = descriptor->instantiate(descriptor, rate, bundle.c_str(), offered.data());
+        if (instance == nullptr)
+            return;
+        for (std::uint32_t i = 0; i < ports.size(); ++i) {
+            const BundlePort& port = ports[i];
+            if (port.role == PortRole::parameterIn || port.role == PortRole::parameterOut)
+                controls[i] = static_cast<float>(description.parameters[port.source].defaultValue);
+            if (port.role == PortRole::enabled)
+                controls[i] = 1.0f;
+            if (port.role != PortRole::audioIn && port.role != PortRole::audioOut &&
+                port.role != PortRole::transport)
+                descriptor->connect_port(instance, i, &controls[i]);
+        }
+    }
+    ~Lv2Plugin()
+    {
+        if (instance != nullptr)
+            descriptor->cleanup(instance);
+    }
+
+    bool started() const { return instance != nullptr; }
+    float& control(const std::string& symbol) { return controls[index(symbol)]; }
+    std::uint32_t index(const std::string& symbol) const
+    {
+        for (std::uint32_t i = 0; i < ports.size(); ++i)
+            if (ports[i].symbol == symbol)
+                return i;
+        throw std::invalid_argument("no port " + symbol);
+    }
+    void connect(const std::string& symbol, void* data)
+    {
+        descriptor->connect_port(instance, index(symbol), data);
+    }
+    void activate() { descriptor->activate(instance); }
+    void deactivate() { descriptor->deactivate(instance); }
+    // In place when in and out are the same.
+    void run(const float* in, float* out, std::uint32_t frames)
+    {
+        descriptor->connect_port(instance, index("in"), const_cast<float*>(in));
+        descriptor->connect_port(instance, index("out"), out);
+        descriptor->run(instance, frames);
+    }
+
+    PluginDescription description;
+
+private:
+    const LV2_Descriptor* descriptor;
+    LV2_Handle instance = nullptr;
+    std::vector<BundlePort> ports;
+    std::vector<float> controls;
+};
+
+// An atom sequence holding time:Position objects with a tempo each.
+class TempoSequence {
+public:
+    TempoSequence(Lv2Host& host) : host(host) { clear(); }
+
+    void clear()
+    {
+        bytes.assign(sizeof(LV2_Atom_Sequence), 0);
+        auto* sequence = header();
+        sequence->atom.type = host.urid(LV2_ATOM__Sequence);
+        sequence->atom.size = sizeof(LV2_Atom_Sequence_Body);
+    }
+
+    void add(std::int64_t frame, float bpm)
+    {
+        struct Event {
+            LV2_Atom_Event event;
+            LV2_Atom_Object_Body object;
+            LV2_Atom_Property_Body property;
+            float value;
+            float pad;
+        } e{};
+        e.event.time.frames = frame;
+        e.event.body.type = host.urid(LV2_ATOM__Object);
+        e.event.body.size = sizeof e - sizeof e.event - sizeof e.pad;
+        e.object.otype = host.urid(LV2_TIME__Position);
+        e.property.key = host.urid(LV2_TIME__beatsPerMinute);
+        e.property.value.type = host.urid(LV2_ATOM__Float);
+        e.property.value.size = sizeof(float);
+        e.value = bpm;
+        const auto* raw = reinterpret_cast<const std::uint8_t*>(&e);
+        bytes.insert(bytes.end(), raw, raw + sizeof e);
+        header()->atom.size += sizeof e;
+    }
+
+    void* data() { return bytes.data(); }
+
+private:
+    LV2_Atom_Sequence* header() { return reinterpret_cast<LV2_Atom_Sequence*>(bytes.data()); }
+
+    Lv2Host& host;
+    std::vector<std::uint8_t> bytes;
+};
