@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ struct BundlePort {
     // meter's position (meter); unused for the others.
     std::size_t source = 0;
 };
+
+// Audio in and out come first.
+inline constexpr std::uint32_t kAudioInPort = 0;
+inline constexpr std::uint32_t kAudioOutPort = 1;
 
 // The ports in index order. Throws std::invalid_argument when two would
 // share a symbol.

@@ -1,6 +1,7 @@
 #include "lv2instance.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -25,6 +26,24 @@ std::pair<double, double> rangeOf(const PluginDescription& description, const ch
         return {description.parameters[*index].minValue, description.parameters[*index].maxValue};
     return {0.0, std::numeric_limits<double>::infinity()};
 }
+
+// The tape delay is defined in IEEE arithmetic with the default modes; a
+// host may run its audio thread with denormals flushed to zero or another
+// rounding. The host's modes are put back when the run ends.
+class DefaultFloatingPoint {
+public:
+    DefaultFloatingPoint()
+    {
+        std::fegetenv(&hosts);
+        std::fesetenv(FE_DFL_ENV);
+    }
+    ~DefaultFloatingPoint() { std::fesetenv(&hosts); }
+    DefaultFloatingPoint(const DefaultFloatingPoint&) = delete;
+    DefaultFloatingPoint& operator=(const DefaultFloatingPoint&) = delete;
+
+private:
+    std::fenv_t hosts;
+};
 
 } // namespace
 
@@ -65,18 +84,27 @@ void Lv2Instance::connect(std::uint32_t port, void* data)
 
 void Lv2Instance::run(std::uint32_t frames)
 {
-    auto* output = static_cast<float*>(connections[1]);
-    if (!failed && connections[0] != nullptr && output != nullptr) {
+    const void* input = connections[kAudioInPort];
+    auto* output = static_cast<float*>(connections[kAudioOutPort]);
+    if (!failed && input != nullptr && output != nullptr) {
+        const DefaultFloatingPoint modes;
         try {
+            const std::size_t events =
+                transportPort ? transport.read(connections[*transportPort], frames, tempoEvents)
+                              : 0;
+            // The tempo at the run's start is there when the tape starts.
+            std::size_t next = 0;
+            for (; starting && next < events && tempoEvents[next].frame == 0; ++next)
+                setSessionTempo(tempoEvents[next].bpm);
             readControls();
             readTap();
-            processRun(frames);
+            processRun(frames, {tempoEvents.data() + next, events - next});
             writeOutputs();
         } catch (...) {
             failed = true; // the plug-in broke its contract: silence from now on
         }
     }
-    if ((failed || connections[0] == nullptr) && output != nullptr)
+    if ((failed || input == nullptr) && output != nullptr)
         std::fill_n(output, frames, 0.0f);
     clock += frames;
 }
@@ -131,24 +159,27 @@ void Lv2Instance::readTap()
     tapDown = down;
 }
 
-void Lv2Instance::processRun(std::uint32_t frames)
+void Lv2Instance::setSessionTempo(double bpm)
 {
-    const auto* input = static_cast<const float*>(connections[0]);
-    auto* output = static_cast<float*>(connections[1]);
-    const std::size_t events =
-        transportPort ? transport.read(connections[*transportPort], frames, tempoEvents) : 0;
+    instance.setSessionTempo(std::clamp(bpm, lowestTempo, highestTempo));
+}
+
+void Lv2Instance::processRun(std::uint32_t frames, std::span<const TempoEvent> events)
+{
+    const auto* input = static_cast<const float*>(connections[kAudioInPort]);
+    auto* output = static_cast<float*>(connections[kAudioOutPort]);
     inputPeak = 0.0f;
     outputPeak = 0.0f;
     std::size_t next = 0;
     for (std::uint32_t done = 0;;) {
         // A tempo takes effect at its frame: the block before it ends there.
-        for (; next < events && tempoEvents[next].frame <= done; ++next)
-            instance.setSessionTempo(std::clamp(tempoEvents[next].bpm, lowestTempo, highestTempo));
+        for (; next < events.size() && events[next].frame <= done; ++next)
+            setSessionTempo(events[next].bpm);
         if (done == frames)
             break;
         std::uint32_t end = frames - done > maxBlock ? done + maxBlock : frames;
-        if (next < events)
-            end = std::min(end, tempoEvents[next].frame);
+        if (next < events.size())
+            end = std::min(end, events[next].frame);
         instance.process(input + done, output + done, end - done);
         inputPeak = std::max(inputPeak, instance.inputMeter());
         outputPeak = std::max(outputPeak, instance.outputMeter());

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -45,7 +46,10 @@ private:
 
     void readControls();
     void readTap();
-    void processRun(std::uint32_t frames);
+    // The session tempo, within its range.
+    void setSessionTempo(double bpm);
+    // The run in blocks, each tempo event taking effect at its frame.
+    void processRun(std::uint32_t frames, std::span<const TempoEvent> events);
     void writeOutputs();
     double parameterValue(const Control& control, float portValue) const;
     float portValue(std::uint32_t port, float fallback) const;

@@ -4,8 +4,12 @@
 // refuses with a message.
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <vector>
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 #include "host/runtime/plugininstance.h"
 #include "lv2rig.h"
@@ -25,10 +29,11 @@ std::vector<float> Clicks(std::size_t frames)
 }
 
 // The reference host's output for the same starting values, in blocks of 4096.
-std::vector<float> Reference(const std::vector<StartingValue>& values, const std::vector<float>& in)
+std::vector<float> Reference(const std::vector<StartingValue>& values, const std::vector<float>& in,
+                             double sessionTempo = kDefaultSessionTempo)
 {
     PluginLibrary library(std::string(TAPEDELAY_LV2_BUNDLE) + "/" + PluginLibrary::fileName());
-    PluginInstance instance(library, {kRate, 4096, kDefaultSessionTempo});
+    PluginInstance instance(library, {kRate, 4096, sessionTempo});
     instance.start(values);
     std::vector<float> out(in.size());
     for (std::size_t at = 0; at < in.size(); at += 4096) {
@@ -78,6 +83,37 @@ TEST(Lv2Adapter, AnyRunLengthGivesTheReferenceHostsOutput)
     }
 }
 
+// Hosts run their audio threads with denormals flushed to zero (as a DAW
+// does) or with another rounding; the tape sounds the same, and the host
+// gets its modes back.
+TEST(Lv2Adapter, TheHostsFloatingPointModesDoNotReachTheTape)
+{
+    Lv2Module module;
+    const std::vector<float> in = Clicks(30000);
+    const std::vector<float> expected = Reference({{4, 7.0}}, in);
+    for (const bool flushDenormals : {false, true}) {
+        Lv2Host host(1024);
+        Lv2Plugin plugin(module, host, kRate);
+        plugin.control("fbak") = 7.0f;
+        plugin.activate();
+        std::fenv_t before;
+        std::fegetenv(&before);
+        std::fesetround(FE_UPWARD);
+#if defined(__SSE__)
+        if (flushDenormals)
+            _mm_setcsr(_mm_getcsr() | 0x8040); // flush to zero, denormals are zero
+        const unsigned hosts = _mm_getcsr();
+#endif
+        const std::vector<float> out = RunInPieces(plugin, in, {1024});
+        EXPECT_EQ(std::fegetround(), FE_UPWARD);
+#if defined(__SSE__)
+        EXPECT_EQ(_mm_getcsr(), hosts);
+#endif
+        std::fesetenv(&before);
+        EXPECT_EQ(out, expected) << "denormals flushed " << flushDenormals;
+    }
+}
+
 TEST(Lv2Adapter, TheTransportsTempoSetsALockedDelay)
 {
     Lv2Module module;
@@ -106,6 +142,28 @@ TEST(Lv2Adapter, TheTransportsTempoSetsALockedDelay)
     EXPECT_EQ(lockedDelay(transport.data()), std::pair(0.5f, 120.0f));
     float zero = 0.0f;
     EXPECT_EQ(lockedDelay(&zero), std::pair(0.5f, 120.0f));
+}
+
+// A tempo at the first run's first frame is there when the tape starts, as
+// the command's --session-bpm is: no glide from 120 BPM.
+TEST(Lv2Adapter, TheTempoAtTheStartIsTheStartingTempo)
+{
+    Lv2Module module;
+    Lv2Host host(512);
+    const std::vector<float> in = Clicks(30000);
+    Lv2Plugin plugin(module, host, kRate);
+    plugin.control("tlok") = 1.0f;
+    plugin.control("nval") = 4.0f;
+    TempoSequence transport(host);
+    transport.add(0, 90.0f);
+    plugin.connect("control", transport.data());
+    plugin.activate();
+    std::vector<float> out(in.size());
+    for (std::size_t at = 0; at < in.size(); at += 512) {
+        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(512, in.size() - at));
+        plugin.run(in.data() + at, out.data() + at, n);
+    }
+    EXPECT_EQ(out, Reference({{0, 1.0}, {1, 4.0}}, in, 90.0));
 }
 
 TEST(Lv2Adapter, TapPressesSetTheTempoOfTheirInterval)

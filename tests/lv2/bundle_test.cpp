@@ -77,7 +77,7 @@ TEST_F(BundleTest, EveryParameterHasItsPort)
         EXPECT_TRUE(is(p, "ControlPort"));
         if (hostBypass) {
             EXPECT_TRUE(has(p, "toggled"));
-            EXPECT_EQ(text(lilv_port_get(plugin, p, uri(std::string(kLv2) + "designation"))),
+            EXPECT_EQ(text(node(lilv_port_get(plugin, p, uri(std::string(kLv2) + "designation")))),
                       std::string(kLv2) + "enabled");
             continue;
         }
@@ -98,7 +98,7 @@ TEST_F(BundleTest, EveryParameterHasItsPort)
         EXPECT_EQ(lilv_node_as_float(max), static_cast<float>(parameter.maxValue));
 
         const std::string units =
-            text(lilv_port_get(plugin, p, uri("http://lv2plug.in/ns/extensions/units#unit")));
+            text(node(lilv_port_get(plugin, p, uri("http://lv2plug.in/ns/extensions/units#unit"))));
         EXPECT_EQ(units, parameter.units == "secs"  ? "http://lv2plug.in/ns/extensions/units#s"
                          : parameter.units == "bpm" ? "http://lv2plug.in/ns/extensions/units#bpm"
                                                     : "");

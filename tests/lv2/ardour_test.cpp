@@ -1,0 +1,119 @@
+// The bundle in Ardour 7, headless (ardour7-lua on the Dummy backend), as a
+// musician uses it: an impulse through set controls, a Tempo Lock render
+// that follows the session's tempo map, and a preset. Each bounce is
+// bit-identical to the tapedelay command's render with the same values.
+// Opt-in (about a minute, and Ardour's package): tools/ardour-check.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/audio/audiofile.h"
+#include "lv2/bundleports.h"
+#include "tests/host/scratchdirectory.h"
+
+namespace {
+
+const std::string kBundle = TAPEDELAY_LV2_BUNDLE;
+const std::string kCommand = TAPEDELAY_COMMAND;
+const std::string kScript = TAPEDELAY_ARDOUR_SCRIPT;
+constexpr double kRate = 48000.0;
+constexpr double kTail = 2.0;
+
+int Shell(const std::string& command)
+{
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<float> Samples(const std::string& path)
+{
+    const std::unique_ptr<AudioSource> source = OpenAudioSource(path, 0.0);
+    std::vector<float> block(4096), samples;
+    while (const std::size_t n = source->read(block.data(), block.size()))
+        samples.insert(samples.end(), block.begin(),
+                       block.begin() + static_cast<std::ptrdiff_t>(n));
+    return samples;
+}
+
+// The frame of the loudest sample at or after from.
+std::size_t Loudest(const std::vector<float>& audio, std::size_t from)
+{
+    std::size_t at = from;
+    for (std::size_t i = from; i < audio.size(); ++i)
+        if (std::abs(audio[i]) > std::abs(audio[at]))
+            at = i;
+    return at;
+}
+
+class Ardour : public ScratchDirectory {
+protected:
+    Ardour()
+    {
+        // Ardour finds the bundle in ~/.lv2 of a home of the test's own.
+        const std::string home = path("home");
+        std::filesystem::create_directories(home + "/.lv2");
+        std::filesystem::copy(kBundle, home + "/.lv2/tapedelay.lv2");
+        // An impulse of 16-bit values, which sox's import passes exactly.
+        std::vector<float> audio(static_cast<std::size_t>(kRate), 0.0f);
+        audio[480] = 16384.0f / 32768.0f;
+        const std::unique_ptr<AudioSink> sink = CreateAudioSink(path("in.wav"), 1, kRate);
+        sink->write(audio.data(), audio.size());
+        sink->commit();
+    }
+
+    std::vector<float> ardour(const std::string& name, const std::vector<std::string>& keys)
+    {
+        std::string command = "HOME=" + path("home") + " timeout 300 ardour7-lua " + kScript + " " +
+                              path("in.wav") + " " + path(name + ".wav") + " " + kPluginUri + " " +
+                              path(name) + " " + std::to_string(kTail);
+        for (const std::string& key : keys)
+            command += " '" + key + "'";
+        EXPECT_EQ(Shell(command + " > " + path(name + ".log") + " 2>&1"), 0)
+            << "see " << path(name + ".log");
+        return Samples(path(name + ".wav"));
+    }
+    std::vector<float> command(const std::string& options)
+    {
+        EXPECT_EQ(Shell(kCommand + " render --quiet --tail 2 " + path("in.wav") + " " +
+                        path("command.wav") + options),
+                  0);
+        return Samples(path("command.wav"));
+    }
+    // Ardour's bounce runs to the end of its take: compare what both have.
+    static void ExpectSameStart(std::vector<float> bounced, const std::vector<float>& expected)
+    {
+        ASSERT_GE(bounced.size(), expected.size());
+        bounced.resize(expected.size());
+        EXPECT_TRUE(bounced == expected);
+    }
+};
+
+TEST_F(Ardour, EchoesComeAtTheSetDelay)
+{
+    const std::vector<float> bounced = ardour("delay", {"Delay Time=0.3", "Feedback=5"});
+    ExpectSameStart(bounced, command(" --set time=0.3 --set fbak=5"));
+    const std::size_t echo = Loudest(bounced, 4800);
+    EXPECT_NEAR(static_cast<double>(echo - 480) / kRate, 0.3, 0.003);
+}
+
+TEST_F(Ardour, TempoLockFollowsTheTempoMap)
+{
+    const std::vector<float> bounced =
+        ardour("tempo", {"@bpm=90", "Session Tempo Lock=1", "Note Value=4", "Feedback=5"});
+    ExpectSameStart(bounced,
+                    command(" --session-bpm 90 --set tlok=on --set nval=Quarter --set fbak=5"));
+    const std::size_t echo = Loudest(bounced, 4800);
+    EXPECT_NEAR(static_cast<double>(echo - 480) / kRate, 60.0 / 90.0, 0.003);
+}
+
+TEST_F(Ardour, APresetLoads)
+{
+    ExpectSameStart(ardour("preset", {"@preset=Dub Echo"}), command(" --preset dub-echo"));
+}
+
+} // namespace
