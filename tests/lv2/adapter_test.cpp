@@ -158,12 +158,7 @@ TEST(Lv2Adapter, TheTempoAtTheStartIsTheStartingTempo)
     transport.add(0, 90.0f);
     plugin.connect("control", transport.data());
     plugin.activate();
-    std::vector<float> out(in.size());
-    for (std::size_t at = 0; at < in.size(); at += 512) {
-        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(512, in.size() - at));
-        plugin.run(in.data() + at, out.data() + at, n);
-    }
-    EXPECT_EQ(out, Reference({{0, 1.0}, {1, 4.0}}, in, 90.0));
+    EXPECT_EQ(RunInPieces(plugin, in, {512}), Reference({{0, 1.0}, {1, 4.0}}, in, 90.0));
 }
 
 TEST(Lv2Adapter, TapPressesSetTheTempoOfTheirInterval)

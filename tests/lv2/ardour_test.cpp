@@ -3,16 +3,13 @@
 // that follows the session's tempo map, and a preset. Each bounce is
 // bit-identical to the tapedelay command's render with the same values.
 // Opt-in (about a minute, and Ardour's package): tools/ardour-check.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <cmath>
 #include <string>
 #include <vector>
 
-#include "host/audio/audiofile.h"
+#include "hostrun.h"
 #include "lv2/bundleports.h"
 #include "tests/host/scratchdirectory.h"
 
@@ -23,22 +20,6 @@ const std::string kCommand = TAPEDELAY_COMMAND;
 const std::string kScript = TAPEDELAY_ARDOUR_SCRIPT;
 constexpr double kRate = 48000.0;
 constexpr double kTail = 2.0;
-
-int Shell(const std::string& command)
-{
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::vector<float> Samples(const std::string& path)
-{
-    const std::unique_ptr<AudioSource> source = OpenAudioSource(path, 0.0);
-    std::vector<float> block(4096), samples;
-    while (const std::size_t n = source->read(block.data(), block.size()))
-        samples.insert(samples.end(), block.begin(),
-                       block.begin() + static_cast<std::ptrdiff_t>(n));
-    return samples;
-}
 
 // The frame of the loudest sample at or after from.
 std::size_t Loudest(const std::vector<float>& audio, std::size_t from)
@@ -61,9 +42,7 @@ protected:
         // An impulse of 16-bit values, which sox's import passes exactly.
         std::vector<float> audio(static_cast<std::size_t>(kRate), 0.0f);
         audio[480] = 16384.0f / 32768.0f;
-        const std::unique_ptr<AudioSink> sink = CreateAudioSink(path("in.wav"), 1, kRate);
-        sink->write(audio.data(), audio.size());
-        sink->commit();
+        WriteSamples(path("in.wav"), audio, kRate);
     }
 
     std::vector<float> ardour(const std::string& name, const std::vector<std::string>& keys)
@@ -73,15 +52,15 @@ protected:
                               path(name) + " " + std::to_string(kTail);
         for (const std::string& key : keys)
             command += " '" + key + "'";
-        EXPECT_EQ(Shell(command + " > " + path(name + ".log") + " 2>&1"), 0)
-            << "see " << path(name + ".log");
+        const Outcome done = Shell(command);
+        EXPECT_EQ(done.status, 0) << done.output;
         return Samples(path(name + ".wav"));
     }
     std::vector<float> command(const std::string& options)
     {
-        EXPECT_EQ(Shell(kCommand + " render --quiet --tail 2 " + path("in.wav") + " " +
-                        path("command.wav") + options),
-                  0);
+        const Outcome done = Shell(kCommand + " render --quiet --tail 2 " + path("in.wav") + " " +
+                                   path("command.wav") + options);
+        EXPECT_EQ(done.status, 0) << done.output;
         return Samples(path("command.wav"));
     }
     // Ardour's bounce runs to the end of its take: compare what both have.
@@ -89,7 +68,7 @@ protected:
     {
         ASSERT_GE(bounced.size(), expected.size());
         bounced.resize(expected.size());
-        EXPECT_TRUE(bounced == expected);
+        EXPECT_EQ(Difference(bounced, expected), "");
     }
 };
 

@@ -1,21 +1,19 @@
 // The bundle in lilv's tools and jalv, run as a user runs them: each
 // render is bit-identical to the tapedelay command's with the same values,
 // and a rate the tape delay cannot run at is reported, not crashed on.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "host/audio/audiofile.h"
 #include "host/runtime/presets.h"
+#include "hostrun.h"
 #include "lv2/bundleports.h"
 #include "tests/host/scratchdirectory.h"
 
@@ -25,48 +23,6 @@ const std::string kBundle = TAPEDELAY_LV2_BUNDLE;
 const std::string kUri = kPluginUri;
 const std::string kCommand = TAPEDELAY_COMMAND;
 
-struct Outcome {
-    int status = -1;
-    std::string output; // standard output and error
-};
-
-Outcome Shell(const std::string& command)
-{
-    Outcome outcome;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return outcome;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        outcome.output.append(buffer, n);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return outcome;
-}
-
-std::vector<float> Samples(const std::string& path)
-{
-    const std::unique_ptr<AudioSource> source = OpenAudioSource(path, 0.0);
-    std::vector<float> all(4096), samples;
-    while (const std::size_t n = source->read(all.data(), all.size()))
-        samples.insert(samples.end(), all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n));
-    return samples;
-}
-
-// Empty when equal, else where they part.
-std::string Difference(const std::vector<float>& got, const std::vector<float>& expected)
-{
-    if (got.size() != expected.size())
-        return std::to_string(got.size()) + " samples, not " + std::to_string(expected.size());
-    std::size_t differing = 0, first = 0;
-    for (std::size_t i = expected.size(); i-- > 0;)
-        if (got[i] != expected[i])
-            ++differing, first = i;
-    return differing == 0
-               ? ""
-               : std::to_string(differing) + " samples differ from sample " + std::to_string(first);
-}
-
 // Clicks over a quiet tone, as a 32-bit float WAV (lv2apply writes what it reads).
 void WriteInput(const std::string& path, double rate, std::size_t frames)
 {
@@ -74,9 +30,7 @@ void WriteInput(const std::string& path, double rate, std::size_t frames)
     for (std::size_t i = 0; i < frames; ++i)
         audio[i] = 0.1f * static_cast<float>(std::sin(0.02 * static_cast<double>(i))) +
                    (i % 12000 == 200 ? 0.7f : 0.0f);
-    const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, 1, rate);
-    sink->write(audio.data(), frames);
-    sink->commit();
+    WriteSamples(path, audio, rate);
 }
 
 // A setting as port values (symbol, value) in port order, and the same as

@@ -1,0 +1,61 @@
+// Running a host program as a user does and reading back what it wrote.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/audio/audiofile.h"
+
+struct Outcome {
+    int status = -1;
+    std::string output; // standard output and error
+};
+
+inline Outcome Shell(const std::string& command)
+{
+    Outcome outcome;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return outcome;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        outcome.output.append(buffer, n);
+    const int status = pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return outcome;
+}
+
+inline std::vector<float> Samples(const std::string& path)
+{
+    const std::unique_ptr<AudioSource> source = OpenAudioSource(path, 0.0);
+    std::vector<float> block(4096), samples;
+    while (const std::size_t n = source->read(block.data(), block.size()))
+        samples.insert(samples.end(), block.begin(),
+                       block.begin() + static_cast<std::ptrdiff_t>(n));
+    return samples;
+}
+
+inline void WriteSamples(const std::string& path, const std::vector<float>& audio, double rate)
+{
+    const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, 1, rate);
+    sink->write(audio.data(), audio.size());
+    sink->commit();
+}
+
+// Empty when equal, else where they part.
+inline std::string Difference(const std::vector<float>& got, const std::vector<float>& expected)
+{
+    if (got.size() != expected.size())
+        return std::to_string(got.size()) + " samples, not " + std::to_string(expected.size());
+    std::size_t differing = 0, first = 0;
+    for (std::size_t i = expected.size(); i-- > 0;)
+        if (got[i] != expected[i])
+            ++differing, first = i;
+    return differing == 0
+               ? ""
+               : std::to_string(differing) + " samples differ from sample " + std::to_string(first);
+}
