@@ -4,12 +4,12 @@
 #pragma once
 
 #include <dlfcn.h>
-#include <gtest/gtest.h>
 
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
