@@ -55,22 +55,16 @@ int RunTapedelay(const std::vector<std::string>& arguments)
 {
     try {
         return runCommand(arguments);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "tapedelay: %s\n", error.what());
-        return kExitUsage;
-    } catch (const ParameterValueError& error) {
-        std::fprintf(stderr, "tapedelay: %s\n", error.what());
-        return kExitUsage;
-    } catch (const AudioFileError& error) {
-        std::fprintf(stderr, "tapedelay: %s\n", error.what());
-        return kExitUsage;
-    } catch (const PluginLoadError& error) {
-        // The user named a file that is not a loadable plug-in library.
-        std::fprintf(stderr, "tapedelay: %s\n", error.what());
-        return kExitUsage;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "tapedelay: internal failure: %s\n", error.what());
-        return kExitFailure;
+        // Something wrong in what the user gave: a usage, value, file or
+        // plug-in library the command cannot take.
+        const bool users = dynamic_cast<const UsageError*>(&error) != nullptr ||
+                           dynamic_cast<const ParameterValueError*>(&error) != nullptr ||
+                           dynamic_cast<const AudioFileError*>(&error) != nullptr ||
+                           dynamic_cast<const PluginLoadError*>(&error) != nullptr;
+        std::fprintf(stderr, users ? "tapedelay: %s\n" : "tapedelay: internal failure: %s\n",
+                     error.what());
+        return users ? kExitUsage : kExitFailure;
     } catch (...) {
         std::fprintf(stderr, "tapedelay: internal failure (an exception of unknown type)\n");
         return kExitFailure;
