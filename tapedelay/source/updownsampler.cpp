@@ -8,7 +8,6 @@ UpDownSampler::~UpDownSampler() = default;
 
 void UpDownSampler::Init(int newFactor, double cutoff)
 {
-    constexpr int kTaps = 24;
     factor = newFactor;
     downTaps = kTaps * newFactor;
     upTaps = kTaps;
@@ -33,4 +32,16 @@ void UpDownSampler::Reset()
         std::fill_n(upHistory.get(), 2 * upTaps, 0.0);
         std::fill_n(downHistory.get(), 2 * downTaps, 0.0);
     }
+}
+
+void UpDownSampler::PushUpRun(const double* samples, int count)
+{
+    for (int i = 0; i < count; ++i)
+        PushUp(samples[i]);
+}
+
+void UpDownSampler::PushDownRun(const double* samples, int count)
+{
+    for (int i = 0; i < count; ++i)
+        PushDown(samples[i]);
 }

@@ -10,6 +10,9 @@
 
 class UpDownSampler {
 public:
+    // Taps of each interpolation row; the decimator has kTaps * factor.
+    static constexpr int kTaps = 24;
+
     UpDownSampler() = default;
     UpDownSampler(const UpDownSampler&) = delete;
     UpDownSampler& operator=(const UpDownSampler&) = delete;
@@ -69,6 +72,16 @@ public:
         return Dot(downHistory.get() + downWrite, downCoeffs.get(), downTaps - factor, downTaps,
                    partial);
     }
+
+    // The newest upTaps host-rate samples and the newest downTaps oversampled
+    // samples, oldest first.
+    const double* UpWindow() const { return upHistory.get() + upWrite; }
+    const double* DownWindow() const { return downHistory.get() + downWrite; }
+
+    // PushUp and PushDown over `count` samples in order, for a caller that
+    // filtered a run of samples itself.
+    void PushUpRun(const double* samples, int count);
+    void PushDownRun(const double* samples, int count);
 
     int Factor() const { return factor; }
     int UpTaps() const { return upTaps; }

@@ -28,6 +28,17 @@ VX9FloatArray ZeroedFloats(std::int64_t count)
         throw std::bad_alloc();
     return VX9FloatArray(p);
 }
+
+VX9Algorithm::ProcessMember KernelRoutine(VX9Kernel kernel)
+{
+    switch (kernel) {
+    case VX9Kernel::kBaseline: return &VX9Algorithm::ProcessFastBaseline;
+    case VX9Kernel::kAvx2: return &VX9Algorithm::ProcessFastAvx2;
+    case VX9Kernel::kAvx512: return &VX9Algorithm::ProcessFastAvx512;
+    case VX9Kernel::kPlain: break;
+    }
+    return &VX9Algorithm::Process;
+}
 } // namespace
 
 VX9Algorithm::~VX9Algorithm()
@@ -83,7 +94,21 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
 
     limiterRate = static_cast<float>(std::pow(44100.0 / fs, 0.5) * 0.1);
 
-    return &VX9Algorithm::Process;
+    // The batched kernel's working memory (make_unique zeroes it), with the
+    // table by columns.
+    if (!fastScratch)
+        fastScratch = std::make_unique<VX9FastScratch>();
+    for (int k = 0; k < kInterpRows; ++k)
+        for (int j = 0; j < interpTaps; ++j)
+            fastScratch->columns[j][k] = interpTable[k * interpTaps + j];
+    kernel = ChooseKernel(std::getenv(kVX9KernelVariable));
+    return KernelRoutine(kernel);
+}
+
+void VX9Algorithm::SelectKernel(VX9Kernel requested)
+{
+    kernel = ChooseKernel(KernelName(requested));
+    processMember = KernelRoutine(kernel);
 }
 
 void VX9Algorithm::ResetAlgorithm(HuxCoeffHandle& coeffs)

@@ -13,6 +13,9 @@
 #include "hux/public/plugin/hux.h"
 #include "updownsampler.h"
 #include "vx9coeffs.h"
+#include "vx9fastscratch.h"
+#include "vx9kernel.h"
+#include "vx9tape.h"
 
 // An owned array of floats that starts zeroed. Backed by calloc, so a huge
 // request either fails or costs only address space until it is written.
@@ -30,7 +33,7 @@ struct VX9BiquadState {
 };
 
 struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
-    static constexpr int kInterpRows = 513; // 512 fractional positions + 1
+    static constexpr int kInterpRows = VX9Tape::kInterpRows;
     static constexpr std::uint32_t kSeedA = 0x67452301;
     static constexpr std::uint32_t kSeedB = 0xEFCDAB89;
 
@@ -39,10 +42,25 @@ struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
     ProcessMember SetupAlgorithm(const HuxSetup& setup) override;
     void ResetAlgorithm(HuxCoeffHandle& coeffs) override;
 
-    // The block routine (audio thread).
+    // The block routines (audio thread): the plain kernel, and the batched
+    // kernel built for each instruction set. All give the same audio.
     void Process(std::uint64_t reserved1, std::uint32_t frameCount, std::uint64_t reserved2,
                  const float* const* inputs, std::int32_t reserved3, float* const* outputs,
                  HuxCoeffHandle& coeffs);
+    void ProcessFastBaseline(std::uint64_t reserved1, std::uint32_t frameCount,
+                             std::uint64_t reserved2, const float* const* inputs,
+                             std::int32_t reserved3, float* const* outputs, HuxCoeffHandle& coeffs);
+    void ProcessFastAvx2(std::uint64_t reserved1, std::uint32_t frameCount, std::uint64_t reserved2,
+                         const float* const* inputs, std::int32_t reserved3, float* const* outputs,
+                         HuxCoeffHandle& coeffs);
+    void ProcessFastAvx512(std::uint64_t reserved1, std::uint32_t frameCount,
+                           std::uint64_t reserved2, const float* const* inputs,
+                           std::int32_t reserved3, float* const* outputs, HuxCoeffHandle& coeffs);
+
+    // Routes the following blocks through `requested`, or through the widest
+    // batched kernel when this processor cannot run it. Set-up chooses by the
+    // environment (kVX9KernelVariable); this is for comparisons.
+    void SelectKernel(VX9Kernel requested);
 
     double phaseSmoothed{}; // read position after both glide stages, 1/512 sample
     double phaseStage1{};
@@ -74,6 +92,8 @@ struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
     std::int32_t oversampling{};
     VX9BiquadState flutterStage2{};
     VX9BiquadState flutterStage1{};
+    VX9Kernel kernel = VX9Kernel::kPlain; // the routine blocks go through
+    std::unique_ptr<VX9FastScratch> fastScratch;
 
 private:
     double RecordChain(double rec, VX9Coeffs& c, const VX9AtomicCoeffs& f,

@@ -6,11 +6,11 @@ VX9RateBracket RateBracket(std::int32_t rate)
 {
     const auto r = static_cast<std::uint32_t>(rate);
     if (r <= 51000)
-        return {30, 3};
+        return {30, kHighestOversampling};
     if (r <= 102000)
         return {42, 2};
     if (r <= 204000)
-        return {50, 1};
+        return {kLongestCombRing, 1};
     throw std::runtime_error("unrecognized sample rate");
 }
 

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+// The largest ring and factor of any bracket.
+inline constexpr std::int32_t kLongestCombRing = 50;
+inline constexpr std::int32_t kHighestOversampling = 3;
+
 struct VX9RateBracket {
     std::int32_t combRingLength;
     std::int32_t oversampling;

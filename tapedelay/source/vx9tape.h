@@ -8,6 +8,8 @@
 namespace VX9Tape {
 // Taps of the head's fractional read (`interpTaps`); the comb reads the same window.
 inline constexpr std::int32_t kInterpTaps = 30;
+// Rows of the head's table: 512 fractional positions + 1.
+inline constexpr std::int32_t kInterpRows = 513;
 // Half the window (`windowHalf`), in samples.
 inline constexpr std::int32_t kWindowHalf = kInterpTaps / 2;
 // The window's centre tap (`combCenterOffset`): the head plays a sample

@@ -1,0 +1,100 @@
+// The block kernels at the common host rates, side by side with the floor
+// proxy: 512-frame blocks, a Retro voicing with feedback near the top and a
+// dotted-eighth delay at 120 BPM, noise input.
+//
+//   BM_Kernel/plain/rate:R   the reference kernel, one sample at a time
+//   BM_Kernel/fast/rate:R    the batched kernel this processor gets (label)
+//   BM_FloorProxy/rate:R     only the kernel's dot products, each summed in
+//                            order, one sample after another: what the
+//                            plain kernel cannot beat
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "blockbench.h"
+#include "tapedelay/source/vx9tape.h"
+#include "vx9testpack.h"
+
+namespace {
+
+constexpr std::uint32_t kBlock = 512;
+
+void BM_Kernel(benchmark::State& state, VX9Kernel requested)
+{
+    const auto rate = static_cast<double>(state.range(0));
+    VX9TestMachine m(static_cast<float>(rate), kBlock);
+    if (m.setupResult.code != 0) {
+        state.SkipWithError("set-up failed");
+        return;
+    }
+    m.algorithm->SelectKernel(requested);
+    state.SetLabel(KernelName(m.algorithm->kernel));
+    VoiceFromController(m.t, static_cast<float>(rate), kRetro, kNormal, 0.375, 8.0);
+    m.reset();
+
+    RunBlocks(state, rate, kBlock,
+              [&](const float* in, float* out, std::uint32_t frames) { m.block(in, out, frames); });
+}
+
+// A sequential sum of count products, as the kernel's dot products are.
+template <class Sample, class Weight>
+double Dot(const Sample* samples, const Weight* weights, int count)
+{
+    double sum = 0.0;
+    for (int i = 0; i < count; ++i)
+        sum += static_cast<double>(samples[i]) * static_cast<double>(weights[i]);
+    return sum;
+}
+
+void BM_FloorProxy(benchmark::State& state)
+{
+    const auto rate = static_cast<double>(state.range(0));
+    VX9TestMachine m(static_cast<float>(rate), kBlock);
+    if (m.setupResult.code != 0) {
+        state.SkipWithError("set-up failed");
+        return;
+    }
+    const VX9Algorithm& a = *m.algorithm;
+    const int taps = a.interpTaps;
+    const int factor = a.oversampling;
+    const int upTaps = a.resampler.UpTaps();
+    const int downTaps = a.resampler.DownTaps();
+    const float* table = a.interpTable.get();
+    // Histories long enough for a block of windows, filled with noise.
+    const std::vector<float> tape = TestNoise(kBlock + taps, 0.5f, 2);
+    const std::vector<float> ring = TestNoise(kBlock + taps, 0.5f, 3);
+    std::vector<double> up(kBlock + upTaps);
+    std::vector<double> down(static_cast<std::size_t>(kBlock) * factor + downTaps);
+    for (std::size_t i = 0; i < up.size(); ++i)
+        up[i] = tape[i % tape.size()];
+    for (std::size_t i = 0; i < down.size(); ++i)
+        down[i] = ring[i % ring.size()];
+
+    RunBlocks(state, rate, kBlock, [&](const float*, float* out, std::uint32_t frames) {
+        for (std::uint32_t k = 0; k < frames; ++k) {
+            // Rows wander as the flutter moves the head.
+            const float* row0 = table + ((k * 97u) & 511u) * taps;
+            const float* comb0 = table + ((k * 13u) & 511u) * taps;
+            double sum = Dot(tape.data() + k, row0, taps) + Dot(tape.data() + k, row0 + taps, taps);
+            sum += Dot(ring.data() + k, comb0, taps) + Dot(ring.data() + k, comb0 + taps, taps);
+            for (int j = 0; j < factor; ++j)
+                sum += Dot(up.data() + k, a.resampler.UpCoeffs() + j * upTaps, upTaps);
+            sum += Dot(down.data() + k * factor, a.resampler.DownCoeffs(), downTaps);
+            out[k] = static_cast<float>(sum);
+        }
+    });
+}
+
+void Rates(benchmark::internal::Benchmark* b)
+{
+    b->ArgName("rate")->Arg(44100)->Arg(48000)->Arg(96000)->Arg(192000);
+}
+
+BENCHMARK_CAPTURE(BM_Kernel, plain, VX9Kernel::kPlain)->Apply(Rates);
+BENCHMARK_CAPTURE(BM_Kernel, fast, VX9Kernel::kAvx512)->Apply(Rates);
+BENCHMARK(BM_FloorProxy)->Apply(Rates);
+
+} // namespace
+
+BENCHMARK_MAIN();

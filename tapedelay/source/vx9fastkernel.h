@@ -1,0 +1,634 @@
+// The batched block kernel: the same machine as the plain kernel, bit for
+// bit, computed a chunk of samples at a time.
+//
+// The tape is read far behind where it is written, so a chunk's tape reads
+// need none of the samples written after the chunk is planned: planning ends
+// a chunk before the first sample whose window would reach a sample still
+// waiting to be written. Each dot product (tape head, comb, interpolation,
+// decimation) runs across a chunk with one sample per SIMD lane, every lane
+// summing its taps in the defined order. The recursive states stay
+// sequential, through the same steps as the plain kernel, in one loop that
+// steps four chunks at once: it saturates one chunk while it limits the
+// next, plans the one after and writes the previous one to the tape, so the
+// long chain of the band splitter hides the others.
+//
+// Included by one source file per instruction set, each compiled for its
+// set. Everything here has internal linkage or is always inlined, so no
+// instruction of one set can reach a caller of another.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#if defined(__AVX512F__)
+#include <immintrin.h>
+#endif
+
+#include "vx9algorithm.h"
+#include "vx9fastscratch.h"
+#include "vx9kernelsteps.h"
+
+namespace {
+using namespace VX9Steps;
+
+constexpr int kLanes = 8;
+constexpr int kTaps = VX9FastScratch::kTaps;
+constexpr int kUpTaps = VX9FastScratch::kUpTaps;
+constexpr int kRun = VX9FastScratch::kRun;
+constexpr int kMaxChunk = VX9FastScratch::kMaxChunk;
+// Lanes per pass of the interpolation and the decimation: four independent
+// sums hide the latency of the additions.
+constexpr int kWide = 4 * kLanes;
+static_assert(kMaxChunk % kWide == 0 && VX9FastScratch::kSpare >= kWide);
+
+typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
+typedef float Floats __attribute__((vector_size(kLanes * sizeof(float))));
+
+#define VX9_LANES [[gnu::always_inline]] inline
+
+VX9_LANES Doubles Widen(Floats v)
+{
+#if defined(__AVX512F__)
+    // One instruction; the generic conversion takes two halves.
+    __m256 f;
+    std::memcpy(&f, &v, sizeof f);
+    const __m512d d = _mm512_maskz_cvtps_pd(0xFF, f);
+    Doubles out;
+    std::memcpy(&out, &d, sizeof out);
+    return out;
+#else
+    return __builtin_convertvector(v, Doubles);
+#endif
+}
+
+VX9_LANES Doubles LoadWidened(const float* p)
+{
+    Floats v;
+    std::memcpy(&v, p, sizeof v);
+    return Widen(v);
+}
+
+VX9_LANES Doubles LoadDoubles(const double* p)
+{
+    Doubles v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+VX9_LANES void StoreDoubles(double* p, Doubles v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+// A run of samples [first, first + count), run-relative.
+struct Chunk {
+    int first;
+    int count;
+};
+
+// The coefficients of one run.
+struct RunCoeffs {
+    const VX9SmoothedCoeffs* smoothed; // the record of the run's first sample
+    VX9Coeffs& c;
+    const VX9AtomicCoeffs& f;
+    const VX9CombTable& comb;
+};
+
+// ---------------------------------------------------------------------------
+// Dot products with the head's table, a lane per sample
+
+// Lane l sums, over the 30 taps in order, entry (row[l], j) times its sample
+// j into sa and entry (row[l] + 1, j) times it into sb. `sample(j)` gives
+// the lanes' samples at tap j.
+template <class Samples>
+VX9_LANES void SumRows(const float* table, const VX9FastScratch& s, const std::int32_t* row,
+                       int valid, Samples sample, Doubles& sa, Doubles& sb)
+{
+    bool sameRow = true;
+    for (int l = 1; l < valid; ++l)
+        sameRow = sameRow && row[l] == row[0];
+    if (sameRow) {
+        const float* row0 = table + row[0] * kTaps;
+        for (int j = 0; j < kTaps; ++j) {
+            const Doubles x = sample(j);
+            sa += static_cast<double>(row0[j]) * x;
+            sb += static_cast<double>(row0[kTaps + j]) * x;
+        }
+        return;
+    }
+#if defined(__AVX512F__)
+    // Rows within 32 of each other (the next row included) come from a
+    // 32-row slice of each column: two loads and a permute per tap.
+    std::int32_t low = row[0];
+    std::int32_t high = row[0];
+    for (int l = 1; l < kLanes; ++l) {
+        low = row[l] < low ? row[l] : low;
+        high = row[l] > high ? row[l] : high;
+    }
+    if (high + 1 - low < 32) {
+        alignas(64) std::int32_t offsets[2 * kLanes] = {};
+        for (int l = 0; l < kLanes; ++l)
+            offsets[l] = row[l] - low;
+        const __m512i index0 = _mm512_load_si512(offsets);
+        const __m512i index1 = _mm512_add_epi32(index0, _mm512_set1_epi32(1));
+        // Lanes 0 to 7 of a 16-float permute.
+        const auto entries = [](__m512 v) {
+            typedef float Sixteen __attribute__((vector_size(2 * sizeof(Floats))));
+            const auto all = reinterpret_cast<Sixteen&>(v);
+            return Widen(__builtin_shufflevector(all, all, 0, 1, 2, 3, 4, 5, 6, 7));
+        };
+        for (int j = 0; j < kTaps; ++j) {
+            const float* column = s.columns[j] + low;
+            const __m512 a = _mm512_loadu_ps(column);
+            const __m512 b = _mm512_loadu_ps(column + 16);
+            const Doubles x = sample(j);
+            sa += entries(_mm512_permutex2var_ps(a, index0, b)) * x;
+            sb += entries(_mm512_permutex2var_ps(a, index1, b)) * x;
+        }
+        return;
+    }
+#endif
+    for (int j = 0; j < kTaps; ++j) {
+        const float* column = s.columns[j];
+        const Doubles x = sample(j);
+        const Floats e0{column[row[0]], column[row[1]], column[row[2]], column[row[3]],
+                        column[row[4]], column[row[5]], column[row[6]], column[row[7]]};
+        const Floats e1{column[row[0] + 1], column[row[1] + 1], column[row[2] + 1],
+                        column[row[3] + 1], column[row[4] + 1], column[row[5] + 1],
+                        column[row[6] + 1], column[row[7] + 1]};
+        sa += Widen(e0) * x;
+        sb += Widen(e1) * x;
+    }
+}
+
+// The playback head: the tape's value at every sample of the chunk.
+void ReadTape(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
+{
+    const float* tape = a.tape.get();
+    const std::int32_t length = a.tapeLength;
+    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
+        const std::int32_t* start = s.tapeStart + k0;
+        const int valid =
+            chunk.first + chunk.count - k0 < kLanes ? chunk.first + chunk.count - k0 : kLanes;
+        // Usually the lanes' windows are one sample apart and none wraps:
+        // then lane l reads from one straight run, l samples in.
+        bool straight = start[0] <= length - kLanes - kTaps + 1;
+        for (int l = 1; l < valid; ++l)
+            straight = straight && start[l] == start[0] + l;
+
+        Doubles sa{};
+        Doubles sb{};
+        if (straight) {
+            const float* window = tape + start[0];
+            SumRows(
+                a.interpTable.get(), s, s.tapeRow + k0, valid,
+                [&](int j) { return LoadWidened(window + j); }, sa, sb);
+        } else {
+            SumRows(
+                a.interpTable.get(), s, s.tapeRow + k0, valid,
+                [&](int j) {
+                    float x[kLanes];
+                    for (int l = 0; l < kLanes; ++l) {
+                        std::int32_t index = start[l] + j;
+                        if (index >= length)
+                            index -= length;
+                        x[l] = tape[index];
+                    }
+                    return LoadWidened(x);
+                },
+                sa, sb);
+        }
+        StoreDoubles(s.tap + k0, Between(sa, sb, LoadDoubles(s.tapeFrac + k0)));
+    }
+}
+
+// Output, meters and the record sum, sample by sample (input and output may
+// share a buffer: each input sample is read before its output is written).
+void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk chunk, const float* in,
+         float* out, float& inPeak, float& outPeak)
+{
+    float* record = s.record + a.combRingLength;
+    for (int i = chunk.first; i < chunk.first + chunk.count; ++i) {
+        const VX9SmoothedCoeffs& g = k.smoothed[i];
+        const double tap = s.tap[i];
+        const double x = static_cast<double>(in[i]) * g.inputGain;
+        const float inLevel = __builtin_fabsf(static_cast<float>(x));
+        inPeak = inPeak < inLevel ? inLevel : inPeak;
+        const auto y = static_cast<float>((x * g.dryGain + tap * g.wetGain) * g.outputGain);
+        out[i] = y;
+        const float outLevel = __builtin_fabsf(y);
+        outPeak = outPeak < outLevel ? outLevel : outPeak;
+        record[i] = static_cast<float>(RecordSum(tap, x, g, k.c));
+    }
+}
+
+// The comb's newer tap: the 30 newest record samples through two table rows.
+void CombTaps(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
+{
+    const float* record = s.record + a.combRingLength - (kTaps - 1);
+    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
+        const int valid =
+            chunk.first + chunk.count - k0 < kLanes ? chunk.first + chunk.count - k0 : kLanes;
+        const float* window = record + k0;
+        Doubles sa{};
+        Doubles sb{};
+        SumRows(
+            a.interpTable.get(), s, s.combRow + k0, valid,
+            [&](int j) { return LoadWidened(window + j); }, sa, sb);
+        StoreDoubles(s.combNewer + k0, Between(sa, sb, LoadDoubles(s.combFrac + k0)));
+    }
+}
+
+// The L sub-samples of every host sample of the chunk.
+template <int L>
+void Interpolate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
+{
+    const double* coeffs = a.resampler.UpCoeffs();
+    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kWide) {
+        Doubles sum[L][kWide / kLanes] = {};
+        // The window of sample i ends with its own sample, at up[kUpTaps + i].
+        const double* history = s.up + k0 + 1;
+        for (int t = 0; t < kUpTaps; ++t)
+// Unrolled, so that the sums stay in registers.
+#pragma GCC unroll 4
+            for (int g = 0; g < kWide / kLanes; ++g) {
+                const Doubles x = LoadDoubles(history + g * kLanes + t);
+#pragma GCC unroll 3
+                for (int j = 0; j < L; ++j)
+                    sum[j][g] += x * coeffs[j * kUpTaps + t];
+            }
+        for (int j = 0; j < L; ++j)
+            for (int g = 0; g < kWide / kLanes; ++g)
+                StoreDoubles(s.upSamples[j] + k0 + g * kLanes, sum[j][g]);
+    }
+}
+
+// The decimator's 24 * L taps for every host sample of the chunk: tap m * L
+// + j of sample i is sub-sample j of the host sample i + 1 + m places along
+// in `down`.
+template <int L>
+void Decimate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
+{
+    const double* coeffs = a.resampler.DownCoeffs();
+    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kWide) {
+        Doubles sum[kWide / kLanes] = {};
+        for (int m = 0; m < kUpTaps; ++m)
+#pragma GCC unroll 3
+            for (int j = 0; j < L; ++j) {
+                const double w = coeffs[m * L + j];
+                const double* history = s.down[j] + k0 + 1 + m;
+// Unrolled, so that the sums stay in registers.
+#pragma GCC unroll 4
+                for (int g = 0; g < kWide / kLanes; ++g)
+                    sum[g] += LoadDoubles(history + g * kLanes) * w;
+            }
+        for (int g = 0; g < kWide / kLanes; ++g)
+            StoreDoubles(s.decimated + k0 + g * kLanes, sum[g]);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The sequential passes, one sample per Step
+
+// Everything that does not depend on the audio: glide, noise, flutter, wow,
+// the head's place and the comb's entry.
+struct Planner {
+    explicit Planner(const VX9Algorithm& a)
+        : stage1(a.phaseStage1),
+          phase(a.phaseSmoothed),
+          rngA(a.rngA),
+          rngB(a.rngB),
+          flutter1(a.flutterStage1),
+          flutter2(a.flutterStage2),
+          wowCos(a.wowCos),
+          wowSin(a.wowSin),
+          runWrite(a.tapeWrite),
+          write(a.tapeWrite),
+          combWrite(a.combWrite)
+    {}
+
+    void Store(VX9Algorithm& a) const
+    {
+        a.phaseStage1 = stage1;
+        a.phaseSmoothed = phase;
+        a.rngA = rngA;
+        a.rngB = rngB;
+        a.flutterStage1 = flutter1;
+        a.flutterStage2 = flutter2;
+        a.wowCos = wowCos;
+        a.wowSin = wowSin;
+    }
+
+    // Plans run sample i. Returns false if its tape window reaches one of
+    // the samples from run sample `pending` on that are written before it is
+    // read: the caller then restores the planner it had before the step.
+    // (Checking after the step keeps the check out of the recursions.)
+    VX9_LANES bool Step(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, int i,
+                        int pending)
+    {
+        const std::int32_t length = a.tapeLength;
+        Glide(k.c, stage1, phase);
+        const float fl = Flutter(k.f, flutter1, flutter2, NoiseStep(rngA, rngB));
+        Wow(a.wowCoeff, wowCos, wowSin);
+        const HeadPlace head = PlaceHead(k.c, fl, wowSin, phase);
+        const std::int32_t start = RingStart(write, head.offset, length);
+        if (++write == length)
+            write = 0;
+
+        s.tapeStart[i] = start;
+        s.tapeRow[i] = head.row;
+        s.tapeFrac[i] = head.frac;
+        s.wowCosine[i] = wowCos;
+        s.hissWord[i] = rngB;
+
+        // This sample's record value goes to the comb ring at combWrite and
+        // sits at n + i in `record`; the ring's sample of age d at n + i - d.
+        const std::int32_t n = a.combRingLength;
+        const std::int32_t newest = combWrite;
+        if (++combWrite == n)
+            combWrite = 0;
+        const CombEntry entry = LookUpComb(k.comb, a.combScale, phase);
+        const CombTap tap = SplitCombTap(entry.tapDistance);
+        const std::int32_t older = CombCentre(RingStart(combWrite, a.combWindowOffset, n),
+                                              tap.whole, a.combCenterOffset, n);
+        std::int32_t age = newest - older;
+        if (age < 0)
+            age += n;
+        s.combOlder[i] = n + i - age;
+        s.combRow[i] = tap.row;
+        s.combFrac[i] = tap.frac;
+        s.combGain[i] = entry.gain;
+        s.lowMultiplier[i] = entry.lowMultiplier;
+
+        const int unwritten = i - pending;
+        if (unwritten <= 0)
+            return true;
+        std::int32_t ahead = start - RingStart(runWrite, pending, length);
+        if (ahead < 0)
+            ahead += length;
+        return ahead >= unwritten && ahead + (kTaps - 1) < length;
+    }
+
+    // Lanes past a chunk's end read where its last sample reads.
+    static void Pad(VX9FastScratch& s, Chunk chunk)
+    {
+        const int last = chunk.first + chunk.count - 1;
+        for (int l = last + 1; l < chunk.first + (chunk.count + kLanes - 1) / kLanes * kLanes;
+             ++l) {
+            s.tapeStart[l] = s.tapeStart[last];
+            s.tapeRow[l] = s.tapeRow[last];
+            s.combRow[l] = s.combRow[last];
+        }
+    }
+
+    double stage1;
+    double phase;
+    std::uint32_t rngA;
+    std::uint32_t rngB;
+    VX9BiquadState flutter1;
+    VX9BiquadState flutter2;
+    double wowCos;
+    double wowSin;
+    std::int32_t runWrite; // the tape's write index at the run's start
+    std::int32_t write;    // ... at the next sample to plan
+    std::int32_t combWrite;
+};
+
+// Comb output, tone, limiter and crank, into the oversampler's input.
+struct Limiter {
+    explicit Limiter(const VX9Algorithm& a) : state{a.toneState, a.preLimiterDc, a.limiterEnvelope}
+    {}
+
+    void Store(VX9Algorithm& a) const
+    {
+        a.toneState = state.tone;
+        a.preLimiterDc = state.preLimiterDc;
+        a.limiterEnvelope = state.envelope;
+    }
+
+    VX9_LANES void Step(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, int i)
+    {
+        const double combed =
+            CombOutput(s.record[s.combOlder[i]], s.combNewer[i], k.c, s.combGain[i]);
+        s.up[kUpTaps + i] = ToneAndLimit(combed, state, a.limiterRate, s.wowCosine[i], k.c, k.f);
+    }
+
+    ToneLimiterState state;
+};
+
+// The band splitter and saturation over a host sample's L sub-samples.
+template <int L>
+struct Splitter {
+    explicit Splitter(const VX9Algorithm& a) : low(a.svfLow), band(a.svfBand) {}
+
+    void Store(VX9Algorithm& a) const
+    {
+        a.svfLow = low;
+        a.svfBand = band;
+    }
+
+    VX9_LANES void Step(const RunCoeffs& k, VX9FastScratch& s, int i)
+    {
+#pragma GCC unroll 3
+        for (int j = 0; j < L; ++j) {
+            const double v = Saturate(s.upSamples[j][i], low, band, s.lowMultiplier[i], k.c, k.f);
+            s.down[j][kUpTaps + i] = v;
+            s.downSamples[i * L + j] = v;
+        }
+    }
+
+    float low;
+    float band;
+};
+
+// DC blocker, gain glide, quantisation and hiss, onto the tape.
+struct TapeWriter {
+    TapeWriter(const VX9Algorithm& a, const VX9Coeffs& c)
+        : dc(a.postSaturationDc),
+          gated(c.gatedPostDistortionGain),
+          hiss(a.hissState),
+          write(a.tapeWrite)
+    {}
+
+    void Store(VX9Algorithm& a, VX9Coeffs& c) const
+    {
+        a.postSaturationDc = dc;
+        c.gatedPostDistortionGain = gated;
+        a.hissState = hiss;
+        a.tapeWrite = write;
+    }
+
+    VX9_LANES void Step(VX9Algorithm& a, const RunCoeffs& k, const VX9FastScratch& s, int i)
+    {
+        const double v = FinishRecord(s.decimated[i], dc, gated, k.c, k.f);
+        a.tape[write] = TapeSample(v, s.hissWord[i], hiss, k.c, k.f);
+        if (++write == a.tapeLength)
+            write = 0;
+    }
+
+    double dc;
+    double gated;
+    double hiss;
+    std::int32_t write;
+};
+
+// The four sequential passes of one round in one loop: their chains are
+// independent, so each runs in the others' shadow. Returns how many samples
+// from `planFirst` were planned (at most planLimit).
+template <int L>
+int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L>& splitterState,
+              Chunk split, Limiter& limiterState, Chunk limit, Planner& plannerState, int planFirst,
+              int planLimit, int pending, TapeWriter& writerState, Chunk write)
+{
+    // Local copies stay in registers: the stores into the scratch arrays
+    // cannot be taken for writes to them.
+    Splitter<L> splitter = splitterState;
+    Limiter limiter = limiterState;
+    Planner planner = plannerState;
+    TapeWriter writer = writerState;
+    int rounds = split.count > limit.count ? split.count : limit.count;
+    rounds = rounds > planLimit ? rounds : planLimit;
+    rounds = rounds > write.count ? rounds : write.count;
+    int planned = 0;
+    bool planning = true;
+    for (int i = 0; i < rounds; ++i) {
+        if (i < split.count)
+            splitter.Step(k, s, split.first + i);
+        if (i < limit.count)
+            limiter.Step(a, k, s, limit.first + i);
+        if (planning) {
+            const Planner before = planner;
+            if (i < planLimit && planner.Step(a, k, s, planFirst + i, pending)) [[likely]] {
+                ++planned;
+            } else {
+                planner = before;
+                planning = false;
+            }
+        }
+        if (i < write.count)
+            writer.Step(a, k, s, write.first + i);
+    }
+    splitterState = splitter;
+    limiterState = limiter;
+    plannerState = planner;
+    writerState = writer;
+    if (planned > 0)
+        Planner::Pad(s, Chunk{planFirst, planned});
+    return planned;
+}
+
+// ---------------------------------------------------------------------------
+// A run: up to kRun samples through the pipeline
+
+template <int L>
+void LoadHistories(const VX9Algorithm& a, VX9FastScratch& s)
+{
+    std::memcpy(s.record, a.combRing.get() + a.combWrite,
+                sizeof(float) * static_cast<std::size_t>(a.combRingLength));
+    std::memcpy(s.up, a.resampler.UpWindow(), sizeof(double) * kUpTaps);
+    const double* down = a.resampler.DownWindow();
+    for (int m = 0; m < kUpTaps; ++m)
+        for (int j = 0; j < L; ++j)
+            s.down[j][m] = down[m * L + j];
+}
+
+template <int L>
+void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int count)
+{
+    const std::int32_t n = a.combRingLength;
+    float* ring = a.combRing.get();
+    std::int32_t write = a.combWrite;
+    for (int i = 0; i < count; ++i) {
+        ring[write] = s.record[n + i];
+        ring[write + n] = s.record[n + i];
+        if (++write == n)
+            write = 0;
+    }
+    a.combWrite = write;
+    a.resampler.PushUpRun(s.up + kUpTaps, count);
+    a.resampler.PushDownRun(s.downSamples, L * count);
+}
+
+// Each round moves every chunk one stage on: the oldest is decimated and
+// written to the tape, the next saturated, the next read from the tape,
+// mixed, combed, limited and interpolated, and a new one planned.
+template <int L>
+void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, const float* in, float* out,
+                float& inPeak, float& outPeak)
+{
+    VX9FastScratch& s = *a.fastScratch;
+    LoadHistories<L>(a, s);
+    Planner planner(a);
+    Limiter limiter(a);
+    Splitter<L> splitter(a);
+    TapeWriter writer(a, k.c);
+
+    // Chunks follow each other without gaps; an empty one starts where the
+    // next would.
+    Chunk toWrite{0, 0};
+    Chunk toSplit{0, 0};
+    Chunk toLimit{0, 0};
+    int planned = 0;
+    while (planned < total || toWrite.count + toSplit.count + toLimit.count > 0) {
+        Decimate<L>(a, s, toWrite);
+        ReadTape(a, s, toLimit);
+        Mix(a, k, s, toLimit, in, out, inPeak, outPeak);
+        CombTaps(a, s, toLimit);
+        // The new chunk is read from the tape in the next round, before
+        // that round writes toSplit: its windows must miss toSplit, toLimit
+        // and itself.
+        const int left = total - planned;
+        const int count =
+            StepRound<L>(a, k, s, splitter, toSplit, limiter, toLimit, planner, planned,
+                         left < kMaxChunk ? left : kMaxChunk, toSplit.first, writer, toWrite);
+        Interpolate<L>(a, s, toLimit);
+
+        toWrite = toSplit;
+        toSplit = toLimit;
+        toLimit = Chunk{planned, count};
+        planned += count;
+    }
+
+    planner.Store(a);
+    limiter.Store(a);
+    splitter.Store(a);
+    writer.Store(a, k.c);
+    StoreHistories<L>(a, s, total);
+}
+
+void RunFastKernel(VX9Algorithm& a, std::uint32_t frameCount, const float* in, float* out,
+                   HuxCoeffHandle& coeffs, float* meters)
+{
+    if (frameCount == 0)
+        return;
+    const auto& pack = *static_cast<const VX9CoeffPack*>(coeffs);
+    float inPeak = meters ? meters[0] : 0.0f;
+    float outPeak = meters ? meters[1] : 0.0f;
+    for (std::uint32_t done = 0; done < frameCount;) {
+        const std::uint32_t left = frameCount - done;
+        const int total = left < kRun ? static_cast<int>(left) : kRun;
+        // Sample i of the block reads smoothed record i + 1.
+        const RunCoeffs k{pack.smoothed + 1 + done, *pack.coeffs, *pack.atomic, *pack.comb};
+        switch (a.oversampling) {
+        case 3: RunSamples<3>(a, k, total, in + done, out + done, inPeak, outPeak); break;
+        case 2: RunSamples<2>(a, k, total, in + done, out + done, inPeak, outPeak); break;
+        default: RunSamples<1>(a, k, total, in + done, out + done, inPeak, outPeak); break;
+        }
+        done += static_cast<std::uint32_t>(total);
+    }
+    if (meters) {
+        meters[0] = inPeak;
+        meters[1] = outPeak;
+    }
+}
+
+} // namespace
+
+// Defines the block routine `Member` as the batched kernel of this file's
+// instruction set.
+#define VX9_FAST_KERNEL(Member)                                                                    \
+    void VX9Algorithm::Member(std::uint64_t, std::uint32_t frameCount, std::uint64_t,              \
+                              const float* const* inputs, std::int32_t, float* const* outputs,     \
+                              HuxCoeffHandle& coeffs)                                              \
+    {                                                                                              \
+        RunFastKernel(*this, frameCount, inputs[0], outputs[0], coeffs, meterOutput);              \
+    }

@@ -1,0 +1,59 @@
+// Working memory of the batched kernel, allocated at set-up. A run of up to
+// kRun samples is laid out sample by sample, so that consecutive samples sit
+// in consecutive SIMD lanes; each record stream keeps its ring's contents,
+// oldest first, in front of the run's samples.
+#pragma once
+
+#include <cstdint>
+
+#include "updownsampler.h"
+#include "vx9ratebracket.h"
+#include "vx9tape.h"
+
+struct VX9FastScratch {
+    // Samples per run, and the most any chunk of a run holds.
+    static constexpr int kRun = 512;
+    static constexpr int kMaxChunk = 64;
+    // Room after a run for the lanes of a chunk's last, partly filled pass.
+    static constexpr int kSpare = 64;
+    static constexpr int kSamples = kRun + kSpare;
+    static constexpr int kUpTaps = UpDownSampler::kTaps;
+    static constexpr int kTaps = VX9Tape::kInterpTaps;
+
+    // The head's table by columns: entry (row r, tap j) at columns[j][r],
+    // with spare zeros so that 32 rows from any row can be loaded.
+    alignas(64) float columns[kTaps][VX9Tape::kInterpRows + 32];
+
+    // The playback head, per sample: window start on the tape, table row,
+    // fraction between rows; then the tape's value there.
+    alignas(64) std::int32_t tapeStart[kSamples];
+    alignas(64) std::int32_t tapeRow[kSamples];
+    alignas(64) double tapeFrac[kSamples];
+    alignas(64) double tap[kSamples];
+
+    // The comb, per sample: table row, fraction, where its older tap is in
+    // `record`, gain and low-band weight; then its newer tap.
+    alignas(64) std::int32_t combRow[kSamples];
+    alignas(64) std::int32_t combOlder[kSamples];
+    alignas(64) double combFrac[kSamples];
+    alignas(64) double combGain[kSamples];
+    alignas(64) double lowMultiplier[kSamples];
+    alignas(64) double combNewer[kSamples];
+
+    // The wow oscillator's cosine and the hiss's noise word, per sample.
+    alignas(64) double wowCosine[kSamples];
+    alignas(64) std::uint32_t hissWord[kSamples];
+
+    // Record samples: the comb ring's, then the run's.
+    alignas(64) float record[kLongestCombRing + kSamples];
+    // Oversampler input: its history, then the run's samples.
+    alignas(64) double up[kUpTaps + kSamples];
+    // Oversampled samples per sub-sample j, by host sample.
+    alignas(64) double upSamples[kHighestOversampling][kSamples];
+    // Saturated samples split by sub-sample: history, then the run's.
+    alignas(64) double down[kHighestOversampling][kUpTaps + kSamples];
+    // The run's saturated samples in time order, for the oversampler's ring.
+    alignas(64) double downSamples[kHighestOversampling * kRun];
+    // Decimated samples, per host sample.
+    alignas(64) double decimated[kSamples];
+};

@@ -1,0 +1,307 @@
+// The batched kernels against the plain one: every output sample, both
+// meters and the whole state a block leaves behind must be bit-identical,
+// whatever the coefficients, input, rate and block sizes. Also: how set-up
+// chooses a kernel, and how far behind the write index the head reads.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "vx9testpack.h"
+
+namespace {
+
+constexpr std::size_t kMaxBlock = 4096;
+
+std::vector<VX9Kernel> BatchedKernels()
+{
+    std::vector<VX9Kernel> kernels;
+    for (const VX9Kernel k : {VX9Kernel::kBaseline, VX9Kernel::kAvx2, VX9Kernel::kAvx512})
+        if (KernelRuns(k))
+            kernels.push_back(k);
+    return kernels;
+}
+
+template <class T>
+bool SameBits(const T* a, const T* b, std::size_t count)
+{
+    return std::memcmp(a, b, count * sizeof(T)) == 0;
+}
+
+template <class T>
+bool SameBits(const T& a, const T& b)
+{
+    return SameBits(&a, &b, 1);
+}
+
+// Every state field a block moves, and the glide it writes back.
+void ExpectSameState(const VX9TestMachine& plain, const VX9TestMachine& fast)
+{
+    const VX9Algorithm& a = *plain.algorithm;
+    const VX9Algorithm& b = *fast.algorithm;
+    EXPECT_TRUE(SameBits(a.phaseSmoothed, b.phaseSmoothed) &&
+                SameBits(a.phaseStage1, b.phaseStage1));
+    EXPECT_TRUE(SameBits(a.rngA, b.rngA) && SameBits(a.rngB, b.rngB));
+    EXPECT_TRUE(SameBits(a.flutterStage1, b.flutterStage1) &&
+                SameBits(a.flutterStage2, b.flutterStage2));
+    EXPECT_TRUE(SameBits(a.wowCos, b.wowCos) && SameBits(a.wowSin, b.wowSin));
+    EXPECT_TRUE(SameBits(a.toneState, b.toneState) && SameBits(a.preLimiterDc, b.preLimiterDc) &&
+                SameBits(a.limiterEnvelope, b.limiterEnvelope));
+    EXPECT_TRUE(SameBits(a.svfLow, b.svfLow) && SameBits(a.svfBand, b.svfBand));
+    EXPECT_TRUE(SameBits(a.postSaturationDc, b.postSaturationDc) &&
+                SameBits(a.hissState, b.hissState));
+    EXPECT_TRUE(
+        SameBits(plain.t.coeffs.gatedPostDistortionGain, fast.t.coeffs.gatedPostDistortionGain));
+    EXPECT_EQ(a.tapeWrite, b.tapeWrite);
+    EXPECT_EQ(a.combWrite, b.combWrite);
+    EXPECT_TRUE(SameBits(a.tape.get(), b.tape.get(), static_cast<std::size_t>(a.tapeLength)));
+    EXPECT_TRUE(SameBits(a.combRing.get(), b.combRing.get(),
+                         2 * static_cast<std::size_t>(a.combRingLength)));
+    EXPECT_TRUE(SameBits(a.resampler.UpWindow(), b.resampler.UpWindow(),
+                         static_cast<std::size_t>(a.resampler.UpTaps())));
+    EXPECT_TRUE(SameBits(a.resampler.DownWindow(), b.resampler.DownWindow(),
+                         static_cast<std::size_t>(a.resampler.DownTaps())));
+}
+
+// One machine per kernel, fed the same blocks, coefficients and meters.
+struct KernelRace {
+    KernelRace(float rate, std::uint32_t seed) : rate(rate), rig(rate), rng(seed)
+    {
+        machines.push_back(std::make_unique<VX9TestMachine>(rate, kMaxBlock));
+        machines.back()->algorithm->SelectKernel(VX9Kernel::kPlain);
+        for (const VX9Kernel k : BatchedKernels()) {
+            machines.push_back(std::make_unique<VX9TestMachine>(rate, kMaxBlock));
+            machines.back()->algorithm->SelectKernel(k);
+        }
+    }
+
+    double uniform(double low, double high)
+    {
+        return std::uniform_real_distribution<double>(low, high)(rng);
+    }
+
+    // A controller voicing, delivered to every machine.
+    void voice(std::uint32_t mode, std::uint32_t tone, double delay, double feedback)
+    {
+        rig.voice(mode, tone, delay, feedback);
+        for (auto& m : machines)
+            Deliver(rig.factory, m->t);
+    }
+
+    // A new delay: the head glides there (or jumps, with a fast glide).
+    void moveHead(double delay, double glide)
+    {
+        rig.ops().setDelayTime(delay);
+        for (auto& m : machines) {
+            m->t.coeffs.phase = rig.factory.coeffs().phase;
+            m->t.coeffs.phaseRate = glide;
+        }
+    }
+
+    void reset()
+    {
+        for (auto& m : machines)
+            ASSERT_EQ(m->reset().code, 0);
+    }
+
+    // A block of `frames` with gains that wander from sample to sample and
+    // input that may hold non-finite or huge values.
+    void block(std::size_t frames, bool hostile)
+    {
+        VX9TestPack& first = machines.front()->t;
+        VX9SmoothedCoeffs g = first.gains;
+        for (std::size_t k = 0; k <= frames; ++k) {
+            g.wetGain = std::fabs(g.wetGain + uniform(-0.01, 0.01));
+            g.feedbackGain = std::fabs(g.feedbackGain + uniform(-0.01, 0.011));
+            g.inputGain = std::fabs(g.inputGain + uniform(-0.02, 0.02));
+            first.smoothed[k] = g;
+        }
+        std::vector<float> input(frames);
+        const double level = uniform(0.0, 2.0);
+        for (float& x : input)
+            x = static_cast<float>(uniform(-level, level));
+        if (hostile && frames > 3) {
+            input[frames / 3] = std::nanf("");
+            input[frames / 2] = -INFINITY;
+            input[frames - 1] = 1e30f;
+        }
+        for (auto& m : machines)
+            std::copy(first.smoothed.begin(), first.smoothed.begin() + frames + 1,
+                      m->t.smoothed.begin());
+
+        std::vector<float> expected(frames);
+        machines.front()->block(input.data(), expected.data(), static_cast<std::uint32_t>(frames));
+        for (std::size_t i = 1; i < machines.size(); ++i) {
+            VX9TestMachine& m = *machines[i];
+            std::vector<float> audio = input; // in place, as hosts often run
+            m.block(audio.data(), audio.data(), static_cast<std::uint32_t>(frames));
+            const char* name = KernelName(m.algorithm->kernel);
+            ASSERT_TRUE(SameBits(expected.data(), audio.data(), frames))
+                << name << " at " << rate << " Hz, block of " << frames;
+            ASSERT_TRUE(SameBits(machines.front()->meters, m.meters, 2)) << name;
+            ExpectSameState(*machines.front(), m);
+        }
+        if (uniform(0.0, 1.0) < 0.2)
+            for (auto& m : machines)
+                m->meters[0] = m->meters[1] = 0.0f;
+    }
+
+    float rate;
+    VX9ControllerRig rig;
+    std::mt19937 rng;
+    std::vector<std::unique_ptr<VX9TestMachine>> machines;
+};
+
+// Block sizes from 1 to 4096, mostly awkward ones.
+std::size_t BlockSize(KernelRace& race)
+{
+    const double u = race.uniform(0.0, 1.0);
+    if (u < 0.3)
+        return 1 + static_cast<std::size_t>(race.uniform(0.0, 16.0));
+    if (u < 0.9)
+        return 1 + static_cast<std::size_t>(race.uniform(0.0, 700.0));
+    return 1 + static_cast<std::size_t>(race.uniform(0.0, kMaxBlock - 1.0));
+}
+
+TEST(VX9FastKernel, EqualsThePlainKernelBitForBit)
+{
+    ASSERT_FALSE(BatchedKernels().empty());
+    // Every rate bracket, its edges, and the lowest rate, where the shortest
+    // delay leaves the head closest to the write index.
+    const float rates[] = {11025.0f, 44100.0f,  48000.0f,  51000.0f, 51001.0f,
+                           96000.0f, 102001.0f, 192000.0f, 204000.0f};
+    std::uint32_t seed = 1;
+    for (const float rate : rates) {
+        KernelRace race(rate, seed++);
+        for (int voicing = 0; voicing < 3; ++voicing) {
+            const auto mode = static_cast<std::uint32_t>(race.uniform(0.0, 3.0));
+            const auto tone = static_cast<std::uint32_t>(race.uniform(0.0, 3.0));
+            race.voice(mode, tone, race.uniform(0.005, 2.0), race.uniform(1.0, 9.0));
+            race.reset();
+            for (int b = 0; b < 40 && !testing::Test::HasFatalFailure(); ++b) {
+                if (race.uniform(0.0, 1.0) < 0.25)
+                    race.moveHead(race.uniform(0.0, 1.0) < 0.3 ? 0.005 : race.uniform(0.005, 2.0),
+                                  race.uniform(0.0, 1.0) < 0.3 ? 1.0 : race.uniform(1e-5, 0.01));
+                race.block(BlockSize(race), b % 7 == 3);
+            }
+        }
+    }
+}
+
+TEST(VX9FastKernel, ShortestDelayAtTheLowestRateSplitsEveryBlock)
+{
+    // Only a few samples separate the head from the write index: chunks end
+    // early and the pipeline drains; the sound must not change.
+    KernelRace race(11025.0f, 99);
+    race.voice(kVintage, kBright, 0.005, 9.0);
+    race.moveHead(0.005, 1.0);
+    race.reset();
+    for (int b = 0; b < 30 && !testing::Test::HasFatalFailure(); ++b)
+        race.block(b % 2 ? 4096 : 513, false);
+}
+
+// Sets or clears an environment variable of this process.
+void SetVariable(const char* name, const char* value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
+
+TEST(VX9FastKernel, SetUpChoosesTheWidestKernelUnlessTheEnvironmentAsks)
+{
+    const VX9Kernel widest = ChooseKernel(nullptr);
+    EXPECT_NE(widest, VX9Kernel::kPlain);
+    EXPECT_TRUE(KernelRuns(widest));
+    EXPECT_EQ(ChooseKernel("no such kernel"), widest);
+    EXPECT_EQ(ChooseKernel("plain"), VX9Kernel::kPlain);
+    EXPECT_EQ(ChooseKernel("baseline"), VX9Kernel::kBaseline);
+    EXPECT_EQ(ChooseKernel("avx512"), KernelRuns(VX9Kernel::kAvx512) ? VX9Kernel::kAvx512 : widest);
+
+    SetVariable(kVX9KernelVariable, "plain");
+    VX9TestMachine plain(48000.0f, 64);
+    SetVariable(kVX9KernelVariable, "baseline");
+    VX9TestMachine baseline(48000.0f, 64);
+    SetVariable(kVX9KernelVariable, nullptr);
+    VX9TestMachine chosen(48000.0f, 64);
+    EXPECT_EQ(plain.algorithm->kernel, VX9Kernel::kPlain);
+    EXPECT_EQ(baseline.algorithm->kernel, VX9Kernel::kBaseline);
+    EXPECT_EQ(chosen.algorithm->kernel, widest);
+}
+
+// |y| <= sum |h| * max |x|: the flutter filters' gain bound, from their
+// impulse response in double precision.
+double FlutterGainBound(const VX9AtomicCoeffs& f)
+{
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0, u1 = 0, u2 = 0, v1 = 0, v2 = 0, sum = 0;
+    for (int n = 0; n < 400000; ++n) {
+        const double x = n == 0 ? 1.0 : 0.0;
+        const VX9BiquadCoeffs& a = f.noiseCoeffs2;
+        const double y = x * a.b0 + x1 * a.b1 + x2 * a.b2 - y1 * a.a1 - y2 * a.a2;
+        x2 = x1, x1 = x, y2 = y1, y1 = y;
+        const VX9BiquadCoeffs& b = f.noiseCoeffs;
+        const double v = y * b.b0 + u1 * b.b1 + u2 * b.b2 - v1 * b.a1 - v2 * b.a2;
+        u2 = u1, u1 = y, v2 = v1, v1 = v;
+        sum += std::fabs(v);
+    }
+    return sum;
+}
+
+TEST(VX9FastKernel, HeadReadsFarBehindTheWriteIndexAtEveryRate)
+{
+    // Lead: how many samples ago the newest sample of the head's window was
+    // written. Derived from the shortest delay's read position plus the
+    // largest wow (amplitude 0.5) and flutter (noise of at most 0.5 through
+    // the filters) excursions, then checked against the head's real path.
+    const float rates[] = {11025.0f, 22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f, 204000.0f};
+    for (const float rate : rates)
+        for (const std::uint32_t mode : {kVintage, kRetro, kModern}) {
+            VX9ControllerRig rig(rate);
+            rig.voice(mode, kNormal, 0.005, 5.0);
+            VX9TestMachine m(rate, 1);
+            Deliver(rig.factory, m.t);
+            ASSERT_EQ(m.reset().code, 0);
+            const VX9Coeffs& c = m.t.coeffs;
+            const VX9Algorithm& a = *m.algorithm;
+
+            const double excursion = 0.5 * 1.001 * c.wowGain +
+                                     0.5 * 1.001 * FlutterGainBound(m.t.atomic) * c.flutterGain;
+            const int derived =
+                a.tapeLength - static_cast<int>(c.phase / 512.0 + excursion) - VX9Tape::kInterpTaps;
+
+            int lowest = a.tapeLength;
+            float x = 0.0f;
+            for (int k = 0; k < static_cast<int>(rate) * 2; ++k) {
+                m.block(&x, &x, 1);
+                const double pos = (static_cast<double>(a.flutterStage2.y1) * c.flutterGain +
+                                    a.wowSin * c.wowGain) *
+                                       512 +
+                                   a.phaseSmoothed;
+                const int offset = VX9Math::TruncInt32(pos) >> 9;
+                lowest = std::min(lowest, a.tapeLength - offset - VX9Tape::kInterpTaps + 1);
+            }
+            EXPECT_GE(lowest, derived) << rate << " Hz, mode " << mode;
+            // From 22050 Hz up the whole window lies behind the write index.
+            // At 11025 Hz the shortest delay reaches across it: the head
+            // then also plays tape written two seconds before, and chunks
+            // shrink to single samples there.
+            if (rate >= 22050.0f) {
+                EXPECT_GE(derived, 1) << rate << " Hz, mode " << mode;
+            }
+            std::printf("head lead at %6.0f Hz, mode %u: derived %4d, seen %4d samples\n", rate,
+                        mode, derived, lowest);
+        }
+}
+
+} // namespace
