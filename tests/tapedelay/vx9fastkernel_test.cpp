@@ -172,6 +172,8 @@ std::size_t BlockSize(KernelRace& race)
 TEST(VX9FastKernel, EqualsThePlainKernelBitForBit)
 {
     ASSERT_FALSE(BatchedKernels().empty());
+    for (const VX9Kernel k : BatchedKernels())
+        std::printf("comparing the %s kernel with the plain one\n", KernelName(k));
     // Every rate bracket, its edges, and the lowest rate, where the shortest
     // delay leaves the head closest to the write index.
     const float rates[] = {11025.0f, 44100.0f,  48000.0f,  51000.0f, 51001.0f,
