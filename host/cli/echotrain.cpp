@@ -37,7 +37,8 @@ EchoTrain MeasureEchoTrain(std::span<const float> response, double sampleRate, d
 
     train.dryDb = decibels(std::fabs(response[loudest(response, 0, windowEdge(0.5))]));
     // Without a delay of a frame or more there are no repeats to tell apart.
-    for (std::size_t k = 1; delayFrames >= 1.0 && windowEdge(static_cast<double>(k) - 0.5) < frames;
+    for (std::size_t k = 1; delayFrames >= 1.0 && (static_cast<double>(k) + 0.5) * delayFrames <=
+                                                      static_cast<double>(frames);
          ++k) {
         const std::size_t peak = loudest(response, windowEdge(static_cast<double>(k) - 0.5),
                                          windowEdge(static_cast<double>(k) + 0.5));

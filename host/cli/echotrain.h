@@ -29,8 +29,8 @@ struct EchoTrain {
 };
 
 // Repeat k's peak is the loudest sample within half a delay either side of
-// k delays after the click (at frame 0 of response); repeats run to the end
-// of the response, silent ones left out. The envelope has envelopeBins
+// k delays after the click (at frame 0 of response), for each such window
+// that the response holds whole; silent ones are left out. The envelope has envelopeBins
 // bins; the first repeat's spectrum covers a window from 2 ms (at most a
 // quarter delay) before its peak, at most 100 ms and 0.9 delays long, from
 // 20 Hz to 20 kHz or the Nyquist frequency.

@@ -34,8 +34,10 @@ void Fft(std::vector<std::complex<double>>& data)
 std::vector<SpectrumPoint> BandSpectrum(std::span<const float> samples, double rate, double lowHz,
                                         double highHz)
 {
+    // Padded to four times the window or more, so that the low bands, a
+    // few bins wide, still follow the curve.
     std::size_t n = 1;
-    while (n < samples.size())
+    while (n < 4 * samples.size())
         n <<= 1;
     std::vector<std::complex<double>> bins(n);
     std::copy(samples.begin(), samples.end(), bins.begin());

@@ -14,7 +14,8 @@ struct SpectrumPoint {
     double db = 0.0; // a single sample of amplitude a reads 20 log10(a) at every frequency
 };
 
-// The magnitude spectrum of samples, zero-padded to a power of two, as the
+// The magnitude spectrum of samples, zero-padded to a power of two at least
+// four times as long, as the
 // power average of each 1/12-octave band centred on points from lowHz to
 // highHz (twelve a octave, starting at lowHz); a band narrower than the
 // FFT's bin spacing takes its nearest bin.
