@@ -6,6 +6,10 @@
 
 namespace {
 
+// A repeat stands out from the hiss when its peak is this many times (6 dB)
+// the loudest sample in the quarter delay before its window.
+constexpr float kStandOut = 2.0f;
+
 double decibels(float magnitude)
 {
     return magnitude > 0.0f ? 20.0 * std::log10(static_cast<double>(magnitude))
@@ -40,10 +44,13 @@ EchoTrain MeasureEchoTrain(std::span<const float> response, double sampleRate, d
     for (std::size_t k = 1; delayFrames >= 1.0 && (static_cast<double>(k) + 0.5) * delayFrames <=
                                                       static_cast<double>(frames);
          ++k) {
-        const std::size_t peak = loudest(response, windowEdge(static_cast<double>(k) - 0.5),
-                                         windowEdge(static_cast<double>(k) + 0.5));
-        if (response[peak] != 0.0f)
-            train.repeats.push_back({k, peak, decibels(std::fabs(response[peak]))});
+        const double due = static_cast<double>(k);
+        const std::size_t peak = loudest(response, windowEdge(due - 0.5), windowEdge(due + 0.5));
+        const std::size_t noise = loudest(response, windowEdge(due - 0.5), windowEdge(due - 0.25));
+        if (std::fabs(response[peak]) < kStandOut * std::fabs(response[noise]) ||
+            response[peak] == 0.0f)
+            break;
+        train.repeats.push_back({k, peak, decibels(std::fabs(response[peak]))});
     }
 
     const std::size_t bins = std::max<std::size_t>(1, std::min(envelopeBins, frames));

@@ -30,7 +30,9 @@ struct EchoTrain {
 
 // Repeat k's peak is the loudest sample within half a delay either side of
 // k delays after the click (at frame 0 of response), for each such window
-// that the response holds whole; silent ones are left out. The envelope has envelopeBins
+// that the response holds whole, up to the first repeat that does not stand
+// out 6 dB above the loudest sample of the window's first quarter delay (the
+// hiss between repeats). The envelope has envelopeBins
 // bins; the first repeat's spectrum covers a window from 2 ms (at most a
 // quarter delay) before its peak, at most 100 ms and 0.9 delays long, from
 // 20 Hz to 20 kHz or the Nyquist frequency.

@@ -27,9 +27,9 @@ delay and its tempo marked) and the spectrum of the first repeat against the
 dry click, where Tone and Mode show. It opens in any web browser.
 
 Options:
-  --compare SETTING    draw one more setting on the same axes, the options
-                       below plus SETTING: a preset (by label or name) or
-                       ID=VALUE pairs separated by spaces, as --set takes them;
+  --compare SETTING    draw one more setting on the same axes: a preset (by
+                       label or name) in place of --preset, or ID=VALUE pairs
+                       separated by spaces, turned in after the --set values;
                        give it once per setting, for example
                        --compare mode=Vintage --compare mode=Retro
   --preset NAME        start from a built-in preset (see tapedelay presets)
@@ -102,18 +102,17 @@ std::string delayText(const PluginDescription& description, const std::vector<do
 std::string settingsText(const CommandLine& line)
 {
     std::string text;
-    for (const auto& [name, value] : line.options) {
-        if (name == "preset")
-            text += (text.empty() ? "" : " ") + NamedPreset(value).label;
-        else if (name == "set")
-            text += (text.empty() ? "" : " ") + value;
-    }
+    if (const std::optional<std::string> preset = line.last("preset"))
+        text = NamedPreset(*preset).label;
+    for (const std::string& value : line.all("set"))
+        text += (text.empty() ? "" : " ") + value;
     return text;
 }
 
-// --compare: a preset's values, or ID=VALUE pairs, after the common ones.
-Setting comparedSetting(const RenderJob& common, const std::string& text,
-                        const PluginDescription& description)
+// --compare: a preset, which takes the place of the command's --preset, or
+// ID=VALUE pairs turned in after the command's own settings.
+Setting comparedSetting(const RenderJob& common, std::size_t commonPresetValues,
+                        const std::string& text, const PluginDescription& description)
 {
     Setting setting{text, common};
     std::vector<ParameterSetting>& values = setting.job.initialValues;
@@ -121,7 +120,9 @@ Setting comparedSetting(const RenderJob& common, const std::string& text,
         const Preset& preset = NamedPreset(text);
         setting.label = preset.label;
         const std::vector<ParameterSetting> presetValues = PresetSettings(preset, description);
-        values.insert(values.end(), presetValues.begin(), presetValues.end());
+        values.erase(values.begin(),
+                     values.begin() + static_cast<std::ptrdiff_t>(commonPresetValues));
+        values.insert(values.begin(), presetValues.begin(), presetValues.end());
         return setting;
     }
     std::istringstream words(text);
@@ -160,8 +161,11 @@ int PlotCommand(const std::vector<std::string>& arguments)
 
     const std::string shared = settingsText(line);
     std::vector<Setting> settings;
+    const std::optional<std::string> commonPreset = line.last("preset");
+    const std::size_t commonPresetValues =
+        commonPreset ? PresetSettings(NamedPreset(*commonPreset), description).size() : 0;
     for (const std::string& text : line.all("compare"))
-        settings.push_back(comparedSetting(common, text, description));
+        settings.push_back(comparedSetting(common, commonPresetValues, text, description));
     if (settings.empty())
         settings.push_back({shared.empty() ? "default settings" : shared, common});
 
