@@ -15,6 +15,7 @@ constexpr double kLeft = 80.0;      // the panels' left edge
 constexpr double kRight = 700.0;    // and right edge; the legend goes beyond
 constexpr double kFloorDb = -100.0; // the echo train's lowest level shown
 constexpr double kSpectrumRangeDb = 70.0;
+constexpr double kMostDelayLines = 40.0;
 constexpr const char* kColours[] = {"#1f5fa8", "#c8321e", "#2a8a3a",
                                     "#8a44b0", "#d07a10", "#6b4a2b"};
 
@@ -131,10 +132,13 @@ void echoPanel(std::string& svg, const std::vector<PlotSeries>& series, const Pa
         const char* c = colour(s);
         svg += "<g class=\"series\" data-series=\"" + std::to_string(s) +
                "\" data-delay-seconds=\"" + FormatNumber(train.delaySeconds) + "\">\n";
-        // The delay and its multiples, where the repeats are due.
+        // The delay and its multiples, where the repeats are due; only the
+        // delay itself where the multiples would crowd the panel.
         svg += "<g stroke=\"" + std::string(c) +
                "\" stroke-dasharray=\"4 4\" stroke-opacity=\"0.45\">\n";
-        for (double t = train.delaySeconds; train.delaySeconds > 0 && t <= panel.xHigh;
+        const double last =
+            panel.xHigh > kMostDelayLines * train.delaySeconds ? train.delaySeconds : panel.xHigh;
+        for (double t = train.delaySeconds; train.delaySeconds > 0 && t <= last;
              t += train.delaySeconds)
             svg += "<line x1=\"" + px(panel.x(t)) + "\" y1=\"" + px(panel.top) + "\" x2=\"" +
                    px(panel.x(t)) + "\" y2=\"" + px(panel.bottom) + "\"/>\n";
