@@ -4,31 +4,36 @@
 #include <cmath>
 #include <cstdio>
 
-std::string JsonString(std::string_view text)
+namespace {
+
+// text as a JSON string literal, quotes included.
+std::string quoted(std::string_view text)
 {
-    std::string quoted = "\"";
+    std::string literal = "\"";
     for (const char c : text) {
         switch (c) {
-        case '"': quoted += "\\\""; break;
-        case '\\': quoted += "\\\\"; break;
-        case '\n': quoted += "\\n"; break;
-        case '\r': quoted += "\\r"; break;
-        case '\t': quoted += "\\t"; break;
-        case '\b': quoted += "\\b"; break;
-        case '\f': quoted += "\\f"; break;
+        case '"': literal += "\\\""; break;
+        case '\\': literal += "\\\\"; break;
+        case '\n': literal += "\\n"; break;
+        case '\r': literal += "\\r"; break;
+        case '\t': literal += "\\t"; break;
+        case '\b': literal += "\\b"; break;
+        case '\f': literal += "\\f"; break;
         default:
             if (static_cast<unsigned char>(c) < 0x20) {
                 char escape[8];
                 std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-                quoted += escape;
+                literal += escape;
             } else {
                 // Other bytes pass as they are: the texts are UTF-8.
-                quoted += c;
+                literal += c;
             }
         }
     }
-    return quoted + "\"";
+    return literal + "\"";
 }
+
+} // namespace
 
 void JsonWriter::newline()
 {
@@ -93,7 +98,7 @@ JsonWriter& JsonWriter::endArray()
 JsonWriter& JsonWriter::key(std::string_view name)
 {
     beforeValue();
-    out += JsonString(name) + ": ";
+    out += quoted(name) + ": ";
     afterKey = true;
     return *this;
 }
@@ -101,7 +106,7 @@ JsonWriter& JsonWriter::key(std::string_view name)
 JsonWriter& JsonWriter::value(std::string_view text)
 {
     beforeValue();
-    out += JsonString(text);
+    out += quoted(text);
     return *this;
 }
 

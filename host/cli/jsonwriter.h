@@ -23,7 +23,6 @@ public:
     // and infinities, which JSON lacks.
     JsonWriter& value(double number);
     JsonWriter& value(std::uint64_t number);
-    JsonWriter& value(int number) { return value(static_cast<double>(number)); }
     JsonWriter& value(bool flag);
     JsonWriter& null();
 
@@ -41,6 +40,3 @@ private:
     std::vector<bool> empty; // per open container: nothing in it yet
     bool afterKey = false;
 };
-
-// text as a JSON string literal, quotes included.
-std::string JsonString(std::string_view text);

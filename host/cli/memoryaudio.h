@@ -25,7 +25,7 @@ private:
     std::size_t position = 0;
 };
 
-// Keeps what the renderer writes, mono, as float (nothing is clipped).
+// Keeps what the renderer writes, interleaved, as float (nothing is clipped).
 class MemorySink final : public AudioSink {
 public:
     void write(const float* interleaved, std::size_t frames) override;
