@@ -143,10 +143,10 @@ for p in json.load(open(sys.argv[1])):
 
 TEST_F(Scripts, JsonStringsAndNumbersReadBackExactly)
 {
-    const std::vector<std::string> texts = {"plain", "quote \" backslash \\ slash /",
-                                            "tab\tnew line\nreturn\r",
-                                            std::string("control \x01\x1f and nul \0 end", 27),
-                                            "UTF-8: d\xc3\xa9j\xc3\xa0 \xe2\x99\xa9"};
+    using namespace std::string_literals;
+    const std::vector<std::string> texts = {
+        "plain", "quote \" backslash \\ slash /", "tab\tnew line\nreturn\r",
+        "control \x01\x1f and nul \0 end"s, "UTF-8: d\xc3\xa9j\xc3\xa0 \xe2\x99\xa9"};
     const std::vector<double> numbers = {
         0.1, -2.5, 120.0, 1e-300, 5e-324, 1.7976931348623157e308, 0.30000000000000004, 1e21};
     JsonWriter json;
