@@ -14,3 +14,4 @@ int RenderCommand(const std::vector<std::string>& arguments);
 int DescribeCommand(const std::vector<std::string>& arguments);
 int PresetsCommand(const std::vector<std::string>& arguments);
 int DemoCommand(const std::vector<std::string>& arguments);
+int PlotCommand(const std::vector<std::string>& arguments);

@@ -7,6 +7,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "demophrase.h"
+#include "memoryaudio.h"
 #include "presetsettings.h"
 #include "renderrun.h"
 
@@ -36,26 +37,6 @@ constexpr double kDemoPreroll = 3.0;
 
 // The presets the demo renders, one file each under its name.
 constexpr const char* kDemoPresets[] = {"slapback", "dub-echo", "clean-quarter", "dark-long"};
-
-// The phrase, handed to the renderer as a mono source.
-class PhraseSource final : public AudioSource {
-public:
-    explicit PhraseSource(std::vector<float> samples) : samples(std::move(samples)) {}
-    double sampleRate() const override { return kDemoRate; }
-    std::size_t channels() const override { return 1; }
-    std::optional<std::uint64_t> frames() const override { return samples.size(); }
-    std::size_t read(float* out, std::size_t maxFrames) override
-    {
-        const std::size_t n = std::min(maxFrames, samples.size() - position);
-        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(position), n, out);
-        position += n;
-        return n;
-    }
-
-private:
-    std::vector<float> samples;
-    std::size_t position = 0;
-};
 
 } // namespace
 
@@ -87,7 +68,7 @@ int DemoCommand(const std::vector<std::string>& arguments)
         job.prerollSeconds = kDemoPreroll;
         job.initialValues = PresetSettings(preset, description);
         const std::string path = (directory / (preset.name + ".wav")).string();
-        PhraseSource source(phrase);
+        MemorySource source(phrase, kDemoRate);
         const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, 1, kDemoRate);
         RenderOptions options;
         options.progress = !quiet;

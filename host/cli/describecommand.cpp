@@ -5,17 +5,23 @@
 
 #include "commandline.h"
 #include "commands.h"
+#include "host/runtime/parametervalue.h"
 #include "host/runtime/plugindump.h"
+#include "jsonwriter.h"
 #include "messagetext.h"
 
 namespace {
 
-constexpr const char* kUsage = R"(usage: tapedelay describe [--dump] [--plugin PATH]
+constexpr const char* kUsage = R"(usage: tapedelay describe [--json | --dump] [--plugin PATH]
 
 Prints the plug-in's descriptor, its parameters (host index, identifier,
 name, range or options, default) and its meters, as the plug-in describes
 them.
 
+  --json         the same as JSON: the descriptor's entries as text, each
+                 parameter's index, identifier, names, kind, range or
+                 options, default, unit and whether it can be set, and the
+                 meters
   --dump         print instead the plug-in's own diagnostic dump of the
                  descriptor message and of the parameter and meter message
   --plugin PATH  the plug-in library (default: beside this program, or
@@ -46,6 +52,13 @@ std::string notes(const ParameterInfo& parameter)
     return "";
 }
 
+const char* meterType(const MeterInfo& meter)
+{
+    return meter.type == static_cast<std::int64_t>(c_hux::meterType::input)    ? "input"
+           : meter.type == static_cast<std::int64_t>(c_hux::meterType::output) ? "output"
+                                                                               : "other";
+}
+
 void printTable(const PluginDescription& description)
 {
     std::printf("Descriptor\n");
@@ -64,20 +77,73 @@ void printTable(const PluginDescription& description)
     }
 
     std::printf("\nMeters\n  %-5s %-6s %s\n", "entry", "label", "type");
-    for (const MeterInfo& meter : description.meters) {
-        const char* type =
-            meter.type == static_cast<std::int64_t>(c_hux::meterType::input)    ? "input"
-            : meter.type == static_cast<std::int64_t>(c_hux::meterType::output) ? "output"
-                                                                                : "other";
-        std::printf("  %5u %-6s %s\n", meter.position, meter.label.c_str(), type);
+    for (const MeterInfo& meter : description.meters)
+        std::printf("  %5u %-6s %s\n", meter.position, meter.label.c_str(), meterType(meter));
+}
+
+void parameterJson(JsonWriter& json, std::size_t index, const ParameterInfo& parameter)
+{
+    json.beginObject();
+    json.key("index").value(static_cast<std::uint64_t>(index));
+    json.key("id").value(parameter.code);
+    json.key("names").beginArray();
+    for (const std::string& label : parameter.labels)
+        json.value(label);
+    json.endArray();
+    if (parameter.kind == ParameterKind::list) {
+        json.key("kind").value("list");
+        json.key("options").beginArray();
+        for (const std::string& option : parameter.options) {
+            json.beginArray();
+            for (const std::string_view form : OptionForms(option))
+                json.value(form);
+            json.endArray();
+        }
+        json.endArray();
+    } else {
+        json.key("kind").value("numeric");
+        json.key("min").value(parameter.minValue);
+        json.key("max").value(parameter.maxValue);
     }
+    json.key("default").value(parameter.defaultValue);
+    json.key("defaultText").value(ParameterValueText(parameter, parameter.defaultValue));
+    json.key("unit").value(parameter.units);
+    json.key("settable").value(parameter.automate);
+    json.key("hostBypass").value(parameter.hostBypass);
+    json.endObject();
+}
+
+void printJson(const PluginDescription& description)
+{
+    JsonWriter json;
+    json.beginObject();
+    json.key("descriptor").beginObject();
+    for (const MissiveRecordView& record : MissiveRecordsInOrder(description.descriptor.span()))
+        json.key(RecordKeyText(record)).value(ValueText(record.cursor));
+    json.endObject();
+    json.key("parameters").beginArray();
+    for (std::size_t i = 0; i < description.parameters.size(); ++i)
+        parameterJson(json, i, description.parameters[i]);
+    json.endArray();
+    json.key("meters").beginArray();
+    for (const MeterInfo& meter : description.meters) {
+        json.beginObject();
+        json.key("entry").value(static_cast<std::uint64_t>(meter.position));
+        json.key("label").value(meter.label);
+        json.key("type").value(meterType(meter));
+        json.endObject();
+    }
+    json.endArray();
+    json.endObject();
+    std::fputs(json.text().c_str(), stdout);
 }
 
 } // namespace
 
 int DescribeCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = ParseCommandLine(arguments, "describe", {"plugin"}, {"dump", "help"});
+    const CommandLine line =
+        ParseCommandLine(arguments, "describe", {"plugin"}, {"dump", "json", "help"});
     if (line.has("help")) {
         std::cout << kUsage;
         return kExitSuccess;
@@ -88,6 +154,12 @@ int DescribeCommand(const std::vector<std::string>& arguments)
     PluginLibrary library(PluginPath(line));
     HuxObject<IIHux::Plugin> plugin(library, "IIHux::Plugin");
     const PluginDescription description = ExchangeDescriptions(*plugin);
+    if (line.has("dump") && line.has("json"))
+        throw UsageError("describe takes --json or --dump, not both");
+    if (line.has("json")) {
+        printJson(description);
+        return kExitSuccess;
+    }
     if (!line.has("dump")) {
         printTable(description);
         return kExitSuccess;

@@ -4,8 +4,10 @@
 
 #include "commandline.h"
 #include "commands.h"
+#include "renderreport.h"
 #include "renderrun.h"
 #include "rendersettings.h"
+#include "textoutput.h"
 
 namespace {
 
@@ -29,13 +31,21 @@ Options (limits in brackets):
   --at T:ID=VALUE      change parameter ID at T seconds [T >= 0]
   --tap T:BPM          a tapped tempo at T seconds [BPM 5 to 500]
   --session-bpm BPM    the host's session tempo, followed under Tempo Lock
-                       [5 to 500; default 120]
+                       [5 to 500; default 120]; T:BPM changes it at T seconds
+  --automation FILE    changes, taps and session tempos from a text file, one
+                       event a line, as if given in its place on the command
+                       line: "4.0 time 0.6" (--at 4.0:time=0.6), "8.0 tap 140"
+                       (--tap 8.0:140), "12.0 session-bpm 96" (--session-bpm
+                       12.0:96); # starts a comment; blank lines are skipped
   --preroll SECONDS    silence run through the plug-in before the input, its
                        output dropped, so the first echo is as loud as the
                        rest [0 to 60; default 0]; --at and --tap times count
                        from the start of the input
   --tail SECONDS       silence appended so the echoes ring out
-                       [0 to 3600; default 2]
+                       [0 to 3600; default 2]; auto: until the output has
+                       stayed below -90 dBFS (or the tape hiss, where that is
+                       louder) for half a second longer than the delay, at
+                       most 60 s
   --normalize DBFS     scale the output so its highest peak sits at DBFS
                        [-120 to 0]
   --block N            frames per block [1 to 1048576; default 512]; the
@@ -43,6 +53,8 @@ Options (limits in brackets):
   --rate HZ            sample rate of raw input [default 48000]
   --plugin PATH        the plug-in library [default: beside this program,
                        or $TAPEDELAY_PLUGIN]
+  --report FILE        also write the summary, the warnings and the settings
+                       used as JSON
   --quiet              no progress bar and no summary (warnings still show)
   -h, --help           this text
 
@@ -60,10 +72,11 @@ See `tapedelay describe` for the parameters, their ranges and options.
 
 int RenderCommand(const std::vector<std::string>& arguments)
 {
-    const CommandLine line = ParseCommandLine(arguments, "render",
-                                              {"rate", "preset", "set", "at", "tap", "session-bpm",
-                                               "preroll", "block", "tail", "normalize", "plugin"},
-                                              {"quiet", "help"});
+    const CommandLine line =
+        ParseCommandLine(arguments, "render",
+                         {"rate", "preset", "set", "at", "tap", "session-bpm", "automation",
+                          "preroll", "block", "tail", "normalize", "report", "plugin"},
+                         {"quiet", "help"});
     if (line.has("help")) {
         std::cout << kUsageHead << "\n" << OutputTypesText() << kUsageTail;
         return kExitSuccess;
@@ -81,6 +94,12 @@ int RenderCommand(const std::vector<std::string>& arguments)
         ParseWholeNumber(line.last("rate").value_or("48000"), "rate", 1, 100000000));
     if (SameFile(inputPath, outputPath))
         throw UsageError("OUTPUT " + outputPath + " is the same file as INPUT");
+    const std::optional<std::string> reportPath = line.last("report");
+    if (reportPath) {
+        std::vector<std::string> inputs = line.all("automation");
+        inputs.insert(inputs.end(), {inputPath, outputPath});
+        RefuseOverwritingInputs(*reportPath, "--report", inputs);
+    }
     const std::unique_ptr<AudioSource> source = OpenAudioSource(inputPath, rawRate);
     // A sound file, named or piped in, carries its own rate.
     if (line.has("rate") && source->sampleRate() != rawRate && !quiet)
@@ -101,5 +120,8 @@ int RenderCommand(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "tapedelay: warning: %s\n", warning.c_str());
     if (!quiet)
         std::fprintf(stderr, "%s\n", RenderSummary(report, description).c_str());
+    if (reportPath)
+        WriteTextOutput(*reportPath, RenderReportJson(report, job, options, description,
+                                                      {inputPath, outputPath}));
     return kExitSuccess;
 }

@@ -5,6 +5,8 @@
 #include <limits>
 #include <memory>
 
+#include "quietwatch.h"
+
 namespace {
 
 constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
@@ -111,8 +113,10 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
         observer = [&](std::size_t position, const PluginInstance& instance) {
             hooks.startingValue(job.initialValues[position], instance);
         };
+    // The channels' instances, then the hiss instance of a tail that ends by itself.
     Instances instances;
-    for (std::size_t c = 0; c < channels; ++c) {
+    const std::size_t instanceCount = channels + (job.untilQuiet ? 1 : 0);
+    for (std::size_t c = 0; c < instanceCount; ++c) {
         instances.push_back(std::make_unique<PluginInstance>(library, settings));
         instances.back()->start(startingValues, c == 0 ? observer : StartingValueObserver{});
     }
@@ -123,23 +127,32 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
     preroll(instances, prerollFrames, job.blockFrames);
 
     DueQueue<ScheduledChange> changes(job.changes, result.sampleRate, prerollFrames);
-    DueQueue<ScheduledTap> taps(job.taps, result.sampleRate, prerollFrames);
+    DueQueue<ScheduledTempo> taps(job.taps, result.sampleRate, prerollFrames);
+    DueQueue<ScheduledTempo> sessionTempos(job.sessionTempos, result.sampleRate, prerollFrames);
     const std::uint64_t tailFrames = wholeSamples(job.tailSeconds, result.sampleRate);
     std::optional<std::uint64_t> total;
-    if (const std::optional<std::uint64_t> inputFrames = source.frames())
+    if (const std::optional<std::uint64_t> inputFrames = source.frames();
+        inputFrames && !job.untilQuiet)
         total = *inputFrames + tailFrames;
+    std::optional<QuietWatch> quiet;
+    if (job.untilQuiet)
+        quiet.emplace(*job.untilQuiet, result.sampleRate);
 
     std::vector<float> interleaved(blockFrames * channels);
     std::vector<float> input(blockFrames);
     std::vector<float> output(blockFrames);
+    const std::vector<float> silence(quiet ? blockFrames : 0, 0.0f);
+    std::vector<float> hiss(quiet ? blockFrames : 0);
     std::vector<const ScheduledChange*> appliedNow;
     result.inputPeaks.assign(channels, 0.0f);
     std::uint64_t tailLeft = tailFrames;
     bool ended = false;
+    bool endedQuiet = false;
     for (;;) {
         const std::uint64_t position = prerollFrames + result.outputFrames;
         // The block ends where the next event is due.
-        const std::uint64_t nextDue = std::min(changes.dueAfter(position), taps.dueAfter(position));
+        const std::uint64_t nextDue = std::min({changes.dueAfter(position), taps.dueAfter(position),
+                                                sessionTempos.dueAfter(position)});
         const auto limit =
             static_cast<std::size_t>(std::min<std::uint64_t>(blockFrames, nextDue - position));
         const std::size_t read = readBlock(source, interleaved.data(), limit, channels, ended);
@@ -162,9 +175,13 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
                 instance->change(change.setting.index, change.setting.value);
             appliedNow.push_back(&change);
         });
-        taps.applyDue(position, [&](const ScheduledTap& tap) {
+        taps.applyDue(position, [&](const ScheduledTempo& tap) {
             for (const std::unique_ptr<PluginInstance>& instance : instances)
                 instance->tap(tap.bpm);
+        });
+        sessionTempos.applyDue(position, [&](const ScheduledTempo& tempo) {
+            for (const std::unique_ptr<PluginInstance>& instance : instances)
+                instance->setSessionTempo(tempo.bpm);
         });
 
         for (std::size_t c = 0; c < channels; ++c) {
@@ -180,15 +197,32 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
         }
         if (hooks.applied && !appliedNow.empty())
             hooks.applied(appliedNow, *instances.front());
+        std::optional<std::size_t> tailEnd;
+        if (quiet) {
+            instances.back()->process(silence.data(), hiss.data(),
+                                      static_cast<std::uint32_t>(frames));
+            tailEnd = quiet->follow(interleaved.data(), channels, hiss.data(), frames,
+                                    ended ? read : frames,
+                                    job.untilQuiet->delaySeconds(*instances.front()));
+            frames = tailEnd.value_or(frames);
+        }
         sink.write(interleaved.data(), frames);
         result.outputFrames += frames;
         if (hooks.progress)
             hooks.progress(result.outputFrames, total);
+        if (tailEnd) {
+            endedQuiet = true;
+            break;
+        }
     }
 
     for (std::size_t i = 0; i < instances.front()->parameterCount(); ++i)
         result.finalValues.push_back(instances.front()->value(i));
     result.changesAfterEnd = changes.pending();
     result.tapsAfterEnd = taps.pending();
+    result.sessionTemposAfterEnd = sessionTempos.pending();
+    if (quiet)
+        result.quietTail =
+            QuietTailEnd{quiet->thresholdDbfs(), quiet->hissAboveFloor(), endedQuiet};
     return result;
 }

@@ -30,9 +30,22 @@ struct ScheduledChange {
     ParameterSetting setting;
 };
 
-struct ScheduledTap {
+// A tempo at a time: a tap, or the host's session tempo changing.
+struct ScheduledTempo {
     double time = 0.0; // seconds after the start of the input
     double bpm = 0.0;
+    std::string given; // as the warnings quote it: "--tap 8:140", "song.txt:3"
+};
+
+// A tail that ends by itself once the echoes have died away: when the output
+// has stayed quiet (see QuietWatch) for holdSeconds longer than the delay the
+// plug-in is at, so that no echo is still on its way; at the latest after
+// the job's tailSeconds.
+struct QuietTailRule {
+    double floorDbfs = -90.0;
+    double holdSeconds = 0.5;
+    // The plug-in's delay in seconds, read after every block.
+    std::function<double(const PluginInstance&)> delaySeconds;
 };
 
 struct RenderJob {
@@ -40,9 +53,18 @@ struct RenderJob {
     std::vector<ParameterSetting> initialValues; // turned in in this order
     double sessionTempo = kDefaultSessionTempo;
     std::vector<ScheduledChange> changes; // those due together apply in the order given
-    std::vector<ScheduledTap> taps;
+    std::vector<ScheduledTempo> taps;
+    std::vector<ScheduledTempo> sessionTempos; // changes of the session tempo
     double prerollSeconds = 0.0;
-    double tailSeconds = 2.0;
+    double tailSeconds = 2.0; // with untilQuiet, the longest tail
+    std::optional<QuietTailRule> untilQuiet;
+};
+
+// How a tail that ends by itself ended.
+struct QuietTailEnd {
+    double thresholdDbfs = 0.0; // the level the output stayed below at the end
+    bool hiss = false;          // the threshold was the tape hiss's, above the floor
+    bool quiet = false;         // false: the longest tail was reached first
 };
 
 struct RenderResult {
@@ -57,6 +79,8 @@ struct RenderResult {
     // the output, which never took effect.
     std::vector<std::size_t> changesAfterEnd;
     std::vector<std::size_t> tapsAfterEnd;
+    std::vector<std::size_t> sessionTemposAfterEnd;
+    std::optional<QuietTailEnd> quietTail; // with the job's untilQuiet
 };
 
 // What the caller hears of a render while it runs.
@@ -76,7 +100,10 @@ struct RenderHooks {
 // committed). An event at T seconds is due at sample floor(P x rate) +
 // floor(T x rate), P being the pre-roll; a block ends where an event is
 // due, so each takes effect at its own sample whatever the block size.
-// Changes due together apply before taps. Throws what the instances'
+// Changes due together apply before taps, and both before session tempos.
+// A tail that ends by itself runs one more instance on silence beside the
+// channels, with the same settings and events: its output is the tape hiss
+// the quiet output is measured against. Throws what the instances'
 // start-up or the files throw.
 RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink,
                     const RenderJob& job, const RenderHooks& hooks = {});

@@ -8,6 +8,7 @@
 #include "host/runtime/plugininstance.h"
 #include "outputlevels.h"
 #include "progress.h"
+#include "rendersettings.h"
 #include "renderwarnings.h"
 #include "usageerror.h"
 
@@ -18,10 +19,8 @@ namespace {
 std::string endingDelay(const RenderReport& report, const PluginDescription& description)
 {
     const std::vector<double>& values = report.result.finalValues;
-    const std::optional<std::size_t> note = description.find("nval");
-    const std::optional<std::size_t> shown = note && std::trunc(values[*note]) != 0.0
-                                                 ? description.find("uiDT")
-                                                 : description.find("time");
+    const std::optional<std::size_t> shown =
+        DelayParameter(description, [&](std::size_t index) { return values[index]; });
     std::string text;
     if (shown) {
         char delay[32];
@@ -84,6 +83,16 @@ RenderReport RunRender(PluginLibrary& library, const PluginDescription& descript
         else
             report.normalizeGainDb = normalizer->gainDb();
     }
+    if (const std::optional<QuietTailEnd>& tail = report.result.quietTail; tail && !tail->quiet) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "--tail auto: the echoes had not died away after %.0f s (the output was "
+                      "still above %.1f dBFS); the tail ends there",
+                      job.tailSeconds, tail->thresholdDbfs);
+        report.warnings.push_back(text);
+    }
+    report.overFullScale = meter.overFullScale();
+    report.integerSamples = sink.integerSamples();
     const float peak = *std::max_element(report.outputPeaks.begin(), report.outputPeaks.end());
     if (const std::string clipped =
             FullScaleWarning(output, sink.integerSamples(), peak, meter.overFullScale());
@@ -121,6 +130,13 @@ std::string RenderSummary(const RenderReport& report, const PluginDescription& d
         char gain[48];
         std::snprintf(gain, sizeof gain, " (normalized by %+.1f dB)", *report.normalizeGainDb);
         text += gain;
+    }
+    if (const std::optional<QuietTailEnd>& tail = result.quietTail; tail && tail->quiet) {
+        char quiet[96];
+        std::snprintf(quiet, sizeof quiet, "; tail %.2f s, until below %.1f dBFS%s",
+                      static_cast<double>(report.tailFrames()) / result.sampleRate,
+                      tail->thresholdDbfs, tail->hiss ? " (the tape hiss)" : "");
+        text += quiet;
     }
     return text + endingDelay(report, description);
 }

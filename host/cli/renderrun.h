@@ -2,6 +2,7 @@
 // output's level, the warnings and the summary a musician reads.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +19,12 @@ struct RenderReport {
     RenderResult result;
     std::vector<float> outputPeaks; // per channel, as written
     std::optional<double> normalizeGainDb;
+    std::uint64_t overFullScale = 0; // samples beyond full scale, as written
+    bool integerSamples = false;     // the file clips them
     std::vector<std::string> warnings;
+
+    // The silence appended after the input, in frames.
+    std::uint64_t tailFrames() const { return result.outputFrames - result.inputFrames; }
 };
 
 // Renders source into sink and commits it. A failure to start at an
@@ -31,6 +37,7 @@ RenderReport RunRender(PluginLibrary& library, const PluginDescription& descript
 // "-6.0 dBFS", "+1.5 dBFS", "-inf dBFS" for silence.
 std::string PeakText(float peak);
 
-// Length, rate, channels, each channel's input and output peaks, and the
-// delay and session tempo the plug-in ended on.
+// Length, rate, channels, each channel's input and output peaks, the tail
+// when it ended by itself, and the delay and session tempo the plug-in
+// ended on.
 std::string RenderSummary(const RenderReport& report, const PluginDescription& description);

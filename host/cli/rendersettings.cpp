@@ -1,5 +1,8 @@
 #include "rendersettings.h"
 
+#include <cmath>
+
+#include "automationfile.h"
 #include "presetsettings.h"
 
 namespace {
@@ -17,8 +20,9 @@ std::size_t findParameter(const PluginDescription& description, std::string_view
                      known + ")");
 }
 
-// A tempo becomes ".bpm"'s value, so it must lie in its range.
-double parseTempo(const PluginDescription& description, const std::string& text,
+} // namespace
+
+double ParseTempo(const PluginDescription& description, const std::string& text,
                   const std::string& option)
 {
     const double bpm = ParseNumber(text, option);
@@ -33,6 +37,8 @@ double parseTempo(const PluginDescription& description, const std::string& text,
                          FormatNumber(high));
     return bpm;
 }
+
+namespace {
 
 // "T:REST": a time in seconds, at or after 0, and the rest.
 std::pair<double, std::string> splitTime(const std::string& text, const std::string& option)
@@ -64,12 +70,22 @@ ParameterSetting ParseAssignment(const PluginDescription& description, const std
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos)
         throw UsageError(option + ": \"" + text + "\" is not of the form ID=VALUE");
-    const std::size_t index = findParameter(description, text.substr(0, equals));
+    std::size_t index = 0;
+    try {
+        index = findParameter(description, text.substr(0, equals));
+    } catch (const UsageError& error) {
+        throw UsageError(option + ": " + error.what());
+    }
     const ParameterInfo& parameter = description.parameters[index];
     if (!parameter.automate)
         throw UsageError(option + ": " + parameter.code + " (" + parameter.name() +
                          ") is a value the plug-in writes for display; it cannot be set");
-    return {index, ParseParameterValue(parameter, text.substr(equals + 1)), option + " " + text};
+    try {
+        return {index, ParseParameterValue(parameter, text.substr(equals + 1)),
+                option + " " + text};
+    } catch (const ParameterValueError& error) {
+        throw ParameterValueError(option + ": " + error.what());
+    }
 }
 
 RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description)
@@ -79,25 +95,56 @@ RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& d
         job.initialValues = PresetSettings(NamedPreset(*name), description);
     for (const std::string& text : line.all("set"))
         job.initialValues.push_back(ParseAssignment(description, text, "--set"));
-    for (const std::string& text : line.all("at")) {
-        const auto [time, assignment] = splitTime(text, "--at");
-        job.changes.push_back({time, ParseAssignment(description, assignment, "--at")});
-        job.changes.back().setting.given = "--at " + text;
+    // Events in the order given: those due together take effect in it.
+    for (const auto& [name, text] : line.options) {
+        if (name == "at") {
+            const auto [time, assignment] = splitTime(text, "--at");
+            job.changes.push_back({time, ParseAssignment(description, assignment, "--at")});
+            job.changes.back().setting.given = "--at " + text;
+        } else if (name == "tap") {
+            const auto [time, bpm] = splitTime(text, "--tap");
+            job.taps.push_back({time, ParseTempo(description, bpm, "--tap"), "--tap " + text});
+        } else if (name == "session-bpm" && text.find(':') != std::string::npos) {
+            const auto [time, bpm] = splitTime(text, "--session-bpm");
+            job.sessionTempos.push_back(
+                {time, ParseTempo(description, bpm, "--session-bpm"), "--session-bpm " + text});
+        } else if (name == "automation") {
+            ReadAutomationFile(text, description, job);
+        }
     }
-    for (const std::string& text : line.all("tap")) {
-        const auto [time, bpm] = splitTime(text, "--tap");
-        job.taps.push_back({time, parseTempo(description, bpm, "--tap")});
-    }
-    if (const std::optional<std::string> bpm = line.last("session-bpm"))
-        job.sessionTempo = parseTempo(description, *bpm, "--session-bpm");
+    for (const std::string& text : line.all("session-bpm"))
+        if (text.find(':') == std::string::npos)
+            job.sessionTempo = ParseTempo(description, text, "--session-bpm");
     if (const std::optional<std::string> block = line.last("block"))
         job.blockFrames =
             static_cast<std::uint32_t>(ParseWholeNumber(*block, "block", 1, kLargestBlock));
-    if (const std::optional<std::string> tail = line.last("tail"))
+    if (const std::optional<std::string> tail = line.last("tail"); tail && *tail == "auto") {
+        job.tailSeconds = kLongestQuietTail;
+        job.untilQuiet = QuietTailRule{kQuietFloorDbfs, kQuietHoldSeconds,
+                                       [&description](const PluginInstance& instance) {
+                                           return ShownDelay(description, instance);
+                                       }};
+    } else if (tail) {
         job.tailSeconds = parseSeconds(*tail, "--tail", kLongestTail);
+    }
     if (const std::optional<std::string> preroll = line.last("preroll"))
         job.prerollSeconds = parseSeconds(*preroll, "--preroll", kLongestPreroll);
     return job;
+}
+
+std::optional<std::size_t> DelayParameter(const PluginDescription& description,
+                                          const std::function<double(std::size_t)>& value)
+{
+    const std::optional<std::size_t> note = description.find("nval");
+    return note && std::trunc(value(*note)) != 0.0 ? description.find("uiDT")
+                                                   : description.find("time");
+}
+
+double ShownDelay(const PluginDescription& description, const PluginInstance& instance)
+{
+    const std::optional<std::size_t> delay =
+        DelayParameter(description, [&](std::size_t index) { return instance.value(index); });
+    return delay ? instance.value(*delay) : 0.0;
 }
 
 std::optional<double> ReadNormalizeLevel(const CommandLine& line)

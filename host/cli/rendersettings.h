@@ -3,6 +3,7 @@
 // block size and the tail; and how the output's level is set.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "commandline.h"
@@ -14,11 +15,18 @@ inline constexpr std::uint64_t kLargestBlock = 1u << 20;
 inline constexpr double kLongestTail = 3600.0;
 inline constexpr double kLongestPreroll = 60.0;
 inline constexpr double kLowestNormalizeLevel = -120.0;
+// --tail auto: the output below the floor (or the tape hiss) for the hold
+// beyond the delay, within the longest tail.
+inline constexpr double kQuietFloorDbfs = -90.0;
+inline constexpr double kQuietHoldSeconds = 0.5;
+inline constexpr double kLongestQuietTail = 60.0;
 
-// Reads --preset, --set, --at, --tap, --session-bpm, --preroll, --block and
-// --tail; the preset's values come first, then the --set values. Throws
-// UsageError for an unknown preset or parameter and ParameterValueError for
-// a value the plug-in cannot take.
+// Reads --preset, --set, --at, --tap, --session-bpm (BPM, or T:BPM for a
+// change at T seconds), --automation, --preroll, --block and --tail
+// (SECONDS or auto); the preset's values come first, then the --set values;
+// the events keep the order given. Throws UsageError for an unknown preset
+// or parameter and ParameterValueError for a value the plug-in cannot take.
+// The job refers to description.
 RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description);
 
 // --normalize: the level in dBFS the output's highest peak is brought to.
@@ -30,3 +38,16 @@ std::optional<double> ReadNormalizeLevel(const CommandLine& line);
 // cannot take.
 ParameterSetting ParseAssignment(const PluginDescription& description, const std::string& text,
                                  const std::string& option);
+
+// A tempo for option (a tap or a session tempo): a number in ".bpm"'s range.
+double ParseTempo(const PluginDescription& description, const std::string& text,
+                  const std::string& option);
+
+// The parameter showing the delay the plug-in is at, given the parameters'
+// values by host index: with a note value the tempo's delay it shows
+// ("uiDT"), else Delay Time.
+std::optional<std::size_t> DelayParameter(const PluginDescription& description,
+                                          const std::function<double(std::size_t)>& value);
+
+// That delay in seconds; 0 for a plug-in without such a parameter.
+double ShownDelay(const PluginDescription& description, const PluginInstance& instance);

@@ -76,8 +76,9 @@ std::vector<std::string> EventsAfterEnd(const RenderJob& job, const RenderResult
     for (const std::size_t i : result.changesAfterEnd)
         warnings.push_back(job.changes[i].setting.given + end);
     for (const std::size_t i : result.tapsAfterEnd)
-        warnings.push_back("--tap " + FormatNumber(job.taps[i].time) + ":" +
-                           FormatNumber(job.taps[i].bpm) + end);
+        warnings.push_back(job.taps[i].given + end);
+    for (const std::size_t i : result.sessionTemposAfterEnd)
+        warnings.push_back(job.sessionTempos[i].given + end);
     return warnings;
 }
 

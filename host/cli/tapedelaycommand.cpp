@@ -17,6 +17,7 @@ Commands:
   describe  show the plug-in's descriptor, parameters and meters
   presets   list the built-in presets and their settings
   demo      render the built-in demo phrase into out/
+  plot      draw what a setting does to a click, as an SVG picture
 
 `tapedelay COMMAND --help` (or -h) describes each command;
 `tapedelay --version` prints the version.
@@ -38,6 +39,8 @@ int runCommand(const std::vector<std::string>& arguments)
         return PresetsCommand(rest);
     if (command == "demo")
         return DemoCommand(rest);
+    if (command == "plot")
+        return PlotCommand(rest);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return kExitSuccess;
@@ -46,7 +49,8 @@ int runCommand(const std::vector<std::string>& arguments)
         std::puts("tapedelay " TAPEDELAY_VERSION);
         return kExitSuccess;
     }
-    throw UsageError("unknown command \"" + command + "\" (render, describe, presets or demo)");
+    throw UsageError("unknown command \"" + command +
+                     "\" (render, describe, presets, demo or plot)");
 }
 
 } // namespace

@@ -1,0 +1,448 @@
+// What the command gives scripts and browsers, read by other programs: the
+// JSON of describe, presets and render --report parsed by Python, and the
+// plot checked by xmllint, re-measured against its own render and shown in
+// headless Chromium.
+#include "commandtest.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "host/audio/audiofile.h"
+#include "host/cli/jsonwriter.h"
+#include "host/cli/presetsettings.h"
+#include "host/runtime/parametervalue.h"
+#include "host/runtime/presets.h"
+
+namespace {
+
+struct Scripts : CommandTest {
+    // A shell command's standard output; its exit status in status.
+    static std::string shell(const std::string& command, int* status = nullptr)
+    {
+        std::string out;
+        std::FILE* pipe = popen(command.c_str(), "r");
+        if (pipe == nullptr)
+            return out;
+        std::array<char, 4096> buffer;
+        for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+            out.append(buffer.data(), n);
+        const int result = pclose(pipe);
+        if (status != nullptr)
+            *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+        return out;
+    }
+
+    // Runs a Python script on the files given; its output split in lines
+    // and tab-separated fields.
+    std::vector<std::vector<std::string>> python(const std::string& script,
+                                                 const std::vector<std::string>& files)
+    {
+        writeBytes(path("script.py"), script.data(), script.size());
+        std::string command = "python3 '" + path("script.py") + "'";
+        for (const std::string& file : files)
+            command += " '" + file + "'";
+        int status = -1;
+        std::istringstream out(shell(command, &status));
+        EXPECT_EQ(status, 0) << script;
+        std::vector<std::vector<std::string>> rows;
+        for (std::string line; std::getline(out, line);) {
+            std::vector<std::string> fields;
+            std::istringstream cells(line);
+            for (std::string cell; std::getline(cells, cell, '\t');)
+                fields.push_back(cell);
+            rows.push_back(fields);
+        }
+        return rows;
+    }
+
+    // The command's standard output, written to file.
+    void runInto(const std::vector<std::string>& line, const std::string& file)
+    {
+        ::testing::internal::CaptureStdout();
+        ASSERT_EQ(run(line), 0);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        writeBytes(file, out.data(), out.size());
+    }
+
+    // As written, subnormal numbers too.
+    static double number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+};
+
+TEST_F(Scripts, DescribeAndPresetsAsJsonSayWhatThePluginSays)
+{
+    runInto({"describe", "--json"}, path("describe.json"));
+    const auto parameters = python(R"(
+import json, sys
+d = json.load(open(sys.argv[1]))
+for p in d["parameters"]:
+    forms = "|".join(",".join(o) for o in p.get("options", []))
+    print("\t".join([str(p["index"]), p["id"], ",".join(p["names"]), p["kind"],
+                     repr(p.get("min", 0.0)), repr(p.get("max", 0.0)), repr(p["default"]),
+                     p["defaultText"], p["unit"], str(p["settable"]), forms, "."]))
+for m in d["meters"]:
+    print("\t".join(["meter", str(m["entry"]), m["label"], m["type"]]))
+print("\t".join(["descriptor", d["descriptor"]["developer"], d["descriptor"]["category"]]))
+)",
+                                   {path("describe.json")});
+    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
+    const PluginDescription description = DescribeLibrary(library);
+    ASSERT_EQ(parameters.size(), description.parameters.size() + description.meters.size() + 1);
+    for (std::size_t i = 0; i < description.parameters.size(); ++i) {
+        const ParameterInfo& p = description.parameters[i];
+        const std::vector<std::string>& row = parameters[i];
+        ASSERT_EQ(row.size(), 12u);
+        std::string names, forms;
+        for (const std::string& label : p.labels)
+            names += (names.empty() ? "" : ",") + label;
+        for (const std::string& option : p.options) {
+            std::string each;
+            for (const std::string_view form : OptionForms(option))
+                each += (each.empty() ? "" : ",") + std::string(form);
+            forms += (forms.empty() ? "" : "|") + each;
+        }
+        const bool list = p.kind == ParameterKind::list;
+        EXPECT_EQ(row[0], std::to_string(i));
+        EXPECT_EQ(row[1], p.code);
+        EXPECT_EQ(row[2], names);
+        EXPECT_EQ(row[3], list ? "list" : "numeric");
+        // Numbers read back exactly.
+        EXPECT_EQ(number(row[4]), list ? 0.0 : p.minValue) << p.code;
+        EXPECT_EQ(number(row[5]), list ? 0.0 : p.maxValue) << p.code;
+        EXPECT_EQ(number(row[6]), p.defaultValue) << p.code;
+        EXPECT_EQ(row[7], ParameterValueText(p, p.defaultValue));
+        EXPECT_EQ(row[8], p.units);
+        EXPECT_EQ(row[9], p.automate ? "True" : "False");
+        EXPECT_EQ(row[10], forms);
+    }
+    EXPECT_EQ(parameters[description.parameters.size()],
+              (std::vector<std::string>{"meter", "0", "In", "input"}));
+    EXPECT_EQ(parameters.back(),
+              (std::vector<std::string>{"descriptor", description.developer, "delay"}));
+
+    runInto({"presets", "--json"}, path("presets.json"));
+    const auto presets = python(R"(
+import json, sys
+for p in json.load(open(sys.argv[1])):
+    print("\t".join([p["label"], p["name"], p["description"],
+                     " ".join(s["id"] + "=" + s["text"] for s in p["settings"])]))
+)",
+                                {path("presets.json")});
+    ASSERT_EQ(presets.size(), Presets().size());
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        const Preset& preset = Presets()[i];
+        EXPECT_EQ(presets[i],
+                  (std::vector<std::string>{preset.label, preset.name, preset.description,
+                                            PresetSettingsText(preset, description)}));
+    }
+}
+
+TEST_F(Scripts, JsonStringsAndNumbersReadBackExactly)
+{
+    using namespace std::string_literals;
+    const std::vector<std::string> texts = {
+        "plain", "quote \" backslash \\ slash /", "tab\tnew line\nreturn\r",
+        "control \x01\x1f and nul \0 end"s, "UTF-8: d\xc3\xa9j\xc3\xa0 \xe2\x99\xa9"};
+    const std::vector<double> numbers = {
+        0.1, -2.5, 120.0, 1e-300, 5e-324, 1.7976931348623157e308, 0.30000000000000004, 1e21};
+    JsonWriter json;
+    json.beginObject().key("texts").beginArray();
+    for (const std::string& text : texts)
+        json.value(std::string_view(text));
+    json.endArray().key("numbers").beginArray();
+    for (const double value : numbers)
+        json.value(value);
+    json.value(std::nan("")).endArray().key("empty").beginObject().endObject();
+    json.key("none").beginArray().endArray().endObject();
+    writeBytes(path("values.json"), json.text().data(), json.text().size());
+
+    const auto rows = python(R"(
+import json, sys
+d = json.load(open(sys.argv[1]))
+for t in d["texts"]:
+    print(t.encode("utf-8").hex())
+for n in d["numbers"]:
+    print(repr(n))
+print(d["empty"], d["none"])
+)",
+                             {path("values.json")});
+    ASSERT_EQ(rows.size(), texts.size() + numbers.size() + 2);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        std::string hex;
+        for (const unsigned char c : texts[i]) {
+            char digits[3];
+            std::snprintf(digits, sizeof digits, "%02x", c);
+            hex += digits;
+        }
+        EXPECT_EQ(rows[i][0], hex) << i;
+    }
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        EXPECT_EQ(number(rows[texts.size() + i][0]), numbers[i]) << rows[texts.size() + i][0];
+    EXPECT_EQ(rows[texts.size() + numbers.size()][0], "None");
+    EXPECT_EQ(rows.back()[0], "{} []");
+}
+
+TEST_F(Scripts, TheReportSaysWhatTheSummaryAndTheWarningsSay)
+{
+    // Stereo: a loud left channel that clips in a FLAC file, a quiet right.
+    const std::vector<float> left = Noise(24000, 0.95f, 3);
+    const std::vector<float> right = Noise(24000, 0.05f, 4);
+    std::vector<float> interleaved;
+    for (std::size_t i = 0; i < left.size(); ++i)
+        interleaved.insert(interleaved.end(), {left[i], right[i]});
+    {
+        const std::unique_ptr<AudioSink> sink = CreateAudioSink(path("in.wav"), 2, 48000.0);
+        sink->write(interleaved.data(), left.size());
+        sink->commit();
+    }
+    writeBytes(path("events.txt"), "0.25 time 0.2\n9 fbak 3\n", 23);
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(run({"render", "--preset", "slapback", "--set", "oput=9", "--set", "inpt=9",
+                   "--automation", path("events.txt"), "--session-bpm", "0.4:100", "--tail", "0.5",
+                   "--report", path("report.json"), path("in.wav"), path("out.flac")}),
+              0);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    const auto rows = python(R"(
+import json, sys
+r = json.load(open(sys.argv[1]))
+def db(x): return "-inf dBFS" if x is None else ("%+.1f dBFS" if x > 0 else "%.1f dBFS") % x
+print("%.2f s (%d frames) at %d Hz, %d channels" % (r["seconds"], r["outputFrames"],
+                                                     r["sampleRate"], r["channels"]))
+for p in r["peaks"]:
+    print("channel %d: in %s, out %s" % (p["channel"], db(p["inputDbfs"]), db(p["outputDbfs"])))
+print("delay %.3f s" % r["final"]["delaySeconds"])
+print(r["clippedSamples"])
+print(r["tail"]["frames"], r["settings"]["tail"], r["settings"]["sessionTempoChanges"][0]["bpm"])
+for s in r["settings"]["initial"] + r["settings"]["changes"]:
+    print(s["id"] + "=" + s["text"], s["given"], sep="\t")
+for w in r["warnings"]:
+    print("tapedelay: warning: " + w)
+)",
+                             {path("report.json")});
+    ASSERT_EQ(rows.size(), 17u);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_NE(said.find(rows[i][0]), std::string::npos) << rows[i][0] << "\n" << said;
+    const std::string clipped = rows[4][0] + " samples above full scale were clipped";
+    EXPECT_NE(rows[4][0], "0");
+    EXPECT_NE(said.find(clipped), std::string::npos) << said;
+    EXPECT_EQ(rows[5][0], "24000 0.5 100");
+    // The preset's five values, the --set values, then the file's events.
+    EXPECT_EQ(rows[6], (std::vector<std::string>{"time=0.11", "preset Slapback (time=0.11)"}));
+    EXPECT_EQ(rows[12], (std::vector<std::string>{"inpt=9", "--set inpt=9"}));
+    EXPECT_EQ(rows[13][0], "time=0.2");
+    EXPECT_EQ(rows[13][1], path("events.txt") + ":1 (0.25 time 0.2)");
+    // Every warning, in the order printed: the late change, the clipping.
+    std::string warnings;
+    for (std::size_t i = 15; i < rows.size(); ++i)
+        warnings += rows[i][0] + "\n";
+    EXPECT_NE(warnings.find(":2 (9 fbak 3) comes after the end"), std::string::npos) << warnings;
+    EXPECT_EQ(said.find(warnings), 0u) << said << "\n---\n" << warnings;
+
+    // A report may not replace an input.
+    EXPECT_EQ(
+        run({"render", "--quiet", "--report", path("in.wav"), path("in.wav"), path("out2.wav")}),
+        2);
+    EXPECT_FALSE(std::filesystem::exists(path("out2.wav")));
+}
+
+// The repeats the plot draws: series, repeat, frame, level, seconds, x, y.
+struct Plotted {
+    std::size_t series = 0;
+    std::size_t repeat = 0;
+    std::size_t frame = 0;
+    double levelDb = 0.0;
+    double seconds = 0.0;
+    double x = 0.0;
+    double y = 0.0;
+};
+
+TEST_F(Scripts, ThePlotDrawsWhatItsRenderMeasures)
+{
+    ASSERT_EQ(run({"plot", "--quiet", "--set", "fbak=5", "--compare", "mode=Vintage tone=Dark",
+                   "--compare", "Dub Echo", path("plot.svg")}),
+              0);
+    int status = -1;
+    shell("xmllint --noout '" + path("plot.svg") + "' 2>&1", &status);
+    ASSERT_EQ(status, 0) << "xmllint refused the plot (or is missing: apt-get install "
+                            "libxml2-utils)";
+    const auto rows = python(R"(
+import sys, xml.etree.ElementTree as ET
+ns = "{http://www.w3.org/2000/svg}"
+svg = ET.parse(sys.argv[1]).getroot()
+for g in svg.iter(ns + "g"):
+    if g.get("class") == "series":
+        print("delay", g.get("data-series"), g.get("data-delay-seconds"), sep="\t")
+for c in svg.iter(ns + "circle"):
+    if c.get("class") == "repeat":
+        print(*(c.get(k) for k in ["data-series", "data-repeat", "data-frame", "data-level-db",
+                                   "data-seconds", "cx", "cy"]), sep="\t")
+print("labels", *(t.text for t in svg.iter(ns + "text")), sep="\t")
+)",
+                             {path("plot.svg")});
+    std::map<std::size_t, double> delays;
+    std::vector<Plotted> plotted;
+    std::vector<std::string> labels;
+    for (const std::vector<std::string>& row : rows) {
+        if (row[0] == "delay")
+            delays[std::stoul(row[1])] = number(row[2]);
+        else if (row[0] == "labels")
+            labels.assign(row.begin() + 1, row.end());
+        else
+            plotted.push_back({std::stoul(row[0]), std::stoul(row[1]), std::stoul(row[2]),
+                               number(row[3]), number(row[4]), number(row[5]), number(row[6])});
+    }
+    for (const char* label : {"Time (s)", "Level (dB)", "Frequency (Hz)", "mode=Vintage tone=Dark",
+                              "Dub Echo", "delay 0.375 s: dotted 8th at 120 BPM (session tempo)"})
+        EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
+    ASSERT_EQ(delays.size(), 2u);
+    EXPECT_EQ(delays[1], static_cast<double>(0.375f));
+
+    // The same click through render, as the plot says it renders it.
+    writeRaw(path("click.f32"), {0.5f});
+    const std::vector<std::vector<std::string>> settings = {
+        {"--set", "fbak=5", "--set", "mode=Vintage", "--set", "tone=Dark"},
+        {"--preset", "Dub Echo", "--set", "fbak=5"}};
+    for (std::size_t s = 0; s < settings.size(); ++s) {
+        std::vector<std::string> line = {"render", "--quiet", "--preroll", "3", "--tail", "4"};
+        line.insert(line.end(), settings[s].begin(), settings[s].end());
+        line.insert(line.end(), {path("click.f32"), path("response.f32")});
+        ASSERT_EQ(run(line), 0);
+        const std::vector<float> y = readRaw(path("response.f32"));
+        const double delayFrames = delays[s] * 48000.0;
+        std::size_t count = 0;
+        for (const Plotted& p : plotted) {
+            if (p.series != s)
+                continue;
+            ++count;
+            ASSERT_LT(p.frame, y.size());
+            // The level is that sample's, and it is the loudest within half
+            // a delay of where the repeat is due.
+            EXPECT_EQ(p.levelDb, 20.0 * std::log10(static_cast<double>(std::fabs(y[p.frame]))));
+            const auto begin = static_cast<std::size_t>(
+                std::llround((static_cast<double>(p.repeat) - 0.5) * delayFrames));
+            const auto end = static_cast<std::size_t>(
+                std::llround((static_cast<double>(p.repeat) + 0.5) * delayFrames));
+            ASSERT_LE(end, y.size());
+            for (std::size_t n = begin; n < end; ++n)
+                ASSERT_LE(std::fabs(y[n]), std::fabs(y[p.frame])) << s << " " << p.repeat;
+            // It stands out of the hiss before it, by 6 dB.
+            const auto gap = static_cast<std::size_t>(
+                std::llround((static_cast<double>(p.repeat) - 0.25) * delayFrames));
+            for (std::size_t n = begin; n < gap; ++n)
+                ASSERT_LE(2.0f * std::fabs(y[n]), std::fabs(y[p.frame])) << s << " " << p.repeat;
+            EXPECT_EQ(p.seconds, static_cast<double>(p.frame) / 48000.0);
+            // Each repeat arrives one delay after the one before (wow and
+            // flutter move it by a fraction of a millisecond).
+            EXPECT_NEAR(p.seconds, static_cast<double>(p.repeat) * delays[s], 0.005) << p.repeat;
+        }
+        // The train goes on while the repeats stand out of the hiss.
+        EXPECT_GE(count, 3u) << s;
+        const double next = static_cast<double>(count + 1);
+        if ((next + 0.5) * delayFrames <= static_cast<double>(y.size())) {
+            const auto at = [&](double repeats) {
+                return y.begin() + static_cast<std::ptrdiff_t>(std::llround(repeats * delayFrames));
+            };
+            const auto magnitude = [](float a, float b) { return std::fabs(a) < std::fabs(b); };
+            const float peak =
+                std::fabs(*std::max_element(at(next - 0.5), at(next + 0.5), magnitude));
+            const float hiss =
+                std::fabs(*std::max_element(at(next - 0.5), at(next - 0.25), magnitude));
+            EXPECT_LT(peak, 2.0f * hiss) << s;
+        }
+    }
+
+    // Drawn where the axes say: one straight map for time and one for level.
+    ASSERT_GE(plotted.size(), 3u);
+    const Plotted& a = plotted.front();
+    const Plotted& b = plotted.back();
+    for (const Plotted& p : plotted) {
+        EXPECT_NEAR(p.x, a.x + (b.x - a.x) * (p.seconds - a.seconds) / (b.seconds - a.seconds),
+                    0.11);
+        EXPECT_NEAR(p.y, a.y + (b.y - a.y) * (p.levelDb - a.levelDb) / (b.levelDb - a.levelDb),
+                    0.11);
+    }
+}
+
+TEST_F(Scripts, HeadlessChromiumShowsThePlot)
+{
+    if (shell("command -v chromium").empty())
+        GTEST_SKIP()
+            << "chromium is missing (apt-get install chromium); tools/test-all installs it";
+    ASSERT_EQ(run({"plot", "--quiet", "--compare", "mode=Vintage", "--compare", "mode=Modern",
+                   path("plot.svg")}),
+              0);
+    int status = -1;
+    shell("chromium --headless --disable-gpu --no-sandbox --user-data-dir='" + path("profile") +
+              "' --screenshot='" + path("shot.png") + "' --window-size=1000,780 'file://" +
+              path("plot.svg") + "' > /dev/null 2>&1",
+          &status);
+    ASSERT_EQ(status, 0);
+    // Decodes the PNG (8-bit RGB or RGBA) and counts the pixels unlike the
+    // background and those of a colour (not grey).
+    const auto rows = python(R"(
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+assert data[:8] == b"\x89PNG\r\n\x1a\n"
+pos, idat = 8, b""
+while pos < len(data):
+    length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+    body = data[pos + 8:pos + 8 + length]
+    if kind == b"IHDR":
+        width, height, depth, colour = struct.unpack(">IIBB", body[:10])
+    elif kind == b"IDAT":
+        idat += body
+    pos += 12 + length
+assert depth == 8 and colour in (2, 6)
+bpp = 3 if colour == 2 else 4
+raw, stride, rows, prev = zlib.decompress(idat), width * bpp, [], bytearray(width * bpp)
+for r in range(height):
+    f, line = raw[r * (stride + 1)], bytearray(raw[r * (stride + 1) + 1:(r + 1) * (stride + 1)])
+    for i in range(stride):
+        a = line[i - bpp] if i >= bpp else 0
+        b, c = prev[i], prev[i - bpp] if i >= bpp else 0
+        p = a + b - c
+        pred = [0, a, b, (a + b) // 2,
+                a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else
+                b if abs(p - b) <= abs(p - c) else c][f]
+        line[i] = (line[i] + pred) & 255
+    rows.append(line)
+    prev = line
+background = tuple(rows[0][:3])
+unlike = coloured = 0
+for line in rows:
+    for i in range(0, stride, bpp):
+        px = tuple(line[i:i + 3])
+        unlike += px != background
+        coloured += max(px) - min(px) > 60
+print(width, height, width * height, unlike, coloured, sep="\t")
+)",
+                             {path("shot.png")});
+    ASSERT_EQ(rows.size(), 1u);
+    const double pixels = number(rows[0][2]);
+    EXPECT_EQ(rows[0][0], "1000");
+    EXPECT_GT(number(rows[0][3]), 0.03 * pixels) << "the screenshot is (nearly) blank";
+    EXPECT_GT(number(rows[0][4]), 500.0) << "no curve or point in the series' colours";
+}
+
+TEST_F(Scripts, ThePlotRefusesWhatItCannotDraw)
+{
+    writeBytes(path("events.txt"), "1 fbak 3\n", 9);
+    for (const std::vector<std::string>& line : std::vector<std::vector<std::string>>{
+             {"plot", "--compare", "Nonesuch", path("plot.svg")},
+             {"plot", "--compare", "fbak=12", path("plot.svg")},
+             {"plot", "--compare", "mode=Vintage wobl=3", path("plot.svg")},
+             {"plot", "--tail", "-1", path("plot.svg")},
+             {"plot"},
+             {"plot", path("plot.svg"), path("other.svg")}}) {
+        EXPECT_EQ(run(line), 2) << line[2];
+        EXPECT_FALSE(std::filesystem::exists(path("plot.svg"))) << line[2];
+    }
+    EXPECT_EQ(run({"plot", "--automation", path("events.txt"), path("events.txt")}), 2);
+    EXPECT_EQ(readBytes(path("events.txt")).size(), 9u);
+}
+
+} // namespace
