@@ -4,6 +4,7 @@
 //
 //   BM_Kernel/plain/rate:R   the reference kernel, one sample at a time
 //   BM_Kernel/fast/rate:R    the batched kernel this processor gets (label)
+//   BM_Kernel/avx2, /baseline  the narrower builds of the batched kernel
 //   BM_FloorProxy/rate:R     only the kernel's dot products, each summed in
 //                            order, one sample after another: what the
 //                            plain kernel cannot beat
@@ -93,6 +94,9 @@ void Rates(benchmark::internal::Benchmark* b)
 
 BENCHMARK_CAPTURE(BM_Kernel, plain, VX9Kernel::kPlain)->Apply(Rates);
 BENCHMARK_CAPTURE(BM_Kernel, fast, VX9Kernel::kAvx512)->Apply(Rates);
+// The narrower builds of the batched kernel, for processors without AVX-512.
+BENCHMARK_CAPTURE(BM_Kernel, avx2, VX9Kernel::kAvx2)->Apply(Rates);
+BENCHMARK_CAPTURE(BM_Kernel, baseline, VX9Kernel::kBaseline)->Apply(Rates);
 BENCHMARK(BM_FloorProxy)->Apply(Rates);
 
 } // namespace

@@ -30,7 +30,15 @@
 namespace {
 using namespace VX9Steps;
 
+// Samples per vector: one register of doubles for the instruction set, so
+// that the sums stay in registers.
+#if defined(__AVX512F__)
 constexpr int kLanes = 8;
+#elif defined(__AVX2__)
+constexpr int kLanes = 4;
+#else
+constexpr int kLanes = 2;
+#endif
 constexpr int kTaps = VX9FastScratch::kTaps;
 constexpr int kUpTaps = VX9FastScratch::kUpTaps;
 constexpr int kRun = VX9FastScratch::kRun;
@@ -150,13 +158,14 @@ VX9_LANES void SumRows(const float* table, const VX9FastScratch& s, const std::i
     for (int j = 0; j < kTaps; ++j) {
         const float* column = s.columns[j];
         const Doubles x = sample(j);
-        const Floats e0{column[row[0]], column[row[1]], column[row[2]], column[row[3]],
-                        column[row[4]], column[row[5]], column[row[6]], column[row[7]]};
-        const Floats e1{column[row[0] + 1], column[row[1] + 1], column[row[2] + 1],
-                        column[row[3] + 1], column[row[4] + 1], column[row[5] + 1],
-                        column[row[6] + 1], column[row[7] + 1]};
-        sa += Widen(e0) * x;
-        sb += Widen(e1) * x;
+        float e0[kLanes];
+        float e1[kLanes];
+        for (int l = 0; l < kLanes; ++l) {
+            e0[l] = column[row[l]];
+            e1[l] = column[row[l] + 1];
+        }
+        sa += LoadWidened(e0) * x;
+        sb += LoadWidened(e1) * x;
     }
 }
 
