@@ -34,14 +34,28 @@ void UpDownSampler::Reset()
     }
 }
 
+// Only the last `taps` samples of a run stay in a ring: the earlier ones
+// just move the write index on.
+namespace {
+void PushRun(double* history, int taps, int& write, const double* samples, int count)
+{
+    const int skip = count > taps ? count - taps : 0;
+    write = (write + skip % taps) % taps;
+    for (int i = skip; i < count; ++i) {
+        history[write] = samples[i];
+        history[write + taps] = samples[i];
+        if (++write == taps)
+            write = 0;
+    }
+}
+} // namespace
+
 void UpDownSampler::PushUpRun(const double* samples, int count)
 {
-    for (int i = 0; i < count; ++i)
-        PushUp(samples[i]);
+    PushRun(upHistory.get(), upTaps, upWrite, samples, count);
 }
 
 void UpDownSampler::PushDownRun(const double* samples, int count)
 {
-    for (int i = 0; i < count; ++i)
-        PushDown(samples[i]);
+    PushRun(downHistory.get(), downTaps, downWrite, samples, count);
 }

@@ -19,9 +19,7 @@
 
 #include <cstdint>
 #include <cstring>
-#if defined(__AVX512F__)
 #include <immintrin.h>
-#endif
 
 #include "vx9algorithm.h"
 #include "vx9fastscratch.h"
@@ -43,29 +41,32 @@ constexpr int kTaps = VX9FastScratch::kTaps;
 constexpr int kUpTaps = VX9FastScratch::kUpTaps;
 constexpr int kRun = VX9FastScratch::kRun;
 constexpr int kMaxChunk = VX9FastScratch::kMaxChunk;
-// Lanes per pass of the interpolation and the decimation: four independent
-// sums hide the latency of the additions.
-constexpr int kWide = 4 * kLanes;
-static_assert(kMaxChunk % kWide == 0 && VX9FastScratch::kSpare >= kWide);
+static_assert(kMaxChunk % kLanes == 0 && VX9FastScratch::kSpare >= kLanes);
 
 typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
 typedef float Floats __attribute__((vector_size(kLanes * sizeof(float))));
 
 #define VX9_LANES [[gnu::always_inline]] inline
 
+// Floats to doubles in one instruction; the generic conversion takes several.
 VX9_LANES Doubles Widen(Floats v)
 {
 #if defined(__AVX512F__)
-    // One instruction; the generic conversion takes two halves.
     __m256 f;
     std::memcpy(&f, &v, sizeof f);
     const __m512d d = _mm512_maskz_cvtps_pd(0xFF, f);
+#elif defined(__AVX2__)
+    __m128 f;
+    std::memcpy(&f, &v, sizeof f);
+    const __m256d d = _mm256_cvtps_pd(f);
+#else
+    __m128 f = _mm_setzero_ps();
+    std::memcpy(&f, &v, sizeof v);
+    const __m128d d = _mm_cvtps_pd(f);
+#endif
     Doubles out;
     std::memcpy(&out, &d, sizeof out);
     return out;
-#else
-    return __builtin_convertvector(v, Doubles);
-#endif
 }
 
 VX9_LANES Doubles LoadWidened(const float* p)
@@ -85,6 +86,11 @@ VX9_LANES Doubles LoadDoubles(const double* p)
 VX9_LANES void StoreDoubles(double* p, Doubles v)
 {
     std::memcpy(p, &v, sizeof v);
+}
+
+int RoundUp(int count, int step)
+{
+    return (count + step - 1) / step * step;
 }
 
 // A run of samples [first, first + count), run-relative.
@@ -252,22 +258,18 @@ template <int L>
 void Interpolate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 {
     const double* coeffs = a.resampler.UpCoeffs();
-    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kWide) {
-        Doubles sum[L][kWide / kLanes] = {};
+    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
+        Doubles sum[L] = {};
         // The window of sample i ends with its own sample, at up[kUpTaps + i].
         const double* history = s.up + k0 + 1;
-        for (int t = 0; t < kUpTaps; ++t)
-// Unrolled, so that the sums stay in registers.
-#pragma GCC unroll 4
-            for (int g = 0; g < kWide / kLanes; ++g) {
-                const Doubles x = LoadDoubles(history + g * kLanes + t);
+        for (int t = 0; t < kUpTaps; ++t) {
+            const Doubles x = LoadDoubles(history + t);
 #pragma GCC unroll 3
-                for (int j = 0; j < L; ++j)
-                    sum[j][g] += x * coeffs[j * kUpTaps + t];
-            }
+            for (int j = 0; j < L; ++j)
+                sum[j] += x * coeffs[j * kUpTaps + t];
+        }
         for (int j = 0; j < L; ++j)
-            for (int g = 0; g < kWide / kLanes; ++g)
-                StoreDoubles(s.upSamples[j] + k0 + g * kLanes, sum[j][g]);
+            StoreDoubles(s.upSamples[j] + k0, sum[j]);
     }
 }
 
@@ -278,20 +280,13 @@ template <int L>
 void Decimate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 {
     const double* coeffs = a.resampler.DownCoeffs();
-    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kWide) {
-        Doubles sum[kWide / kLanes] = {};
+    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
+        Doubles sum{};
         for (int m = 0; m < kUpTaps; ++m)
 #pragma GCC unroll 3
-            for (int j = 0; j < L; ++j) {
-                const double w = coeffs[m * L + j];
-                const double* history = s.down[j] + k0 + 1 + m;
-// Unrolled, so that the sums stay in registers.
-#pragma GCC unroll 4
-                for (int g = 0; g < kWide / kLanes; ++g)
-                    sum[g] += LoadDoubles(history + g * kLanes) * w;
-            }
-        for (int g = 0; g < kWide / kLanes; ++g)
-            StoreDoubles(s.decimated + k0 + g * kLanes, sum[g]);
+            for (int j = 0; j < L; ++j)
+                sum += LoadDoubles(s.down[j] + k0 + 1 + m) * coeffs[m * L + j];
+        StoreDoubles(s.decimated + k0, sum);
     }
 }
 
@@ -381,8 +376,7 @@ struct Planner {
     static void Pad(VX9FastScratch& s, Chunk chunk)
     {
         const int last = chunk.first + chunk.count - 1;
-        for (int l = last + 1; l < chunk.first + (chunk.count + kLanes - 1) / kLanes * kLanes;
-             ++l) {
+        for (int l = last + 1; l < chunk.first + RoundUp(chunk.count, kLanes); ++l) {
             s.tapeStart[l] = s.tapeStart[last];
             s.tapeRow[l] = s.tapeRow[last];
             s.combRow[l] = s.combRow[last];
@@ -480,13 +474,34 @@ struct TapeWriter {
     std::int32_t write;
 };
 
-// The four sequential passes of one round in one loop: their chains are
-// independent, so each runs in the others' shadow. Returns how many samples
-// from `planFirst` were planned (at most planLimit).
+// The group of lanes of `chunk` that starts `at` samples in.
+Chunk Group(Chunk chunk, int at)
+{
+    const int left = chunk.count - at;
+    return Chunk{chunk.first + at, left < kLanes ? left : kLanes};
+}
+
+// The chunks of a round, and where the round's output goes.
+struct Round {
+    Chunk write; // decimated, then written to the tape
+    Chunk split; // saturated
+    Chunk limit; // read from the tape, mixed, combed, limited, interpolated
+    int planFirst;
+    int planLimit;
+    int pending; // the first sample whose tape write may still be pending
+    const float* in;
+    float* out;
+};
+
+// One round in one loop. The recursive steps of four chunks run side by
+// side, so each runs in the others' shadow, and the vector work for a group
+// of lanes comes between them, a group ahead of the steps that need it:
+// the limiter and the tape writer step one group behind. Returns how many
+// samples from planFirst were planned (at most planLimit).
 template <int L>
 int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L>& splitterState,
-              Chunk split, Limiter& limiterState, Chunk limit, Planner& plannerState, int planFirst,
-              int planLimit, int pending, TapeWriter& writerState, Chunk write)
+              Limiter& limiterState, Planner& plannerState, TapeWriter& writerState, const Round& r,
+              float& inPeak, float& outPeak)
 {
     // Local copies stay in registers: the stores into the scratch arrays
     // cannot be taken for writes to them.
@@ -494,34 +509,54 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L
     Limiter limiter = limiterState;
     Planner planner = plannerState;
     TapeWriter writer = writerState;
-    int rounds = split.count > limit.count ? split.count : limit.count;
-    rounds = rounds > planLimit ? rounds : planLimit;
-    rounds = rounds > write.count ? rounds : write.count;
+
+    int end = r.split.count > r.planLimit ? r.split.count : r.planLimit;
+    if (r.limit.count > 0 && RoundUp(r.limit.count, kLanes) + 2 * kLanes > end)
+        end = RoundUp(r.limit.count, kLanes) + 2 * kLanes;
+    if (r.write.count > 0 && RoundUp(r.write.count, kLanes) + kLanes > end)
+        end = RoundUp(r.write.count, kLanes) + kLanes;
     int planned = 0;
     bool planning = true;
-    for (int i = 0; i < rounds; ++i) {
-        if (i < split.count)
-            splitter.Step(k, s, split.first + i);
-        if (i < limit.count)
-            limiter.Step(a, k, s, limit.first + i);
+    for (int i = 0; i < end; ++i) {
+        const int phase = i % kLanes;
+        const int group = i - phase;
+        if (phase == 0) {
+            if (group < r.write.count)
+                Decimate<L>(a, s, Group(r.write, group));
+            // The limiter finished this group two groups ago.
+            if (group >= 2 * kLanes && group - 2 * kLanes < r.limit.count)
+                Interpolate<L>(a, s, Group(r.limit, group - 2 * kLanes));
+        }
+        if (phase == kLanes / 2 && group < r.limit.count) {
+            const Chunk lanes = Group(r.limit, group);
+            ReadTape(a, s, lanes);
+            Mix(a, k, s, lanes, r.in, r.out, inPeak, outPeak);
+            CombTaps(a, s, lanes);
+        }
+
+        if (i < r.split.count)
+            splitter.Step(k, s, r.split.first + i);
+        const int behind = i - kLanes;
+        if (behind >= 0 && behind < r.limit.count)
+            limiter.Step(a, k, s, r.limit.first + behind);
         if (planning) {
             const Planner before = planner;
-            if (i < planLimit && planner.Step(a, k, s, planFirst + i, pending)) [[likely]] {
+            if (i < r.planLimit && planner.Step(a, k, s, r.planFirst + i, r.pending)) [[likely]] {
                 ++planned;
             } else {
                 planner = before;
                 planning = false;
             }
         }
-        if (i < write.count)
-            writer.Step(a, k, s, write.first + i);
+        if (behind >= 0 && behind < r.write.count)
+            writer.Step(a, k, s, r.write.first + behind);
     }
     splitterState = splitter;
     limiterState = limiter;
     plannerState = planner;
     writerState = writer;
     if (planned > 0)
-        Planner::Pad(s, Chunk{planFirst, planned});
+        Planner::Pad(s, Chunk{r.planFirst, planned});
     return planned;
 }
 
@@ -545,8 +580,10 @@ void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int count)
 {
     const std::int32_t n = a.combRingLength;
     float* ring = a.combRing.get();
-    std::int32_t write = a.combWrite;
-    for (int i = 0; i < count; ++i) {
+    // Only the last n records stay in the ring.
+    const int skip = count > n ? count - n : 0;
+    std::int32_t write = (a.combWrite + skip % n) % n;
+    for (int i = skip; i < count; ++i) {
         ring[write] = s.record[n + i];
         ring[write + n] = s.record[n + i];
         if (++write == n)
@@ -578,18 +615,15 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, const float* in,
     Chunk toLimit{0, 0};
     int planned = 0;
     while (planned < total || toWrite.count + toSplit.count + toLimit.count > 0) {
-        Decimate<L>(a, s, toWrite);
-        ReadTape(a, s, toLimit);
-        Mix(a, k, s, toLimit, in, out, inPeak, outPeak);
-        CombTaps(a, s, toLimit);
         // The new chunk is read from the tape in the next round, before
         // that round writes toSplit: its windows must miss toSplit, toLimit
         // and itself.
         const int left = total - planned;
+        const Round round{
+            toWrite,       toSplit, toLimit, planned, left < kMaxChunk ? left : kMaxChunk,
+            toSplit.first, in,      out};
         const int count =
-            StepRound<L>(a, k, s, splitter, toSplit, limiter, toLimit, planner, planned,
-                         left < kMaxChunk ? left : kMaxChunk, toSplit.first, writer, toWrite);
-        Interpolate<L>(a, s, toLimit);
+            StepRound<L>(a, k, s, splitter, limiter, planner, writer, round, inPeak, outPeak);
 
         toWrite = toSplit;
         toSplit = toLimit;
