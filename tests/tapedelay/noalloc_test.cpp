@@ -16,12 +16,20 @@ TEST(VX9Process, AllocatesNothing)
     ASSERT_EQ(m.reset().code, 0);
     std::vector<float> audio(512, 0.25f);
 
-    const long before = AllocationCount();
-    for (int block = 0; block < 50; ++block)
-        m.block(audio.data(), audio.data(), 512);
-    EXPECT_EQ(AllocationCount() - before, 0);
+    // Every kernel this processor runs, in blocks of every length up to 512.
+    for (const VX9Kernel kernel :
+         {VX9Kernel::kPlain, VX9Kernel::kBaseline, VX9Kernel::kAvx2, VX9Kernel::kAvx512}) {
+        if (!KernelRuns(kernel))
+            continue;
+        m.algorithm->SelectKernel(kernel);
+        const long before = AllocationCount();
+        for (std::uint32_t frames = 1; frames <= 512; frames += 7)
+            m.block(audio.data(), audio.data(), frames);
+        EXPECT_EQ(AllocationCount() - before, 0) << KernelName(kernel);
+    }
 
     // The counter works: a set-up allocates.
+    const long before = AllocationCount();
     ASSERT_EQ(m.algorithm->Setup(HuxSetup{0.0, 44100.0f}).code, 0);
     EXPECT_GT(AllocationCount() - before, 0);
 }
