@@ -5,15 +5,20 @@
 // difference is the host's share.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+
 #include "blockbench.h"
 #include "host/cli/rendersettings.h"
 #include "host/runtime/plugininstance.h"
+#include "tapedelay/source/vx9kernel.h"
 
 namespace {
 
 constexpr std::uint32_t kBlock = 512;
 
-void BM_HostInstance(benchmark::State& state)
+// kernel: the block routine the library is asked for ("plain"), or null for
+// the one it chooses.
+void BM_HostInstance(benchmark::State& state, const char* kernel)
 {
     const auto rate = static_cast<double>(state.range(0));
     PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
@@ -26,7 +31,13 @@ void BM_HostInstance(benchmark::State& state)
         const ParameterSetting setting = ParseAssignment(description, value, "bench");
         values.emplace_back(setting.index, setting.value);
     }
+    // The library reads the request when the instance sets it up.
+    if (kernel)
+        setenv(kVX9KernelVariable, kernel, 1);
+    else
+        unsetenv(kVX9KernelVariable);
     PluginInstance instance(library, settings);
+    unsetenv(kVX9KernelVariable);
     instance.start(values);
 
     RunBlocks(state, rate, kBlock, [&](const float* in, float* out, std::uint32_t frames) {
@@ -34,6 +45,7 @@ void BM_HostInstance(benchmark::State& state)
     });
 }
 
-BENCHMARK(BM_HostInstance)->ArgName("rate")->Arg(48000);
+BENCHMARK_CAPTURE(BM_HostInstance, plain, "plain")->ArgName("rate")->Arg(48000);
+BENCHMARK_CAPTURE(BM_HostInstance, fast, nullptr)->ArgName("rate")->Arg(48000);
 
 } // namespace
