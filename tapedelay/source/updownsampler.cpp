@@ -34,28 +34,28 @@ void UpDownSampler::Reset()
     }
 }
 
-// Only the last `taps` samples of a run stay in a ring: the earlier ones
-// just move the write index on.
 namespace {
-void PushRun(double* history, int taps, int& write, const double* samples, int count)
+// `count` pushes onto a mirrored ring of `taps`: the earlier samples only
+// move the write index on.
+void PushRun(double* history, int taps, int& write, const double* last, int count)
 {
-    const int skip = count > taps ? count - taps : 0;
-    write = (write + skip % taps) % taps;
-    for (int i = skip; i < count; ++i) {
-        history[write] = samples[i];
-        history[write + taps] = samples[i];
+    const int kept = count < taps ? count : taps;
+    write = (write + (count - kept) % taps) % taps;
+    for (int i = 0; i < kept; ++i) {
+        history[write] = last[i];
+        history[write + taps] = last[i];
         if (++write == taps)
             write = 0;
     }
 }
 } // namespace
 
-void UpDownSampler::PushUpRun(const double* samples, int count)
+void UpDownSampler::PushUpRun(const double* last, int count)
 {
-    PushRun(upHistory.get(), upTaps, upWrite, samples, count);
+    PushRun(upHistory.get(), upTaps, upWrite, last, count);
 }
 
-void UpDownSampler::PushDownRun(const double* samples, int count)
+void UpDownSampler::PushDownRun(const double* last, int count)
 {
-    PushRun(downHistory.get(), downTaps, downWrite, samples, count);
+    PushRun(downHistory.get(), downTaps, downWrite, last, count);
 }

@@ -78,10 +78,11 @@ public:
     const double* UpWindow() const { return upHistory.get() + upWrite; }
     const double* DownWindow() const { return downHistory.get() + downWrite; }
 
-    // PushUp and PushDown over `count` samples in order, for a caller that
-    // filtered a run of samples itself.
-    void PushUpRun(const double* samples, int count);
-    void PushDownRun(const double* samples, int count);
+    // The rings as `count` PushUp or PushDown calls leave them; only the
+    // last of those samples stay, so `last` holds just the final
+    // min(count, UpTaps()) or min(count, DownTaps()) of them, oldest first.
+    void PushUpRun(const double* last, int count);
+    void PushDownRun(const double* last, int count);
 
     int Factor() const { return factor; }
     int UpTaps() const { return upTaps; }

@@ -273,6 +273,21 @@ void Interpolate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
     }
 }
 
+// The three saturating bands of every sub-sample of the chunk, a lane per
+// host sample, into `down`.
+template <int L>
+void SaturateLanes(const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
+{
+    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
+        const Doubles lowMultiplier = LoadDoubles(s.lowMultiplier + k0);
+        for (int j = 0; j < L; ++j)
+            StoreDoubles(s.down[j] + kUpTaps + k0,
+                         SaturateBands(LoadDoubles(s.bandLow[j] + k0),
+                                       LoadDoubles(s.bandBand[j] + k0),
+                                       LoadDoubles(s.bandHigh[j] + k0), lowMultiplier, k.c));
+    }
+}
+
 // The decimator's 24 * L taps for every host sample of the chunk: tap m * L
 // + j of sample i is sub-sample j of the host sample i + 1 + m places along
 // in `down`.
@@ -418,7 +433,8 @@ struct Limiter {
     ToneLimiterState state;
 };
 
-// The band splitter and saturation over a host sample's L sub-samples.
+// The band splitter's recursion over a host sample's L sub-samples; the
+// saturation of its outputs runs across lanes later (SaturateLanes).
 template <int L>
 struct Splitter {
     explicit Splitter(const VX9Algorithm& a) : low(a.svfLow), band(a.svfBand) {}
@@ -433,9 +449,9 @@ struct Splitter {
     {
 #pragma GCC unroll 3
         for (int j = 0; j < L; ++j) {
-            const double v = Saturate(s.upSamples[j][i], low, band, s.lowMultiplier[i], k.c, k.f);
-            s.down[j][kUpTaps + i] = v;
-            s.downSamples[i * L + j] = v;
+            s.bandHigh[j][i] = SplitBands(s.upSamples[j][i], low, band, k.f);
+            s.bandLow[j][i] = low;
+            s.bandBand[j][i] = band;
         }
     }
 
@@ -521,8 +537,10 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L
         const int phase = i % kLanes;
         const int group = i - phase;
         if (phase == 0) {
-            if (group < r.write.count)
+            if (group < r.write.count) {
+                SaturateLanes<L>(k, s, Group(r.write, group));
                 Decimate<L>(a, s, Group(r.write, group));
+            }
             // The limiter finished this group two groups ago.
             if (group >= 2 * kLanes && group - 2 * kLanes < r.limit.count)
                 Interpolate<L>(a, s, Group(r.limit, group - 2 * kLanes));
@@ -590,8 +608,14 @@ void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int count)
             write = 0;
     }
     a.combWrite = write;
-    a.resampler.PushUpRun(s.up + kUpTaps, count);
-    a.resampler.PushDownRun(s.downSamples, L * count);
+    const int kept = count < kUpTaps ? count : kUpTaps;
+    a.resampler.PushUpRun(s.up + kUpTaps + count - kept, count);
+    // The last host samples' sub-samples, in time order.
+    double last[kUpTaps * L];
+    for (int i = 0; i < kept; ++i)
+        for (int j = 0; j < L; ++j)
+            last[i * L + j] = s.down[j][kUpTaps + count - kept + i];
+    a.resampler.PushDownRun(last, L * count);
 }
 
 // Each round moves every chunk one stage on: the oldest is decimated and

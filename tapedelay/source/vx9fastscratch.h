@@ -50,10 +50,13 @@ struct VX9FastScratch {
     alignas(64) double up[kUpTaps + kSamples];
     // Oversampled samples per sub-sample j, by host sample.
     alignas(64) double upSamples[kHighestOversampling][kSamples];
+    // The band splitter's low, band and high outputs per sub-sample j, by
+    // host sample.
+    alignas(64) double bandLow[kHighestOversampling][kSamples];
+    alignas(64) double bandBand[kHighestOversampling][kSamples];
+    alignas(64) double bandHigh[kHighestOversampling][kSamples];
     // Saturated samples split by sub-sample: history, then the run's.
     alignas(64) double down[kHighestOversampling][kUpTaps + kSamples];
-    // The run's saturated samples in time order, for the oversampler's ring.
-    alignas(64) double downSamples[kHighestOversampling * kRun];
     // Decimated samples, per host sample.
     alignas(64) double decimated[kSamples];
 };

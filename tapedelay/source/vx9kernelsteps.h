@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "vx9algorithm.h"
 #include "vx9coeffs.h"
@@ -202,27 +203,49 @@ VX9_STEP double ToneAndLimit(double combed, ToneLimiterState& s, float limiterRa
     return lim * m * 0.625;
 }
 
+// min with 1.0, then max with -1.0, for one value or for each lane.
+template <class V>
+VX9_STEP V ClampEach(V v)
+{
+    if constexpr (std::is_same_v<V, double>) {
+        return VX9Math::Clamp(v);
+    } else {
+        const V one = V{} + 1.0;
+        const V minusOne = V{} - 1.0;
+        const V upper = v < one ? v : one;
+        return upper > minusOne ? upper : minusOne;
+    }
+}
+
 // Cubic soft clip: -1 -> -1, 1 -> 1, slope 0 at both ends.
-VX9_STEP double SoftClip(double x)
+template <class V>
+VX9_STEP V SoftClip(V x)
 {
     return x * 1.5 - x * 0.5 * x * x;
 }
 
-// One oversampled sample through the band splitter and the three
-// saturating bands.
-VX9_STEP double Saturate(double u, float& low, float& band, double lowMultiplier,
-                         const VX9Coeffs& c, const VX9AtomicCoeffs& f)
+// The band splitter's recursion over one oversampled sample: updates the
+// low and band states and returns the high band.
+VX9_STEP double SplitBands(double u, float& low, float& band, const VX9AtomicCoeffs& f)
 {
     low = static_cast<float>(band * f.f + low);
     const double uc = VX9Math::Clamp(u);
     const double h = low * f.oneOverQ + band - uc;
     band = static_cast<float>(h * f.nfq + band);
-    const double lo = VX9Math::Clamp(low * c.lowDrive + c.lowDC);
-    const double mid = VX9Math::Clamp(band * c.midDrive + c.midDC);
-    const double hi = VX9Math::Clamp(VX9Math::Clamp(h * c.highDrive) - c.highDC);
-    return VX9Math::Clamp((SoftClip(lo) * lowMultiplier * c.lowSum + SoftClip(mid) * c.midSum +
-                           SoftClip(hi) * c.highSum) *
-                          0.5);
+    return h;
+}
+
+// The three bands after the split, saturated and summed: for one sample, or
+// for one sample per lane.
+template <class V>
+VX9_STEP V SaturateBands(V low, V band, V high, V lowMultiplier, const VX9Coeffs& c)
+{
+    const V lo = ClampEach(low * c.lowDrive + c.lowDC);
+    const V mid = ClampEach(band * c.midDrive + c.midDC);
+    const V hi = ClampEach(ClampEach(high * c.highDrive) - c.highDC);
+    return ClampEach((SoftClip(lo) * lowMultiplier * c.lowSum + SoftClip(mid) * c.midSum +
+                      SoftClip(hi) * c.highSum) *
+                     0.5);
 }
 
 // DC blocker after the saturation, then the gated gain glide (its state

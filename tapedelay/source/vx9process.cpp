@@ -114,9 +114,10 @@ double VX9Algorithm::RecordChain(double rec, VX9Coeffs& c, const VX9AtomicCoeffs
 
     // Three-band saturation at the oversampled rate.
     const double olderSamples = resampler.DecimateBegin();
-    for (int j = 0; j < oversampling; ++j)
-        resampler.PushDown(
-            Saturate(resampler.Interpolate(j), svfLow, svfBand, entry.lowMultiplier, c, f));
+    for (int j = 0; j < oversampling; ++j) {
+        const double high = SplitBands(resampler.Interpolate(j), svfLow, svfBand, f);
+        resampler.PushDown(SaturateBands<double>(svfLow, svfBand, high, entry.lowMultiplier, c));
+    }
     const double d = resampler.DecimateEnd(olderSamples);
 
     return FinishRecord(d, postSaturationDc, c.gatedPostDistortionGain, c, f);
