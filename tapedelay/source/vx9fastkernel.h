@@ -236,8 +236,9 @@ void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk chu
     }
 }
 
-// The comb's newer tap: the 30 newest record samples through two table rows.
-void CombTaps(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
+// The comb: its newer tap, the 30 newest record samples through two table
+// rows, subtracted from its older tap.
+void CombTaps(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
 {
     const float* record = s.record + a.combRingLength - (kTaps - 1);
     for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
@@ -249,7 +250,22 @@ void CombTaps(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
         SumRows(
             a.interpTable.get(), s, s.combRow + k0, valid,
             [&](int j) { return LoadWidened(window + j); }, sa, sb);
-        StoreDoubles(s.combNewer + k0, Between(sa, sb, LoadDoubles(s.combFrac + k0)));
+        const Doubles newer = Between(sa, sb, LoadDoubles(s.combFrac + k0));
+        float older[kLanes];
+        for (int l = 0; l < kLanes; ++l)
+            older[l] = s.record[s.combOlder[k0 + l]];
+        StoreDoubles(s.combed + k0,
+                     CombOutput(LoadWidened(older), newer, k.c, LoadDoubles(s.combGain + k0)));
+    }
+}
+
+// The crank over the limited samples of the chunk, a lane per sample: the
+// oversampler's input.
+void CrankLanes(const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
+{
+    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
+        double* up = s.up + kUpTaps + k0;
+        StoreDoubles(up, Crank(LoadDoubles(up), LoadDoubles(s.wowCosine + k0), k.f));
     }
 }
 
@@ -423,11 +439,10 @@ struct Limiter {
         a.limiterEnvelope = state.envelope;
     }
 
+    // The crank follows across lanes (CrankLanes).
     VX9_LANES void Step(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, int i)
     {
-        const double combed =
-            CombOutput(s.record[s.combOlder[i]], s.combNewer[i], k.c, s.combGain[i]);
-        s.up[kUpTaps + i] = ToneAndLimit(combed, state, a.limiterRate, s.wowCosine[i], k.c, k.f);
+        s.up[kUpTaps + i] = ToneAndLimit(s.combed[i], state, a.limiterRate, k.c, k.f);
     }
 
     ToneLimiterState state;
@@ -542,14 +557,16 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L
                 Decimate<L>(a, s, Group(r.write, group));
             }
             // The limiter finished this group two groups ago.
-            if (group >= 2 * kLanes && group - 2 * kLanes < r.limit.count)
+            if (group >= 2 * kLanes && group - 2 * kLanes < r.limit.count) {
+                CrankLanes(k, s, Group(r.limit, group - 2 * kLanes));
                 Interpolate<L>(a, s, Group(r.limit, group - 2 * kLanes));
+            }
         }
         if (phase == kLanes / 2 && group < r.limit.count) {
             const Chunk lanes = Group(r.limit, group);
             ReadTape(a, s, lanes);
             Mix(a, k, s, lanes, r.in, r.out, inPeak, outPeak);
-            CombTaps(a, s, lanes);
+            CombTaps(a, k, s, lanes);
         }
 
         if (i < r.split.count)

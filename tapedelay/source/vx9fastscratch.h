@@ -32,13 +32,13 @@ struct VX9FastScratch {
     alignas(64) double tap[kSamples];
 
     // The comb, per sample: table row, fraction, where its older tap is in
-    // `record`, gain and low-band weight; then its newer tap.
+    // `record`, gain and low-band weight; then its output.
     alignas(64) std::int32_t combRow[kSamples];
     alignas(64) std::int32_t combOlder[kSamples];
     alignas(64) double combFrac[kSamples];
     alignas(64) double combGain[kSamples];
     alignas(64) double lowMultiplier[kSamples];
-    alignas(64) double combNewer[kSamples];
+    alignas(64) double combed[kSamples];
 
     // The wow oscillator's cosine and the hiss's noise word, per sample.
     alignas(64) double wowCosine[kSamples];

@@ -110,6 +110,20 @@ VX9_STEP Sums Between(Sums a, Sums b, Fraction frac)
     return a + (b - a) * frac;
 }
 
+// min with 1.0, then max with -1.0, for one value or for each lane.
+template <class V>
+VX9_STEP V ClampEach(V v)
+{
+    if constexpr (std::is_same_v<V, double>) {
+        return VX9Math::Clamp(v);
+    } else {
+        const V one = V{} + 1.0;
+        const V minusOne = V{} - 1.0;
+        const V upper = v < one ? v : one;
+        return upper > minusOne ? upper : minusOne;
+    }
+}
+
 // The record sum: feedback plus input, clamped.
 VX9_STEP double RecordSum(double tap, double x, const VX9SmoothedCoeffs& s, const VX9Coeffs& c)
 {
@@ -167,10 +181,12 @@ VX9_STEP std::int32_t CombCentre(std::int32_t start, std::int32_t whole, std::in
     return centre;
 }
 
-// Feed-forward comb: the newer, interpolated tap is subtracted.
-VX9_STEP double CombOutput(float older, double newer, const VX9Coeffs& c, double gain)
+// Feed-forward comb: the newer, interpolated tap is subtracted (for one
+// sample, or a sample per lane).
+template <class V>
+VX9_STEP V CombOutput(V older, V newer, const VX9Coeffs& c, V gain)
 {
-    return VX9Math::Clamp((older - newer * c.combGain) * gain);
+    return ClampEach((older - newer * c.combGain) * gain);
 }
 
 // The states between the comb and the saturation.
@@ -180,10 +196,10 @@ struct ToneLimiterState {
     float envelope;
 };
 
-// Tone low-pass, DC blocker, pre-limiter gain, limiter and crank: the comb's
-// output in, the sample for the oversampler out.
+// Tone low-pass, DC blocker, pre-limiter gain and limiter: the comb's output
+// in, the limited sample out.
 VX9_STEP double ToneAndLimit(double combed, ToneLimiterState& s, float limiterRate,
-                             double wowCosine, const VX9Coeffs& c, const VX9AtomicCoeffs& f)
+                             const VX9Coeffs& c, const VX9AtomicCoeffs& f)
 {
     s.tone = static_cast<float>((combed - s.tone) * c.lpA + s.tone);
     const double lp = s.tone;
@@ -196,25 +212,16 @@ VX9_STEP double ToneAndLimit(double combed, ToneLimiterState& s, float limiterRa
     const double det = 0.0009 < overshoot ? overshoot : 0.0009;
     const double env = s.envelope;
     s.envelope = static_cast<float>(env + limiterRate * det * (det - env));
-    const double lim = VX9Math::Clamp((1.0 - s.envelope) * pl * c.limiterMakeup);
-
-    // Crank: amplitude wobble tied to the wow oscillator.
-    const double m = VX9Math::Clamp(2 * wowCosine) * f.crankC + f.crank1C;
-    return lim * m * 0.625;
+    return VX9Math::Clamp((1.0 - s.envelope) * pl * c.limiterMakeup);
 }
 
-// min with 1.0, then max with -1.0, for one value or for each lane.
+// Crank: amplitude wobble tied to the wow oscillator; gives the sample for
+// the oversampler.
 template <class V>
-VX9_STEP V ClampEach(V v)
+VX9_STEP V Crank(V limited, V wowCosine, const VX9AtomicCoeffs& f)
 {
-    if constexpr (std::is_same_v<V, double>) {
-        return VX9Math::Clamp(v);
-    } else {
-        const V one = V{} + 1.0;
-        const V minusOne = V{} - 1.0;
-        const V upper = v < one ? v : one;
-        return upper > minusOne ? upper : minusOne;
-    }
+    const V m = ClampEach(2.0 * wowCosine) * f.crankC + f.crank1C;
+    return limited * m * 0.625;
 }
 
 // Cubic soft clip: -1 -> -1, 1 -> 1, slope 0 at both ends.

@@ -104,10 +104,10 @@ double VX9Algorithm::RecordChain(double rec, VX9Coeffs& c, const VX9AtomicCoeffs
     Accumulate(window, row0, row0 + interpTaps, combRing.get() + start, interpTaps);
     const double ci = Between(window.a, window.b, tap.frac);
     const std::int32_t centre = CombCentre(start, tap.whole, combCenterOffset, n);
-    const double combed = CombOutput(combRing[centre], ci, c, entry.gain);
+    const double combed = CombOutput(static_cast<double>(combRing[centre]), ci, c, entry.gain);
 
     ToneLimiterState tone{toneState, preLimiterDc, limiterEnvelope};
-    resampler.PushUp(ToneAndLimit(combed, tone, limiterRate, wowCos, c, f));
+    resampler.PushUp(Crank(ToneAndLimit(combed, tone, limiterRate, c, f), wowCos, f));
     toneState = tone.tone;
     preLimiterDc = tone.preLimiterDc;
     limiterEnvelope = tone.envelope;
