@@ -64,22 +64,41 @@ void HostCoeffBlock::prepareGlide(std::uint32_t maxFrames, double rate)
     glideRate = rate;
     current.assign(gainCount(), 0.0);
     targets.assign(gainCount(), 0.0);
+    step.assign(gainCount(), 0.0);
     glideRecords.assign((static_cast<std::size_t>(maxFrames) + 1) * gainCount(), 0.0);
+    recordsSteady = false;
 }
 
 void HostCoeffBlock::settle()
 {
     std::memcpy(current.data(), copy.data(), current.size() * sizeof(double));
+    holdCurrent();
+}
+
+void HostCoeffBlock::holdCurrent()
+{
     for (std::size_t at = 0; at < glideRecords.size(); at += current.size())
         std::memcpy(glideRecords.data() + at, current.data(), current.size() * sizeof(double));
+    recordsSteady = true;
 }
 
 void HostCoeffBlock::glide(std::uint32_t frames)
 {
     const std::size_t count = current.size();
+    std::memcpy(targets.data(), copy.data(), count * sizeof(double));
+    // A step that leaves every gain's bits alone leaves them alone for
+    // good: all records then hold the current gains, and once written they
+    // need no rewriting until a target moves.
+    for (std::size_t g = 0; g < count; ++g)
+        step[g] = current[g] + (targets[g] - current[g]) * glideRate;
+    if (std::memcmp(step.data(), current.data(), count * sizeof(double)) == 0) {
+        if (!recordsSteady)
+            holdCurrent();
+        return;
+    }
+    recordsSteady = false;
     double* record = glideRecords.data();
     std::memcpy(record, current.data(), count * sizeof(double));
-    std::memcpy(targets.data(), copy.data(), count * sizeof(double));
     for (std::uint32_t k = 0; k < frames; ++k, record += count)
         for (std::size_t g = 0; g < count; ++g)
             record[count + g] = record[g] + (targets[g] - record[g]) * glideRate;

@@ -62,6 +62,8 @@ private:
     // The controller's data area must start at one address throughout.
     bool locate(const std::uint8_t* start);
     void noteFault(const std::string& what);
+    // Every record takes the current gains.
+    void holdCurrent();
     std::size_t gainCount() const { return copy.size() / sizeof(double); }
 
     std::string blockName;
@@ -75,7 +77,9 @@ private:
     double glideRate = 0.0;
     std::vector<double> current;
     std::vector<double> targets; // read once per block
+    std::vector<double> step;    // one step of the glide from the current gains
     std::vector<double> glideRecords;
+    bool recordsSteady = false; // every record holds the current gains
 };
 
 class HostCoeffBlockFactory final : public CoeffBlockFactory {

@@ -2,6 +2,7 @@
 // of the smoothed gains, and breaches of the block contract.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "host/runtime/coeffblocks.h"
@@ -86,6 +87,34 @@ TEST_F(Blocks, TheSmoothedGainsGlideOnePoleStepsAndContinueAcrossBlocks)
     factory.beginBlock(1);
     EXPECT_EQ(records[0], 1.578125);
     EXPECT_EQ(records[2], 1.68359375);
+}
+
+// A glide that can no longer move its gains keeps them, bit for bit, even
+// where they differ from the targets; a zero's sign goes where the steps take it.
+TEST_F(Blocks, AGlideAtRestHoldsWhatTheStepsGiveNotTheTargets)
+{
+    ASSERT_EQ(factory.preparePack(4, 0.25), "");
+    auto* records = static_cast<const double*>(static_cast<void* const*>(factory.handle())[0]);
+    gains[0] = 1.0;
+    gains[1] = -0.0;
+    smoothed->Publish(gains);
+    factory.settle();
+    gains[0] = std::nextafter(1.0, 2.0); // a quarter of the gap rounds away
+    smoothed->CoeffChanged(0, &gains[0]);
+    for (int block = 0; block < 3; ++block) {
+        factory.beginBlock(4);
+        for (int k = 0; k <= 4; ++k) {
+            EXPECT_EQ(records[2 * k], 1.0) << block << " " << k;
+            // -0 + (-0 - -0) * 0.25 is +0: only the first block's first
+            // record still holds -0.
+            EXPECT_EQ(std::signbit(records[2 * k + 1]), block == 0 && k == 0) << block << " " << k;
+        }
+    }
+    gains[0] = 2.0;
+    smoothed->CoeffChanged(0, &gains[0]);
+    factory.beginBlock(2);
+    EXPECT_EQ(records[2], 1.25);
+    EXPECT_EQ(records[4], 1.4375);
 }
 
 TEST_F(Blocks, BreachesOfTheContractAreReportedNotObeyed)
