@@ -110,6 +110,47 @@ struct RunCoeffs {
 // ---------------------------------------------------------------------------
 // Dot products with the head's table, a lane per sample
 
+#if defined(__AVX512F__)
+// Lanes 0 to 7 of a 16-float vector, widened.
+VX9_LANES Doubles LowerWidened(__m512 v)
+{
+    typedef float Sixteen __attribute__((vector_size(2 * sizeof(Floats))));
+    const auto all = reinterpret_cast<Sixteen&>(v);
+    return Widen(__builtin_shufflevector(all, all, 0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+// SumRows for rows that lie within 32 of `lower`, or, for the lanes in
+// `upper`, within 32 of `upperLow`: each lane's entries are permuted out of
+// its set's 32-row slice of every column.
+template <class Samples>
+VX9_LANES void SumSlices(const VX9FastScratch& s, const std::int32_t* row, std::int32_t lower,
+                         std::int32_t upperLow, __mmask16 upper, Samples sample, Doubles& sa,
+                         Doubles& sb)
+{
+    alignas(64) std::int32_t offsets[2 * kLanes] = {};
+    for (int l = 0; l < kLanes; ++l)
+        offsets[l] = row[l] - ((upper >> l & 1) != 0 ? upperLow : lower);
+    const __m512i index0 = _mm512_load_si512(offsets);
+    const __m512i index1 = _mm512_add_epi32(index0, _mm512_set1_epi32(1));
+    for (int j = 0; j < kTaps; ++j) {
+        const float* column = s.columns[j];
+        const __m512 a = _mm512_loadu_ps(column + lower);
+        const __m512 b = _mm512_loadu_ps(column + lower + 16);
+        __m512 e0 = _mm512_permutex2var_ps(a, index0, b);
+        __m512 e1 = _mm512_permutex2var_ps(a, index1, b);
+        if (upper != 0) {
+            const __m512 c = _mm512_loadu_ps(column + upperLow);
+            const __m512 d = _mm512_loadu_ps(column + upperLow + 16);
+            e0 = _mm512_mask_blend_ps(upper, e0, _mm512_permutex2var_ps(c, index0, d));
+            e1 = _mm512_mask_blend_ps(upper, e1, _mm512_permutex2var_ps(c, index1, d));
+        }
+        const Doubles x = sample(j);
+        sa += LowerWidened(e0) * x;
+        sb += LowerWidened(e1) * x;
+    }
+}
+#endif
+
 // Lane l sums, over the 30 taps in order, entry (row[l], j) times its sample
 // j into sa and entry (row[l] + 1, j) times it into sb. `sample(j)` gives
 // the lanes' samples at tap j.
@@ -130,34 +171,35 @@ VX9_LANES void SumRows(const float* table, const VX9FastScratch& s, const std::i
         return;
     }
 #if defined(__AVX512F__)
-    // Rows within 32 of each other (the next row included) come from a
-    // 32-row slice of each column: two loads and a permute per tap.
     std::int32_t low = row[0];
     std::int32_t high = row[0];
     for (int l = 1; l < kLanes; ++l) {
         low = row[l] < low ? row[l] : low;
         high = row[l] > high ? row[l] : high;
     }
+    // Rows within 32 of each other (the next row included) come from a
+    // 32-row slice of each column: two loads and a permute per tap.
     if (high + 1 - low < 32) {
-        alignas(64) std::int32_t offsets[2 * kLanes] = {};
-        for (int l = 0; l < kLanes; ++l)
-            offsets[l] = row[l] - low;
-        const __m512i index0 = _mm512_load_si512(offsets);
-        const __m512i index1 = _mm512_add_epi32(index0, _mm512_set1_epi32(1));
-        // Lanes 0 to 7 of a 16-float permute.
-        const auto entries = [](__m512 v) {
-            typedef float Sixteen __attribute__((vector_size(2 * sizeof(Floats))));
-            const auto all = reinterpret_cast<Sixteen&>(v);
-            return Widen(__builtin_shufflevector(all, all, 0, 1, 2, 3, 4, 5, 6, 7));
-        };
-        for (int j = 0; j < kTaps; ++j) {
-            const float* column = s.columns[j] + low;
-            const __m512 a = _mm512_loadu_ps(column);
-            const __m512 b = _mm512_loadu_ps(column + 16);
-            const Doubles x = sample(j);
-            sa += entries(_mm512_permutex2var_ps(a, index0, b)) * x;
-            sb += entries(_mm512_permutex2var_ps(a, index1, b)) * x;
+        SumSlices(s, row, low, low, 0, sample, sa, sb);
+        return;
+    }
+    // Otherwise the lanes split at the middle row may fit two slices: the
+    // head crossing a whole sample within the lanes puts their rows at both
+    // ends of the table, and a fast head spreads them widely.
+    const std::int32_t middle = low + (high - low + 1) / 2;
+    std::int32_t lowerHigh = low;
+    std::int32_t upperLow = high;
+    __mmask16 upper = 0;
+    for (int l = 0; l < kLanes; ++l) {
+        if (row[l] < middle) {
+            lowerHigh = row[l] > lowerHigh ? row[l] : lowerHigh;
+        } else {
+            upperLow = row[l] < upperLow ? row[l] : upperLow;
+            upper = static_cast<__mmask16>(upper | 1u << l);
         }
+    }
+    if (lowerHigh + 1 - low < 32 && high + 1 - upperLow < 32) {
+        SumSlices(s, row, low, upperLow, upper, sample, sa, sb);
         return;
     }
 #endif
