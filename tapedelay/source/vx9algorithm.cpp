@@ -101,6 +101,8 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     for (int k = 0; k < kInterpRows; ++k)
         for (int j = 0; j < interpTaps; ++j)
             fastScratch->columns[j][k] = interpTable[k * interpTaps + j];
+    for (VX9FastScratch::WideRowPair& pair : fastScratch->wide)
+        pair.row = -1;
     kernel = ChooseKernel(std::getenv(kVX9KernelVariable));
     return KernelRoutine(kernel);
 }

@@ -45,6 +45,7 @@ static_assert(kMaxChunk % kLanes == 0 && VX9FastScratch::kSpare >= kLanes);
 
 typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
 typedef float Floats __attribute__((vector_size(kLanes * sizeof(float))));
+typedef std::int32_t Ints __attribute__((vector_size(kLanes * sizeof(std::int32_t))));
 
 #define VX9_LANES [[gnu::always_inline]] inline
 
@@ -151,22 +152,37 @@ VX9_LANES void SumSlices(const VX9FastScratch& s, const std::int32_t* row, std::
 }
 #endif
 
+// The row pair from `row` on, widened; kept, since a head or comb that
+// holds still uses one pair for many groups.
+VX9_LANES const double* WideRowPair(const float* table, std::int32_t row,
+                                    VX9FastScratch::WideRowPair& wide)
+{
+    if (wide.row != row) {
+        const float* entries = table + row * kTaps;
+        for (int j = 0; j < 2 * kTaps; ++j)
+            wide.entries[j] = entries[j];
+        wide.row = row;
+    }
+    return wide.entries;
+}
+
 // Lane l sums, over the 30 taps in order, entry (row[l], j) times its sample
 // j into sa and entry (row[l] + 1, j) times it into sb. `sample(j)` gives
 // the lanes' samples at tap j.
 template <class Samples>
-VX9_LANES void SumRows(const float* table, const VX9FastScratch& s, const std::int32_t* row,
-                       int valid, Samples sample, Doubles& sa, Doubles& sb)
+VX9_LANES void SumRows(const float* table, const VX9FastScratch& s,
+                       VX9FastScratch::WideRowPair& wide, const std::int32_t* row, int valid,
+                       Samples sample, Doubles& sa, Doubles& sb)
 {
     bool sameRow = true;
     for (int l = 1; l < valid; ++l)
         sameRow = sameRow && row[l] == row[0];
     if (sameRow) {
-        const float* row0 = table + row[0] * kTaps;
+        const double* pair = WideRowPair(table, row[0], wide);
         for (int j = 0; j < kTaps; ++j) {
             const Doubles x = sample(j);
-            sa += static_cast<double>(row0[j]) * x;
-            sb += static_cast<double>(row0[kTaps + j]) * x;
+            sa += pair[j] * x;
+            sb += pair[kTaps + j] * x;
         }
         return;
     }
@@ -237,11 +253,11 @@ void ReadTape(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
         if (straight) {
             const float* window = tape + start[0];
             SumRows(
-                a.interpTable.get(), s, s.tapeRow + k0, valid,
+                a.interpTable.get(), s, s.wide[0], s.tapeRow + k0, valid,
                 [&](int j) { return LoadWidened(window + j); }, sa, sb);
         } else {
             SumRows(
-                a.interpTable.get(), s, s.tapeRow + k0, valid,
+                a.interpTable.get(), s, s.wide[0], s.tapeRow + k0, valid,
                 [&](int j) {
                     float x[kLanes];
                     for (int l = 0; l < kLanes; ++l) {
@@ -278,6 +294,88 @@ void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk chu
     }
 }
 
+// Truncation toward zero of each lane to a 32-bit integer, as TruncInt32
+// does one value.
+VX9_LANES Ints TruncLanes(Doubles v)
+{
+    Ints out;
+#if defined(__AVX512F__)
+    __m512d d;
+    std::memcpy(&d, &v, sizeof d);
+    const __m256i t = _mm512_maskz_cvttpd_epi32(0xFF, d);
+#elif defined(__AVX2__)
+    __m256d d;
+    std::memcpy(&d, &v, sizeof d);
+    const __m128i t = _mm256_cvttpd_epi32(d);
+#else
+    __m128d d;
+    std::memcpy(&d, &v, sizeof d);
+    const __m128i t = _mm_cvttpd_epi32(d);
+#endif
+    std::memcpy(&out, &t, sizeof out);
+    return out;
+}
+
+VX9_LANES Doubles ToDoubles(Ints v)
+{
+    return __builtin_convertvector(v, Doubles);
+}
+
+// The comb's entry for each sample of a group, through the same steps as
+// LookUpComb, SplitCombTap and CombCentre: the table row and fraction of its
+// newer tap, where its older tap sits in `record`, its gain and the low
+// band's weight.
+VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lanes)
+{
+    const int k0 = lanes.first;
+    const Doubles cp = static_cast<double>(a.combScale) * LoadDoubles(s.phase + k0);
+    const Ints column = TruncLanes(cp);
+    const Doubles fr = cp - ToDoubles(column);
+    Doubles entry[VX9CombTable::kRows];
+    for (int r = 0; r < VX9CombTable::kRows; ++r) {
+        float t0[kLanes];
+        float t1[kLanes];
+        for (int l = 0; l < kLanes; ++l) {
+            t0[l] = k.comb.rows[r][column[l]];
+            t1[l] = k.comb.rows[r][column[l] + 1];
+        }
+        const Doubles w0 = LoadWidened(t0);
+        entry[r] = w0 + (LoadWidened(t1) - w0) * fr;
+    }
+    const Doubles distance = entry[VX9CombTable::kTapDistance];
+    const Ints whole = TruncLanes(distance);
+    const Doubles fa = (distance - ToDoubles(whole)) * 512;
+    const Ints row = TruncLanes(fa);
+
+    // Sample i's record goes to the ring at `newest`, and sits at n + i in
+    // `record`; the ring's sample of age d at n + i - d.
+    const std::int32_t n = a.combRingLength;
+    Ints sample;
+    Ints newest;
+    for (int l = 0; l < kLanes; ++l) {
+        sample[l] = k0 + l;
+        std::int32_t at = a.combWrite + k0 + l;
+        while (at >= n)
+            at -= n;
+        newest[l] = at;
+    }
+    const Ints zero = Ints{} + 0;
+    const Ints written = newest + 1;
+    const Ints next = written == n ? zero : written;
+    const Ints start = next + a.combWindowOffset;
+    const Ints window = start >= n ? start - n : start;
+    const Ints centre = window - whole + a.combCenterOffset;
+    const Ints older = centre >= n ? centre - n : (centre < 0 ? centre + n : centre);
+    const Ints difference = newest - older;
+    const Ints age = difference < 0 ? difference + n : difference;
+    const Ints at = n + sample - age;
+    std::memcpy(s.combOlder + k0, &at, sizeof at);
+    std::memcpy(s.combRow + k0, &row, sizeof row);
+    StoreDoubles(s.combFrac + k0, fa - ToDoubles(row));
+    StoreDoubles(s.combGain + k0, entry[VX9CombTable::kGain]);
+    StoreDoubles(s.lowMultiplier + k0, entry[VX9CombTable::kLowMultiplier]);
+}
+
 // The comb: its newer tap, the 30 newest record samples through two table
 // rows, subtracted from its older tap.
 void CombTaps(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
@@ -290,7 +388,7 @@ void CombTaps(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chun
         Doubles sa{};
         Doubles sb{};
         SumRows(
-            a.interpTable.get(), s, s.combRow + k0, valid,
+            a.interpTable.get(), s, s.wide[1], s.combRow + k0, valid,
             [&](int j) { return LoadWidened(window + j); }, sa, sb);
         const Doubles newer = Between(sa, sb, LoadDoubles(s.combFrac + k0));
         float older[kLanes];
@@ -366,8 +464,8 @@ void Decimate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 // ---------------------------------------------------------------------------
 // The sequential passes, one sample per Step
 
-// Everything that does not depend on the audio: glide, noise, flutter, wow,
-// the head's place and the comb's entry.
+// Everything that does not depend on the audio: glide, noise, flutter, wow
+// and the head's place (the comb's entry follows across lanes: PlaceComb).
 struct Planner {
     explicit Planner(const VX9Algorithm& a)
         : stage1(a.phaseStage1),
@@ -379,8 +477,7 @@ struct Planner {
           wowCos(a.wowCos),
           wowSin(a.wowSin),
           runWrite(a.tapeWrite),
-          write(a.tapeWrite),
-          combWrite(a.combWrite)
+          write(a.tapeWrite)
     {}
 
     void Store(VX9Algorithm& a) const
@@ -416,25 +513,7 @@ struct Planner {
         s.tapeFrac[i] = head.frac;
         s.wowCosine[i] = wowCos;
         s.hissWord[i] = rngB;
-
-        // This sample's record value goes to the comb ring at combWrite and
-        // sits at n + i in `record`; the ring's sample of age d at n + i - d.
-        const std::int32_t n = a.combRingLength;
-        const std::int32_t newest = combWrite;
-        if (++combWrite == n)
-            combWrite = 0;
-        const CombEntry entry = LookUpComb(k.comb, a.combScale, phase);
-        const CombTap tap = SplitCombTap(entry.tapDistance);
-        const std::int32_t older = CombCentre(RingStart(combWrite, a.combWindowOffset, n),
-                                              tap.whole, a.combCenterOffset, n);
-        std::int32_t age = newest - older;
-        if (age < 0)
-            age += n;
-        s.combOlder[i] = n + i - age;
-        s.combRow[i] = tap.row;
-        s.combFrac[i] = tap.frac;
-        s.combGain[i] = entry.gain;
-        s.lowMultiplier[i] = entry.lowMultiplier;
+        s.phase[i] = phase;
 
         const int unwritten = i - pending;
         if (unwritten <= 0)
@@ -452,7 +531,7 @@ struct Planner {
         for (int l = last + 1; l < chunk.first + RoundUp(chunk.count, kLanes); ++l) {
             s.tapeStart[l] = s.tapeStart[last];
             s.tapeRow[l] = s.tapeRow[last];
-            s.combRow[l] = s.combRow[last];
+            s.phase[l] = s.phase[last];
         }
     }
 
@@ -466,7 +545,6 @@ struct Planner {
     double wowSin;
     std::int32_t runWrite; // the tape's write index at the run's start
     std::int32_t write;    // ... at the next sample to plan
-    std::int32_t combWrite;
 };
 
 // Comb output, tone, limiter and crank, into the oversampler's input.
@@ -606,6 +684,7 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L
         }
         if (phase == kLanes / 2 && group < r.limit.count) {
             const Chunk lanes = Group(r.limit, group);
+            PlaceComb(a, k, s, lanes);
             ReadTape(a, s, lanes);
             Mix(a, k, s, lanes, r.in, r.out, inPeak, outPeak);
             CombTaps(a, k, s, lanes);

@@ -23,6 +23,13 @@ struct VX9FastScratch {
     // The head's table by columns: entry (row r, tap j) at columns[j][r],
     // with spare zeros so that 32 rows from any row can be loaded.
     alignas(64) float columns[kTaps][VX9Tape::kInterpRows + 32];
+    // The row pair the head's and the comb's lanes last shared, widened
+    // (row -1: none yet).
+    struct WideRowPair {
+        std::int32_t row = -1;
+        alignas(64) double entries[2 * kTaps];
+    };
+    WideRowPair wide[2];
 
     // The playback head, per sample: window start on the tape, table row,
     // fraction between rows; then the tape's value there.
@@ -40,7 +47,9 @@ struct VX9FastScratch {
     alignas(64) double lowMultiplier[kSamples];
     alignas(64) double combed[kSamples];
 
-    // The wow oscillator's cosine and the hiss's noise word, per sample.
+    // The smoothed read position, the wow oscillator's cosine and the
+    // hiss's noise word, per sample.
+    alignas(64) double phase[kSamples];
     alignas(64) double wowCosine[kSamples];
     alignas(64) std::uint32_t hissWord[kSamples];
 
