@@ -409,24 +409,36 @@ void CrankLanes(const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
     }
 }
 
+// The L sub-samples of every host sample of `groups` groups of lanes from
+// k0 on, the groups' sums interleaved so that their chains overlap.
+template <int L, int groups>
+VX9_LANES void InterpolateGroups(const double* coeffs, VX9FastScratch& s, int k0)
+{
+    Doubles sum[groups][L] = {};
+    // The window of sample i ends with its own sample, at up[kUpTaps + i].
+    const double* history = s.up + k0 + 1;
+    for (int t = 0; t < kUpTaps; ++t)
+        for (int g = 0; g < groups; ++g) {
+            const Doubles x = LoadDoubles(history + g * kLanes + t);
+#pragma GCC unroll 3
+            for (int j = 0; j < L; ++j)
+                sum[g][j] += x * coeffs[j * kUpTaps + t];
+        }
+    for (int g = 0; g < groups; ++g)
+        for (int j = 0; j < L; ++j)
+            StoreDoubles(s.upSamples[j] + k0 + g * kLanes, sum[g][j]);
+}
+
 // The L sub-samples of every host sample of the chunk.
 template <int L>
 void Interpolate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 {
     const double* coeffs = a.resampler.UpCoeffs();
-    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
-        Doubles sum[L] = {};
-        // The window of sample i ends with its own sample, at up[kUpTaps + i].
-        const double* history = s.up + k0 + 1;
-        for (int t = 0; t < kUpTaps; ++t) {
-            const Doubles x = LoadDoubles(history + t);
-#pragma GCC unroll 3
-            for (int j = 0; j < L; ++j)
-                sum[j] += x * coeffs[j * kUpTaps + t];
-        }
-        for (int j = 0; j < L; ++j)
-            StoreDoubles(s.upSamples[j] + k0, sum[j]);
-    }
+    int k0 = chunk.first;
+    for (; k0 + kLanes < chunk.first + chunk.count; k0 += 2 * kLanes)
+        InterpolateGroups<L, 2>(coeffs, s, k0);
+    if (k0 < chunk.first + chunk.count)
+        InterpolateGroups<L, 1>(coeffs, s, k0);
 }
 
 // The three saturating bands of every sub-sample of the chunk, a lane per
@@ -447,18 +459,29 @@ void SaturateLanes(const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
 // The decimator's 24 * L taps for every host sample of the chunk: tap m * L
 // + j of sample i is sub-sample j of the host sample i + 1 + m places along
 // in `down`.
+// Two groups at a time, interleaved, so that their chains of sums overlap.
+template <int L, int groups>
+VX9_LANES void DecimateGroups(const double* coeffs, VX9FastScratch& s, int k0)
+{
+    Doubles sum[groups] = {};
+    for (int m = 0; m < kUpTaps; ++m)
+#pragma GCC unroll 3
+        for (int j = 0; j < L; ++j)
+            for (int g = 0; g < groups; ++g)
+                sum[g] += LoadDoubles(s.down[j] + k0 + g * kLanes + 1 + m) * coeffs[m * L + j];
+    for (int g = 0; g < groups; ++g)
+        StoreDoubles(s.decimated + k0 + g * kLanes, sum[g]);
+}
+
 template <int L>
 void Decimate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 {
     const double* coeffs = a.resampler.DownCoeffs();
-    for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
-        Doubles sum{};
-        for (int m = 0; m < kUpTaps; ++m)
-#pragma GCC unroll 3
-            for (int j = 0; j < L; ++j)
-                sum += LoadDoubles(s.down[j] + k0 + 1 + m) * coeffs[m * L + j];
-        StoreDoubles(s.decimated + k0, sum);
-    }
+    int k0 = chunk.first;
+    for (; k0 + kLanes < chunk.first + chunk.count; k0 += 2 * kLanes)
+        DecimateGroups<L, 2>(coeffs, s, k0);
+    if (k0 < chunk.first + chunk.count)
+        DecimateGroups<L, 1>(coeffs, s, k0);
 }
 
 // ---------------------------------------------------------------------------
@@ -632,6 +655,13 @@ Chunk Group(Chunk chunk, int at)
     return Chunk{chunk.first + at, left < kLanes ? left : kLanes};
 }
 
+// The two groups of lanes of `chunk` from `at` on.
+Chunk Pair(Chunk chunk, int at)
+{
+    const int left = chunk.count - at;
+    return Chunk{chunk.first + at, left < 2 * kLanes ? left : 2 * kLanes};
+}
+
 // The chunks of a round, and where the round's output goes.
 struct Round {
     Chunk write; // decimated, then written to the tape
@@ -662,8 +692,8 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L
     TapeWriter writer = writerState;
 
     int end = r.split.count > r.planLimit ? r.split.count : r.planLimit;
-    if (r.limit.count > 0 && RoundUp(r.limit.count, kLanes) + 2 * kLanes > end)
-        end = RoundUp(r.limit.count, kLanes) + 2 * kLanes;
+    if (r.limit.count > 0 && RoundUp(r.limit.count, 2 * kLanes) + 2 * kLanes + 1 > end)
+        end = RoundUp(r.limit.count, 2 * kLanes) + 2 * kLanes + 1;
     if (r.write.count > 0 && RoundUp(r.write.count, kLanes) + kLanes > end)
         end = RoundUp(r.write.count, kLanes) + kLanes;
     int planned = 0;
@@ -671,15 +701,16 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L
     for (int i = 0; i < end; ++i) {
         const int phase = i % kLanes;
         const int group = i - phase;
-        if (phase == 0) {
+        // Every other group: the work of two groups of lanes at once.
+        if (i % (2 * kLanes) == 0) {
             if (group < r.write.count) {
-                SaturateLanes<L>(k, s, Group(r.write, group));
-                Decimate<L>(a, s, Group(r.write, group));
+                SaturateLanes<L>(k, s, Pair(r.write, group));
+                Decimate<L>(a, s, Pair(r.write, group));
             }
-            // The limiter finished this group two groups ago.
-            if (group >= 2 * kLanes && group - 2 * kLanes < r.limit.count) {
-                CrankLanes(k, s, Group(r.limit, group - 2 * kLanes));
-                Interpolate<L>(a, s, Group(r.limit, group - 2 * kLanes));
+            // The limiter finished this pair a group ago.
+            if (group >= 4 * kLanes && group - 4 * kLanes < r.limit.count) {
+                CrankLanes(k, s, Pair(r.limit, group - 4 * kLanes));
+                Interpolate<L>(a, s, Pair(r.limit, group - 4 * kLanes));
             }
         }
         if (phase == kLanes / 2 && group < r.limit.count) {
