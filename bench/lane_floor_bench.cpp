@@ -1,0 +1,179 @@
+// What the batched kernel cannot beat on this machine, in its two halves:
+//
+//   BM_LaneFloor/rate:R       the kernel's dot products across eight lanes of
+//                             AVX-512, each lane summing its taps in order,
+//                             in their cheapest form (every lane on one
+//                             table row): the arithmetic of the vector work
+//   BM_SplitterChain/rate:R   the band splitter's recursion over every
+//                             sub-sample, the longest chain the kernel must
+//                             step one value at a time
+//
+// The batched kernel overlaps the two at best: its ns_per_sample lies
+// between the larger of them and their sum. The lane floor is built for
+// AVX-512 alone, and reports an error on a processor without it.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "blockbench.h"
+#include "tapedelay/source/vx9kernelsteps.h"
+#include "vx9testpack.h"
+
+namespace {
+
+constexpr std::uint32_t kBlock = 512;
+constexpr int kLanes = 8;
+
+typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
+typedef float Floats __attribute__((vector_size(kLanes * sizeof(float))));
+
+#define LANES [[gnu::always_inline]] inline
+
+LANES Doubles LoadWidened(const float* p)
+{
+    Floats v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_convertvector(v, Doubles);
+}
+
+LANES Doubles LoadDoubles(const double* p)
+{
+    Doubles v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Two rows of `taps` entries against eight lanes' windows of `samples`,
+// lane l starting l samples in.
+LANES Doubles RowPair(const double* rows, const float* samples, int taps)
+{
+    Doubles a{};
+    Doubles b{};
+    for (int j = 0; j < taps; ++j) {
+        const Doubles x = LoadWidened(samples + j);
+        a += rows[j] * x;
+        b += rows[taps + j] * x;
+    }
+    return a + (b - a) * 0.5;
+}
+
+struct LaneFloorData {
+    const double* rows;
+    const float* tape;
+    const float* record;
+    const double* history;
+    const double* saturated;
+    const double* up;
+    const double* down;
+    int taps;
+    int upTaps;
+    int factor;
+};
+
+[[gnu::target("avx512f")]] void LaneFloorBlock(const LaneFloorData& d, float* out,
+                                               std::uint32_t frames)
+{
+    const int taps = d.taps;
+    const int upTaps = d.upTaps;
+    const int factor = d.factor;
+    for (std::uint32_t k0 = 0; k0 < frames; k0 += 2 * kLanes) {
+        Doubles sum[2] = {};
+        for (int g = 0; g < 2; ++g) {
+            const std::uint32_t k = k0 + g * kLanes;
+            sum[g] = RowPair(d.rows, d.tape + k, taps) + RowPair(d.rows, d.record + k, taps);
+        }
+        // The oversampler's sums, two groups interleaved as the kernel
+        // runs them; the decimator's taps sub-sample by sub-sample.
+        Doubles interpolated[2][3] = {};
+        Doubles decimated[2] = {};
+        for (int t = 0; t < upTaps; ++t)
+            for (int g = 0; g < 2; ++g) {
+                const Doubles x = LoadDoubles(d.history + k0 + g * kLanes + t);
+                for (int j = 0; j < factor; ++j)
+                    interpolated[g][j] += x * d.up[j * upTaps + t];
+            }
+        for (int t = 0; t < upTaps * factor; ++t)
+            for (int g = 0; g < 2; ++g)
+                decimated[g] +=
+                    LoadDoubles(d.saturated + (k0 + g * kLanes) * factor + t) * d.down[t];
+        for (int g = 0; g < 2; ++g) {
+            Doubles all = sum[g] + decimated[g];
+            for (int j = 0; j < factor; ++j)
+                all += interpolated[g][j];
+            const Floats narrowed = __builtin_convertvector(all, Floats);
+            std::memcpy(out + k0 + g * kLanes, &narrowed, sizeof narrowed);
+        }
+    }
+}
+
+void BM_LaneFloor(benchmark::State& state)
+{
+    if (!__builtin_cpu_supports("avx512f")) {
+        state.SkipWithError("the processor lacks AVX-512");
+        return;
+    }
+    const auto rate = static_cast<double>(state.range(0));
+    VX9TestMachine m(static_cast<float>(rate), kBlock);
+    if (m.setupResult.code != 0) {
+        state.SkipWithError("set-up failed");
+        return;
+    }
+    const VX9Algorithm& a = *m.algorithm;
+    const int taps = a.interpTaps;
+    const int factor = a.oversampling;
+    const int upTaps = a.resampler.UpTaps();
+    const double* up = a.resampler.UpCoeffs();
+    const double* down = a.resampler.DownCoeffs();
+    // One row pair, widened, as the kernel keeps it for lanes on one row.
+    std::vector<double> rows(a.interpTable.get() + 100 * taps, a.interpTable.get() + 102 * taps);
+    const std::vector<float> tape = TestNoise(kBlock + taps + kLanes, 0.5f, 2);
+    const std::vector<float> record = TestNoise(kBlock + taps + kLanes, 0.5f, 3);
+    std::vector<double> history(kBlock + upTaps + 2 * kLanes);
+    std::vector<double> saturated(history.size() * static_cast<std::size_t>(factor));
+    for (std::size_t i = 0; i < history.size(); ++i)
+        history[i] = tape[i % tape.size()];
+    for (std::size_t i = 0; i < saturated.size(); ++i)
+        saturated[i] = record[i % record.size()];
+
+    const LaneFloorData data{rows.data(),      tape.data(), record.data(), history.data(),
+                             saturated.data(), up,          down,          taps,
+                             upTaps,           factor};
+    RunBlocks(state, rate, kBlock, [&](const float*, float* out, std::uint32_t frames) {
+        LaneFloorBlock(data, out, frames);
+    });
+}
+
+void BM_SplitterChain(benchmark::State& state)
+{
+    const auto rate = static_cast<double>(state.range(0));
+    VX9TestMachine m(static_cast<float>(rate), kBlock);
+    if (m.setupResult.code != 0) {
+        state.SkipWithError("set-up failed");
+        return;
+    }
+    VoiceFromController(m.t, static_cast<float>(rate), kRetro, kNormal, 0.375, 8.0);
+    const VX9AtomicCoeffs& f = m.t.atomic;
+    const int factor = m.algorithm->oversampling;
+    float low = 0.0f;
+    float band = 0.0f;
+    std::vector<double> high(static_cast<std::size_t>(kBlock) * factor);
+
+    RunBlocks(state, rate, kBlock, [&](const float* in, float* out, std::uint32_t frames) {
+        for (std::uint32_t k = 0; k < frames; ++k) {
+            for (int j = 0; j < factor; ++j)
+                high[k * factor + j] = VX9Steps::SplitBands(in[k], low, band, f);
+            out[k] = band;
+        }
+    });
+}
+
+void Rates(benchmark::internal::Benchmark* b)
+{
+    b->ArgName("rate")->Arg(44100)->Arg(48000)->Arg(96000)->Arg(192000);
+}
+
+BENCHMARK(BM_LaneFloor)->Apply(Rates);
+BENCHMARK(BM_SplitterChain)->Apply(Rates);
+
+} // namespace
