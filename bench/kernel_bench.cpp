@@ -14,28 +14,24 @@
 #include <vector>
 
 #include "blockbench.h"
-#include "tapedelay/source/vx9tape.h"
-#include "vx9testpack.h"
+#include "kernelinputs.h"
 
 namespace {
 
-constexpr std::uint32_t kBlock = 512;
-
 void BM_Kernel(benchmark::State& state, VX9Kernel requested)
 {
-    const auto rate = static_cast<double>(state.range(0));
-    VX9TestMachine m(static_cast<float>(rate), kBlock);
-    if (m.setupResult.code != 0) {
-        state.SkipWithError("set-up failed");
+    const auto m = MachineAt(state);
+    if (!m)
         return;
-    }
-    m.algorithm->SelectKernel(requested);
-    state.SetLabel(KernelName(m.algorithm->kernel));
-    VoiceFromController(m.t, static_cast<float>(rate), kRetro, kNormal, 0.375, 8.0);
-    m.reset();
+    const auto rate = static_cast<double>(state.range(0));
+    m->algorithm->SelectKernel(requested);
+    state.SetLabel(KernelName(m->algorithm->kernel));
+    VoiceFromController(m->t, static_cast<float>(rate), kRetro, kNormal, 0.375, 8.0);
+    m->reset();
 
-    RunBlocks(state, rate, kBlock,
-              [&](const float* in, float* out, std::uint32_t frames) { m.block(in, out, frames); });
+    RunBlocks(state, rate, kBlock, [&](const float* in, float* out, std::uint32_t frames) {
+        m->block(in, out, frames);
+    });
 }
 
 // A sequential sum of count products, as the kernel's dot products are.
@@ -50,46 +46,33 @@ double Dot(const Sample* samples, const Weight* weights, int count)
 
 void BM_FloorProxy(benchmark::State& state)
 {
-    const auto rate = static_cast<double>(state.range(0));
-    VX9TestMachine m(static_cast<float>(rate), kBlock);
-    if (m.setupResult.code != 0) {
-        state.SkipWithError("set-up failed");
+    const auto m = MachineAt(state);
+    if (!m)
         return;
-    }
-    const VX9Algorithm& a = *m.algorithm;
-    const int taps = a.interpTaps;
-    const int factor = a.oversampling;
-    const int upTaps = a.resampler.UpTaps();
+    const VX9Algorithm& a = *m->algorithm;
+    const DotInputs d(a);
+    const int taps = d.taps;
+    const int factor = d.factor;
+    const int upTaps = d.upTaps;
     const int downTaps = a.resampler.DownTaps();
     const float* table = a.interpTable.get();
-    // Histories long enough for a block of windows, filled with noise.
-    const std::vector<float> tape = TestNoise(kBlock + taps, 0.5f, 2);
-    const std::vector<float> ring = TestNoise(kBlock + taps, 0.5f, 3);
-    std::vector<double> up(kBlock + upTaps);
-    std::vector<double> down(static_cast<std::size_t>(kBlock) * factor + downTaps);
-    for (std::size_t i = 0; i < up.size(); ++i)
-        up[i] = tape[i % tape.size()];
-    for (std::size_t i = 0; i < down.size(); ++i)
-        down[i] = ring[i % ring.size()];
 
-    RunBlocks(state, rate, kBlock, [&](const float*, float* out, std::uint32_t frames) {
-        for (std::uint32_t k = 0; k < frames; ++k) {
-            // Rows wander as the flutter moves the head.
-            const float* row0 = table + ((k * 97u) & 511u) * taps;
-            const float* comb0 = table + ((k * 13u) & 511u) * taps;
-            double sum = Dot(tape.data() + k, row0, taps) + Dot(tape.data() + k, row0 + taps, taps);
-            sum += Dot(ring.data() + k, comb0, taps) + Dot(ring.data() + k, comb0 + taps, taps);
-            for (int j = 0; j < factor; ++j)
-                sum += Dot(up.data() + k, a.resampler.UpCoeffs() + j * upTaps, upTaps);
-            sum += Dot(down.data() + k * factor, a.resampler.DownCoeffs(), downTaps);
-            out[k] = static_cast<float>(sum);
-        }
-    });
-}
-
-void Rates(benchmark::internal::Benchmark* b)
-{
-    b->ArgName("rate")->Arg(44100)->Arg(48000)->Arg(96000)->Arg(192000);
+    RunBlocks(state, static_cast<double>(state.range(0)), kBlock,
+              [&](const float*, float* out, std::uint32_t frames) {
+                  for (std::uint32_t k = 0; k < frames; ++k) {
+                      // Rows wander as the flutter moves the head.
+                      const float* row0 = table + ((k * 97u) & 511u) * taps;
+                      const float* comb0 = table + ((k * 13u) & 511u) * taps;
+                      const float* tape = d.tape.data() + k;
+                      const float* ring = d.ring.data() + k;
+                      double sum = Dot(tape, row0, taps) + Dot(tape, row0 + taps, taps);
+                      sum += Dot(ring, comb0, taps) + Dot(ring, comb0 + taps, taps);
+                      for (int j = 0; j < factor; ++j)
+                          sum += Dot(d.up.data() + k, a.resampler.UpCoeffs() + j * upTaps, upTaps);
+                      sum += Dot(d.down.data() + k * factor, a.resampler.DownCoeffs(), downTaps);
+                      out[k] = static_cast<float>(sum);
+                  }
+              });
 }
 
 BENCHMARK_CAPTURE(BM_Kernel, plain, VX9Kernel::kPlain)->Apply(Rates);

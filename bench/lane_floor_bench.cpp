@@ -17,12 +17,11 @@
 #include <vector>
 
 #include "blockbench.h"
+#include "kernelinputs.h"
 #include "tapedelay/source/vx9kernelsteps.h"
-#include "vx9testpack.h"
 
 namespace {
 
-constexpr std::uint32_t kBlock = 512;
 constexpr int kLanes = 8;
 
 typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
@@ -62,8 +61,8 @@ struct LaneFloorData {
     const double* rows;
     const float* tape;
     const float* record;
-    const double* history;
-    const double* saturated;
+    const double* history;   // the interpolator's input
+    const double* saturated; // the decimator's
     const double* up;
     const double* down;
     int taps;
@@ -113,48 +112,38 @@ void BM_LaneFloor(benchmark::State& state)
         state.SkipWithError("the processor lacks AVX-512");
         return;
     }
-    const auto rate = static_cast<double>(state.range(0));
-    VX9TestMachine m(static_cast<float>(rate), kBlock);
-    if (m.setupResult.code != 0) {
-        state.SkipWithError("set-up failed");
+    const auto m = MachineAt(state);
+    if (!m)
         return;
-    }
-    const VX9Algorithm& a = *m.algorithm;
-    const int taps = a.interpTaps;
-    const int factor = a.oversampling;
-    const int upTaps = a.resampler.UpTaps();
-    const double* up = a.resampler.UpCoeffs();
-    const double* down = a.resampler.DownCoeffs();
+    const VX9Algorithm& a = *m->algorithm;
+    const DotInputs d(a);
     // One row pair, widened, as the kernel keeps it for lanes on one row.
-    std::vector<double> rows(a.interpTable.get() + 100 * taps, a.interpTable.get() + 102 * taps);
-    const std::vector<float> tape = TestNoise(kBlock + taps + kLanes, 0.5f, 2);
-    const std::vector<float> record = TestNoise(kBlock + taps + kLanes, 0.5f, 3);
-    std::vector<double> history(kBlock + upTaps + 2 * kLanes);
-    std::vector<double> saturated(history.size() * static_cast<std::size_t>(factor));
-    for (std::size_t i = 0; i < history.size(); ++i)
-        history[i] = tape[i % tape.size()];
-    for (std::size_t i = 0; i < saturated.size(); ++i)
-        saturated[i] = record[i % record.size()];
-
-    const LaneFloorData data{rows.data(),      tape.data(), record.data(), history.data(),
-                             saturated.data(), up,          down,          taps,
-                             upTaps,           factor};
-    RunBlocks(state, rate, kBlock, [&](const float*, float* out, std::uint32_t frames) {
-        LaneFloorBlock(data, out, frames);
-    });
+    const std::vector<double> rows(a.interpTable.get() + 100 * d.taps,
+                                   a.interpTable.get() + 102 * d.taps);
+    const LaneFloorData data{rows.data(),
+                             d.tape.data(),
+                             d.ring.data(),
+                             d.up.data(),
+                             d.down.data(),
+                             a.resampler.UpCoeffs(),
+                             a.resampler.DownCoeffs(),
+                             d.taps,
+                             d.upTaps,
+                             d.factor};
+    RunBlocks(
+        state, static_cast<double>(state.range(0)), kBlock,
+        [&](const float*, float* out, std::uint32_t frames) { LaneFloorBlock(data, out, frames); });
 }
 
 void BM_SplitterChain(benchmark::State& state)
 {
-    const auto rate = static_cast<double>(state.range(0));
-    VX9TestMachine m(static_cast<float>(rate), kBlock);
-    if (m.setupResult.code != 0) {
-        state.SkipWithError("set-up failed");
+    const auto m = MachineAt(state);
+    if (!m)
         return;
-    }
-    VoiceFromController(m.t, static_cast<float>(rate), kRetro, kNormal, 0.375, 8.0);
-    const VX9AtomicCoeffs& f = m.t.atomic;
-    const int factor = m.algorithm->oversampling;
+    const auto rate = static_cast<float>(state.range(0));
+    VoiceFromController(m->t, rate, kRetro, kNormal, 0.375, 8.0);
+    const VX9AtomicCoeffs& f = m->t.atomic;
+    const int factor = m->algorithm->oversampling;
     float low = 0.0f;
     float band = 0.0f;
     std::vector<double> high(static_cast<std::size_t>(kBlock) * factor);
@@ -166,11 +155,6 @@ void BM_SplitterChain(benchmark::State& state)
             out[k] = band;
         }
     });
-}
-
-void Rates(benchmark::internal::Benchmark* b)
-{
-    b->ArgName("rate")->Arg(44100)->Arg(48000)->Arg(96000)->Arg(192000);
 }
 
 BENCHMARK(BM_LaneFloor)->Apply(Rates);

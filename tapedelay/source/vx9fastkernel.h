@@ -49,25 +49,25 @@ typedef std::int32_t Ints __attribute__((vector_size(kLanes * sizeof(std::int32_
 
 #define VX9_LANES [[gnu::always_inline]] inline
 
+// The bytes of v as a To; the rest zero when To is the larger.
+template <class To, class From>
+VX9_LANES To Bits(const From& v)
+{
+    To out{};
+    std::memcpy(&out, &v, sizeof out < sizeof v ? sizeof out : sizeof v);
+    return out;
+}
+
 // Floats to doubles in one instruction; the generic conversion takes several.
 VX9_LANES Doubles Widen(Floats v)
 {
 #if defined(__AVX512F__)
-    __m256 f;
-    std::memcpy(&f, &v, sizeof f);
-    const __m512d d = _mm512_maskz_cvtps_pd(0xFF, f);
+    return Bits<Doubles>(_mm512_maskz_cvtps_pd(0xFF, Bits<__m256>(v)));
 #elif defined(__AVX2__)
-    __m128 f;
-    std::memcpy(&f, &v, sizeof f);
-    const __m256d d = _mm256_cvtps_pd(f);
+    return Bits<Doubles>(_mm256_cvtps_pd(Bits<__m128>(v)));
 #else
-    __m128 f = _mm_setzero_ps();
-    std::memcpy(&f, &v, sizeof v);
-    const __m128d d = _mm_cvtps_pd(f);
+    return Bits<Doubles>(_mm_cvtps_pd(Bits<__m128>(v)));
 #endif
-    Doubles out;
-    std::memcpy(&out, &d, sizeof out);
-    return out;
 }
 
 VX9_LANES Doubles LoadWidened(const float* p)
@@ -298,22 +298,13 @@ void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk chu
 // does one value.
 VX9_LANES Ints TruncLanes(Doubles v)
 {
-    Ints out;
 #if defined(__AVX512F__)
-    __m512d d;
-    std::memcpy(&d, &v, sizeof d);
-    const __m256i t = _mm512_maskz_cvttpd_epi32(0xFF, d);
+    return Bits<Ints>(_mm512_maskz_cvttpd_epi32(0xFF, Bits<__m512d>(v)));
 #elif defined(__AVX2__)
-    __m256d d;
-    std::memcpy(&d, &v, sizeof d);
-    const __m128i t = _mm256_cvttpd_epi32(d);
+    return Bits<Ints>(_mm256_cvttpd_epi32(Bits<__m256d>(v)));
 #else
-    __m128d d;
-    std::memcpy(&d, &v, sizeof d);
-    const __m128i t = _mm_cvttpd_epi32(d);
+    return Bits<Ints>(_mm_cvttpd_epi32(Bits<__m128d>(v)));
 #endif
-    std::memcpy(&out, &t, sizeof out);
-    return out;
 }
 
 VX9_LANES Doubles ToDoubles(Ints v)
