@@ -1,0 +1,148 @@
+// A long render through the built library, as the host renders: at 48000 Hz,
+// in each mode, with Feedback and Input at the top of their dials, fed
+// full-scale noise, a clipped square wave and silence in turns of two
+// seconds. The output must stay finite and bounded, the process must not
+// grow, and the blocks must not slow down (denormals in a decaying tail
+// would): the lower quartile of a turn's block times in the last round
+// stays within 20 % of the same turn's in the second round (the first warms
+// the caches).
+//
+// TAPEDELAY_SOAK_SECONDS sets the audio per mode (default 30; the full soak
+// is 600). The figures are printed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "host/runtime/plugininstance.h"
+
+namespace {
+
+constexpr double kRate = 48000.0;
+constexpr std::uint32_t kBlock = 512;
+constexpr int kTurnSeconds = 2;
+constexpr int kTurns = 3; // noise, square, silence
+// Input +12 dB and the dry path at half blend, output near unity, plus a
+// wet path the tape's clamp keeps near full scale: well under 4.
+constexpr float kLoudest = 4.0f;
+
+double SoakSeconds()
+{
+    const char* text = std::getenv("TAPEDELAY_SOAK_SECONDS");
+    const double seconds = text != nullptr ? std::atof(text) : 0.0;
+    return seconds > 0.0 ? seconds : 30.0;
+}
+
+// The process's resident memory in kB (Linux).
+long ResidentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word)
+        if (word == "VmRSS:") {
+            long kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes;
+        }
+    return -1;
+}
+
+// One block of turn `turn`'s signal, from sample `at` on.
+void Fill(std::vector<float>& block, int turn, std::uint64_t at, std::uint64_t& seed)
+{
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        if (turn == 0) {
+            seed = seed * 6364136223846793005u + 1442695040888963407u;
+            block[i] = static_cast<float>(static_cast<std::int32_t>(seed >> 32)) * 0x1p-31f;
+        } else if (turn == 1) {
+            const double phase = 2.0 * 3.141592653589793 * 110.0 * double(at + i) / kRate;
+            block[i] = static_cast<float>(std::clamp(8.0 * std::sin(phase), -1.0, 1.0));
+        } else {
+            block[i] = 0.0f;
+        }
+    }
+}
+
+double LowerQuartile(std::vector<double> times)
+{
+    std::nth_element(times.begin(), times.begin() + times.size() / 4, times.end());
+    return times[times.size() / 4];
+}
+
+TEST(Soak, LongRendersStayFiniteBoundedAndSteadyInEveryMode)
+{
+    const double seconds = SoakSeconds();
+    const auto rounds = std::max(2, static_cast<int>(seconds / (kTurnSeconds * kTurns)));
+    // Whole blocks, at least a turn's seconds.
+    const std::uint64_t turnBlocks =
+        (kTurnSeconds * static_cast<std::uint64_t>(kRate) + kBlock - 1) / kBlock;
+    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
+    InstanceSettings settings;
+    settings.sampleRate = kRate;
+    settings.maxBlockFrames = kBlock;
+
+    for (const char* mode : {"Vintage", "Retro", "Modern"}) {
+        PluginInstance instance(library, settings);
+        const PluginDescription& d = instance.description();
+        const std::vector<std::string>& modes = d.parameters[*d.find("mode")].options;
+        const auto modeIndex = std::find(modes.begin(), modes.end(), mode) - modes.begin();
+        const StartingValue values[] = {{*d.find("mode"), static_cast<double>(modeIndex)},
+                                        {*d.find("fbak"), 9.0},
+                                        {*d.find("inpt"), 9.0}};
+        instance.start(values);
+
+        std::vector<float> block(kBlock);
+        std::uint64_t seed = 1;
+        std::uint64_t at = 0;
+        float peak = 0.0f;
+        long memoryAfterWarmUp = 0;
+        std::vector<std::vector<double>> secondRound(kTurns);
+        std::vector<std::vector<double>> lastRound(kTurns);
+        for (int round = 0; round < rounds; ++round) {
+            if (round == 1)
+                memoryAfterWarmUp = ResidentKilobytes();
+            for (int turn = 0; turn < kTurns; ++turn)
+                for (std::uint64_t b = 0; b < turnBlocks; ++b, at += kBlock) {
+                    Fill(block, turn, at, seed);
+                    const auto start = std::chrono::steady_clock::now();
+                    instance.process(block.data(), block.data(), kBlock);
+                    const std::chrono::duration<double, std::micro> took =
+                        std::chrono::steady_clock::now() - start;
+                    for (const float y : block) {
+                        ASSERT_TRUE(std::isfinite(y)) << mode << " at sample " << at;
+                        peak = std::max(peak, std::fabs(y));
+                    }
+                    if (round == 1)
+                        secondRound[turn].push_back(took.count());
+                    if (round == rounds - 1)
+                        lastRound[turn].push_back(took.count());
+                }
+        }
+        const long memoryAtEnd = ResidentKilobytes();
+
+        std::printf("%s: %.0f s of audio, peak %.3f (%.2f dBFS), RSS %ld kB after the first "
+                    "round, %ld kB at the end\n",
+                    mode, static_cast<double>(at) / kRate, peak, 20.0 * std::log10(peak),
+                    memoryAfterWarmUp, memoryAtEnd);
+        EXPECT_LE(peak, kLoudest) << mode;
+        EXPECT_LE(memoryAtEnd - memoryAfterWarmUp, 1024) << mode;
+        const char* turnNames[] = {"noise", "square", "silence"};
+        for (int turn = 0; turn < kTurns; ++turn) {
+            const double before = LowerQuartile(secondRound[turn]);
+            const double after = LowerQuartile(lastRound[turn]);
+            std::printf("  %-7s block time (lower quartile) %.1f us in round 2, %.1f us in the "
+                        "last (%+.1f %%)\n",
+                        turnNames[turn], before, after, 100.0 * (after / before - 1.0));
+            EXPECT_LE(after, before * 1.2) << mode << ", " << turnNames[turn];
+        }
+    }
+}
+
+} // namespace
