@@ -329,8 +329,10 @@ private:
             pool.push_back({Library().acquire(kNames[name]), name});
             return;
         }
-        // Names the library does not know give nothing.
-        const std::string name = in.ConsumeRandomLengthString(32);
+        // Names the library does not know give nothing. The name ends at
+        // its first NUL, as the library reads it.
+        std::string name = in.ConsumeRandomLengthString(32);
+        name.resize(std::strlen(name.c_str()));
         bool known = false;
         for (const char* registered : kNames)
             known = known || name == registered;
