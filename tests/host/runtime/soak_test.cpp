@@ -3,9 +3,9 @@
 // full-scale noise, a clipped square wave and silence in turns of two
 // seconds. The output must stay finite and bounded, the process must not
 // grow, and the blocks must not slow down (denormals in a decaying tail
-// would): the lower quartile of a turn's block times in the last round
-// stays within 20 % of the same turn's in the second round (the first warms
-// the caches).
+// would): the fastest block of a turn in the last round stays within 20 %
+// of the same turn's fastest in the second round (the first warms the
+// caches).
 //
 // TAPEDELAY_SOAK_SECONDS sets the audio per mode (default 30; the full soak
 // is 600). The figures are printed.
@@ -70,10 +70,11 @@ void Fill(std::vector<float>& block, int turn, std::uint64_t at, std::uint64_t& 
     }
 }
 
-double LowerQuartile(std::vector<double> times)
+// Another process can only lengthen a block; a slow-down of the plug-in's
+// own lengthens every one.
+double Fastest(const std::vector<double>& times)
 {
-    std::nth_element(times.begin(), times.begin() + times.size() / 4, times.end());
-    return times[times.size() / 4];
+    return *std::min_element(times.begin(), times.end());
 }
 
 TEST(Soak, LongRendersStayFiniteBoundedAndSteadyInEveryMode)
@@ -135,9 +136,9 @@ TEST(Soak, LongRendersStayFiniteBoundedAndSteadyInEveryMode)
         EXPECT_LE(memoryAtEnd - memoryAfterWarmUp, 1024) << mode;
         const char* turnNames[] = {"noise", "square", "silence"};
         for (int turn = 0; turn < kTurns; ++turn) {
-            const double before = LowerQuartile(secondRound[turn]);
-            const double after = LowerQuartile(lastRound[turn]);
-            std::printf("  %-7s block time (lower quartile) %.1f us in round 2, %.1f us in the "
+            const double before = Fastest(secondRound[turn]);
+            const double after = Fastest(lastRound[turn]);
+            std::printf("  %-7s fastest block %.1f us in round 2, %.1f us in the "
                         "last (%+.1f %%)\n",
                         turnNames[turn], before, after, 100.0 * (after / before - 1.0));
             EXPECT_LE(after, before * 1.2) << mode << ", " << turnNames[turn];
