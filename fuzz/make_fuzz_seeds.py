@@ -1,0 +1,307 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of plugin_fuzz and lv2_fuzz, one seed per path.
+
+Both targets read their bytes with libFuzzer's FuzzedDataProvider: numbers
+from the end of the input backwards (the first one read is the last byte;
+a wider number's most significant byte comes first), strings and byte runs
+from the front. A Seed collects both in reading order.
+
+Run by hand when the targets' reading changes:
+  fuzz/make_fuzz_seeds.py fuzz/corpus
+"""
+import pathlib
+import struct
+import sys
+
+
+class Seed:
+    def __init__(self):
+        self.front = bytearray()
+        self.back = bytearray()
+        self.longest = 0  # the longest block the target will take
+
+    def n(self, value, width=1):
+        """A number read with ConsumeIntegral(InRange): width bytes."""
+        self.back += (value % (1 << (8 * width))).to_bytes(width, "big")
+        return self
+
+    def ops(self, *values):
+        for v in values:
+            self.n(v)
+        return self
+
+    def text(self, s):
+        """A ConsumeRandomLengthString: backslash, then an end mark."""
+        self.front += s.encode().replace(b"\\", b"\\\\") + b"\\x"
+        return self
+
+    def raw(self, data):
+        self.front += data
+        return self
+
+    def double_bits(self, x):
+        return self.n(struct.unpack("<Q", struct.pack("<d", x))[0], 8)
+
+    def float_bits(self, x):
+        return self.n(struct.unpack("<I", struct.pack("<f", x))[0], 4)
+
+    def bytes(self):
+        return bytes(self.front) + bytes(reversed(self.back))
+
+
+# ---------------------------------------------------------------- plugin_fuzz
+RATES = [11025, 22050, 44100, 48000, 51000.9, 51001, 96000, 102000, 176400,
+         204000, 204001, 11024, 0, -48000, 1e12]
+KERNELS = ["plain", "baseline", "avx2", "avx512"]
+EDGES = ["nan", "inf", "-inf", "max", "-max", "denorm", -1.0, 0.0, 1e-300, 2.0**32]
+PARAMETERS = 14  # the plug-in's thirteen and the host's bypass
+BYPASS = 13
+
+
+def wire(s, rate, kernel="plain", longest=512):
+    s.ops(4, 1, RATES.index(rate), KERNELS.index(kernel))
+    s.longest = longest
+    return s.n(longest - 1, 2)
+
+
+def frames(s, count, longest):
+    """A count in 0..longest: one byte below 256, else two."""
+    return s.n(count, 1 if longest < 256 else 2)
+
+
+def rig(s, op):
+    return s.ops(6, op)
+
+
+def value(s, v):
+    """AnyValue: an edge by its place, else raw bits."""
+    if v in EDGES:
+        return s.ops(0, EDGES.index(v))
+    return s.n(3).double_bits(v)
+
+
+def change(s, index, v, user=False):
+    rig(s, 1 if user else 0).n(index)
+    return value(s, v)
+
+
+def block(s, count, kind=1, samples=()):
+    frames(rig(s, 11), count, s.longest).ops(kind, 20).n(98, 2)  # level 2^12, period 100
+    assert kind != 2 or len(samples) == count
+    for x in samples:
+        s.n(x, 2)
+    return s.n(1 << 62, 8)  # the session tempo
+
+
+def plugin_seeds():
+    seeds = {}
+    s = Seed()
+    s.ops(0, 1, 0, 0, 1, 1, 0, 1, 2)       # acquire each interface
+    s.ops(1, 1, 1, 0)                      # release two, out of order
+    s.ops(2, 0, 0, 2, 1, 2, 2, 2, 3)       # again, foreign, null
+    s.ops(0, 0).text("IIHux::plugin")      # a name that is not registered
+    seeds["acquire_release_orders"] = s
+
+    s = Seed().ops(0, 1, 0)
+    for count in (0, 2, 1, 0xFFFFFFFF):
+        s.n(3).n(count, 4)
+    seeds["exchange_channel_counts"] = s
+
+    for kernel in KERNELS:
+        s = wire(Seed(), 48000, kernel)
+        block(s, 512, 1)
+        block(s, 64, 2, [0x7FFF, 0x8000, 0x1234, 0] * 16)
+        block(s, 0)
+        seeds["blocks_" + kernel] = s
+
+    s = Seed()
+    for rate in (204001, 11024, 0, -48000, 1e12, 204000, 11025):
+        wire(s, rate)
+        if rate in (204000, 11025):
+            block(s, 128)
+    seeds["rates_refused_and_edges"] = s
+
+    s = wire(Seed(), 44100, "avx2", 256)
+    for index in range(PARAMETERS):
+        for v in ("nan", "inf", "-max", -1.0, 7.5, 2.0**32):
+            change(s, index, v, user=index % 2 == 1)
+        rig(s, 2)
+        block(s, 256)
+    seeds["parameter_edges"] = s
+
+    s = wire(Seed(), 96000, "plain", 128)
+    change(s, 0, 1.0, user=True)           # tempo lock
+    change(s, 1, 4.0, user=True)           # quarter
+    for v in ("nan", 0.0, "max", -1.0, 140.0):
+        rig(s, 3)
+        value(s, v)
+        block(s, 128)
+    rig(s, 5)
+    value(s, "inf"); value(s, 0.0); value(s, 0.0)
+    rig(s, 6)
+    block(s, 128)
+    seeds["taps_and_session_tempos"] = s
+
+    s = wire(Seed(), 22050)
+    rig(s, 4).n(1).n(12, 2).raw(bytes([0x53, 0x00, 0xFF, 0x10, 0x7F, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07]))
+    rig(s, 4).n(0).text("BPMTapped").text("120")
+    rig(s, 4).n(0).text("").text("")
+    block(s, 64)
+    seeds["named_messages"] = s
+
+    s = wire(Seed(), 176400)
+    rig(s, 7).ops(0, 0, 0)
+    rig(s, 7).ops(1, 1, 9, 0).raw(b"\x00\x01garbage")
+    block(s, 64)
+    seeds["state_round_trip"] = s
+
+    s = wire(Seed(), 51001, "baseline")
+    block(s, 300)
+    rig(s, 9)
+    rig(s, 10).ops(0, 1)                   # set up again, then reset
+    block(s, 300)
+    rig(s, 10).ops(2, 0)                   # a refused set-up stops it
+    block(s, 300)
+    seeds["reset_and_setup_again"] = s
+
+    s = wire(Seed(), 48000, "plain", 1)
+    change(s, BYPASS, 1.0, user=True)
+    block(s, 1, 1)
+    change(s, BYPASS, 0.0, user=True)
+    change(s, 11, 2.0, user=True)          # Modern
+    for _ in range(8):
+        block(s, 1, 1)
+    s.ops(5)                               # the instance goes
+    seeds["bypass_and_one_frame_blocks"] = s
+    return seeds
+
+
+# ---------------------------------------------------------------- lv2_fuzz
+LV2_RATES = [44100, 48000, 96000, 11025, 204000, 8000, 0, -1]
+PORTS = 20
+CONTROLS = list(range(2, 15))  # the parameters, enabled and tap
+TRANSPORT = 19
+
+
+def lv2_start(rate=48000, longest=512, offer=True):
+    s = Seed().n(0).n(longest - 1, 2)
+    s.ops(1, LV2_RATES.index(rate), 1 if offer else 0)
+    s.longest = min(longest, 4096) if offer else 4096
+    return s
+
+
+def connect_all(s, in_place=False, transport=True):
+    for port in range(PORTS):
+        s.ops(0, port)
+        if port == 1:
+            s.n(0 if in_place else 1)
+        if port == TRANSPORT:
+            s.n(1 if transport else 0)
+    return s
+
+
+def control(s, port, v):
+    """AnyFloat: an edge by its place (0 NaN, 1 inf, 4 -1, 5 0, 7 1, 9 9) or bits."""
+    s.ops(1, port)
+    if isinstance(v, int):
+        return s.ops(0, v)
+    return s.n(2).float_bits(v)
+
+
+def run(s, count, loud=False):
+    frames(s.ops(5), count, s.longest).n(20 if loud else 8)
+    for i in range(count):
+        s.n(1).n(0x7000 if i % 50 < 25 else 0x9000, 2)
+    return s
+
+
+def urid(s, expected, other=0):
+    """The expected URID (a pick of 1..7) or another one."""
+    return s.n(1) if expected else s.n(0).n(other)
+
+
+def size(s, override):
+    """The true size, or an arbitrary one."""
+    return s.n(1) if override is None else s.n(0).n(override, 4)
+
+
+def sequence(s, events, declared=None):
+    """events: (frame, object?, position?, [(bpm key?, type, value, size)], size)."""
+    s.ops(4)
+    urid(s, True).n(1).n(len(events))  # a sequence in frames
+    for frame, is_object, position, properties, override in events:
+        s.n(1).n(frame + 2, 2)
+        if is_object:
+            urid(s.n(1), True)
+        else:
+            s.n(0)  # a blank
+        s.n(1)  # the object id
+        urid(s, position, 9)
+        s.n(len(properties))
+        for key, vtype, v, vsize in properties:
+            urid(s, key, 3)
+            urid(s.n(vtype), True)
+            if vtype == 0:
+                s.n(2).float_bits(v)
+            elif vtype == 1:
+                s.n(2).float_bits(v).n(1 << 63, 8)  # times 0.0 .. 2
+            else:
+                s.n(v, 4 if vtype == 2 else 8)
+            size(s, vsize)
+        size(s, override)
+    return s.n(1) if declared is None else s.n(0).n(declared, 2)
+
+
+def lv2_seeds():
+    seeds = {}
+    s = connect_all(lv2_start()).ops(2)
+    run(s, 256); run(s, 0); s.ops(3)
+    seeds["defaults_run"] = s
+
+    s = connect_all(lv2_start(44100, offer=False), in_place=True).ops(2)
+    run(s, 64)
+    seeds["no_features_in_place"] = s
+
+    seeds["rate_refused"] = lv2_start(8000)
+    seeds["rate_negative"] = lv2_start(-1)
+
+    s = connect_all(lv2_start(96000, 128)).ops(2)
+    for port in CONTROLS:
+        for v in (0, 1, 4, 3.0e38, -3.0e38):
+            control(s, port, v)
+        run(s, 32, loud=True)
+    seeds["control_edges"] = s
+
+    s = connect_all(lv2_start(48000, 256)).ops(2)
+    control(s, 2, 7)                       # tempo lock on
+    control(s, 3, 9.0)                     # note value beyond its list
+    sequence(s, [(0, True, True, [(True, 0, 140.0, None)], None),
+                 (100, True, True, [(True, 2, 90, None), (True, 3, 1 << 40, None)], None)])
+    run(s, 256)
+    seeds["transport_tempos"] = s
+
+    s = connect_all(lv2_start(48000, 256)).ops(2)
+    sequence(s, [(5, True, True, [(True, 0, 120.0, 0xFFFFFFF0)], None),
+                 (6, False, False, [(False, 4, 7, 3)], 0xFFFFFFFF),
+                 (7, True, True, [(True, 1, float("nan"), None)], 2)], declared=1000)
+    run(s, 256)
+    seeds["transport_malformed"] = s
+
+    s = connect_all(lv2_start(11025, 64), transport=False)
+    for _ in range(3):
+        s.ops(2); run(s, 64); control(s, 14, 7); run(s, 64); control(s, 14, 5); s.ops(3)
+    seeds["activate_cycles_and_taps"] = s
+    return seeds
+
+
+def main():
+    root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "fuzz/corpus")
+    for target, seeds in (("plugin", plugin_seeds()), ("lv2", lv2_seeds())):
+        folder = root / target
+        folder.mkdir(parents=True, exist_ok=True)
+        for name, seed in seeds.items():
+            (folder / name).write_bytes(seed.bytes())
+
+
+if __name__ == "__main__":
+    main()
