@@ -323,7 +323,17 @@ VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScrat
     const Ints column = TruncLanes(cp);
     const Doubles fr = cp - ToDoubles(column);
     Doubles entry[VX9CombTable::kRows];
+    // The position moves slowly: usually every lane is in one column.
+    bool oneColumn = true;
+    for (int l = 1; l < kLanes; ++l)
+        oneColumn = oneColumn && column[l] == column[0];
     for (int r = 0; r < VX9CombTable::kRows; ++r) {
+        if (oneColumn) {
+            const double t0 = k.comb.rows[r][column[0]];
+            const double t1 = k.comb.rows[r][column[0] + 1];
+            entry[r] = t0 + (t1 - t0) * fr;
+            continue;
+        }
         float t0[kLanes];
         float t1[kLanes];
         for (int l = 0; l < kLanes; ++l) {
@@ -341,15 +351,14 @@ VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScrat
     // Sample i's record goes to the ring at `newest`, and sits at n + i in
     // `record`; the ring's sample of age d at n + i - d.
     const std::int32_t n = a.combRingLength;
-    Ints sample;
-    Ints newest;
-    for (int l = 0; l < kLanes; ++l) {
-        sample[l] = k0 + l;
-        std::int32_t at = a.combWrite + k0 + l;
-        while (at >= n)
-            at -= n;
-        newest[l] = at;
-    }
+    // One wrap at most: a ring is never shorter than a group of lanes.
+    static_assert(kLanes <= kShortestCombRing);
+    Ints lane;
+    for (int l = 0; l < kLanes; ++l)
+        lane[l] = l;
+    const Ints sample = k0 + lane;
+    const Ints unwrapped = (a.combWrite + k0) % n + lane;
+    const Ints newest = unwrapped >= n ? unwrapped - n : unwrapped;
     const Ints zero = Ints{} + 0;
     const Ints written = newest + 1;
     const Ints next = written == n ? zero : written;

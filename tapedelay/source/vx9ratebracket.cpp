@@ -6,7 +6,7 @@ VX9RateBracket RateBracket(std::int32_t rate)
 {
     const auto r = static_cast<std::uint32_t>(rate);
     if (r <= 51000)
-        return {30, kHighestOversampling};
+        return {kShortestCombRing, kHighestOversampling};
     if (r <= 102000)
         return {42, 2};
     if (r <= 204000)

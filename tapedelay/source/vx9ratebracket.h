@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
-// The largest ring and factor of any bracket.
+// The largest ring and factor of any bracket, and the shortest ring.
 inline constexpr std::int32_t kLongestCombRing = 50;
 inline constexpr std::int32_t kHighestOversampling = 3;
+inline constexpr std::int32_t kShortestCombRing = 30;
 
 struct VX9RateBracket {
     std::int32_t combRingLength;
