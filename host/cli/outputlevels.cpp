@@ -26,13 +26,19 @@ LevelMeter::LevelMeter(AudioSink& next, std::size_t channels)
 
 void LevelMeter::write(const float* interleaved, std::size_t frames)
 {
+    // A channel at a time, the peak and the count in registers.
     const std::size_t channels = channelPeaks.size();
-    for (std::size_t i = 0; i < frames * channels; ++i) {
-        const float magnitude = std::fabs(interleaved[i]);
-        float& peak = channelPeaks[i % channels];
-        peak = std::max(peak, magnitude);
-        over += magnitude > 1.0f ? 1 : 0;
+    std::uint64_t overs = 0;
+    for (std::size_t c = 0; c < channels; ++c) {
+        float peak = channelPeaks[c];
+        for (std::size_t i = c; i < frames * channels; i += channels) {
+            const float magnitude = std::fabs(interleaved[i]);
+            peak = std::max(peak, magnitude);
+            overs += magnitude > 1.0f ? 1 : 0;
+        }
+        channelPeaks[c] = peak;
     }
+    over += overs;
     next.write(interleaved, frames);
 }
 

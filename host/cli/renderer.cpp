@@ -185,11 +185,13 @@ RenderResult Render(PluginLibrary& library, AudioSource& source, AudioSink& sink
         });
 
         for (std::size_t c = 0; c < channels; ++c) {
+            float peak = result.inputPeaks[c];
             for (std::size_t i = 0; i < frames; ++i) {
-                input[i] = interleaved[i * channels + c];
-                if (std::isfinite(input[i]))
-                    result.inputPeaks[c] = std::max(result.inputPeaks[c], std::fabs(input[i]));
+                const float x = interleaved[i * channels + c];
+                input[i] = x;
+                peak = std::isfinite(x) ? std::max(peak, std::fabs(x)) : peak;
             }
+            result.inputPeaks[c] = peak;
             result.replacedSamples += instances[c]->process(input.data(), output.data(),
                                                             static_cast<std::uint32_t>(frames));
             for (std::size_t i = 0; i < frames; ++i)
