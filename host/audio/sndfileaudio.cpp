@@ -7,11 +7,21 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "audiobackends.h"
 #include "outputfile.h"
 
 namespace {
+
+// Samples moved per call into the library: a render's blocks are small, and
+// each call is a system call.
+constexpr std::size_t kBufferSamples = 1 << 15;
+
+std::size_t BufferFrames(std::size_t channels)
+{
+    return std::max<std::size_t>(1, kBufferSamples / std::max<std::size_t>(1, channels));
+}
 
 struct OutputType {
     const char* extension;
@@ -80,10 +90,43 @@ public:
         return static_cast<std::uint64_t>(info.frames);
     }
 
+    // Fills out whole unless the file ends: small reads come from a buffer
+    // read ahead, large ones straight from the library.
     std::size_t read(float* out, std::size_t maxFrames) override
     {
-        const sf_count_t got = sf_readf_float(sound, out, static_cast<sf_count_t>(maxFrames));
-        if (got == 0 && maxFrames != 0) {
+        const std::size_t channelCount = channels();
+        const std::size_t bufferFrames = BufferFrames(channelCount);
+        std::size_t got = 0;
+        while (got < maxFrames) {
+            if (next == buffered) {
+                if (maxFrames - got >= bufferFrames) {
+                    const std::size_t n = readFrames(out + got * channelCount, maxFrames - got);
+                    got += n;
+                    if (n == 0)
+                        break;
+                    continue;
+                }
+                buffer.resize(bufferFrames * channelCount);
+                next = 0;
+                buffered = readFrames(buffer.data(), bufferFrames);
+                if (buffered == 0)
+                    break;
+            }
+            const std::size_t n = std::min(maxFrames - got, buffered - next);
+            std::copy_n(buffer.begin() + static_cast<std::ptrdiff_t>(next * channelCount),
+                        n * channelCount, out + got * channelCount);
+            next += n;
+            got += n;
+        }
+        return got;
+    }
+
+private:
+    // Up to `frames` frames from the library; 0 at the end.
+    std::size_t readFrames(float* out, std::size_t frames)
+    {
+        const sf_count_t got = sf_readf_float(sound, out, static_cast<sf_count_t>(frames));
+        if (got == 0 && frames != 0) {
             if (sf_error(sound) != SF_ERR_NO_ERROR)
                 throw AudioFileError(name + ": " + SndfileProblem(sf_error(sound)));
             // The FLAC decoder, read in small blocks, ends quietly where the
@@ -95,7 +138,6 @@ public:
         return static_cast<std::size_t>(got);
     }
 
-private:
     // Whether the header's frame count is exact: an MP3's may be an estimate.
     bool knownLength() const
     {
@@ -107,6 +149,9 @@ private:
     SF_INFO info{};
     SNDFILE* sound;
     sf_count_t framesRead = 0;
+    std::vector<float> buffer; // frames read ahead: [next, buffered) not yet given
+    std::size_t next = 0;
+    std::size_t buffered = 0;
 };
 
 class SndfileSink final : public AudioSink {
@@ -123,6 +168,8 @@ public:
             throw AudioFileError(path + ": a " + LowerExtension(path) + " file cannot hold " +
                                  std::to_string(channels) + " channels at " +
                                  std::to_string(info.samplerate) + " Hz");
+        frameSamples = static_cast<std::size_t>(info.channels);
+        buffer.reserve(BufferFrames(frameSamples) * frameSamples);
         file = sf_open(temporary.path().c_str(), SFM_WRITE, &info);
         if (file == nullptr)
             throw AudioFileError(path + ": cannot create: " + sf_strerror(nullptr));
@@ -142,15 +189,22 @@ public:
 
     void write(const float* interleaved, std::size_t frames) override
     {
-        const auto count = static_cast<sf_count_t>(frames);
-        if (sf_writef_float(file, interleaved, count) != count)
-            throw AudioFileError(temporary.target() + ": write failed: " + sf_strerror(file));
+        const std::size_t capacity = BufferFrames(frameSamples) * frameSamples;
+        for (std::size_t left = frames * frameSamples; left > 0;) {
+            const std::size_t n = std::min(left, capacity - buffer.size());
+            buffer.insert(buffer.end(), interleaved, interleaved + n);
+            interleaved += n;
+            left -= n;
+            if (buffer.size() == capacity)
+                flush();
+        }
     }
 
     bool integerSamples() const override { return type.integerSamples; }
 
     void commit() override
     {
+        flush();
         const int error = sf_close(std::exchange(file, nullptr));
         if (error != SF_ERR_NO_ERROR)
             throw AudioFileError(temporary.target() + ": write failed: " + sf_error_number(error));
@@ -158,9 +212,19 @@ public:
     }
 
 private:
+    void flush()
+    {
+        const auto count = static_cast<sf_count_t>(buffer.size() / frameSamples);
+        if (count > 0 && sf_writef_float(file, buffer.data(), count) != count)
+            throw AudioFileError(temporary.target() + ": write failed: " + sf_strerror(file));
+        buffer.clear();
+    }
+
     const OutputType& type;
     TemporaryOutput temporary;
     SNDFILE* file = nullptr;
+    std::size_t frameSamples = 1;
+    std::vector<float> buffer; // whole frames not yet given to the library
 };
 
 } // namespace
