@@ -7,9 +7,13 @@
 //   BM_SplitterChain/rate:R   the band splitter's recursion over every
 //                             sub-sample, the longest chain the kernel must
 //                             step one value at a time
+//   BM_ChainAndLanes/rate:R   both in one loop, as the kernel runs them: a
+//                             pair of groups' dot products, then the pair's
+//                             sixteen samples through the splitter
 //
 // The batched kernel overlaps the two at best: its ns_per_sample lies
-// between the larger of them and their sum. The lane floor is built for
+// between the larger of them and their sum, and BM_ChainAndLanes shows how
+// much of the overlap the processor finds. The lane floor is built for
 // AVX-512 alone, and reports an error on a processor without it.
 #include <benchmark/benchmark.h>
 
@@ -70,13 +74,13 @@ struct LaneFloorData {
     int factor;
 };
 
-[[gnu::target("avx512f")]] void LaneFloorBlock(const LaneFloorData& d, float* out,
-                                               std::uint32_t frames)
+// Two groups of lanes from k0 on.
+[[gnu::target("avx512f")]] LANES void LanePair(const LaneFloorData& d, float* out, std::uint32_t k0)
 {
     const int taps = d.taps;
     const int upTaps = d.upTaps;
     const int factor = d.factor;
-    for (std::uint32_t k0 = 0; k0 < frames; k0 += 2 * kLanes) {
+    {
         Doubles sum[2] = {};
         for (int g = 0; g < 2; ++g) {
             const std::uint32_t k = k0 + g * kLanes;
@@ -106,6 +110,68 @@ struct LaneFloorData {
     }
 }
 
+[[gnu::target("avx512f")]] void LaneFloorBlock(const LaneFloorData& d, float* out,
+                                               std::uint32_t frames)
+{
+    for (std::uint32_t k0 = 0; k0 < frames; k0 += 2 * kLanes)
+        LanePair(d, out, k0);
+}
+
+// The splitter's state and its outputs.
+struct SplitterRun {
+    explicit SplitterRun(const VX9AtomicCoeffs& f, int factor)
+        : f(f),
+          factor(factor),
+          high(static_cast<std::size_t>(kBlock) * static_cast<std::size_t>(factor))
+    {}
+
+    LANES void Step(const float* in, std::uint32_t k)
+    {
+        for (int j = 0; j < factor; ++j)
+            high[k * factor + j] = VX9Steps::SplitBands(in[k], low, band, f);
+    }
+
+    const VX9AtomicCoeffs& f;
+    int factor;
+    float low = 0.0f;
+    float band = 0.0f;
+    std::vector<double> high;
+};
+
+[[gnu::target("avx512f")]] void ChainAndLanesBlock(const LaneFloorData& d, SplitterRun& splitter,
+                                                   const float* in, float* out,
+                                                   std::uint32_t frames)
+{
+    for (std::uint32_t k0 = 0; k0 < frames; k0 += 2 * kLanes) {
+        LanePair(d, out, k0);
+        for (std::uint32_t k = k0; k < k0 + 2 * kLanes && k < frames; ++k)
+            splitter.Step(in, k);
+    }
+}
+
+// The lane floor's inputs, for the algorithm m is set up with.
+struct LaneFloorInputs {
+    explicit LaneFloorInputs(const VX9Algorithm& a)
+        : d(a),
+          rows(a.interpTable.get() + 100 * d.taps, a.interpTable.get() + 102 * d.taps),
+          data{rows.data(),
+               d.tape.data(),
+               d.ring.data(),
+               d.up.data(),
+               d.down.data(),
+               a.resampler.UpCoeffs(),
+               a.resampler.DownCoeffs(),
+               d.taps,
+               d.upTaps,
+               d.factor}
+    {}
+
+    const DotInputs d;
+    // One row pair, widened, as the kernel keeps it for lanes on one row.
+    const std::vector<double> rows;
+    const LaneFloorData data;
+};
+
 void BM_LaneFloor(benchmark::State& state)
 {
     if (!__builtin_cpu_supports("avx512f")) {
@@ -115,24 +181,11 @@ void BM_LaneFloor(benchmark::State& state)
     const auto m = MachineAt(state);
     if (!m)
         return;
-    const VX9Algorithm& a = *m->algorithm;
-    const DotInputs d(a);
-    // One row pair, widened, as the kernel keeps it for lanes on one row.
-    const std::vector<double> rows(a.interpTable.get() + 100 * d.taps,
-                                   a.interpTable.get() + 102 * d.taps);
-    const LaneFloorData data{rows.data(),
-                             d.tape.data(),
-                             d.ring.data(),
-                             d.up.data(),
-                             d.down.data(),
-                             a.resampler.UpCoeffs(),
-                             a.resampler.DownCoeffs(),
-                             d.taps,
-                             d.upTaps,
-                             d.factor};
-    RunBlocks(
-        state, static_cast<double>(state.range(0)), kBlock,
-        [&](const float*, float* out, std::uint32_t frames) { LaneFloorBlock(data, out, frames); });
+    const LaneFloorInputs lanes(*m->algorithm);
+    RunBlocks(state, static_cast<double>(state.range(0)), kBlock,
+              [&](const float*, float* out, std::uint32_t frames) {
+                  LaneFloorBlock(lanes.data, out, frames);
+              });
 }
 
 void BM_SplitterChain(benchmark::State& state)
@@ -142,22 +195,35 @@ void BM_SplitterChain(benchmark::State& state)
         return;
     const auto rate = static_cast<float>(state.range(0));
     VoiceFromController(m->t, rate, kRetro, kNormal, 0.375, 8.0);
-    const VX9AtomicCoeffs& f = m->t.atomic;
-    const int factor = m->algorithm->oversampling;
-    float low = 0.0f;
-    float band = 0.0f;
-    std::vector<double> high(static_cast<std::size_t>(kBlock) * factor);
-
+    SplitterRun splitter(m->t.atomic, m->algorithm->oversampling);
     RunBlocks(state, rate, kBlock, [&](const float* in, float* out, std::uint32_t frames) {
         for (std::uint32_t k = 0; k < frames; ++k) {
-            for (int j = 0; j < factor; ++j)
-                high[k * factor + j] = VX9Steps::SplitBands(in[k], low, band, f);
-            out[k] = band;
+            splitter.Step(in, k);
+            out[k] = splitter.band;
         }
+    });
+}
+
+void BM_ChainAndLanes(benchmark::State& state)
+{
+    if (!__builtin_cpu_supports("avx512f")) {
+        state.SkipWithError("the processor lacks AVX-512");
+        return;
+    }
+    const auto m = MachineAt(state);
+    if (!m)
+        return;
+    const auto rate = static_cast<float>(state.range(0));
+    VoiceFromController(m->t, rate, kRetro, kNormal, 0.375, 8.0);
+    const LaneFloorInputs lanes(*m->algorithm);
+    SplitterRun splitter(m->t.atomic, m->algorithm->oversampling);
+    RunBlocks(state, rate, kBlock, [&](const float* in, float* out, std::uint32_t frames) {
+        ChainAndLanesBlock(lanes.data, splitter, in, out, frames);
     });
 }
 
 BENCHMARK(BM_LaneFloor)->Apply(Rates);
 BENCHMARK(BM_SplitterChain)->Apply(Rates);
+BENCHMARK(BM_ChainAndLanes)->Apply(Rates);
 
 } // namespace
