@@ -89,6 +89,22 @@ VX9_LANES void StoreDoubles(double* p, Doubles v)
     std::memcpy(p, &v, sizeof v);
 }
 
+VX9_LANES void StoreFloats(float* p, Floats v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+// Rounded to float, as static_cast<float> rounds each.
+VX9_LANES Floats Narrow(Doubles v)
+{
+    return __builtin_convertvector(v, Floats);
+}
+
+VX9_LANES Floats Magnitudes(Floats v)
+{
+    return Bits<Floats>(Bits<Ints>(v) & 0x7FFFFFFF);
+}
+
 int RoundUp(int count, int step)
 {
     return (count + step - 1) / step * step;
@@ -274,23 +290,78 @@ void ReadTape(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
     }
 }
 
-// Output, meters and the record sum, sample by sample (input and output may
-// share a buffer: each input sample is read before its output is written).
-void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk chunk, const float* in,
-         float* out, float& inPeak, float& outPeak)
+// A meter's peak: for the samples mixed one at a time, and per lane for the
+// groups mixed across lanes, folded together at the end of the block. The
+// larger of two values is taken as the sample-by-sample meter takes it
+// (`a < b ? b : a`), and every lane starts from the block's first value, so
+// the fold gives what one pass over the samples in order gives.
+struct Peak {
+    explicit Peak(float start) : one(start), lanes(Floats{} + start) {}
+
+    VX9_LANES void Take(float level) { one = one < level ? level : one; }
+    VX9_LANES void Take(Floats levels) { lanes = lanes < levels ? levels : lanes; }
+
+    float Fold() const
+    {
+        float peak = one;
+        for (int l = 0; l < kLanes; ++l)
+            peak = peak < lanes[l] ? lanes[l] : peak;
+        return peak;
+    }
+
+    float one;
+    Floats lanes;
+};
+
+// Where the mix reads and writes in the run, and the meters. A whole group
+// is mixed across lanes only when reading its inputs before writing its
+// outputs is the same as going sample by sample: when input and output are
+// one buffer, or apart.
+struct Mixing {
+    const float* in;
+    float* out;
+    bool acrossLanes;
+    Peak inPeak;
+    Peak outPeak;
+};
+
+// Output, meters and the record sum of the group of lanes `lanes`.
+void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lanes, Mixing& m)
 {
     float* record = s.record + a.combRingLength;
-    for (int i = chunk.first; i < chunk.first + chunk.count; ++i) {
+    if (lanes.count == kLanes && m.acrossLanes) {
+        const int k0 = lanes.first;
+        Doubles dry;
+        Doubles wet;
+        Doubles inputGain;
+        Doubles outputGain;
+        Doubles feedback;
+        for (int l = 0; l < kLanes; ++l) {
+            const VX9SmoothedCoeffs& g = k.smoothed[k0 + l];
+            dry[l] = g.dryGain;
+            wet[l] = g.wetGain;
+            inputGain[l] = g.inputGain;
+            outputGain[l] = g.outputGain;
+            feedback[l] = g.feedbackGain;
+        }
+        const Doubles tap = LoadDoubles(s.tap + k0);
+        const Doubles x = LoadWidened(m.in + k0) * inputGain;
+        m.inPeak.Take(Magnitudes(Narrow(x)));
+        const Floats y = Narrow(MixOutput(x, tap, dry, wet, outputGain));
+        StoreFloats(m.out + k0, y);
+        m.outPeak.Take(Magnitudes(y));
+        StoreFloats(record + k0, Narrow(RecordSum(tap, x, feedback, k.c)));
+        return;
+    }
+    for (int i = lanes.first; i < lanes.first + lanes.count; ++i) {
         const VX9SmoothedCoeffs& g = k.smoothed[i];
         const double tap = s.tap[i];
-        const double x = static_cast<double>(in[i]) * g.inputGain;
-        const float inLevel = __builtin_fabsf(static_cast<float>(x));
-        inPeak = inPeak < inLevel ? inLevel : inPeak;
-        const auto y = static_cast<float>((x * g.dryGain + tap * g.wetGain) * g.outputGain);
-        out[i] = y;
-        const float outLevel = __builtin_fabsf(y);
-        outPeak = outPeak < outLevel ? outLevel : outPeak;
-        record[i] = static_cast<float>(RecordSum(tap, x, g, k.c));
+        const double x = static_cast<double>(m.in[i]) * g.inputGain;
+        m.inPeak.Take(__builtin_fabsf(static_cast<float>(x)));
+        const auto y = static_cast<float>(MixOutput(x, tap, g.dryGain, g.wetGain, g.outputGain));
+        m.out[i] = y;
+        m.outPeak.Take(__builtin_fabsf(y));
+        record[i] = static_cast<float>(RecordSum(tap, x, g.feedbackGain, k.c));
     }
 }
 
@@ -670,8 +741,6 @@ struct Round {
     int planFirst;
     int planLimit;
     int pending; // the first sample whose tape write may still be pending
-    const float* in;
-    float* out;
 };
 
 // One round in one loop. The recursive steps of four chunks run side by
@@ -682,7 +751,7 @@ struct Round {
 template <int L>
 int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L>& splitterState,
               Limiter& limiterState, Planner& plannerState, TapeWriter& writerState, const Round& r,
-              float& inPeak, float& outPeak)
+              Mixing& mixing)
 {
     // Local copies stay in registers: the stores into the scratch arrays
     // cannot be taken for writes to them.
@@ -717,7 +786,7 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L
             const Chunk lanes = Group(r.limit, group);
             PlaceComb(a, k, s, lanes);
             ReadTape(a, s, lanes);
-            Mix(a, k, s, lanes, r.in, r.out, inPeak, outPeak);
+            Mix(a, k, s, lanes, mixing);
             CombTaps(a, k, s, lanes);
         }
 
@@ -791,8 +860,7 @@ void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int count)
 // written to the tape, the next saturated, the next read from the tape,
 // mixed, combed, limited and interpolated, and a new one planned.
 template <int L>
-void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, const float* in, float* out,
-                float& inPeak, float& outPeak)
+void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
 {
     VX9FastScratch& s = *a.fastScratch;
     LoadHistories<L>(a, s);
@@ -813,10 +881,8 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, const float* in,
         // and itself.
         const int left = total - planned;
         const Round round{
-            toWrite,       toSplit, toLimit, planned, left < kMaxChunk ? left : kMaxChunk,
-            toSplit.first, in,      out};
-        const int count =
-            StepRound<L>(a, k, s, splitter, limiter, planner, writer, round, inPeak, outPeak);
+            toWrite, toSplit, toLimit, planned, left < kMaxChunk ? left : kMaxChunk, toSplit.first};
+        const int count = StepRound<L>(a, k, s, splitter, limiter, planner, writer, round, mixing);
 
         toWrite = toSplit;
         toSplit = toLimit;
@@ -837,23 +903,28 @@ void RunFastKernel(VX9Algorithm& a, std::uint32_t frameCount, const float* in, f
     if (frameCount == 0)
         return;
     const auto& pack = *static_cast<const VX9CoeffPack*>(coeffs);
-    float inPeak = meters ? meters[0] : 0.0f;
-    float outPeak = meters ? meters[1] : 0.0f;
+    const auto from = reinterpret_cast<std::uintptr_t>(in);
+    const auto to = reinterpret_cast<std::uintptr_t>(out);
+    const std::uintptr_t bytes = sizeof(float) * frameCount;
+    Mixing m{in, out, from == to || from + bytes <= to || to + bytes <= from,
+             Peak(meters ? meters[0] : 0.0f), Peak(meters ? meters[1] : 0.0f)};
     for (std::uint32_t done = 0; done < frameCount;) {
         const std::uint32_t left = frameCount - done;
         const int total = left < kRun ? static_cast<int>(left) : kRun;
         // Sample i of the block reads smoothed record i + 1.
         const RunCoeffs k{pack.smoothed + 1 + done, *pack.coeffs, *pack.atomic, *pack.comb};
+        m.in = in + done;
+        m.out = out + done;
         switch (a.oversampling) {
-        case 3: RunSamples<3>(a, k, total, in + done, out + done, inPeak, outPeak); break;
-        case 2: RunSamples<2>(a, k, total, in + done, out + done, inPeak, outPeak); break;
-        default: RunSamples<1>(a, k, total, in + done, out + done, inPeak, outPeak); break;
+        case 3: RunSamples<3>(a, k, total, m); break;
+        case 2: RunSamples<2>(a, k, total, m); break;
+        default: RunSamples<1>(a, k, total, m); break;
         }
         done += static_cast<std::uint32_t>(total);
     }
     if (meters) {
-        meters[0] = inPeak;
-        meters[1] = outPeak;
+        meters[0] = m.inPeak.Fold();
+        meters[1] = m.outPeak.Fold();
     }
 }
 

@@ -124,10 +124,19 @@ VX9_STEP V ClampEach(V v)
     }
 }
 
-// The record sum: feedback plus input, clamped.
-VX9_STEP double RecordSum(double tap, double x, const VX9SmoothedCoeffs& s, const VX9Coeffs& c)
+// The output before its rounding to float: dry input plus the tape, after
+// the output gain (for one sample, or one per lane).
+template <class V>
+VX9_STEP V MixOutput(V x, V tap, V dryGain, V wetGain, V outputGain)
 {
-    return VX9Math::Clamp(tap * s.feedbackGain + x * c.inputRecordGain);
+    return (x * dryGain + tap * wetGain) * outputGain;
+}
+
+// The record sum: feedback plus input, clamped.
+template <class V>
+VX9_STEP V RecordSum(V tap, V x, V feedbackGain, const VX9Coeffs& c)
+{
+    return ClampEach(tap * feedbackGain + x * c.inputRecordGain);
 }
 
 // The comb table entry at a read position, linear between neighbouring

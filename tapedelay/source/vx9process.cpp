@@ -67,11 +67,11 @@ void VX9Algorithm::Process(std::uint64_t, std::uint32_t frameCount, std::uint64_
         const double x = static_cast<double>(in[k]) * s.inputGain;
         inPeak = std::max(inPeak, std::fabs(static_cast<float>(x)));
 
-        const auto y = static_cast<float>((x * s.dryGain + tap * s.wetGain) * s.outputGain);
+        const auto y = static_cast<float>(MixOutput(x, tap, s.dryGain, s.wetGain, s.outputGain));
         out[k] = y;
         outPeak = std::max(outPeak, std::fabs(y));
 
-        const double v = RecordChain(RecordSum(tap, x, s, c), c, f, comb);
+        const double v = RecordChain(RecordSum(tap, x, s.feedbackGain, c), c, f, comb);
         // The hiss takes the word after this sample's step.
         tape[tapeWrite] = TapeSample(v, rngB, hissState, c, f);
         if (++tapeWrite == tapeLength)

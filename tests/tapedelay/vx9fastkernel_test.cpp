@@ -154,7 +154,9 @@ struct KernelRace {
     }
 
     // A block of `frames` with gains that wander from sample to sample and
-    // input that may hold non-finite or huge values.
+    // input that may hold non-finite or huge values, run with the output
+    // apart from the input, on it (as hosts often run), or one sample after
+    // it, so that each output overwrites the next input before it is read.
     void block(std::size_t frames, bool hostile)
     {
         VX9TestPack& first = machines.front()->t;
@@ -178,15 +180,22 @@ struct KernelRace {
             std::copy(first.smoothed.begin(), first.smoothed.begin() + frames + 1,
                       m->t.smoothed.begin());
 
-        std::vector<float> expected(frames);
-        machines.front()->block(input.data(), expected.data(), static_cast<std::uint32_t>(frames));
+        const auto layout = static_cast<int>(uniform(0.0, 3.0));
+        const auto run = [&](VX9TestMachine& m) {
+            std::vector<float> buffer(2 * frames + 1);
+            std::copy(input.begin(), input.end(), buffer.begin());
+            const std::size_t offsets[] = {frames + 1, 0, 1};
+            float* out = buffer.data() + offsets[layout];
+            m.block(buffer.data(), out, static_cast<std::uint32_t>(frames));
+            return std::vector<float>(out, out + frames);
+        };
+        const std::vector<float> expected = run(*machines.front());
         for (std::size_t i = 1; i < machines.size(); ++i) {
             VX9TestMachine& m = *machines[i];
-            std::vector<float> audio = input; // in place, as hosts often run
-            m.block(audio.data(), audio.data(), static_cast<std::uint32_t>(frames));
+            const std::vector<float> output = run(m);
             const char* name = KernelName(m.algorithm->kernel);
-            ASSERT_TRUE(SameBits(expected.data(), audio.data(), frames))
-                << name << " at " << rate << " Hz, block of " << frames;
+            ASSERT_TRUE(SameBits(expected.data(), output.data(), frames))
+                << name << " at " << rate << " Hz, block of " << frames << ", layout " << layout;
             ASSERT_TRUE(SameBits(machines.front()->meters, m.meters, 2)) << name;
             ExpectSameState(*machines.front(), m);
         }
