@@ -18,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "blockbench.h"
@@ -172,13 +173,19 @@ struct LaneFloorInputs {
     const LaneFloorData data;
 };
 
-void BM_LaneFloor(benchmark::State& state)
+// MachineAt, on a processor with AVX-512 only.
+std::unique_ptr<VX9TestMachine> Avx512MachineAt(benchmark::State& state)
 {
     if (!__builtin_cpu_supports("avx512f")) {
         state.SkipWithError("the processor lacks AVX-512");
-        return;
+        return nullptr;
     }
-    const auto m = MachineAt(state);
+    return MachineAt(state);
+}
+
+void BM_LaneFloor(benchmark::State& state)
+{
+    const auto m = Avx512MachineAt(state);
     if (!m)
         return;
     const LaneFloorInputs lanes(*m->algorithm);
@@ -206,11 +213,7 @@ void BM_SplitterChain(benchmark::State& state)
 
 void BM_ChainAndLanes(benchmark::State& state)
 {
-    if (!__builtin_cpu_supports("avx512f")) {
-        state.SkipWithError("the processor lacks AVX-512");
-        return;
-    }
-    const auto m = MachineAt(state);
+    const auto m = Avx512MachineAt(state);
     if (!m)
         return;
     const auto rate = static_cast<float>(state.range(0));
