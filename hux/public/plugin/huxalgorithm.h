@@ -30,8 +30,11 @@ struct HuxProcessCallback {
 
 namespace IIHux {
 struct Algorithm {
+    // [control thread] Allocates every buffer; a failure comes back as a record.
     virtual KtResult Setup(const HuxSetup& setup) = 0;
+    // [control thread] Silences the machine; allocates nothing.
     virtual KtResult Reset(HuxCoeffHandle coeffs) = 0;
+    // [control thread] The block entry, valid until the next Setup.
     virtual HuxProcessCallback GetProcessCallback() = 0;
 
 protected:

@@ -13,9 +13,14 @@
 
 namespace IIHux {
 struct AlgorithmController {
+    // [parameter thread] Creates and declares the coefficient blocks; may
+    // allocate; lets the rate's refusal pass as an exception.
     virtual KtResult Setup(const HuxSetup& setup, CoeffBlockFactory* factory) = 0;
+    // [parameter thread]
     virtual KtResult Reset() = 0;
+    // [any thread] A constant word; no side effects.
     virtual std::intptr_t QueryWord() = 0;
+    // [parameter thread] The product interface, valid as long as the object.
     virtual IIVX9Controller* GetControllerInterface() = 0;
 
 protected:

@@ -27,23 +27,36 @@
 #include "missive/source/serialization/missive.h"
 
 namespace IIHux {
-// Callers address the operations by their order, so it is fixed.
+// Callers address the operations by their order, so it is fixed. Every
+// operation runs on the parameter thread (never overlapping another call on
+// the same object, nor a block of the algorithm while set-up or reset runs),
+// may allocate, and reports failure by a KtException it lets pass; none of
+// them is ever called on the audio thread.
 struct Plugin {
+    // Before or after initialise; uses no host pointers.
     virtual KtResult exchangeDescriptor(MessageSink& sink) = 0;
+    // Throws "too many channels" for a channel count the plug-in cannot take.
     virtual KtResult exchangeParameters(MessageSink& sink, std::uint32_t& channelCount) = 0;
+    // Once, after the exchanges; binds the host's parameters.
     virtual KtResult initialise(HuxParameterHost* parameterHost, IIVX9Controller* controller,
                                 void* hostContext) = 0;
     virtual KtResult saveState(ByteSink& sink, bool flag) = 0;
     virtual KtResult restoreState(const std::uint8_t* bytes, std::size_t length, bool flag) = 0;
+    // After every block: may write display parameters back through the host.
     virtual void update() = 0;
+    // The reply stays valid until the next call of handleMessage.
     virtual IIMissiveOut& handleMessage(const IIMissiveIn& message) = 0;
     virtual void reservedHook7() = 0;
+    // Before every block: the host's session tempo in BPM.
     virtual void query(double sessionTempo, double reserved1, double reserved2) = 0;
     virtual void reservedHook9() = 0;
+    // Marks the parameter's binding pending; calls nothing yet, allocates nothing.
     virtual void parameterChanged(HuxParameter& parameter, bool passLinked) = 0;
+    // Runs the pending handlers in index order; a handler may set parameters.
     virtual void dispatchParameterChanges() = 0;
     virtual void linkParameter(HuxParameter& parameter) = 0;
     virtual void reservedHook13() = 0;
+    // The product's hooks, called by the base from the operations above.
     virtual Missive describePlugin() = 0;
     virtual void describeParameters(ParameterAndMeterSink& sink, std::uint32_t& channelCount) = 0;
     virtual void bindParameters() = 0;
