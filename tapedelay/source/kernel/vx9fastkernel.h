@@ -504,15 +504,16 @@ static_assert(kPairWorkLag > 2 * kLanes - 1 + kStepLag && kPairWorkLag % (2 * kL
 // of lanes comes between them, ahead of the steps that need it. Returns how
 // many samples from planFirst were planned (at most planLimit).
 template <int L>
-int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Planner& plannerState,
-              const Round& r, Mixing& mixing)
+int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Round& r,
+              Mixing& mixing, Planner& plannerState, VX9ToneLimiterState& toneLimiterState,
+              VX9SplitterState& splitterState, TapeWriter& writerState)
 {
-    // Local copies of the states stay in registers: the stores into the
-    // scratch arrays cannot be taken for writes to them.
+    // Local copies stay in registers: the stores into the scratch arrays
+    // cannot be taken for writes to them.
     Planner planner = plannerState;
-    VX9ToneLimiterState toneLimiter = a.toneLimiter;
-    VX9SplitterState splitter = a.splitter;
-    TapeWriter writer{a.tapeWriter, k.c.gatedPostDistortionGain, a.tapeWrite};
+    VX9ToneLimiterState toneLimiter = toneLimiterState;
+    VX9SplitterState splitter = splitterState;
+    TapeWriter writer = writerState;
 
     // Enough steps for every stage to finish its chunk.
     int end = r.split.count > r.planLimit ? r.split.count : r.planLimit;
@@ -563,11 +564,9 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Planner& p
             writer.Step(a, k, s, r.write.first + behind);
     }
     plannerState = planner;
-    a.toneLimiter = toneLimiter;
-    a.splitter = splitter;
-    a.tapeWriter = writer.state;
-    k.c.gatedPostDistortionGain = writer.gated;
-    a.tapeWrite = writer.write;
+    toneLimiterState = toneLimiter;
+    splitterState = splitter;
+    writerState = writer;
     if (planned > 0)
         Planner::Pad(s, Chunk{r.planFirst, planned});
     return planned;
@@ -622,7 +621,14 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
 {
     VX9FastScratch& s = *a.fastScratch;
     LoadHistories<L>(a, s);
+    // The stages' states live in locals for the run: nothing else can reach
+    // them, so the compiler keeps them in registers across the stores into
+    // the tape and the scratch arrays, which it cannot do for the
+    // algorithm's own.
     Planner planner{a.headMotion, a.tapeWrite, a.tapeWrite};
+    VX9ToneLimiterState toneLimiter = a.toneLimiter;
+    VX9SplitterState splitter = a.splitter;
+    TapeWriter writer{a.tapeWriter, k.c.gatedPostDistortionGain, a.tapeWrite};
 
     // Chunks follow each other without gaps; an empty one starts where the
     // next would.
@@ -637,7 +643,8 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
         const int left = total - planned;
         const Round round{
             toWrite, toSplit, toLimit, planned, left < kMaxChunk ? left : kMaxChunk, toSplit.first};
-        const int count = StepRound<L>(a, k, s, planner, round, mixing);
+        const int count =
+            StepRound<L>(a, k, s, round, mixing, planner, toneLimiter, splitter, writer);
 
         toWrite = toSplit;
         toSplit = toLimit;
@@ -646,6 +653,11 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
     }
 
     a.headMotion = planner.motion;
+    a.toneLimiter = toneLimiter;
+    a.splitter = splitter;
+    a.tapeWriter = writer.state;
+    k.c.gatedPostDistortionGain = writer.gated;
+    a.tapeWrite = writer.write;
     StoreHistories<L>(a, s, total);
 }
 

@@ -171,8 +171,13 @@ VX9_STEP Doubles ToDoubleEach(Ints v)
     return ToDoubles(v);
 }
 
-// A comb table row's entries at `column` and the next column, widened (for
-// one column, or one per lane).
+// Columns of the comb table (for one sample, or one per lane) and a row's
+// entries at them and at the next columns, widened.
+VX9_STEP std::int32_t TableColumns(std::int32_t column)
+{
+    return column;
+}
+
 struct TableNeighbours {
     double t0;
     double t1;
@@ -183,18 +188,29 @@ VX9_STEP TableNeighbours Neighbours(const float* row, std::int32_t column)
     return {row[column], row[column + 1]};
 }
 
+struct LaneColumns {
+    Ints column;
+    bool same; // every lane in one column
+};
+
+VX9_STEP LaneColumns TableColumns(Ints column)
+{
+    // The position moves slowly: usually every lane is in one column.
+    bool same = true;
+    for (int l = 1; l < kLanes; ++l)
+        same = same && column[l] == column[0];
+    return {column, same};
+}
+
 struct LaneNeighbours {
     Doubles t0;
     Doubles t1;
 };
 
-VX9_STEP LaneNeighbours Neighbours(const float* row, Ints column)
+VX9_STEP LaneNeighbours Neighbours(const float* row, const LaneColumns& columns)
 {
-    // The position moves slowly: usually every lane is in one column.
-    bool oneColumn = true;
-    for (int l = 1; l < kLanes; ++l)
-        oneColumn = oneColumn && column[l] == column[0];
-    if (oneColumn)
+    const Ints column = columns.column;
+    if (columns.same)
         return {Doubles{} + row[column[0]], Doubles{} + row[column[0] + 1]};
     float t0[kLanes];
     float t1[kLanes];
@@ -220,9 +236,10 @@ VX9_STEP CombEntry<V> LookUpComb(const VX9CombTable& comb, float combScale, V ph
     const V cp = static_cast<double>(combScale) * phase;
     const auto column = TruncEach(cp);
     const V fr = cp - ToDoubleEach(column);
+    const auto columns = TableColumns(column);
     V val[VX9CombTable::kRows];
     for (int r = 0; r < VX9CombTable::kRows; ++r) {
-        const auto [t0, t1] = Neighbours(comb.rows[r], column);
+        const auto [t0, t1] = Neighbours(comb.rows[r], columns);
         val[r] = t0 + (t1 - t0) * fr;
     }
     return {val[VX9CombTable::kTapDistance], val[VX9CombTable::kGain],
