@@ -27,16 +27,14 @@
 
 namespace {
 
-// Eight lanes, as AVX-512 holds them, whatever this file is compiled for.
-using Floor = VX9Lanes<8>;
-using FloorDoubles = Floor::Doubles;
-using FloorFloats = Floor::Floats;
-constexpr int kFloorLanes = 8;
+using FloorDoubles = FloorLanes::Doubles;
+using FloorFloats = FloorLanes::Floats;
 
-// The generic conversion: the floor has always been measured with it.
+// Floats to doubles by the generic conversion: this file gets AVX-512 by
+// attribute, and the kernel header's Widen follows the compiler flags.
 VX9_LANES FloorDoubles WidenedFloor(const float* p)
 {
-    return __builtin_convertvector(Floor::Load<FloorFloats>(p), FloorDoubles);
+    return __builtin_convertvector(FloorLanes::Load<FloorFloats>(p), FloorDoubles);
 }
 
 // Two rows of `taps` entries against eight lanes' windows of `samples`,
@@ -85,20 +83,21 @@ struct LaneFloorData {
         FloorDoubles decimated[2] = {};
         for (int t = 0; t < upTaps; ++t)
             for (int g = 0; g < 2; ++g) {
-                const auto x = Floor::Load<FloorDoubles>(d.history + k0 + g * kFloorLanes + t);
+                const auto x = FloorLanes::Load<FloorDoubles>(d.history + k0 + g * kFloorLanes + t);
                 for (int j = 0; j < factor; ++j)
                     interpolated[g][j] += x * d.up[j * upTaps + t];
             }
         for (int t = 0; t < upTaps * factor; ++t)
             for (int g = 0; g < 2; ++g)
-                decimated[g] +=
-                    Floor::Load<FloorDoubles>(d.saturated + (k0 + g * kFloorLanes) * factor + t) *
-                    d.down[t];
+                decimated[g] += FloorLanes::Load<FloorDoubles>(
+                                    d.saturated + (k0 + g * kFloorLanes) * factor + t) *
+                                d.down[t];
         for (int g = 0; g < 2; ++g) {
             FloorDoubles all = sum[g] + decimated[g];
             for (int j = 0; j < factor; ++j)
                 all += interpolated[g][j];
-            Floor::Store(out + k0 + g * kFloorLanes, __builtin_convertvector(all, FloorFloats));
+            FloorLanes::Store(out + k0 + g * kFloorLanes,
+                              __builtin_convertvector(all, FloorFloats));
         }
     }
 }

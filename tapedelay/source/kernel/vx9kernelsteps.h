@@ -172,28 +172,31 @@ VX9_STEP Doubles ToDoubleEach(Ints v)
 }
 
 // Columns of the comb table (for one sample, or one per lane) and a row's
-// entries at them and at the next columns, widened.
+// entries at them and at the next columns, widened. The lanes' types are
+// templates: each instruction set's lanes are a type of their own.
+template <class V>
+struct TableNeighbours {
+    V t0;
+    V t1;
+};
+
 VX9_STEP std::int32_t TableColumns(std::int32_t column)
 {
     return column;
 }
 
-struct TableNeighbours {
-    double t0;
-    double t1;
-};
-
-VX9_STEP TableNeighbours Neighbours(const float* row, std::int32_t column)
+VX9_STEP TableNeighbours<double> Neighbours(const float* row, std::int32_t column)
 {
     return {row[column], row[column + 1]};
 }
 
+template <class I>
 struct LaneColumns {
-    Ints column;
+    I column;
     bool same; // every lane in one column
 };
 
-VX9_STEP LaneColumns TableColumns(Ints column)
+VX9_STEP LaneColumns<Ints> TableColumns(Ints column)
 {
     // The position moves slowly: usually every lane is in one column.
     bool same = true;
@@ -202,12 +205,7 @@ VX9_STEP LaneColumns TableColumns(Ints column)
     return {column, same};
 }
 
-struct LaneNeighbours {
-    Doubles t0;
-    Doubles t1;
-};
-
-VX9_STEP LaneNeighbours Neighbours(const float* row, const LaneColumns& columns)
+VX9_STEP TableNeighbours<Doubles> Neighbours(const float* row, const LaneColumns<Ints>& columns)
 {
     const Ints column = columns.column;
     if (columns.same)
