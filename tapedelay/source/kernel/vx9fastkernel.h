@@ -515,11 +515,13 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
     VX9SplitterState splitter = splitterState;
     TapeWriter writer = writerState;
 
-    // Enough steps for every stage to finish its chunk.
+    // Enough steps for every stage to finish its chunk. The limit chunk's
+    // last pair starts 2 * kLanes before its end rounded up to pairs, and
+    // the pair's work comes kPairWorkLag steps later.
+    constexpr int kPastLastPair = kPairWorkLag - 2 * kLanes + 1;
     int end = r.split.count > r.planLimit ? r.split.count : r.planLimit;
-    const int lastLimitPair = RoundUp(r.limit.count, 2 * kLanes) - 2 * kLanes;
-    if (r.limit.count > 0 && lastLimitPair + kPairWorkLag + 1 > end)
-        end = lastLimitPair + kPairWorkLag + 1;
+    if (r.limit.count > 0 && RoundUp(r.limit.count, 2 * kLanes) + kPastLastPair > end)
+        end = RoundUp(r.limit.count, 2 * kLanes) + kPastLastPair;
     if (r.write.count > 0 && RoundUp(r.write.count, kLanes) + kStepLag > end)
         end = RoundUp(r.write.count, kLanes) + kStepLag;
     int planned = 0;
@@ -532,10 +534,9 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
                 SaturateLanes<L>(k, s, Pair(r.write, group));
                 Decimate<L>(a, s, Pair(r.write, group));
             }
-            const int pair = group - kPairWorkLag;
-            if (pair >= 0 && pair < r.limit.count) {
-                CrankLanes(k, s, Pair(r.limit, pair));
-                Interpolate<L>(a, s, Pair(r.limit, pair));
+            if (group >= kPairWorkLag && group - kPairWorkLag < r.limit.count) {
+                CrankLanes(k, s, Pair(r.limit, group - kPairWorkLag));
+                Interpolate<L>(a, s, Pair(r.limit, group - kPairWorkLag));
             }
         }
         if (phase == kGroupWorkPhase && group < r.limit.count) {
