@@ -10,7 +10,7 @@
 #include "blockbench.h"
 #include "host/cli/rendersettings.h"
 #include "host/runtime/plugininstance.h"
-#include "tapedelay/source/vx9kernel.h"
+#include "tapedelay/source/kernel/vx9kernel.h"
 
 namespace {
 

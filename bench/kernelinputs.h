@@ -9,9 +9,15 @@
 #include <memory>
 #include <vector>
 
+#include "tapedelay/source/kernel/vx9simd.h"
 #include "vx9testpack.h"
 
 inline constexpr std::uint32_t kBlock = 512;
+
+// The lane floor's lanes: eight, as AVX-512 holds them, whatever the file
+// is compiled for.
+inline constexpr int kFloorLanes = 8;
+using FloorLanes = VX9Lanes<kFloorLanes>;
 
 // The common host rates, as the benchmark's argument.
 inline void Rates(benchmark::internal::Benchmark* b)
@@ -47,7 +53,7 @@ struct DotInputs {
             down[i] = ring[i % ring.size()];
     }
 
-    static constexpr std::uint32_t kSpare = 16; // two groups of eight lanes
+    static constexpr std::uint32_t kSpare = 2 * kFloorLanes; // two groups of lanes
     int taps;
     int factor;
     int upTaps;

@@ -17,45 +17,34 @@
 // AVX-512 alone, and reports an error on a processor without it.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "blockbench.h"
 #include "kernelinputs.h"
-#include "tapedelay/source/vx9kernelsteps.h"
+#include "tapedelay/source/kernel/vx9kernelsteps.h"
+#include "tapedelay/source/kernel/vx9simd.h"
 
 namespace {
 
-constexpr int kLanes = 8;
+using FloorDoubles = FloorLanes::Doubles;
+using FloorFloats = FloorLanes::Floats;
 
-typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
-typedef float Floats __attribute__((vector_size(kLanes * sizeof(float))));
-
-#define LANES [[gnu::always_inline]] inline
-
-LANES Doubles LoadWidened(const float* p)
+// Floats to doubles by the generic conversion: this file gets AVX-512 by
+// attribute, and the kernel header's Widen follows the compiler flags.
+VX9_LANES FloorDoubles WidenedFloor(const float* p)
 {
-    Floats v;
-    std::memcpy(&v, p, sizeof v);
-    return __builtin_convertvector(v, Doubles);
-}
-
-LANES Doubles LoadDoubles(const double* p)
-{
-    Doubles v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
+    return __builtin_convertvector(FloorLanes::Load<FloorFloats>(p), FloorDoubles);
 }
 
 // Two rows of `taps` entries against eight lanes' windows of `samples`,
 // lane l starting l samples in.
-LANES Doubles RowPair(const double* rows, const float* samples, int taps)
+VX9_LANES FloorDoubles RowPair(const double* rows, const float* samples, int taps)
 {
-    Doubles a{};
-    Doubles b{};
+    FloorDoubles a{};
+    FloorDoubles b{};
     for (int j = 0; j < taps; ++j) {
-        const Doubles x = LoadWidened(samples + j);
+        const FloorDoubles x = WidenedFloor(samples + j);
         a += rows[j] * x;
         b += rows[taps + j] * x;
     }
@@ -76,37 +65,39 @@ struct LaneFloorData {
 };
 
 // Two groups of lanes from k0 on.
-[[gnu::target("avx512f")]] LANES void LanePair(const LaneFloorData& d, float* out, std::uint32_t k0)
+[[gnu::target("avx512f")]] VX9_LANES void LanePair(const LaneFloorData& d, float* out,
+                                                   std::uint32_t k0)
 {
     const int taps = d.taps;
     const int upTaps = d.upTaps;
     const int factor = d.factor;
     {
-        Doubles sum[2] = {};
+        FloorDoubles sum[2] = {};
         for (int g = 0; g < 2; ++g) {
-            const std::uint32_t k = k0 + g * kLanes;
+            const std::uint32_t k = k0 + g * kFloorLanes;
             sum[g] = RowPair(d.rows, d.tape + k, taps) + RowPair(d.rows, d.record + k, taps);
         }
         // The oversampler's sums, two groups interleaved as the kernel
         // runs them; the decimator's taps sub-sample by sub-sample.
-        Doubles interpolated[2][3] = {};
-        Doubles decimated[2] = {};
+        FloorDoubles interpolated[2][3] = {};
+        FloorDoubles decimated[2] = {};
         for (int t = 0; t < upTaps; ++t)
             for (int g = 0; g < 2; ++g) {
-                const Doubles x = LoadDoubles(d.history + k0 + g * kLanes + t);
+                const auto x = FloorLanes::Load<FloorDoubles>(d.history + k0 + g * kFloorLanes + t);
                 for (int j = 0; j < factor; ++j)
                     interpolated[g][j] += x * d.up[j * upTaps + t];
             }
         for (int t = 0; t < upTaps * factor; ++t)
             for (int g = 0; g < 2; ++g)
-                decimated[g] +=
-                    LoadDoubles(d.saturated + (k0 + g * kLanes) * factor + t) * d.down[t];
+                decimated[g] += FloorLanes::Load<FloorDoubles>(
+                                    d.saturated + (k0 + g * kFloorLanes) * factor + t) *
+                                d.down[t];
         for (int g = 0; g < 2; ++g) {
-            Doubles all = sum[g] + decimated[g];
+            FloorDoubles all = sum[g] + decimated[g];
             for (int j = 0; j < factor; ++j)
                 all += interpolated[g][j];
-            const Floats narrowed = __builtin_convertvector(all, Floats);
-            std::memcpy(out + k0 + g * kLanes, &narrowed, sizeof narrowed);
+            FloorLanes::Store(out + k0 + g * kFloorLanes,
+                              __builtin_convertvector(all, FloorFloats));
         }
     }
 }
@@ -114,7 +105,7 @@ struct LaneFloorData {
 [[gnu::target("avx512f")]] void LaneFloorBlock(const LaneFloorData& d, float* out,
                                                std::uint32_t frames)
 {
-    for (std::uint32_t k0 = 0; k0 < frames; k0 += 2 * kLanes)
+    for (std::uint32_t k0 = 0; k0 < frames; k0 += 2 * kFloorLanes)
         LanePair(d, out, k0);
 }
 
@@ -126,16 +117,15 @@ struct SplitterRun {
           high(static_cast<std::size_t>(kBlock) * static_cast<std::size_t>(factor))
     {}
 
-    LANES void Step(const float* in, std::uint32_t k)
+    VX9_LANES void Step(const float* in, std::uint32_t k)
     {
         for (int j = 0; j < factor; ++j)
-            high[k * factor + j] = VX9Steps::SplitBands(in[k], low, band, f);
+            high[k * factor + j] = VX9Steps::SplitBands(in[k], state, f);
     }
 
     const VX9AtomicCoeffs& f;
     int factor;
-    float low = 0.0f;
-    float band = 0.0f;
+    VX9SplitterState state{};
     std::vector<double> high;
 };
 
@@ -143,9 +133,9 @@ struct SplitterRun {
                                                    const float* in, float* out,
                                                    std::uint32_t frames)
 {
-    for (std::uint32_t k0 = 0; k0 < frames; k0 += 2 * kLanes) {
+    for (std::uint32_t k0 = 0; k0 < frames; k0 += 2 * kFloorLanes) {
         LanePair(d, out, k0);
-        for (std::uint32_t k = k0; k < k0 + 2 * kLanes && k < frames; ++k)
+        for (std::uint32_t k = k0; k < k0 + 2 * kFloorLanes && k < frames; ++k)
             splitter.Step(in, k);
     }
 }
@@ -206,7 +196,7 @@ void BM_SplitterChain(benchmark::State& state)
     RunBlocks(state, rate, kBlock, [&](const float* in, float* out, std::uint32_t frames) {
         for (std::uint32_t k = 0; k < frames; ++k) {
             splitter.Step(in, k);
-            out[k] = splitter.band;
+            out[k] = splitter.state.svfBand;
         }
     });
 }

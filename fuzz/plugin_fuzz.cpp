@@ -31,7 +31,7 @@
 #include "host/runtime/plugindescription.h"
 #include "host/runtime/plugininstance.h"
 #include "host/runtime/pluginlibrary.h"
-#include "tapedelay/source/vx9kernel.h"
+#include "tapedelay/source/kernel/vx9kernel.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "missive/source/serialization/missivedump.h"
-#include "vx9numerics.h"
+#include "tapedelay/source/kernel/vx9simd.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "sincdesign.h"
-#include "vx9numerics.h"
+#include "tapedelay/source/kernel/vx9simd.h"
 #include "vx9ratebracket.h"
 #include "vx9tape.h"
 
@@ -28,17 +28,6 @@ VX9FloatArray ZeroedFloats(std::int64_t count)
         throw std::bad_alloc();
     return VX9FloatArray(p);
 }
-
-VX9Algorithm::ProcessMember KernelRoutine(VX9Kernel kernel)
-{
-    switch (kernel) {
-    case VX9Kernel::kBaseline: return &VX9Algorithm::ProcessFastBaseline;
-    case VX9Kernel::kAvx2: return &VX9Algorithm::ProcessFastAvx2;
-    case VX9Kernel::kAvx512: return &VX9Algorithm::ProcessFastAvx512;
-    case VX9Kernel::kPlain: break;
-    }
-    return &VX9Algorithm::Process;
-}
 } // namespace
 
 VX9Algorithm::~VX9Algorithm()
@@ -54,8 +43,8 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     const float fs = setup.sampleRate;
     const std::int32_t n = VX9Math::TruncInt32(fs);
 
-    rngA = kSeedA;
-    rngB = kSeedB;
+    headMotion.rngA = kSeedA;
+    headMotion.rngB = kSeedB;
 
     // A negative length fails as an allocation failure.
     tapeLength = VX9Tape::Length(n);
@@ -82,8 +71,8 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     for (int i = 0; i < kInterpRows * interpTaps; ++i)
         interpTable[i] = static_cast<float>(interpTable[i] * 0.93);
 
-    wowCos = 0.5;
-    wowSin = 0.0;
+    headMotion.wowCos = 0.5;
+    headMotion.wowSin = 0.0;
     // 2 sin(pi f / fs) for f = 2.7 Hz, cut to a multiple of 2^-23.
     constexpr double pi = std::numbers::pi;
     wowCoeff =
@@ -104,39 +93,41 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     for (VX9FastScratch::WideRowPair& pair : fastScratch->wide)
         pair.row = -1;
     kernel = ChooseKernel(std::getenv(kVX9KernelVariable));
-    return KernelRoutine(kernel);
+    routine = KernelRoutine(kernel);
+    return &VX9Algorithm::Process;
 }
 
 void VX9Algorithm::SelectKernel(VX9Kernel requested)
 {
     kernel = ChooseKernel(KernelName(requested));
-    processMember = KernelRoutine(kernel);
+    routine = KernelRoutine(kernel);
+}
+
+void VX9Algorithm::Process(std::uint64_t, std::uint32_t frameCount, std::uint64_t,
+                           const float* const* inputs, std::int32_t, float* const* outputs,
+                           HuxCoeffHandle& coeffs)
+{
+    if (frameCount == 0)
+        return;
+    routine(*this, frameCount, inputs[0], outputs[0], *static_cast<const VX9CoeffPack*>(coeffs),
+            meterOutput);
 }
 
 void VX9Algorithm::ResetAlgorithm(HuxCoeffHandle& coeffs)
 {
     const VX9Coeffs& c = *static_cast<const VX9CoeffPack*>(coeffs)->coeffs;
-    phaseSmoothed = c.phase;
-    phaseStage1 = c.phase;
-    svfBand = 0.0f;
-    svfLow = 0.0f;
-    toneState = 0.0f;
-    limiterEnvelope = 0.0f;
+    // Silence everywhere; the head starts at its target, the noise generator
+    // at its seeds, the wow oscillator at its starting phase and the hiss
+    // smoother at its own coefficient.
+    headMotion = {c.phase, c.phase, kSeedA, kSeedB, 0.5, 0.0, {}, {}};
+    splitter = {};
+    toneLimiter = {};
+    tapeWriter = {0.0, c.noiseA};
     if (tape && tapeLength > 0)
         std::fill_n(tape.get(), tapeLength, 0.0f);
     if (combRing && combRingLength > 0)
         std::fill_n(combRing.get(), 2 * combRingLength, 0.0f);
-    flutterStage2 = {};
-    flutterStage1 = {};
     resampler.Reset();
     combWrite = 0;
-    // The hiss smoother starts at its own coefficient, not at silence.
-    hissState = c.noiseA;
-    preLimiterDc = 0.0;
-    postSaturationDc = 0.0;
     tapeWrite = 0;
-    wowSin = 0.0;
-    wowCos = 0.5;
-    rngA = kSeedA;
-    rngB = kSeedB;
 }

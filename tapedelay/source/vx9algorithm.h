@@ -11,10 +11,11 @@
 #include <memory>
 
 #include "hux/public/plugin/hux.h"
+#include "tapedelay/source/kernel/vx9fastscratch.h"
+#include "tapedelay/source/kernel/vx9kernel.h"
+#include "tapedelay/source/kernel/vx9stagestates.h"
 #include "updownsampler.h"
 #include "vx9coeffs.h"
-#include "vx9fastscratch.h"
-#include "vx9kernel.h"
 #include "vx9tape.h"
 
 // An owned array of floats that starts zeroed. Backed by calloc, so a huge
@@ -23,14 +24,6 @@ struct VX9FreeDeleter {
     void operator()(float* p) const;
 };
 using VX9FloatArray = std::unique_ptr<float[], VX9FreeDeleter>;
-
-// One single-precision biquad's history.
-struct VX9BiquadState {
-    float y1;
-    float y2;
-    float x1;
-    float x2;
-};
 
 struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
     static constexpr int kInterpRows = VX9Tape::kInterpRows;
@@ -42,28 +35,18 @@ struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
     ProcessMember SetupAlgorithm(const HuxSetup& setup) override;
     void ResetAlgorithm(HuxCoeffHandle& coeffs) override;
 
-    // The block routines (audio thread): the plain kernel, and the batched
-    // kernel built for each instruction set. All give the same audio.
+    // The block routine (audio thread): one block through the chosen kernel
+    // (`routine`). Every kernel gives the same audio.
     void Process(std::uint64_t reserved1, std::uint32_t frameCount, std::uint64_t reserved2,
                  const float* const* inputs, std::int32_t reserved3, float* const* outputs,
                  HuxCoeffHandle& coeffs);
-    void ProcessFastBaseline(std::uint64_t reserved1, std::uint32_t frameCount,
-                             std::uint64_t reserved2, const float* const* inputs,
-                             std::int32_t reserved3, float* const* outputs, HuxCoeffHandle& coeffs);
-    void ProcessFastAvx2(std::uint64_t reserved1, std::uint32_t frameCount, std::uint64_t reserved2,
-                         const float* const* inputs, std::int32_t reserved3, float* const* outputs,
-                         HuxCoeffHandle& coeffs);
-    void ProcessFastAvx512(std::uint64_t reserved1, std::uint32_t frameCount,
-                           std::uint64_t reserved2, const float* const* inputs,
-                           std::int32_t reserved3, float* const* outputs, HuxCoeffHandle& coeffs);
 
     // Routes the following blocks through `requested`, or through the widest
     // batched kernel when this processor cannot run it. Set-up chooses by the
     // environment (kVX9KernelVariable); this is for comparisons.
     void SelectKernel(VX9Kernel requested);
 
-    double phaseSmoothed{}; // read position after both glide stages, 1/512 sample
-    double phaseStage1{};
+    VX9HeadMotionState headMotion{};
     VX9FloatArray tape;        // tapeLength samples, circular
     std::int32_t tapeLength{}; // VX9Tape::Length of the rate
     std::int32_t tapeWrite{};
@@ -73,29 +56,16 @@ struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
     std::int32_t combRingLength{};
     std::int32_t combWindowOffset{};
     float combScale = 1.0f; // phaseSmoothed to comb-table column
-    float svfBand{};
-    float svfLow{};
-    float toneState{};
-    std::uint32_t rngA{};
-    std::uint32_t rngB{};
-    double hissState{};
-    double wowCos{};
-    double wowSin{};
+    VX9SplitterState splitter{};
+    VX9ToneLimiterState toneLimiter{};
+    VX9TapeWriterState tapeWriter{};
     double wowCoeff{};
-    double preLimiterDc{};
-    double postSaturationDc{};
     VX9FloatArray interpTable; // kInterpRows rows of interpTaps
     std::int32_t interpTaps{};
-    float limiterEnvelope{};
     float limiterRate{};
     UpDownSampler resampler;
     std::int32_t oversampling{};
-    VX9BiquadState flutterStage2{};
-    VX9BiquadState flutterStage1{};
-    VX9Kernel kernel = VX9Kernel::kPlain; // the routine blocks go through
+    VX9Kernel kernel = VX9Kernel::kPlain; // the kernel blocks go through
+    VX9KernelRoutine routine = &ProcessPlain;
     std::unique_ptr<VX9FastScratch> fastScratch;
-
-private:
-    double RecordChain(double rec, VX9Coeffs& c, const VX9AtomicCoeffs& f,
-                       const VX9CombTable& comb);
 };

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "vx9numerics.h"
+#include "tapedelay/source/kernel/vx9simd.h"
 #include "vx9ratebracket.h"
 #include "vx9tape.h"
 

@@ -2,8 +2,8 @@
 // coefficients. Constants are exact as written; products run left to right.
 #include <cmath>
 
+#include "tapedelay/source/kernel/vx9simd.h"
 #include "vx9algorithmcontroller.h"
-#include "vx9numerics.h"
 #include "vx9ratebracket.h"
 
 namespace {

@@ -10,41 +10,47 @@
 
 #include "missive/source/serialization/kttypeid.h"
 
+// The field names of areas 0 to 2 are part of the contract with the
+// wrapper: each value is declared to it under its field's name (the tables
+// below), and hosts find the values by those names. Renaming a field renames
+// the value a host sees. Gains are linear factors; a one-pole rate r moves a
+// state by r times the distance to its target every sample.
+
 // Area 0: the five gains the wrapper smooths and delivers as one record per
 // sample (frame count + 1 records per block; sample k reads record k + 1).
 struct VX9SmoothedCoeffs {
-    double wetGain;
-    double dryGain;
-    double inputGain;
-    double outputGain;
-    double feedbackGain;
+    double wetGain;      // gain of the tape's read-out in the output
+    double dryGain;      // gain of the input in the output
+    double inputGain;    // gain of the input before everything else (the input meter too)
+    double outputGain;   // gain of the dry and wet mix
+    double feedbackGain; // gain of the tape's read-out into the record sum
 };
 
 // Area 1: the tape model's per-block values.
 struct VX9Coeffs {
-    double phaseRate;
-    double phase; // target read offset, 1/512 sample
-    double inputRecordGain;
-    double postDistortionGain;
-    double gatedPostDistortionGain; // written by the kernel every sample
-    double noiseA;
-    double noiseGain;
-    double flutterGain;
-    double wowGain;
-    double combGain;
-    double lpA;
-    double preLimiterGain;
-    double limiterThreshold;
-    double limiterMakeup;
-    double lowDrive;
-    double lowSum;
-    double lowDC;
-    double midDrive;
-    double midSum;
-    double midDC;
-    double highDrive;
-    double highSum;
-    double highDC;
+    double phaseRate;               // one-pole rate, per host sample, of both glide stages
+    double phase;                   // target read offset on the tape, 1/512 sample
+    double inputRecordGain;         // gain of the input into the record sum
+    double postDistortionGain;      // gain after the saturation: the target of the gated gain
+    double gatedPostDistortionGain; // glides towards it; the kernel writes it every sample
+    double noiseA;                  // one-pole rate, per host sample, of the hiss smoother
+    double noiseGain;               // level of the smoothed hiss on the tape (1 = full scale)
+    double flutterGain;             // head displacement in samples per unit of filtered noise
+    double wowGain;          // head displacement in samples per unit of the wow (amplitude 0.5)
+    double combGain;         // weight of the comb's newer tap against its older (0: no comb)
+    double lpA;              // one-pole rate, per host sample, of the tone low-pass
+    double preLimiterGain;   // gain into the limiter
+    double limiterThreshold; // level (1 = full scale) above which the limiter's envelope rises
+    double limiterMakeup;    // gain after the limiter
+    double lowDrive;         // low band: gain into its soft clipper
+    double lowSum;           // low band: weight of the clipped band in the sum
+    double lowDC;            // low band: offset added before the clipper (1 = full scale)
+    double midDrive;         // mid band: gain into its soft clipper
+    double midSum;           // mid band: weight in the sum
+    double midDC;            // mid band: offset added before the clipper
+    double highDrive;        // high band: gain into its first clamp (negative: inverted)
+    double highSum;          // high band: weight in the sum
+    double highDC;           // high band: offset subtracted after its first clamp
 };
 
 // A single-precision biquad: y = b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2.
@@ -58,24 +64,29 @@ struct VX9BiquadCoeffs {
 
 // Area 2: filter coefficients, published as a whole.
 struct VX9AtomicCoeffs {
-    double hpA;
-    double hpB;
-    double f;
-    double oneOverQ;
-    double nfq;
-    double quantize;
-    double iquantize;
-    double crankC;
-    double crank1C;
-    VX9BiquadCoeffs noiseCoeffs;  // flutter stage 2
-    VX9BiquadCoeffs noiseCoeffs2; // flutter stage 1
+    double hpA; // DC blockers: 1 - pole, the input's weight (the gated gain glides at hpA / 100)
+    double hpB; // DC blockers: minus the pole, per host sample
+    double f;   // band splitter: 2 sin(pi fc / oversampled rate)
+    double oneOverQ;              // band splitter: damping, 1 / Q
+    double nfq;                   // band splitter: band-state update, -f Q
+    double quantize;              // quantiser steps per unit (2 to the bit depth)
+    double iquantize;             // one quantiser step, 1 / quantize
+    double crankC;                // crank: depth of the amplitude wobble (fraction of the level)
+    double crank1C;               // crank: 1 - crankC
+    VX9BiquadCoeffs noiseCoeffs;  // flutter stage 2: low-pass of the noise (210 Hz)
+    VX9BiquadCoeffs noiseCoeffs2; // flutter stage 1: high-pass of the noise (52.5 Hz)
 };
 
-// Area 3: twelve comb entries indexed by tape speed; no named values.
+// Area 3: twelve comb entries indexed by tape speed (the read position
+// times the algorithm's combScale); no named values.
 struct VX9CombTable {
     static constexpr int kRows = 3;
     static constexpr int kEntries = 12;
-    enum Row { kTapDistance = 0, kGain = 1, kLowMultiplier = 2 };
+    enum Row {
+        kTapDistance = 0,  // samples between the comb's two taps
+        kGain = 1,         // gain of the comb's output
+        kLowMultiplier = 2 // weight of the saturation's low band
+    };
     float rows[kRows][kEntries];
 };
 

@@ -49,10 +49,10 @@ std::array<Excursion, 3> Observe(VX9TestMachine& m, const std::array<VX9Coeffs, 
     const auto samples = static_cast<long>(seconds * rate);
     for (long i = 0; i < samples; ++i) {
         m.block(&sample, &sample, 1);
-        const double fl = m.algorithm->flutterStage2.y1;
+        const double fl = m.algorithm->headMotion.flutterStage2.y1;
         for (std::size_t mode = 0; mode < 3; ++mode) {
             const double place =
-                fl * modes[mode].flutterGain + m.algorithm->wowSin * modes[mode].wowGain;
+                fl * modes[mode].flutterGain + m.algorithm->headMotion.wowSin * modes[mode].wowGain;
             e[mode].lowest = std::min(e[mode].lowest, place);
             e[mode].highest = std::max(e[mode].highest, place);
         }

@@ -64,7 +64,7 @@ TEST(VX9Process, NoiseWordsAfterReset)
     const std::uint32_t words[] = {0xEFCDAB89u, 0x78563411u, 0x6934F0AAu};
     for (int k = 0; k < 2; ++k) {
         m.run({0.0f});
-        EXPECT_EQ(m.algorithm->rngB, words[k + 1]);
+        EXPECT_EQ(m.algorithm->headMotion.rngB, words[k + 1]);
     }
     // The hiss of sample 0 used the flutter word of sample 1.
     const double r2 = static_cast<std::int32_t>(words[1]) * 2.3283064370807974e-10;

@@ -95,9 +95,9 @@ TEST(VX9Setup, ResetStartsFromTheCoefficientsAndSetupRebuilds)
     t.coeffs.phase = 12345.5;
     t.coeffs.noiseA = 0.25;
     algorithm->ResetAlgorithm(t.handle());
-    EXPECT_EQ(algorithm->phaseSmoothed, 12345.5);
-    EXPECT_EQ(algorithm->phaseStage1, 12345.5);
-    EXPECT_EQ(algorithm->hissState, 0.25);
+    EXPECT_EQ(algorithm->headMotion.phaseSmoothed, 12345.5);
+    EXPECT_EQ(algorithm->headMotion.phaseStage1, 12345.5);
+    EXPECT_EQ(algorithm->tapeWriter.hissState, 0.25);
 
     algorithm->SetupAlgorithm(AtRate(96000.0f));
     EXPECT_EQ(algorithm->tapeLength, 192033);

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "recordingfactory.h"
+#include "tapedelay/source/kernel/vx9kernelsteps.h"
 #include "tapedelay/source/vx9algorithm.h"
 #include "tapedelay/source/vx9coeffs.h"
-#include "tapedelay/source/vx9numerics.h"
 #include "tapedelay/source/vx9tape.h"
 
 struct VX9TestPack {
@@ -109,17 +109,6 @@ inline std::vector<float> TestNoise(std::size_t n, float level, std::uint64_t se
     return out;
 }
 
-// The comb's tap distance (samples) at the read position `phase`: the comb
-// table's row 0, linear between the columns the kernel picks.
-inline double CombTapDistance(const VX9Algorithm& algorithm, double phase, const VX9CombTable& comb)
-{
-    const double cp = static_cast<double>(algorithm.combScale) * phase;
-    const int i = VX9Math::TruncInt32(cp);
-    const double t0 = comb.rows[VX9CombTable::kTapDistance][i];
-    const double t1 = comb.rows[VX9CombTable::kTapDistance][i + 1];
-    return t0 + (t1 - t0) * (cp - i);
-}
-
 // Samples from input to output: the head's distance behind the write index
 // plus the record chain (the comb's window half plus trunc(tap distance),
 // then the resampler's 24 - (factor - 1) / factor, truncated).
@@ -128,6 +117,7 @@ inline int PassLatency(const VX9Algorithm& algorithm, const VX9Coeffs& c, const 
     const double head = algorithm.tapeLength - VX9Tape::kCentreTap - c.phase / 512.0;
     const int resampler =
         static_cast<int>(24.0 - (algorithm.oversampling - 1.0) / algorithm.oversampling);
-    return static_cast<int>(head) + VX9Tape::kWindowHalf +
-           VX9Math::TruncInt32(CombTapDistance(algorithm, c.phase, comb)) + resampler;
+    const double distance = VX9Steps::LookUpComb(comb, algorithm.combScale, c.phase).tapDistance;
+    return static_cast<int>(head) + VX9Tape::kWindowHalf + VX9Steps::SplitCombTap(distance).whole +
+           resampler;
 }

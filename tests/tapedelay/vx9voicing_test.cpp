@@ -53,7 +53,9 @@ struct Voicing {
     // Samples by which the comb's newer tap leads.
     std::size_t combLead() const
     {
-        return static_cast<std::size_t>(CombTapDistance(*m.algorithm, m.t.coeffs.phase, m.t.comb));
+        const double distance =
+            VX9Steps::LookUpComb(m.t.comb, m.algorithm->combScale, m.t.coeffs.phase).tapDistance;
+        return static_cast<std::size_t>(distance);
     }
 
     VX9TestMachine m;

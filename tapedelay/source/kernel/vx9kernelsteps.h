@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "vx9algorithm.h"
-#include "vx9coeffs.h"
-#include "vx9numerics.h"
+#include "tapedelay/source/kernel/vx9simd.h"
+#include "tapedelay/source/kernel/vx9stagestates.h"
+#include "tapedelay/source/vx9coeffs.h"
 
 #define VX9_STEP [[gnu::always_inline]] inline
 
@@ -93,14 +93,24 @@ VX9_STEP HeadPlace PlaceHead(const VX9Coeffs& c, float flutter, double wowSine, 
     return {p & 511, p >> 9, pos - p};
 }
 
-// Start of a window that begins `offset` samples after `index` on a ring of
-// `length`.
-VX9_STEP std::int32_t RingStart(std::int32_t index, std::int32_t offset, std::int32_t length)
+// One sample's motion of the head: the glide, the noise generator's step
+// (its old word drives the flutter), the wow, and where the head reads.
+VX9_STEP HeadPlace MoveHead(const VX9Coeffs& c, const VX9AtomicCoeffs& f, double wowCoeff,
+                            VX9HeadMotionState& m)
 {
-    std::int32_t start = index + offset;
-    if (start >= length)
-        start -= length;
-    return start;
+    Glide(c, m.phaseStage1, m.phaseSmoothed);
+    const float flutter = Flutter(f, m.flutterStage1, m.flutterStage2, NoiseStep(m.rngA, m.rngB));
+    Wow(wowCoeff, m.wowCos, m.wowSin);
+    return PlaceHead(c, flutter, m.wowSin, m.phaseSmoothed);
+}
+
+// Start of a window that begins `offset` samples after `index` on a ring of
+// `length` (for one index, or one per lane).
+template <class I>
+VX9_STEP I RingStart(I index, std::int32_t offset, std::int32_t length)
+{
+    const I start = index + offset;
+    return start >= length ? start - length : start;
 }
 
 // Linear between two table rows' dot products (one sample, or one per lane).
@@ -139,23 +149,95 @@ VX9_STEP V RecordSum(V tap, V x, V feedbackGain, const VX9Coeffs& c)
     return ClampEach(tap * feedbackGain + x * c.inputRecordGain);
 }
 
-// The comb table entry at a read position, linear between neighbouring
-// columns.
-struct CombEntry {
-    double tapDistance;
-    double gain;
-    double lowMultiplier;
+// Truncation toward zero, and back to double: of one value, or of each
+// lane.
+VX9_STEP std::int32_t TruncEach(double v)
+{
+    return VX9Math::TruncInt32(v);
+}
+
+VX9_STEP Ints TruncEach(Doubles v)
+{
+    return TruncLanes(v);
+}
+
+VX9_STEP double ToDoubleEach(std::int32_t v)
+{
+    return v;
+}
+
+VX9_STEP Doubles ToDoubleEach(Ints v)
+{
+    return ToDoubles(v);
+}
+
+// Columns of the comb table (for one sample, or one per lane) and a row's
+// entries at them and at the next columns, widened. The lanes' types are
+// templates: each instruction set's lanes are a type of their own.
+template <class V>
+struct TableNeighbours {
+    V t0;
+    V t1;
 };
 
-VX9_STEP CombEntry LookUpComb(const VX9CombTable& comb, float combScale, double phase)
+VX9_STEP std::int32_t TableColumns(std::int32_t column)
 {
-    const double cp = static_cast<double>(combScale) * phase;
-    const std::int32_t i = VX9Math::TruncInt32(cp);
-    const double fr = cp - i;
-    double val[VX9CombTable::kRows];
+    return column;
+}
+
+VX9_STEP TableNeighbours<double> Neighbours(const float* row, std::int32_t column)
+{
+    return {row[column], row[column + 1]};
+}
+
+template <class I>
+struct LaneColumns {
+    I column;
+    bool same; // every lane in one column
+};
+
+VX9_STEP LaneColumns<Ints> TableColumns(Ints column)
+{
+    // The position moves slowly: usually every lane is in one column.
+    bool same = true;
+    for (int l = 1; l < kLanes; ++l)
+        same = same && column[l] == column[0];
+    return {column, same};
+}
+
+VX9_STEP TableNeighbours<Doubles> Neighbours(const float* row, const LaneColumns<Ints>& columns)
+{
+    const Ints column = columns.column;
+    if (columns.same)
+        return {Doubles{} + row[column[0]], Doubles{} + row[column[0] + 1]};
+    float t0[kLanes];
+    float t1[kLanes];
+    for (int l = 0; l < kLanes; ++l) {
+        t0[l] = row[column[l]];
+        t1[l] = row[column[l] + 1];
+    }
+    return {LoadWidened(t0), LoadWidened(t1)};
+}
+
+// The comb table entry at a read position, linear between neighbouring
+// columns (for one sample, or one per lane).
+template <class V>
+struct CombEntry {
+    V tapDistance;
+    V gain;
+    V lowMultiplier;
+};
+
+template <class V>
+VX9_STEP CombEntry<V> LookUpComb(const VX9CombTable& comb, float combScale, V phase)
+{
+    const V cp = static_cast<double>(combScale) * phase;
+    const auto column = TruncEach(cp);
+    const V fr = cp - ToDoubleEach(column);
+    const auto columns = TableColumns(column);
+    V val[VX9CombTable::kRows];
     for (int r = 0; r < VX9CombTable::kRows; ++r) {
-        const double t0 = comb.rows[r][i];
-        const double t1 = comb.rows[r][i + 1];
+        const auto [t0, t1] = Neighbours(comb.rows[r], columns);
         val[r] = t0 + (t1 - t0) * fr;
     }
     return {val[VX9CombTable::kTapDistance], val[VX9CombTable::kGain],
@@ -163,31 +245,30 @@ VX9_STEP CombEntry LookUpComb(const VX9CombTable& comb, float combScale, double 
 }
 
 // The comb's tap distance split into whole samples, the table row and the
-// fraction between rows.
+// fraction between rows (for one sample, or one per lane).
+template <class V, class I>
 struct CombTap {
-    std::int32_t whole;
-    std::int32_t row;
-    double frac;
+    I whole;
+    I row;
+    V frac;
 };
 
-VX9_STEP CombTap SplitCombTap(double distance)
+template <class V>
+VX9_STEP auto SplitCombTap(V distance)
 {
-    const std::int32_t whole = VX9Math::TruncInt32(distance);
-    const double fa = (distance - whole) * 512;
-    const std::int32_t row = VX9Math::TruncInt32(fa);
-    return {whole, row, fa - row};
+    const auto whole = TruncEach(distance);
+    const V fa = (distance - ToDoubleEach(whole)) * 512;
+    const auto row = TruncEach(fa);
+    return CombTap<V, decltype(row)>{whole, row, fa - ToDoubleEach(row)};
 }
 
-// The ring index of the comb's older tap: one correction either way.
-VX9_STEP std::int32_t CombCentre(std::int32_t start, std::int32_t whole, std::int32_t centreOffset,
-                                 std::int32_t length)
+// The ring index of the comb's older tap, from the window's start: one
+// correction either way (for one sample, or one per lane).
+template <class I>
+VX9_STEP I CombCentre(I start, I whole, std::int32_t centreOffset, std::int32_t length)
 {
-    std::int32_t centre = start - whole + centreOffset;
-    if (centre >= length)
-        centre -= length;
-    else if (centre < 0)
-        centre += length;
-    return centre;
+    const I centre = start - whole + centreOffset;
+    return centre >= length ? centre - length : (centre < 0 ? centre + length : centre);
 }
 
 // Feed-forward comb: the newer, interpolated tap is subtracted (for one
@@ -198,20 +279,13 @@ VX9_STEP V CombOutput(V older, V newer, const VX9Coeffs& c, V gain)
     return ClampEach((older - newer * c.combGain) * gain);
 }
 
-// The states between the comb and the saturation.
-struct ToneLimiterState {
-    float tone;
-    double preLimiterDc;
-    float envelope;
-};
-
 // Tone low-pass, DC blocker, pre-limiter gain and limiter: the comb's output
 // in, the limited sample out.
-VX9_STEP double ToneAndLimit(double combed, ToneLimiterState& s, float limiterRate,
+VX9_STEP double ToneAndLimit(double combed, VX9ToneLimiterState& s, float limiterRate,
                              const VX9Coeffs& c, const VX9AtomicCoeffs& f)
 {
-    s.tone = static_cast<float>((combed - s.tone) * c.lpA + s.tone);
-    const double lp = s.tone;
+    s.toneState = static_cast<float>((combed - s.toneState) * c.lpA + s.toneState);
+    const double lp = s.toneState;
 
     s.preLimiterDc = lp * f.hpA - f.hpB * s.preLimiterDc;
     const double pl = VX9Math::Clamp((lp - s.preLimiterDc) * c.preLimiterGain);
@@ -219,9 +293,9 @@ VX9_STEP double ToneAndLimit(double combed, ToneLimiterState& s, float limiterRa
     // The envelope chases the overshoot at a speed set by the overshoot.
     const double overshoot = __builtin_fabs(pl) - c.limiterThreshold;
     const double det = 0.0009 < overshoot ? overshoot : 0.0009;
-    const double env = s.envelope;
-    s.envelope = static_cast<float>(env + limiterRate * det * (det - env));
-    return VX9Math::Clamp((1.0 - s.envelope) * pl * c.limiterMakeup);
+    const double env = s.limiterEnvelope;
+    s.limiterEnvelope = static_cast<float>(env + limiterRate * det * (det - env));
+    return VX9Math::Clamp((1.0 - s.limiterEnvelope) * pl * c.limiterMakeup);
 }
 
 // Crank: amplitude wobble tied to the wow oscillator; gives the sample for
@@ -242,12 +316,12 @@ VX9_STEP V SoftClip(V x)
 
 // The band splitter's recursion over one oversampled sample: updates the
 // low and band states and returns the high band.
-VX9_STEP double SplitBands(double u, float& low, float& band, const VX9AtomicCoeffs& f)
+VX9_STEP double SplitBands(double u, VX9SplitterState& s, const VX9AtomicCoeffs& f)
 {
-    low = static_cast<float>(band * f.f + low);
+    s.svfLow = static_cast<float>(s.svfBand * f.f + s.svfLow);
     const double uc = VX9Math::Clamp(u);
-    const double h = low * f.oneOverQ + band - uc;
-    band = static_cast<float>(h * f.nfq + band);
+    const double h = s.svfLow * f.oneOverQ + s.svfBand - uc;
+    s.svfBand = static_cast<float>(h * f.nfq + s.svfBand);
     return h;
 }
 
@@ -266,23 +340,23 @@ VX9_STEP V SaturateBands(V low, V band, V high, V lowMultiplier, const VX9Coeffs
 
 // DC blocker after the saturation, then the gated gain glide (its state
 // lives in the coefficients).
-VX9_STEP double FinishRecord(double d, double& postSaturationDc, double& gatedGain,
-                             const VX9Coeffs& c, const VX9AtomicCoeffs& f)
+VX9_STEP double FinishRecord(double d, VX9TapeWriterState& s, double& gatedGain, const VX9Coeffs& c,
+                             const VX9AtomicCoeffs& f)
 {
-    postSaturationDc = d * f.hpA - f.hpB * postSaturationDc;
-    const double y2 = d - postSaturationDc;
+    s.postSaturationDc = d * f.hpA - f.hpB * s.postSaturationDc;
+    const double y2 = d - s.postSaturationDc;
     gatedGain = gatedGain + (c.postDistortionGain - gatedGain) * f.hpA * 0.01;
     return VX9Math::Clamp(y2 * gatedGain);
 }
 
 // The value written to the tape: quantised, plus hiss smoothed from the
 // noise word after this sample's step.
-VX9_STEP float TapeSample(double v, std::uint32_t word, double& hissState, const VX9Coeffs& c,
+VX9_STEP float TapeSample(double v, std::uint32_t word, VX9TapeWriterState& s, const VX9Coeffs& c,
                           const VX9AtomicCoeffs& f)
 {
     const double q = VX9Math::TruncInt32(v * f.quantize) * f.iquantize;
-    hissState = (NoiseValue(word) - hissState) * c.noiseA + hissState;
-    return static_cast<float>(q + hissState * c.noiseGain);
+    s.hissState = (NoiseValue(word) - s.hissState) * c.noiseA + s.hissState;
+    return static_cast<float>(q + s.hissState * c.noiseGain);
 }
 
 } // namespace VX9Steps

@@ -8,9 +8,10 @@
 // decimation) runs across a chunk with one sample per SIMD lane, every lane
 // summing its taps in the defined order. The recursive states stay
 // sequential, through the same steps as the plain kernel, in one loop that
-// steps four chunks at once: it saturates one chunk while it limits the
-// next, plans the one after and writes the previous one to the tape, so the
-// long chain of the band splitter hides the others.
+// steps four chunks at once: it band-splits one chunk while it limits the
+// next and plans the one after, and saturates, decimates and writes the
+// previous one to the tape, so the long chain of the band splitter hides the
+// others.
 //
 // Included by one source file per instruction set, each compiled for its
 // set. Everything here has internal linkage or is always inlined, so no
@@ -19,91 +20,20 @@
 
 #include <cstdint>
 #include <cstring>
-#include <immintrin.h>
 
-#include "vx9algorithm.h"
-#include "vx9fastscratch.h"
-#include "vx9kernelsteps.h"
+#include "tapedelay/source/kernel/vx9fastscratch.h"
+#include "tapedelay/source/kernel/vx9kernelsteps.h"
+#include "tapedelay/source/kernel/vx9simd.h"
+#include "tapedelay/source/vx9algorithm.h"
 
 namespace {
 using namespace VX9Steps;
 
-// Samples per vector: one register of doubles for the instruction set, so
-// that the sums stay in registers.
-#if defined(__AVX512F__)
-constexpr int kLanes = 8;
-#elif defined(__AVX2__)
-constexpr int kLanes = 4;
-#else
-constexpr int kLanes = 2;
-#endif
 constexpr int kTaps = VX9FastScratch::kTaps;
 constexpr int kUpTaps = VX9FastScratch::kUpTaps;
 constexpr int kRun = VX9FastScratch::kRun;
 constexpr int kMaxChunk = VX9FastScratch::kMaxChunk;
 static_assert(kMaxChunk % kLanes == 0 && VX9FastScratch::kSpare >= kLanes);
-
-typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
-typedef float Floats __attribute__((vector_size(kLanes * sizeof(float))));
-typedef std::int32_t Ints __attribute__((vector_size(kLanes * sizeof(std::int32_t))));
-
-#define VX9_LANES [[gnu::always_inline]] inline
-
-// The bytes of v as a To; the rest zero when To is the larger.
-template <class To, class From>
-VX9_LANES To Bits(const From& v)
-{
-    To out{};
-    std::memcpy(&out, &v, sizeof out < sizeof v ? sizeof out : sizeof v);
-    return out;
-}
-
-// Floats to doubles in one instruction; the generic conversion takes several.
-VX9_LANES Doubles Widen(Floats v)
-{
-#if defined(__AVX512F__)
-    return Bits<Doubles>(_mm512_maskz_cvtps_pd(0xFF, Bits<__m256>(v)));
-#elif defined(__AVX2__)
-    return Bits<Doubles>(_mm256_cvtps_pd(Bits<__m128>(v)));
-#else
-    return Bits<Doubles>(_mm_cvtps_pd(Bits<__m128>(v)));
-#endif
-}
-
-VX9_LANES Doubles LoadWidened(const float* p)
-{
-    Floats v;
-    std::memcpy(&v, p, sizeof v);
-    return Widen(v);
-}
-
-VX9_LANES Doubles LoadDoubles(const double* p)
-{
-    Doubles v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-VX9_LANES void StoreDoubles(double* p, Doubles v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-
-VX9_LANES void StoreFloats(float* p, Floats v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-
-// Rounded to float, as static_cast<float> rounds each.
-VX9_LANES Floats Narrow(Doubles v)
-{
-    return __builtin_convertvector(v, Floats);
-}
-
-VX9_LANES Floats Magnitudes(Floats v)
-{
-    return Bits<Floats>(Bits<Ints>(v) & 0x7FFFFFFF);
-}
 
 int RoundUp(int count, int step)
 {
@@ -126,47 +56,6 @@ struct RunCoeffs {
 
 // ---------------------------------------------------------------------------
 // Dot products with the head's table, a lane per sample
-
-#if defined(__AVX512F__)
-// Lanes 0 to 7 of a 16-float vector, widened.
-VX9_LANES Doubles LowerWidened(__m512 v)
-{
-    typedef float Sixteen __attribute__((vector_size(2 * sizeof(Floats))));
-    const auto all = reinterpret_cast<Sixteen&>(v);
-    return Widen(__builtin_shufflevector(all, all, 0, 1, 2, 3, 4, 5, 6, 7));
-}
-
-// SumRows for rows that lie within 32 of `lower`, or, for the lanes in
-// `upper`, within 32 of `upperLow`: each lane's entries are permuted out of
-// its set's 32-row slice of every column.
-template <class Samples>
-VX9_LANES void SumSlices(const VX9FastScratch& s, const std::int32_t* row, std::int32_t lower,
-                         std::int32_t upperLow, __mmask16 upper, Samples sample, Doubles& sa,
-                         Doubles& sb)
-{
-    alignas(64) std::int32_t offsets[2 * kLanes] = {};
-    for (int l = 0; l < kLanes; ++l)
-        offsets[l] = row[l] - ((upper >> l & 1) != 0 ? upperLow : lower);
-    const __m512i index0 = _mm512_load_si512(offsets);
-    const __m512i index1 = _mm512_add_epi32(index0, _mm512_set1_epi32(1));
-    for (int j = 0; j < kTaps; ++j) {
-        const float* column = s.columns[j];
-        const __m512 a = _mm512_loadu_ps(column + lower);
-        const __m512 b = _mm512_loadu_ps(column + lower + 16);
-        __m512 e0 = _mm512_permutex2var_ps(a, index0, b);
-        __m512 e1 = _mm512_permutex2var_ps(a, index1, b);
-        if (upper != 0) {
-            const __m512 c = _mm512_loadu_ps(column + upperLow);
-            const __m512 d = _mm512_loadu_ps(column + upperLow + 16);
-            e0 = _mm512_mask_blend_ps(upper, e0, _mm512_permutex2var_ps(c, index0, d));
-            e1 = _mm512_mask_blend_ps(upper, e1, _mm512_permutex2var_ps(c, index1, d));
-        }
-        const Doubles x = sample(j);
-        sa += LowerWidened(e0) * x;
-        sb += LowerWidened(e1) * x;
-    }
-}
-#endif
 
 // The row pair from `row` on, widened; kept, since a head or comb that
 // holds still uses one pair for many groups.
@@ -202,39 +91,8 @@ VX9_LANES void SumRows(const float* table, const VX9FastScratch& s,
         }
         return;
     }
-#if defined(__AVX512F__)
-    std::int32_t low = row[0];
-    std::int32_t high = row[0];
-    for (int l = 1; l < kLanes; ++l) {
-        low = row[l] < low ? row[l] : low;
-        high = row[l] > high ? row[l] : high;
-    }
-    // Rows within 32 of each other (the next row included) come from a
-    // 32-row slice of each column: two loads and a permute per tap.
-    if (high + 1 - low < 32) {
-        SumSlices(s, row, low, low, 0, sample, sa, sb);
+    if (SumTableSlices<kTaps>([&](int j) { return s.columns[j]; }, row, sample, sa, sb))
         return;
-    }
-    // Otherwise the lanes split at the middle row may fit two slices: the
-    // head crossing a whole sample within the lanes puts their rows at both
-    // ends of the table, and a fast head spreads them widely.
-    const std::int32_t middle = low + (high - low + 1) / 2;
-    std::int32_t lowerHigh = low;
-    std::int32_t upperLow = high;
-    __mmask16 upper = 0;
-    for (int l = 0; l < kLanes; ++l) {
-        if (row[l] < middle) {
-            lowerHigh = row[l] > lowerHigh ? row[l] : lowerHigh;
-        } else {
-            upperLow = row[l] < upperLow ? row[l] : upperLow;
-            upper = static_cast<__mmask16>(upper | 1u << l);
-        }
-    }
-    if (lowerHigh + 1 - low < 32 && high + 1 - upperLow < 32) {
-        SumSlices(s, row, low, upperLow, upper, sample, sa, sb);
-        return;
-    }
-#endif
     for (int j = 0; j < kTaps; ++j) {
         const float* column = s.columns[j];
         const Doubles x = sample(j);
@@ -365,59 +223,14 @@ void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lan
     }
 }
 
-// Truncation toward zero of each lane to a 32-bit integer, as TruncInt32
-// does one value.
-VX9_LANES Ints TruncLanes(Doubles v)
-{
-#if defined(__AVX512F__)
-    return Bits<Ints>(_mm512_maskz_cvttpd_epi32(0xFF, Bits<__m512d>(v)));
-#elif defined(__AVX2__)
-    return Bits<Ints>(_mm256_cvttpd_epi32(Bits<__m256d>(v)));
-#else
-    return Bits<Ints>(_mm_cvttpd_epi32(Bits<__m128d>(v)));
-#endif
-}
-
-VX9_LANES Doubles ToDoubles(Ints v)
-{
-    return __builtin_convertvector(v, Doubles);
-}
-
 // The comb's entry for each sample of a group, through the same steps as
-// LookUpComb, SplitCombTap and CombCentre: the table row and fraction of its
-// newer tap, where its older tap sits in `record`, its gain and the low
-// band's weight.
+// the plain kernel: the table row and fraction of its newer tap, where its
+// older tap sits in `record`, its gain and the low band's weight.
 VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lanes)
 {
     const int k0 = lanes.first;
-    const Doubles cp = static_cast<double>(a.combScale) * LoadDoubles(s.phase + k0);
-    const Ints column = TruncLanes(cp);
-    const Doubles fr = cp - ToDoubles(column);
-    Doubles entry[VX9CombTable::kRows];
-    // The position moves slowly: usually every lane is in one column.
-    bool oneColumn = true;
-    for (int l = 1; l < kLanes; ++l)
-        oneColumn = oneColumn && column[l] == column[0];
-    for (int r = 0; r < VX9CombTable::kRows; ++r) {
-        if (oneColumn) {
-            const double t0 = k.comb.rows[r][column[0]];
-            const double t1 = k.comb.rows[r][column[0] + 1];
-            entry[r] = t0 + (t1 - t0) * fr;
-            continue;
-        }
-        float t0[kLanes];
-        float t1[kLanes];
-        for (int l = 0; l < kLanes; ++l) {
-            t0[l] = k.comb.rows[r][column[l]];
-            t1[l] = k.comb.rows[r][column[l] + 1];
-        }
-        const Doubles w0 = LoadWidened(t0);
-        entry[r] = w0 + (LoadWidened(t1) - w0) * fr;
-    }
-    const Doubles distance = entry[VX9CombTable::kTapDistance];
-    const Ints whole = TruncLanes(distance);
-    const Doubles fa = (distance - ToDoubles(whole)) * 512;
-    const Ints row = TruncLanes(fa);
+    const CombEntry<Doubles> entry = LookUpComb(k.comb, a.combScale, LoadDoubles(s.phase + k0));
+    const auto tap = SplitCombTap(entry.tapDistance);
 
     // Sample i's record goes to the ring at `newest`, and sits at n + i in
     // `record`; the ring's sample of age d at n + i - d.
@@ -428,23 +241,19 @@ VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScrat
     for (int l = 0; l < kLanes; ++l)
         lane[l] = l;
     const Ints sample = k0 + lane;
-    const Ints unwrapped = (a.combWrite + k0) % n + lane;
-    const Ints newest = unwrapped >= n ? unwrapped - n : unwrapped;
-    const Ints zero = Ints{} + 0;
-    const Ints written = newest + 1;
-    const Ints next = written == n ? zero : written;
-    const Ints start = next + a.combWindowOffset;
-    const Ints window = start >= n ? start - n : start;
-    const Ints centre = window - whole + a.combCenterOffset;
-    const Ints older = centre >= n ? centre - n : (centre < 0 ? centre + n : centre);
+    const Ints newest = RingStart((a.combWrite + k0) % n + lane, 0, n);
+    // The ring's write index once the sample is recorded.
+    const Ints written = RingStart(newest, 1, n);
+    const Ints start = RingStart(written, a.combWindowOffset, n);
+    const Ints older = CombCentre(start, tap.whole, a.combCenterOffset, n);
     const Ints difference = newest - older;
     const Ints age = difference < 0 ? difference + n : difference;
     const Ints at = n + sample - age;
     std::memcpy(s.combOlder + k0, &at, sizeof at);
-    std::memcpy(s.combRow + k0, &row, sizeof row);
-    StoreDoubles(s.combFrac + k0, fa - ToDoubles(row));
-    StoreDoubles(s.combGain + k0, entry[VX9CombTable::kGain]);
-    StoreDoubles(s.lowMultiplier + k0, entry[VX9CombTable::kLowMultiplier]);
+    std::memcpy(s.combRow + k0, &tap.row, sizeof tap.row);
+    StoreDoubles(s.combFrac + k0, tap.frac);
+    StoreDoubles(s.combGain + k0, entry.gain);
+    StoreDoubles(s.lowMultiplier + k0, entry.lowMultiplier);
 }
 
 // The comb: its newer tap, the 30 newest record samples through two table
@@ -556,36 +365,11 @@ void Decimate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 }
 
 // ---------------------------------------------------------------------------
-// The sequential passes, one sample per Step
+// The sequential passes, one sample per step
 
-// Everything that does not depend on the audio: glide, noise, flutter, wow
-// and the head's place (the comb's entry follows across lanes: PlaceComb).
+// Everything that does not depend on the audio: the head's motion and place
+// (the comb's entry follows across lanes: PlaceComb).
 struct Planner {
-    explicit Planner(const VX9Algorithm& a)
-        : stage1(a.phaseStage1),
-          phase(a.phaseSmoothed),
-          rngA(a.rngA),
-          rngB(a.rngB),
-          flutter1(a.flutterStage1),
-          flutter2(a.flutterStage2),
-          wowCos(a.wowCos),
-          wowSin(a.wowSin),
-          runWrite(a.tapeWrite),
-          write(a.tapeWrite)
-    {}
-
-    void Store(VX9Algorithm& a) const
-    {
-        a.phaseStage1 = stage1;
-        a.phaseSmoothed = phase;
-        a.rngA = rngA;
-        a.rngB = rngB;
-        a.flutterStage1 = flutter1;
-        a.flutterStage2 = flutter2;
-        a.wowCos = wowCos;
-        a.wowSin = wowSin;
-    }
-
     // Plans run sample i. Returns false if its tape window reaches one of
     // the samples from run sample `pending` on that are written before it is
     // read: the caller then restores the planner it had before the step.
@@ -594,10 +378,7 @@ struct Planner {
                         int pending)
     {
         const std::int32_t length = a.tapeLength;
-        Glide(k.c, stage1, phase);
-        const float fl = Flutter(k.f, flutter1, flutter2, NoiseStep(rngA, rngB));
-        Wow(a.wowCoeff, wowCos, wowSin);
-        const HeadPlace head = PlaceHead(k.c, fl, wowSin, phase);
+        const HeadPlace head = MoveHead(k.c, k.f, a.wowCoeff, motion);
         const std::int32_t start = RingStart(write, head.offset, length);
         if (++write == length)
             write = 0;
@@ -605,9 +386,9 @@ struct Planner {
         s.tapeStart[i] = start;
         s.tapeRow[i] = head.row;
         s.tapeFrac[i] = head.frac;
-        s.wowCosine[i] = wowCos;
-        s.hissWord[i] = rngB;
-        s.phase[i] = phase;
+        s.wowCosine[i] = motion.wowCos;
+        s.hissWord[i] = motion.rngB;
+        s.phase[i] = motion.phaseSmoothed;
 
         const int unwritten = i - pending;
         if (unwritten <= 0)
@@ -629,93 +410,44 @@ struct Planner {
         }
     }
 
-    double stage1;
-    double phase;
-    std::uint32_t rngA;
-    std::uint32_t rngB;
-    VX9BiquadState flutter1;
-    VX9BiquadState flutter2;
-    double wowCos;
-    double wowSin;
+    VX9HeadMotionState motion;
     std::int32_t runWrite; // the tape's write index at the run's start
     std::int32_t write;    // ... at the next sample to plan
 };
 
-// Comb output, tone, limiter and crank, into the oversampler's input.
-struct Limiter {
-    explicit Limiter(const VX9Algorithm& a) : state{a.toneState, a.preLimiterDc, a.limiterEnvelope}
-    {}
-
-    void Store(VX9Algorithm& a) const
-    {
-        a.toneState = state.tone;
-        a.preLimiterDc = state.preLimiterDc;
-        a.limiterEnvelope = state.envelope;
-    }
-
-    // The crank follows across lanes (CrankLanes).
-    VX9_LANES void Step(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, int i)
-    {
-        s.up[kUpTaps + i] = ToneAndLimit(s.combed[i], state, a.limiterRate, k.c, k.f);
-    }
-
-    ToneLimiterState state;
-};
+// Tone, DC blocker and limiter, from the comb's output into the
+// oversampler's input (the crank follows across lanes: CrankLanes).
+VX9_LANES void Limit(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, int i,
+                     VX9ToneLimiterState& state)
+{
+    s.up[kUpTaps + i] = ToneAndLimit(s.combed[i], state, a.limiterRate, k.c, k.f);
+}
 
 // The band splitter's recursion over a host sample's L sub-samples; the
 // saturation of its outputs runs across lanes later (SaturateLanes).
 template <int L>
-struct Splitter {
-    explicit Splitter(const VX9Algorithm& a) : low(a.svfLow), band(a.svfBand) {}
-
-    void Store(VX9Algorithm& a) const
-    {
-        a.svfLow = low;
-        a.svfBand = band;
-    }
-
-    VX9_LANES void Step(const RunCoeffs& k, VX9FastScratch& s, int i)
-    {
+VX9_LANES void Split(const RunCoeffs& k, VX9FastScratch& s, int i, VX9SplitterState& state)
+{
 #pragma GCC unroll 3
-        for (int j = 0; j < L; ++j) {
-            s.bandHigh[j][i] = SplitBands(s.upSamples[j][i], low, band, k.f);
-            s.bandLow[j][i] = low;
-            s.bandBand[j][i] = band;
-        }
+    for (int j = 0; j < L; ++j) {
+        s.bandHigh[j][i] = SplitBands(s.upSamples[j][i], state, k.f);
+        s.bandLow[j][i] = state.svfLow;
+        s.bandBand[j][i] = state.svfBand;
     }
-
-    float low;
-    float band;
-};
+}
 
 // DC blocker, gain glide, quantisation and hiss, onto the tape.
 struct TapeWriter {
-    TapeWriter(const VX9Algorithm& a, const VX9Coeffs& c)
-        : dc(a.postSaturationDc),
-          gated(c.gatedPostDistortionGain),
-          hiss(a.hissState),
-          write(a.tapeWrite)
-    {}
-
-    void Store(VX9Algorithm& a, VX9Coeffs& c) const
-    {
-        a.postSaturationDc = dc;
-        c.gatedPostDistortionGain = gated;
-        a.hissState = hiss;
-        a.tapeWrite = write;
-    }
-
     VX9_LANES void Step(VX9Algorithm& a, const RunCoeffs& k, const VX9FastScratch& s, int i)
     {
-        const double v = FinishRecord(s.decimated[i], dc, gated, k.c, k.f);
-        a.tape[write] = TapeSample(v, s.hissWord[i], hiss, k.c, k.f);
+        const double v = FinishRecord(s.decimated[i], state, gated, k.c, k.f);
+        a.tape[write] = TapeSample(v, s.hissWord[i], state, k.c, k.f);
         if (++write == a.tapeLength)
             write = 0;
     }
 
-    double dc;
-    double gated;
-    double hiss;
+    VX9TapeWriterState state;
+    double gated; // the coefficients' gatedPostDistortionGain
     std::int32_t write;
 };
 
@@ -735,54 +467,79 @@ Chunk Pair(Chunk chunk, int at)
 
 // The chunks of a round, and where the round's output goes.
 struct Round {
-    Chunk write; // decimated, then written to the tape
-    Chunk split; // saturated
-    Chunk limit; // read from the tape, mixed, combed, limited, interpolated
+    Chunk write; // saturated, decimated, then written to the tape
+    Chunk split; // through the band splitter
+    Chunk limit; // read from the tape, mixed, combed, limited, cranked, interpolated
     int planFirst;
     int planLimit;
     int pending; // the first sample whose tape write may still be pending
 };
 
+// The schedule of a round, in steps i of its loop. A group is kLanes
+// samples, a pair two groups; pair work runs where i is a multiple of
+// 2 * kLanes.
+//
+//   chunk   one step a sample, at i - lag        vector work
+//   write   tape writer, lag kStepLag            saturation, decimation: pair at i
+//   split   band splitter, lag 0                 -
+//   limit   tone and limiter, lag kStepLag       head, mix, comb: group at i - kGroupWorkPhase;
+//                                                crank, interpolation: pair at i - kPairWorkLag
+//   plan    planner, lag 0                       -
+//
+// A group's head, mix and comb run halfway between two pairs' work, so that
+// the vector work is spread evenly among the sequential steps.
+constexpr int kGroupWorkPhase = kLanes / 2;
+// The limiter steps a group behind, so that a group's comb output (ready at
+// kGroupWorkPhase) is there before its first sample; the tape writer keeps
+// step with it (a pair's decimation is ready from the pair's first step on).
+constexpr int kStepLag = kLanes;
+// A pair's crank and interpolation come at the first pair boundary after the
+// limiter's step of the pair's last sample, 2 * kLanes - 1 + kStepLag steps
+// after the pair's first (the work at a step comes before its steps).
+constexpr int kPairWorkLag = 4 * kLanes;
+static_assert(kPairWorkLag > 2 * kLanes - 1 + kStepLag && kPairWorkLag % (2 * kLanes) == 0);
+
 // One round in one loop. The recursive steps of four chunks run side by
 // side, so each runs in the others' shadow, and the vector work for a group
-// of lanes comes between them, a group ahead of the steps that need it:
-// the limiter and the tape writer step one group behind. Returns how many
-// samples from planFirst were planned (at most planLimit).
+// of lanes comes between them, ahead of the steps that need it. Returns how
+// many samples from planFirst were planned (at most planLimit).
 template <int L>
-int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L>& splitterState,
-              Limiter& limiterState, Planner& plannerState, TapeWriter& writerState, const Round& r,
-              Mixing& mixing)
+int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Round& r,
+              Mixing& mixing, Planner& plannerState, VX9ToneLimiterState& toneLimiterState,
+              VX9SplitterState& splitterState, TapeWriter& writerState)
 {
     // Local copies stay in registers: the stores into the scratch arrays
     // cannot be taken for writes to them.
-    Splitter<L> splitter = splitterState;
-    Limiter limiter = limiterState;
     Planner planner = plannerState;
+    VX9ToneLimiterState toneLimiter = toneLimiterState;
+    VX9SplitterState splitter = splitterState;
     TapeWriter writer = writerState;
 
+    // Enough steps for every stage to finish its chunk. The limit chunk's
+    // last pair starts 2 * kLanes before its end rounded up to pairs, and
+    // the pair's work comes kPairWorkLag steps later.
+    constexpr int kPastLastPair = kPairWorkLag - 2 * kLanes + 1;
     int end = r.split.count > r.planLimit ? r.split.count : r.planLimit;
-    if (r.limit.count > 0 && RoundUp(r.limit.count, 2 * kLanes) + 2 * kLanes + 1 > end)
-        end = RoundUp(r.limit.count, 2 * kLanes) + 2 * kLanes + 1;
-    if (r.write.count > 0 && RoundUp(r.write.count, kLanes) + kLanes > end)
-        end = RoundUp(r.write.count, kLanes) + kLanes;
+    if (r.limit.count > 0 && RoundUp(r.limit.count, 2 * kLanes) + kPastLastPair > end)
+        end = RoundUp(r.limit.count, 2 * kLanes) + kPastLastPair;
+    if (r.write.count > 0 && RoundUp(r.write.count, kLanes) + kStepLag > end)
+        end = RoundUp(r.write.count, kLanes) + kStepLag;
     int planned = 0;
     bool planning = true;
     for (int i = 0; i < end; ++i) {
         const int phase = i % kLanes;
         const int group = i - phase;
-        // Every other group: the work of two groups of lanes at once.
         if (i % (2 * kLanes) == 0) {
             if (group < r.write.count) {
                 SaturateLanes<L>(k, s, Pair(r.write, group));
                 Decimate<L>(a, s, Pair(r.write, group));
             }
-            // The limiter finished this pair a group ago.
-            if (group >= 4 * kLanes && group - 4 * kLanes < r.limit.count) {
-                CrankLanes(k, s, Pair(r.limit, group - 4 * kLanes));
-                Interpolate<L>(a, s, Pair(r.limit, group - 4 * kLanes));
+            if (group >= kPairWorkLag && group - kPairWorkLag < r.limit.count) {
+                CrankLanes(k, s, Pair(r.limit, group - kPairWorkLag));
+                Interpolate<L>(a, s, Pair(r.limit, group - kPairWorkLag));
             }
         }
-        if (phase == kLanes / 2 && group < r.limit.count) {
+        if (phase == kGroupWorkPhase && group < r.limit.count) {
             const Chunk lanes = Group(r.limit, group);
             PlaceComb(a, k, s, lanes);
             ReadTape(a, s, lanes);
@@ -791,10 +548,10 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L
         }
 
         if (i < r.split.count)
-            splitter.Step(k, s, r.split.first + i);
-        const int behind = i - kLanes;
+            Split<L>(k, s, r.split.first + i, splitter);
+        const int behind = i - kStepLag;
         if (behind >= 0 && behind < r.limit.count)
-            limiter.Step(a, k, s, r.limit.first + behind);
+            Limit(a, k, s, r.limit.first + behind, toneLimiter);
         if (planning) {
             const Planner before = planner;
             if (i < r.planLimit && planner.Step(a, k, s, r.planFirst + i, r.pending)) [[likely]] {
@@ -807,9 +564,9 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Splitter<L
         if (behind >= 0 && behind < r.write.count)
             writer.Step(a, k, s, r.write.first + behind);
     }
-    splitterState = splitter;
-    limiterState = limiter;
     plannerState = planner;
+    toneLimiterState = toneLimiter;
+    splitterState = splitter;
     writerState = writer;
     if (planned > 0)
         Planner::Pad(s, Chunk{r.planFirst, planned});
@@ -856,18 +613,23 @@ void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int count)
     a.resampler.PushDownRun(last, L * count);
 }
 
-// Each round moves every chunk one stage on: the oldest is decimated and
-// written to the tape, the next saturated, the next read from the tape,
-// mixed, combed, limited and interpolated, and a new one planned.
+// Each round moves every chunk one stage on: the oldest is saturated,
+// decimated and written to the tape, the next band-split, the next read
+// from the tape, mixed, combed, limited and interpolated, and a new one
+// planned.
 template <int L>
 void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
 {
     VX9FastScratch& s = *a.fastScratch;
     LoadHistories<L>(a, s);
-    Planner planner(a);
-    Limiter limiter(a);
-    Splitter<L> splitter(a);
-    TapeWriter writer(a, k.c);
+    // The stages' states live in locals for the run: nothing else can reach
+    // them, so the compiler keeps them in registers across the stores into
+    // the tape and the scratch arrays, which it cannot do for the
+    // algorithm's own.
+    Planner planner{a.headMotion, a.tapeWrite, a.tapeWrite};
+    VX9ToneLimiterState toneLimiter = a.toneLimiter;
+    VX9SplitterState splitter = a.splitter;
+    TapeWriter writer{a.tapeWriter, k.c.gatedPostDistortionGain, a.tapeWrite};
 
     // Chunks follow each other without gaps; an empty one starts where the
     // next would.
@@ -882,7 +644,8 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
         const int left = total - planned;
         const Round round{
             toWrite, toSplit, toLimit, planned, left < kMaxChunk ? left : kMaxChunk, toSplit.first};
-        const int count = StepRound<L>(a, k, s, splitter, limiter, planner, writer, round, mixing);
+        const int count =
+            StepRound<L>(a, k, s, round, mixing, planner, toneLimiter, splitter, writer);
 
         toWrite = toSplit;
         toSplit = toLimit;
@@ -890,19 +653,19 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
         planned += count;
     }
 
-    planner.Store(a);
-    limiter.Store(a);
-    splitter.Store(a);
-    writer.Store(a, k.c);
+    a.headMotion = planner.motion;
+    a.toneLimiter = toneLimiter;
+    a.splitter = splitter;
+    a.tapeWriter = writer.state;
+    k.c.gatedPostDistortionGain = writer.gated;
+    a.tapeWrite = writer.write;
     StoreHistories<L>(a, s, total);
 }
 
+// The batched kernel for this file's instruction set.
 void RunFastKernel(VX9Algorithm& a, std::uint32_t frameCount, const float* in, float* out,
-                   HuxCoeffHandle& coeffs, float* meters)
+                   const VX9CoeffPack& pack, float* meters)
 {
-    if (frameCount == 0)
-        return;
-    const auto& pack = *static_cast<const VX9CoeffPack*>(coeffs);
     const auto from = reinterpret_cast<std::uintptr_t>(in);
     const auto to = reinterpret_cast<std::uintptr_t>(out);
     const std::uintptr_t bytes = sizeof(float) * frameCount;
@@ -929,13 +692,3 @@ void RunFastKernel(VX9Algorithm& a, std::uint32_t frameCount, const float* in, f
 }
 
 } // namespace
-
-// Defines the block routine `Member` as the batched kernel of this file's
-// instruction set.
-#define VX9_FAST_KERNEL(Member)                                                                    \
-    void VX9Algorithm::Member(std::uint64_t, std::uint32_t frameCount, std::uint64_t,              \
-                              const float* const* inputs, std::int32_t, float* const* outputs,     \
-                              HuxCoeffHandle& coeffs)                                              \
-    {                                                                                              \
-        RunFastKernel(*this, frameCount, inputs[0], outputs[0], coeffs, meterOutput);              \
-    }

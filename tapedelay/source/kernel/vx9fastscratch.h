@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "updownsampler.h"
-#include "vx9ratebracket.h"
-#include "vx9tape.h"
+#include "tapedelay/source/updownsampler.h"
+#include "tapedelay/source/vx9ratebracket.h"
+#include "tapedelay/source/vx9tape.h"
 
 struct VX9FastScratch {
     // Samples per run, and the most any chunk of a run holds.
