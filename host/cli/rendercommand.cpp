@@ -1,13 +1,12 @@
 // tapedelay render: one input through the plug-in into one output.
 #include <cstdio>
-#include <iostream>
 
 #include "commandline.h"
 #include "commands.h"
-#include "renderreport.h"
-#include "renderrun.h"
-#include "rendersettings.h"
-#include "textoutput.h"
+#include "host/cli/job/renderrun.h"
+#include "host/cli/job/rendersettings.h"
+#include "host/cli/report/renderreport.h"
+#include "host/files/textfile.h"
 
 namespace {
 
@@ -70,19 +69,13 @@ See `tapedelay describe` for the parameters, their ranges and options.
 
 } // namespace
 
-int RenderCommand(const std::vector<std::string>& arguments)
+std::string RenderUsage()
 {
-    const CommandLine line =
-        ParseCommandLine(arguments, "render",
-                         {"rate", "preset", "set", "at", "tap", "session-bpm", "automation",
-                          "preroll", "block", "tail", "normalize", "report", "plugin"},
-                         {"quiet", "help"});
-    if (line.has("help")) {
-        std::cout << kUsageHead << "\n" << OutputTypesText() << kUsageTail;
-        return kExitSuccess;
-    }
-    if (line.operands.size() != 2)
-        throw UsageError("render needs INPUT and OUTPUT (see tapedelay render --help)");
+    return kUsageHead + std::string("\n") + OutputTypesText() + kUsageTail;
+}
+
+int RenderCommand(const CommandLine& line)
+{
     const std::string& inputPath = line.operands[0];
     const std::string& outputPath = line.operands[1];
     const bool quiet = line.has("quiet");
@@ -121,7 +114,7 @@ int RenderCommand(const std::vector<std::string>& arguments)
     if (!quiet)
         std::fprintf(stderr, "%s\n", RenderSummary(report, description).c_str());
     if (reportPath)
-        WriteTextOutput(*reportPath, RenderReportJson(report, job, options, description,
-                                                      {inputPath, outputPath}));
+        WriteTextFile(*reportPath,
+                      RenderReportJson(report, job, options, description, {inputPath, outputPath}));
     return kExitSuccess;
 }

@@ -64,6 +64,3 @@ PluginDescription DescribeLibrary(PluginLibrary& library);
 // A four-character identifier as its code: the first character in the most
 // significant byte.
 std::uint32_t FourCharacterCode(std::string_view code);
-
-// An option's forms: "Dotted,Dot,." gives "Dotted", "Dot" and ".".
-std::vector<std::string_view> OptionForms(std::string_view option);
