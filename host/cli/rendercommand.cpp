@@ -7,10 +7,12 @@
 #include "host/cli/job/rendersettings.h"
 #include "host/cli/report/renderreport.h"
 #include "host/files/textfile.h"
+#include "host/product/rates.h"
 
 namespace {
 
-// The usage text around the build's list of output file types.
+// The usage text around the supported rates and the build's list of output
+// file types.
 constexpr const char* kUsageHead = R"(usage: tapedelay render [options] INPUT OUTPUT
 
 Renders INPUT through the tape delay into OUTPUT. Sound files carry their own
@@ -56,8 +58,7 @@ Options (limits in brackets):
                        used as JSON
   --quiet              no progress bar and no summary (warnings still show)
   -h, --help           this text
-
-The tape delay runs at 11025 to 204000 Hz. Sound files are written as)";
+)";
 
 constexpr const char* kUsageTail = R"(
 Exit status: 0 success (warnings go to standard error), 2 a usage or input
@@ -71,7 +72,9 @@ See `tapedelay describe` for the parameters, their ranges and options.
 
 std::string RenderUsage()
 {
-    return kUsageHead + std::string("\n") + OutputTypesText() + kUsageTail;
+    return kUsageHead + std::string("\nThe tape delay runs at ") + FormatNumber(kLowestRate) +
+           " to " + FormatNumber(kHighestRate) + " Hz. Sound files are written as\n" +
+           OutputTypesText() + kUsageTail;
 }
 
 int RenderCommand(const CommandLine& line)

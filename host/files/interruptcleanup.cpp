@@ -17,13 +17,13 @@
 
 namespace {
 
-enum SlotState : int { kFree, kFilling, kLive };
+enum class SlotState : int { free, filling, live };
 
 struct Slot {
-    std::atomic<int> state{kFree};
+    std::atomic<SlotState> state{SlotState::free};
     char path[kInterruptCleanupPathBytes];
 };
-static_assert(std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<SlotState>::is_always_lock_free);
 
 constexpr int kSlots = 8;
 Slot slots[kSlots];
@@ -31,7 +31,7 @@ Slot slots[kSlots];
 extern "C" void removeTemporaryFiles(int number)
 {
     for (Slot& slot : slots)
-        if (slot.state.load(std::memory_order_acquire) == kLive)
+        if (slot.state.load(std::memory_order_acquire) == SlotState::live)
             unlink(slot.path);
     _exit(128 + number);
 }
@@ -43,11 +43,12 @@ InterruptCleanupEntry::InterruptCleanupEntry(const std::string& path)
     if (path.size() >= kInterruptCleanupPathBytes)
         return;
     for (int i = 0; i < kSlots; ++i) {
-        int expected = kFree;
-        if (slots[i].state.compare_exchange_strong(expected, kFilling, std::memory_order_acquire)) {
+        SlotState expected = SlotState::free;
+        if (slots[i].state.compare_exchange_strong(expected, SlotState::filling,
+                                                   std::memory_order_acquire)) {
             std::memcpy(slots[i].path, path.c_str(), path.size() + 1);
             // The handler sees the path only once it is complete.
-            slots[i].state.store(kLive, std::memory_order_release);
+            slots[i].state.store(SlotState::live, std::memory_order_release);
             slot = i;
             return;
         }
@@ -57,7 +58,7 @@ InterruptCleanupEntry::InterruptCleanupEntry(const std::string& path)
 void InterruptCleanupEntry::release()
 {
     if (slot >= 0)
-        slots[slot].state.store(kFree, std::memory_order_release);
+        slots[slot].state.store(SlotState::free, std::memory_order_release);
     slot = -1;
 }
 

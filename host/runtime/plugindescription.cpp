@@ -134,7 +134,7 @@ ParameterInfo hostBypass()
 {
     ParameterInfo bypass;
     bypass.code = kHostBypassCode;
-    bypass.identifier = HuxFourCC("bypa");
+    bypass.identifier = FourCharacterCode(kHostBypassCode);
     bypass.labels = {"Bypass"};
     bypass.minValue = 0.0;
     bypass.maxValue = 1.0;
