@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "host/render/renderer.h"
+#include "host/render/renderjob.h"
 #include "host/runtime/plugindescription.h"
 
 // Appends the file's events to job's, in the file's order. Throws UsageError

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/product/presets.h"
-#include "host/render/renderer.h"
+#include "host/render/renderjob.h"
 #include "host/runtime/plugindescription.h"
 
 // The preset with that label or name (any case); throws UsageError listing

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/render/renderer.h"
+#include "host/render/renderjob.h"
 #include "host/runtime/plugindescription.h"
 
 // Settings that did not do what they say: a Delay Time given while a note
