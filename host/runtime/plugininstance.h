@@ -50,7 +50,8 @@ public:
     // size of 0, or what the library's set-up throws (std::runtime_error
     // "unrecognized sample rate").
     // Wires the plug-in, starts it at its defaults and sets up the
-    // algorithm's buffers; the tape runs once start() has been called.
+    // algorithm's buffers; the tape runs once start() has been called. The
+    // instance owns the three objects; library must outlive it.
     PluginInstance(PluginLibrary& library, const InstanceSettings& settings);
     // [set-up] releases the three objects through the library; no throw.
     ~PluginInstance();
@@ -65,7 +66,8 @@ public:
     // the tape from silence again; the values already in stand.
     void start(std::span<const StartingValue> values, const StartingValueObserver& observer = {});
 
-    // [any, owner's thread] no allocation, no throw.
+    // [any, owner's thread] no allocation, no throw; valid while the
+    // instance lives.
     const PluginDescription& description() const { return described; }
     // [any, owner's thread] no allocation; throws std::out_of_range for an
     // index past the parameters.
@@ -93,7 +95,7 @@ public:
     // longer than maxBlockFrames, std::logic_error before start(), and
     // PluginContractError for a broken coefficient contract.
     // One block of at most maxBlockFrames frames, after start(); input and
-    // output may be the same. Non-finite input samples reach the plug-in as
+    // output are the caller's and may be the same. Non-finite input samples reach the plug-in as
     // 0; returns how many there were.
     std::size_t process(const float* input, float* output, std::uint32_t frames);
 
