@@ -8,8 +8,9 @@
 #include <cstdlib>
 
 #include "blockbench.h"
-#include "host/cli/rendersettings.h"
+#include "host/product/tempo.h"
 #include "host/runtime/plugininstance.h"
+#include "host/runtime/values/parametervalue.h"
 #include "tapedelay/source/kernel/vx9kernel.h"
 
 namespace {
@@ -26,11 +27,10 @@ void BM_HostInstance(benchmark::State& state, const char* kernel)
     InstanceSettings settings;
     settings.sampleRate = rate;
     settings.maxBlockFrames = kBlock;
+    settings.sessionTempo = kDefaultSessionTempo;
     std::vector<StartingValue> values;
-    for (const char* value : {"mode=Retro", "fbak=8", ".bpm=120", "nval=8th", "dot3=Dotted"}) {
-        const ParameterSetting setting = ParseAssignment(description, value, "bench");
-        values.emplace_back(setting.index, setting.value);
-    }
+    for (const char* value : {"mode=Retro", "fbak=8", ".bpm=120", "nval=8th", "dot3=Dotted"})
+        values.push_back(ParseParameterAssignment(description, value));
     // The library reads the request when the instance sets it up.
     if (kernel)
         setenv(kVX9KernelVariable, kernel, 1);

@@ -27,7 +27,7 @@
 #include <lv2/atom/atom.h>
 #include <lv2/time/time.h>
 
-#include "host/runtime/plugininstance.h"
+#include "host/product/rates.h"
 #include "lv2/hostfeatures.h"
 #include "tests/lv2/lv2rig.h"
 

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "host/product/rates.h"
 #include "host/runtime/coeffblocks.h"
 #include "host/runtime/parameterservice.h"
 #include "host/runtime/plugindescription.h"

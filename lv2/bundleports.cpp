@@ -3,6 +3,8 @@
 #include <set>
 #include <stdexcept>
 
+#include "host/product/parametercodes.h"
+
 namespace {
 
 bool symbolCharacter(char c)
@@ -50,7 +52,7 @@ std::vector<BundlePort> BundlePorts(const PluginDescription& description)
     for (std::size_t i = 0; i < parameters.size(); ++i)
         if (parameters[i].hostBypass)
             ports.push_back({PortRole::enabled, "enabled", "Enabled", i});
-    if (description.find(".bpm"))
+    if (description.find(kTempo))
         ports.push_back({PortRole::tap, "tap", "Tap"});
     for (std::size_t i = 0; i < parameters.size(); ++i)
         if (!parameters[i].automate)

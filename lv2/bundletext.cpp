@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "bundleports.h"
-#include "host/runtime/messagevalues.h"
-#include "host/runtime/presets.h"
+#include "host/product/presets.h"
+#include "host/runtime/values/parametervalue.h"
 
 namespace {
 

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <limits>
 
+#include "host/product/parametercodes.h"
+#include "host/product/tempo.h"
+
 namespace {
 
 // A port's float as the decimal number it shows: 0.3f gives 0.3, the value
@@ -72,8 +75,8 @@ Lv2Instance::Lv2Instance(const std::string& libraryPath, double sampleRate,
             transportPort = i;
     }
     startingValues.reserve(controls.size());
-    std::tie(lowestTempo, highestTempo) = rangeOf(description, "sBPM");
-    std::tie(lowestTap, highestTap) = rangeOf(description, ".bpm");
+    std::tie(lowestTempo, highestTempo) = rangeOf(description, kShownSessionTempo);
+    std::tie(lowestTap, highestTap) = rangeOf(description, kTempo);
 }
 
 void Lv2Instance::connect(std::uint32_t port, void* data)
@@ -152,7 +155,7 @@ void Lv2Instance::readTap()
         if (lastPress && clock > *lastPress) {
             const double bpm = 60.0 * sampleRate / static_cast<double>(clock - *lastPress);
             if (bpm >= lowestTap && bpm <= highestTap)
-                instance.tap(bpm);
+                TapTempo(instance, bpm);
         }
         lastPress = clock;
     }

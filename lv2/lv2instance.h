@@ -8,6 +8,13 @@
 // controls whose port value changed since the previous run, then process.
 // A host owns its input ports: what the plug-in writes into its own
 // parameters stays inside the instance.
+//
+// Threads, as LV2 classes them: the constructor and the destructor are the
+// instantiation class, activate too; connect and run are the audio class.
+// The plug-in's parameter changes, taps and session tempos are dispatched
+// inside run, on the audio thread, before each block (the runtime's
+// instance is not shared between threads). Each declaration says whether
+// it may allocate or throw.
 #pragma once
 
 #include <array>
@@ -26,14 +33,23 @@
 
 class Lv2Instance {
 public:
-    // Loads the plug-in library and starts it at its defaults. Throws
-    // PluginLoadError, PluginContractError or the plug-in's refusal of the
-    // rate.
+    // [instantiation] allocates; throws PluginLoadError,
+    // PluginContractError or the plug-in's refusal of the rate.
+    // Loads the plug-in library and starts it at its defaults.
     Lv2Instance(const std::string& libraryPath, double sampleRate, const HostFeatures& features);
+    // [instantiation] no throw: releases the plug-in's objects and unloads
+    // the library.
+    ~Lv2Instance() = default;
+    Lv2Instance(const Lv2Instance&) = delete;
+    Lv2Instance& operator=(const Lv2Instance&) = delete;
 
+    // [audio] no allocation, no throw; a port past the last is ignored.
     void connect(std::uint32_t port, void* data);
+    // [instantiation] no allocation, no throw: the next run starts the tape
+    // from silence.
     void activate() { starting = true; }
-    // Never throws: after a failure the instance puts out silence.
+    // [audio] no allocation, no throw: after a failure the instance puts out
+    // silence.
     void run(std::uint32_t frames);
 
 private:
@@ -44,13 +60,18 @@ private:
         float previous = 0.0f;
     };
 
+    // The helpers of run: [audio] no allocation; what they throw, run
+    // catches.
+    // The controls: at the start, the starting values; later, changes.
     void readControls();
+    // A press of the Tap button after an earlier one taps their tempo.
     void readTap();
     // The session tempo, within its range.
     void setSessionTempo(double bpm);
     // The run in blocks, each tempo event taking effect at its frame.
     void processRun(std::uint32_t frames, std::span<const TempoEvent> events);
     void writeOutputs();
+    // [audio] no allocation, no throw.
     double parameterValue(const Control& control, float portValue) const;
     float portValue(std::uint32_t port, float fallback) const;
 

@@ -6,6 +6,7 @@
 
 #include <lv2/core/lv2.h>
 
+#include "host/product/rates.h"
 #include "lv2instance.h"
 
 namespace {

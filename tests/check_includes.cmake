@@ -1,7 +1,9 @@
 # Checks the include rules that keep the layers apart: the kernel knows
 # nothing of any host, the host reaches the plug-in only through the
-# framework's interfaces, and the runtime (which the LV2 adapter links alone)
-# includes nothing of the audio files or the command.
+# framework's interfaces, the runtime knows nothing of the product or of any
+# other host library, the product's facts and the LV2 adapter nothing of the
+# sound files, the render engine or the command, safe output nothing of any
+# of them, and the render engine nothing of the command.
 #   cmake -DROOT=<source dir> -P check_includes.cmake
 # Each rule: "<folder>|<include prefixes its files must not use>".
 set(rules
@@ -9,10 +11,13 @@ set(rules
   "missive|hux/ tapedelay/ host/ lv2/"
   "hux|tapedelay/ host/ lv2/"
   "tapedelay|host/ lv2/"
-  "host/runtime|host/audio/ host/cli/ tapedelay/ lv2/"
-  "host/audio|host/runtime/ host/cli/ tapedelay/ lv2/"
+  "host/files|host/runtime/ host/product/ host/audio/ host/render/ host/cli/ tapedelay/ lv2/"
+  "host/runtime|host/product/ host/files/ host/audio/ host/render/ host/cli/ tapedelay/ lv2/"
+  "host/product|host/files/ host/audio/ host/render/ host/cli/ tapedelay/ lv2/"
+  "host/audio|host/runtime/ host/product/ host/render/ host/cli/ tapedelay/ lv2/"
+  "host/render|host/cli/ tapedelay/ lv2/"
   "host/cli|tapedelay/ lv2/"
-  "lv2|host/audio/ host/cli/ tapedelay/")
+  "lv2|host/files/ host/audio/ host/render/ host/cli/ tapedelay/")
 set(broken "")
 foreach(rule IN LISTS rules)
   string(REPLACE "|" ";" parts "${rule}")

@@ -52,9 +52,5 @@ void UseBinaryMode(int fd);
 // The file name's extension in lower case, with its dot ("" when none).
 std::string LowerExtension(const std::string& path);
 
-// 64 random bits in 16 hex digits: enough that two runs never pick the same
-// temporary name.
-std::string RandomHexTag();
-
 // The sample rate as a file header stores it: a whole number of Hz.
 int WholeSampleRate(const std::string& path, double sampleRate);

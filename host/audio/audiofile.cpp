@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <iomanip>
-#include <random>
 #include <sstream>
 #include <system_error>
 
@@ -79,16 +78,6 @@ int WholeSampleRate(const std::string& path, double sampleRate)
         throw AudioFileError(message.str());
     }
     return static_cast<int>(sampleRate);
-}
-
-std::string RandomHexTag()
-{
-    std::random_device random;
-    std::uint64_t bits = (std::uint64_t{random()} << 32) ^ random();
-    std::string tag;
-    for (int digit = 0; digit < 16; ++digit, bits >>= 4)
-        tag += "0123456789abcdef"[bits & 15];
-    return tag;
 }
 
 bool IsRawAudioPath(const std::string& path)

@@ -8,9 +8,10 @@
 // (TAPEDELAY_HAVE_SNDFILE), otherwise through the built-in WAV codec, which
 // words its errors the same way.
 // Output goes to a temporary file beside the target, renamed over it only by
-// commit() (see outputfile.h): an existing target keeps its permission bits,
-// a symbolic link stays a link, and the same audio gives the same bytes (but
-// for Ogg Vorbis, where libsndfile picks a random stream serial number).
+// commit() (see host/files/outputfile.h): an existing target keeps its
+// permission bits, a symbolic link stays a link, and the same audio gives
+// the same bytes (but for Ogg Vorbis, where libsndfile picks a random stream
+// serial number).
 #pragma once
 
 #include <cstddef>
@@ -20,9 +21,11 @@
 #include <stdexcept>
 #include <string>
 
-// Any problem with an input or output file; what() is one line naming the file
-// ("standard input" / "standard output" for "-") and saying plainly what is
-// wrong, e.g. "in.wav: damaged or truncated (no audio data found)".
+// Any problem the sound-file code meets with an input or output file (the
+// safe-output steps, creating, writing and renaming the temporary file,
+// raise OutputFileError); what() is one line naming the file ("standard
+// input" / "standard output" for "-") and saying plainly what is wrong, e.g.
+// "in.wav: damaged or truncated (no audio data found)".
 struct AudioFileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };

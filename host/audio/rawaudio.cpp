@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "audiobackends.h"
-#include "outputfile.h"
+#include "host/files/outputfile.h"
 
 // The POSIX descriptor calls; on Windows the C runtime's, under the same names.
 #if defined(_WIN32)

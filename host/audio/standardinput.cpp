@@ -9,7 +9,7 @@
 
 #include "audiobackends.h"
 
-#include "outputfile.h"
+#include "host/files/outputfile.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audiobackends.h"
-#include "outputfile.h"
+#include "host/files/outputfile.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "host/audio/audiofile.h"
 #include "host/runtime/pluginlibrary.h"
 
 bool CommandLine::has(std::string_view name) const
@@ -33,10 +34,10 @@ std::vector<std::string> CommandLine::all(std::string_view name) const
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, std::string_view subcommand,
-                             std::initializer_list<std::string_view> valued,
-                             std::initializer_list<std::string_view> flags)
+                             std::span<const std::string_view> valued,
+                             std::span<const std::string_view> flags)
 {
-    const auto listed = [](std::initializer_list<std::string_view> names, std::string_view name) {
+    const auto listed = [](std::span<const std::string_view> names, std::string_view name) {
         return std::find(names.begin(), names.end(), name) != names.end();
     };
     const std::string help = " (see tapedelay " + std::string(subcommand) + " --help)";
@@ -110,4 +111,12 @@ std::uint64_t ParseWholeNumber(const std::string& text, const std::string& name,
         throw UsageError("--" + name + ": " + text + " is not a whole number from " +
                          std::to_string(low) + " to " + std::to_string(high));
     return static_cast<std::uint64_t>(value);
+}
+
+void RefuseOverwritingInputs(const std::string& path, const std::string& option,
+                             const std::vector<std::string>& inputs)
+{
+    for (const std::string& input : inputs)
+        if (path == input || SameFile(path, input))
+            throw UsageError(option + " " + path + " is the same file as the input " + input);
 }

@@ -3,13 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "host/runtime/parametervalue.h"
+#include "host/runtime/values/parametervalue.h"
 #include "usageerror.h"
 
 // Exit statuses.
@@ -37,8 +37,8 @@ struct CommandLine {
 // flags; "-" is an operand and "--" ends the options. Throws UsageError for
 // anything else, naming the subcommand.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, std::string_view subcommand,
-                             std::initializer_list<std::string_view> valued,
-                             std::initializer_list<std::string_view> flags);
+                             std::span<const std::string_view> valued,
+                             std::span<const std::string_view> flags);
 
 // The plug-in library to load: --plugin, else the environment's
 // TAPEDELAY_PLUGIN, else the library beside the program.
@@ -47,3 +47,8 @@ std::string PluginPath(const CommandLine& line);
 // A whole number between low and high, for option name.
 std::uint64_t ParseWholeNumber(const std::string& text, const std::string& name, std::uint64_t low,
                                std::uint64_t high);
+
+// Throws UsageError when path (given to option) names one of the inputs,
+// which it would overwrite.
+void RefuseOverwritingInputs(const std::string& path, const std::string& option,
+                             const std::vector<std::string>& inputs);

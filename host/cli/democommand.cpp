@@ -2,14 +2,13 @@
 // one WAV file each.
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 
 #include "commandline.h"
 #include "commands.h"
 #include "demophrase.h"
-#include "memoryaudio.h"
-#include "presetsettings.h"
-#include "renderrun.h"
+#include "host/cli/job/presetsettings.h"
+#include "host/cli/job/renderrun.h"
+#include "host/render/memoryaudio.h"
 
 namespace {
 
@@ -40,16 +39,13 @@ constexpr const char* kDemoPresets[] = {"slapback", "dub-echo", "clean-quarter",
 
 } // namespace
 
-int DemoCommand(const std::vector<std::string>& arguments)
+std::string DemoUsage()
 {
-    const CommandLine line =
-        ParseCommandLine(arguments, "demo", {"out", "plugin"}, {"quiet", "help"});
-    if (line.has("help")) {
-        std::cout << kUsage;
-        return kExitSuccess;
-    }
-    if (!line.operands.empty())
-        throw UsageError("demo takes no operands (see tapedelay demo --help)");
+    return kUsage;
+}
+
+int DemoCommand(const CommandLine& line)
+{
     const bool quiet = line.has("quiet");
     const std::filesystem::path directory = line.last("out").value_or("out");
     std::error_code error;

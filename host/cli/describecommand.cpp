@@ -5,9 +5,9 @@
 
 #include "commandline.h"
 #include "commands.h"
-#include "host/runtime/parametervalue.h"
-#include "host/runtime/plugindump.h"
-#include "jsonwriter.h"
+#include "host/cli/report/jsonwriter.h"
+#include "host/product/dump.h"
+#include "host/runtime/values/parametervalue.h"
 #include "messagetext.h"
 
 namespace {
@@ -140,16 +140,13 @@ void printJson(const PluginDescription& description)
 
 } // namespace
 
-int DescribeCommand(const std::vector<std::string>& arguments)
+std::string DescribeUsage()
 {
-    const CommandLine line =
-        ParseCommandLine(arguments, "describe", {"plugin"}, {"dump", "json", "help"});
-    if (line.has("help")) {
-        std::cout << kUsage;
-        return kExitSuccess;
-    }
-    if (!line.operands.empty())
-        throw UsageError("describe takes no operands (see tapedelay describe --help)");
+    return kUsage;
+}
+
+int DescribeCommand(const CommandLine& line)
+{
 
     PluginLibrary library(PluginPath(line));
     HuxObject<IIHux::Plugin> plugin(library, "IIHux::Plugin");
@@ -164,10 +161,10 @@ int DescribeCommand(const std::vector<std::string>& arguments)
         printTable(description);
         return kExitSuccess;
     }
-    if (!OffersDump(description))
+    if (!OffersDump(description, kTapeDelayDump))
         throw UsageError("--dump: this plug-in offers no diagnostic dump");
     std::cout.flush();
-    DumpThroughPlugin(*plugin, description.descriptor);
-    DumpThroughPlugin(*plugin, description.parametersAndMeters);
+    DumpThroughPlugin(*plugin, kTapeDelayDump, description.descriptor);
+    DumpThroughPlugin(*plugin, kTapeDelayDump, description.parametersAndMeters);
     return kExitSuccess;
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "commands.h"
-#include "host/audio/outputfile.h"
+#include "host/files/outputfile.h"
 
 int main(int argc, char** argv)
 {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/runtime/messagevalues.h"
+#include "host/runtime/values/messagevalues.h"
 
 // A record's key: its text, or "#n" for a number key, "(default)" for the
 // default record.

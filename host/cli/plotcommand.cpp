@@ -3,19 +3,20 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <iostream>
 #include <sstream>
 
 #include "commandline.h"
 #include "commands.h"
-#include "echotrain.h"
-#include "host/runtime/parametervalue.h"
-#include "memoryaudio.h"
-#include "presetsettings.h"
-#include "renderrun.h"
-#include "rendersettings.h"
-#include "svgplot.h"
-#include "textoutput.h"
+#include "host/cli/job/presetsettings.h"
+#include "host/cli/job/renderrun.h"
+#include "host/cli/job/rendersettings.h"
+#include "host/cli/plot/svgplot.h"
+#include "host/files/textfile.h"
+#include "host/product/parametercodes.h"
+#include "host/product/shownvalues.h"
+#include "host/render/echotrain.h"
+#include "host/render/memoryaudio.h"
+#include "host/runtime/values/parametervalue.h"
 
 namespace {
 
@@ -79,20 +80,20 @@ std::string delayText(const PluginDescription& description, const std::vector<do
         return "no delay parameter";
     char head[48];
     std::snprintf(head, sizeof head, "delay %.3f s", values[*delay]);
-    const std::optional<std::size_t> note = description.find("nval");
+    const std::optional<std::size_t> note = description.find(kNoteValue);
     if (!note || std::trunc(values[*note]) == 0.0) {
         char tempo[64];
         std::snprintf(tempo, sizeof tempo, " (a quarter note at %.1f BPM)", 60.0 / values[*delay]);
         return head + std::string(tempo);
     }
     std::string text = head + std::string(": ");
-    if (const std::optional<std::size_t> dot = description.find("dot3");
+    if (const std::optional<std::size_t> dot = description.find(kDottedTriplet);
         dot && std::trunc(values[*dot]) != 0.0)
         text += lowercase(ParameterValueText(description.parameters[*dot], values[*dot])) + " ";
     text += lowercase(ParameterValueText(description.parameters[*note], values[*note]));
-    const std::optional<std::size_t> lock = description.find("tlok");
+    const std::optional<std::size_t> lock = description.find(kTempoLock);
     const bool locked = lock && std::trunc(values[*lock]) != 0.0;
-    const std::optional<std::size_t> tempo = description.find(locked ? "sBPM" : ".bpm");
+    const std::optional<std::size_t> tempo = description.find(locked ? kShownSessionTempo : kTempo);
     if (tempo)
         text += " at " + FormatNumber(values[*tempo]) + " BPM" + (locked ? " (session tempo)" : "");
     return text;
@@ -133,19 +134,13 @@ Setting comparedSetting(const RenderJob& common, std::size_t commonPresetValues,
 
 } // namespace
 
-int PlotCommand(const std::vector<std::string>& arguments)
+std::string PlotUsage()
 {
-    const CommandLine line =
-        ParseCommandLine(arguments, "plot",
-                         {"compare", "preset", "set", "at", "tap", "session-bpm", "automation",
-                          "tail", "preroll", "rate", "block", "plugin"},
-                         {"quiet", "help"});
-    if (line.has("help")) {
-        std::cout << kUsage;
-        return kExitSuccess;
-    }
-    if (line.operands.size() != 1)
-        throw UsageError("plot needs OUTPUT.svg (see tapedelay plot --help)");
+    return kUsage;
+}
+
+int PlotCommand(const CommandLine& line)
+{
     const std::string& output = line.operands[0];
     RefuseOverwritingInputs(output, "OUTPUT", line.all("automation"));
     const auto rate = static_cast<double>(
@@ -199,7 +194,7 @@ int PlotCommand(const std::vector<std::string>& arguments)
     page.subtitle = subtitle;
     if (!line.all("compare").empty() && !shared.empty())
         page.subtitle += "; every setting with " + shared;
-    WriteTextOutput(output, EchoPlotSvg(series, page));
+    WriteTextFile(output, EchoPlotSvg(series, page));
 
     if (!line.has("quiet"))
         for (const PlotSeries& one : series)

@@ -1,12 +1,11 @@
 // tapedelay presets: the built-in presets with their settings.
 #include <cstdio>
-#include <iostream>
 
 #include "commandline.h"
 #include "commands.h"
-#include "host/runtime/parametervalue.h"
-#include "jsonwriter.h"
-#include "presetsettings.h"
+#include "host/cli/job/presetsettings.h"
+#include "host/cli/report/jsonwriter.h"
+#include "host/runtime/values/parametervalue.h"
 
 namespace {
 
@@ -51,15 +50,13 @@ void printJson(const PluginDescription& description)
 
 } // namespace
 
-int PresetsCommand(const std::vector<std::string>& arguments)
+std::string PresetsUsage()
 {
-    const CommandLine line = ParseCommandLine(arguments, "presets", {"plugin"}, {"json", "help"});
-    if (line.has("help")) {
-        std::cout << kUsage;
-        return kExitSuccess;
-    }
-    if (!line.operands.empty())
-        throw UsageError("presets takes no operands (see tapedelay presets --help)");
+    return kUsage;
+}
+
+int PresetsCommand(const CommandLine& line)
+{
 
     PluginLibrary library(PluginPath(line));
     const PluginDescription description = DescribeLibrary(library);

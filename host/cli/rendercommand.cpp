@@ -1,17 +1,18 @@
 // tapedelay render: one input through the plug-in into one output.
 #include <cstdio>
-#include <iostream>
 
 #include "commandline.h"
 #include "commands.h"
-#include "renderreport.h"
-#include "renderrun.h"
-#include "rendersettings.h"
-#include "textoutput.h"
+#include "host/cli/job/renderrun.h"
+#include "host/cli/job/rendersettings.h"
+#include "host/cli/report/renderreport.h"
+#include "host/files/textfile.h"
+#include "host/product/rates.h"
 
 namespace {
 
-// The usage text around the build's list of output file types.
+// The usage text around the supported rates and the build's list of output
+// file types.
 constexpr const char* kUsageHead = R"(usage: tapedelay render [options] INPUT OUTPUT
 
 Renders INPUT through the tape delay into OUTPUT. Sound files carry their own
@@ -57,8 +58,7 @@ Options (limits in brackets):
                        used as JSON
   --quiet              no progress bar and no summary (warnings still show)
   -h, --help           this text
-
-The tape delay runs at 11025 to 204000 Hz. Sound files are written as)";
+)";
 
 constexpr const char* kUsageTail = R"(
 Exit status: 0 success (warnings go to standard error), 2 a usage or input
@@ -70,19 +70,15 @@ See `tapedelay describe` for the parameters, their ranges and options.
 
 } // namespace
 
-int RenderCommand(const std::vector<std::string>& arguments)
+std::string RenderUsage()
 {
-    const CommandLine line =
-        ParseCommandLine(arguments, "render",
-                         {"rate", "preset", "set", "at", "tap", "session-bpm", "automation",
-                          "preroll", "block", "tail", "normalize", "report", "plugin"},
-                         {"quiet", "help"});
-    if (line.has("help")) {
-        std::cout << kUsageHead << "\n" << OutputTypesText() << kUsageTail;
-        return kExitSuccess;
-    }
-    if (line.operands.size() != 2)
-        throw UsageError("render needs INPUT and OUTPUT (see tapedelay render --help)");
+    return kUsageHead + std::string("\nThe tape delay runs at ") + FormatNumber(kLowestRate) +
+           " to " + FormatNumber(kHighestRate) + " Hz. Sound files are written as\n" +
+           OutputTypesText() + kUsageTail;
+}
+
+int RenderCommand(const CommandLine& line)
+{
     const std::string& inputPath = line.operands[0];
     const std::string& outputPath = line.operands[1];
     const bool quiet = line.has("quiet");
@@ -121,7 +117,7 @@ int RenderCommand(const std::vector<std::string>& arguments)
     if (!quiet)
         std::fprintf(stderr, "%s\n", RenderSummary(report, description).c_str());
     if (reportPath)
-        WriteTextOutput(*reportPath, RenderReportJson(report, job, options, description,
-                                                      {inputPath, outputPath}));
+        WriteTextFile(*reportPath,
+                      RenderReportJson(report, job, options, description, {inputPath, outputPath}));
     return kExitSuccess;
 }

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/runtime/values/parametervalue.h"
 #include "hosterrors.h"
-#include "messagevalues.h"
 
 namespace {
 
@@ -134,7 +134,7 @@ ParameterInfo hostBypass()
 {
     ParameterInfo bypass;
     bypass.code = kHostBypassCode;
-    bypass.identifier = HuxFourCC("bypa");
+    bypass.identifier = FourCharacterCode(kHostBypassCode);
     bypass.labels = {"Bypass"};
     bypass.minValue = 0.0;
     bypass.maxValue = 1.0;
@@ -151,18 +151,6 @@ std::uint32_t FourCharacterCode(std::string_view code)
     for (const char c : code)
         value = value << 8 | static_cast<unsigned char>(c);
     return value;
-}
-
-std::vector<std::string_view> OptionForms(std::string_view option)
-{
-    std::vector<std::string_view> forms;
-    for (std::size_t start = 0;;) {
-        const std::size_t comma = option.find(',', start);
-        forms.push_back(option.substr(start, comma - start));
-        if (comma == std::string_view::npos)
-            return forms;
-        start = comma + 1;
-    }
 }
 
 std::optional<std::size_t> PluginDescription::find(std::string_view code) const

@@ -16,7 +16,7 @@
 enum class ParameterKind { numeric, list };
 
 struct ParameterInfo {
-    std::string code;                // the four-character identifier, e.g. "fbak"
+    std::string code;                // the four-character identifier
     std::uint32_t identifier = 0;    // the same as a four-character code
     std::vector<std::string> labels; // longest first
     ParameterKind kind = ParameterKind::numeric;
@@ -26,7 +26,7 @@ struct ParameterInfo {
     std::vector<std::string> options; // a list parameter's options ("Quarter,Qtr")
     std::string units;
     bool automate = true;
-    bool hostBypass = false; // the host's own "bypa"
+    bool hostBypass = false; // the host's own bypass
 
     std::string name() const { return labels.empty() ? code : labels.front(); }
 };
@@ -50,7 +50,9 @@ struct PluginDescription {
     std::optional<std::size_t> find(std::string_view code) const;
 };
 
-// The host's bypass parameter, appended after the plug-in's own.
+// The host's bypass parameter, appended after the plug-in's own. A host
+// rule, not a product's: the framework binds every plug-in's bypass handler
+// to this identifier.
 inline constexpr const char* kHostBypassCode = "bypa";
 
 // Exchanges the descriptor and then the parameters (one channel) with the
@@ -64,6 +66,3 @@ PluginDescription DescribeLibrary(PluginLibrary& library);
 // A four-character identifier as its code: the first character in the most
 // significant byte.
 std::uint32_t FourCharacterCode(std::string_view code);
-
-// An option's forms: "Dotted,Dot,." gives "Dotted", "Dot" and ".".
-std::vector<std::string_view> OptionForms(std::string_view option);

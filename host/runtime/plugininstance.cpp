@@ -6,7 +6,6 @@
 #include <string>
 
 #include "hosterrors.h"
-#include "messagevalues.h"
 
 namespace {
 
@@ -14,18 +13,6 @@ namespace {
 constexpr double kGlideCornerHz = 10.0;
 
 } // namespace
-
-bool SupportedRate(double rate)
-{
-    return rate >= kLowestRate && std::floor(rate) <= kHighestRate;
-}
-
-std::string UnsupportedRateText(double rate, const std::string& reason)
-{
-    return "unsupported sample rate " + FormatNumber(rate) + " Hz (" + reason +
-           "); the tape delay runs at " + FormatNumber(kLowestRate) + " to " +
-           FormatNumber(kHighestRate) + " Hz";
-}
 
 PluginInstance::PluginInstance(PluginLibrary& library, const InstanceSettings& settings)
     : settings(settings),
@@ -105,11 +92,11 @@ void PluginInstance::change(std::size_t index, double value)
     parameters.change(index, value);
 }
 
-void PluginInstance::tap(double bpm)
+void PluginInstance::sendMessage(const char* name, const char* key, double value)
 {
     Missive message;
-    message.put(kMissiveDefault, "BPMTapped");
-    message.put("bpm", bpm);
+    message.put(kMissiveDefault, name);
+    message.put(key, value);
     plugin->handleMessage(message);
 }
 

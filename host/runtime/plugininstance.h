@@ -1,8 +1,15 @@
-// One running instance of the plug-in, driven the way the reference host
-// drives it: the three objects acquired and wired in the fixed start-up
-// order, then one call of process per audio block. Bypass, parameters,
-// taps and the session tempo all travel as the contract says; nothing here
-// knows what the plug-in does with them.
+// One running instance of a plug-in, driven the way the reference host
+// drives any plug-in library: the three objects acquired and wired in the
+// fixed start-up order, then one call of process per audio block. Bypass,
+// parameters, named messages and the session tempo all travel as the
+// contract says; nothing here knows what the plug-in does with them.
+//
+// Threads: an instance is not shared. Every operation is called by the one
+// thread that owns it; the plug-in's parameter thread and its audio thread
+// are that same thread here, so parameter changes are dispatched on the
+// audio thread before each block (the LV2 adapter calls change, start and
+// process from its run). Each declaration says whether it may allocate or
+// throw.
 #pragma once
 
 #include <cstddef>
@@ -19,24 +26,12 @@
 #include "plugindescription.h"
 #include "pluginlibrary.h"
 
-// The rates the tape delay runs at (the integer part of the rate counts).
-// The plug-in's own refusal decides; these only word the host's messages,
-// and a test holds them to the plug-in.
-inline constexpr double kLowestRate = 11025.0;
-inline constexpr double kHighestRate = 204000.0;
-
-// Whether the rate lies within those, and a refusal naming them, with the
-// reason the plug-in gave.
-bool SupportedRate(double rate);
-std::string UnsupportedRateText(double rate, const std::string& reason);
-
-// The session tempo when the user names none.
-inline constexpr double kDefaultSessionTempo = 120.0;
-
 struct InstanceSettings {
     double sampleRate = 48000.0;
     std::uint32_t maxBlockFrames = 512;
-    double sessionTempo = kDefaultSessionTempo; // BPM, given to the plug-in before every block
+    // BPM, given to the plug-in through query before every block. A host
+    // always has one: the caller passes the user's, or the product's default.
+    double sessionTempo = 0.0;
 };
 
 // A user's starting value: (host index, value).
@@ -50,38 +45,61 @@ using StartingValueObserver = std::function<void(std::size_t position, const Plu
 
 class PluginInstance {
 public:
-    // Wires the plug-in, starts it at its defaults and sets up the
-    // algorithm's buffers; the tape runs once start() has been called.
-    // Throws PluginLoadError, PluginContractError (a set-up failure record
-    // among them), or what the library's set-up throws (std::runtime_error
+    // [set-up] allocates; throws PluginLoadError, PluginContractError (a
+    // set-up failure record among them), std::invalid_argument for a block
+    // size of 0, or what the library's set-up throws (std::runtime_error
     // "unrecognized sample rate").
+    // Wires the plug-in, starts it at its defaults and sets up the
+    // algorithm's buffers; the tape runs once start() has been called. The
+    // instance owns the three objects; library must outlive it.
     PluginInstance(PluginLibrary& library, const InstanceSettings& settings);
+    // [set-up] releases the three objects through the library; no throw.
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
 
+    // [audio thread, before a block] no allocation; throws
+    // PluginContractError, std::out_of_range for an index past the
+    // parameters, and lets the plug-in's own handler exceptions pass.
     // Turns in the user's starting values one at a time, in order, as a user
     // sets them, then starts the tape from silence. Called again, it starts
-    // the tape from silence again; the values already in stand. Allocates
-    // nothing.
+    // the tape from silence again; the values already in stand.
     void start(std::span<const StartingValue> values, const StartingValueObserver& observer = {});
 
+    // [any, owner's thread] no allocation, no throw; valid while the
+    // instance lives.
     const PluginDescription& description() const { return described; }
+    // [any, owner's thread] no allocation; throws std::out_of_range for an
+    // index past the parameters.
     double value(std::size_t index) const { return parameters.value(index); }
+    // [any, owner's thread] no allocation, no throw.
     std::size_t parameterCount() const { return parameters.size(); }
 
-    // Before the next block: a parameter change by the user or automation,
-    // and a tapped tempo.
+    // [audio thread, between blocks] no allocation; throws std::out_of_range
+    // for an index past the parameters.
+    // A parameter change by the user or automation before the next block;
+    // the next process dispatches it.
     void change(std::size_t index, double value);
-    void tap(double bpm);
+    // [audio thread, between blocks] no allocation for a short name; lets
+    // the plug-in's handler exceptions pass.
+    // A named message holding one number, handed to the plug-in at once
+    // (the host rule for named messages: the default record carries the
+    // name, one more record the value). The product says which messages it
+    // takes.
+    void sendMessage(const char* name, const char* key, double value);
+    // [audio thread, between blocks] no allocation, no throw.
     // The session tempo in BPM from the next block on.
     void setSessionTempo(double bpm) { settings.sessionTempo = bpm; }
 
+    // [audio thread] no allocation; throws std::invalid_argument for a block
+    // longer than maxBlockFrames, std::logic_error before start(), and
+    // PluginContractError for a broken coefficient contract.
     // One block of at most maxBlockFrames frames, after start(); input and
-    // output may be the same. Non-finite input samples reach the plug-in as 0; returns how
-    // many there were.
+    // output are the caller's and may be the same. Non-finite input samples reach the plug-in as
+    // 0; returns how many there were.
     std::size_t process(const float* input, float* output, std::uint32_t frames);
 
+    // [any, owner's thread] no allocation, no throw.
     // The meters as the last block left them: input, output.
     float inputMeter() const { return readings[0]; }
     float outputMeter() const { return readings[1]; }

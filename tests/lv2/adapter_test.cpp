@@ -11,6 +11,7 @@
 #include <xmmintrin.h>
 #endif
 
+#include "host/product/tempo.h"
 #include "host/runtime/plugininstance.h"
 #include "lv2rig.h"
 

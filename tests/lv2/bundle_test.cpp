@@ -9,8 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "host/product/presets.h"
 #include "host/runtime/pluginlibrary.h"
-#include "host/runtime/presets.h"
+#include "host/runtime/values/parametervalue.h"
 #include "lv2/bundleports.h"
 
 namespace {

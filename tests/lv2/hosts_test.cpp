@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/runtime/presets.h"
+#include "host/product/presets.h"
 #include "hostrun.h"
 #include "lv2/bundleports.h"
 #include "tests/host/scratchdirectory.h"

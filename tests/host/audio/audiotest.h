@@ -10,6 +10,7 @@
 
 #include "host/audio/audiobackends.h"
 #include "host/audio/audiofile.h"
+#include "host/files/outputfile.h"
 #include "tests/host/scratchdirectory.h"
 
 using AudioFileTest = ScratchDirectory;
@@ -43,6 +44,8 @@ inline std::string ErrorOf(const std::function<void()>& action)
     try {
         action();
     } catch (const AudioFileError& e) {
+        return e.what();
+    } catch (const OutputFileError& e) {
         return e.what();
     }
     return "(no error)";

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "host/audio/audiofile.h"
-#include "host/runtime/presets.h"
+#include "host/product/presets.h"
 #include "tests/tapedelay/recordingfactory.h"
 #include "tests/tapedelay/vx9testpack.h"
 

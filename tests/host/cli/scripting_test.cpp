@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "host/audio/audiofile.h"
-#include "host/cli/jsonwriter.h"
-#include "host/cli/presetsettings.h"
-#include "host/runtime/parametervalue.h"
-#include "host/runtime/presets.h"
+#include "host/cli/job/presetsettings.h"
+#include "host/cli/report/jsonwriter.h"
+#include "host/product/presets.h"
+#include "host/runtime/values/parametervalue.h"
 
 namespace {
 

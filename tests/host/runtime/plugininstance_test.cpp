@@ -1,14 +1,11 @@
-// An instance of the built library as the host starts and runs it, and the
-// facts about the tape delay that the host keeps, held to the plug-in.
+// An instance of the built library as the host starts and runs it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "host/runtime/plugindump.h"
 #include "host/runtime/plugininstance.h"
-#include "missive/source/serialization/missivedump.h"
 
 namespace {
 
@@ -29,30 +26,6 @@ TEST(PluginInstance, StartingValuesAreTurnedInAsAUserSetsThem)
     instance.process(block.data(), block.data(), 64);
     EXPECT_EQ(instance.value(12), static_cast<double>(static_cast<float>(60.0 / 90.0 / 2.0)));
     EXPECT_GT(instance.inputMeter(), 0.0f);
-
-    // Without a session tempo of the user's the plug-in hears 120 BPM.
-    PluginInstance unset(library, InstanceSettings{});
-    unset.start({});
-    EXPECT_EQ(unset.value(11), kDefaultSessionTempo);
-}
-
-TEST(HostFacts, TheSupportedRatesAreThoseThePluginStartsAt)
-{
-    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
-    const auto starts = [&](double rate) {
-        InstanceSettings settings;
-        settings.sampleRate = rate;
-        try {
-            PluginInstance instance(library, settings);
-            return true;
-        } catch (const std::exception&) {
-            return false;
-        }
-    };
-    EXPECT_TRUE(starts(kLowestRate));
-    EXPECT_TRUE(starts(kHighestRate + 0.9)); // the integer part counts
-    EXPECT_FALSE(starts(kLowestRate - 0.1));
-    EXPECT_FALSE(starts(kHighestRate + 1.0));
 }
 
 // The controller and the algorithm wired by hand on the host's blocks: over
@@ -105,25 +78,6 @@ TEST(HostFacts, TheKernelWritesOnlyTheValueTheHostKeepsForIt)
                             value.size) != 0)
                 written.push_back(value.name);
     EXPECT_EQ(written, std::vector<std::string>{kKernelOwnedValue});
-}
-
-// The host calls the dump by its slot in the plug-in's table, for the
-// plug-in whose id it knows: what it prints is the message's own dump.
-TEST(HostFacts, TheDumpTheHostCallsIsTheMessagesDump)
-{
-    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
-    HuxObject<IIHux::Plugin> plugin(library, "IIHux::Plugin");
-    const PluginDescription description = ExchangeDescriptions(*plugin);
-    ASSERT_TRUE(OffersDump(description));
-    for (const Missive* message : {&description.descriptor, &description.parametersAndMeters}) {
-        testing::internal::CaptureStdout();
-        DumpThroughPlugin(*plugin, *message);
-        const std::string throughPlugin = testing::internal::GetCapturedStdout();
-        testing::internal::CaptureStdout();
-        dump(*message, 1);
-        EXPECT_EQ(throughPlugin, testing::internal::GetCapturedStdout());
-        EXPECT_GT(throughPlugin.size(), message->size());
-    }
 }
 
 } // namespace

@@ -1,0 +1,43 @@
+// Running a render for the command: the instances, the progress bar, the
+// output's level, the warnings and the summary a musician reads.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/render/renderer.h"
+#include "host/runtime/plugindescription.h"
+
+struct RenderOptions {
+    bool progress = true;
+    std::optional<double> normalizeDbfs; // the output's highest peak, when set
+};
+
+struct RenderReport {
+    RenderResult result;
+    std::vector<float> outputPeaks; // per channel, as written
+    std::optional<double> normalizeGainDb;
+    std::uint64_t overFullScale = 0; // samples beyond full scale, as written
+    bool integerSamples = false;     // the file clips them
+    std::vector<std::string> warnings;
+
+    // The silence appended after the input, in frames.
+    std::uint64_t tailFrames() const { return result.outputFrames - result.inputFrames; }
+};
+
+// Renders source into sink and commits it. A failure to start at an
+// unsupported rate is a UsageError that says which rates are supported.
+// output names the sink in warnings.
+RenderReport RunRender(PluginLibrary& library, const PluginDescription& description,
+                       AudioSource& source, AudioSink& sink, const std::string& output,
+                       const RenderJob& job, const RenderOptions& options);
+
+// "-6.0 dBFS", "+1.5 dBFS", "-inf dBFS" for silence.
+std::string PeakText(float peak);
+
+// Length, rate, channels, each channel's input and output peaks, the tail
+// when it ended by itself, and the delay and session tempo the plug-in
+// ended on.
+std::string RenderSummary(const RenderReport& report, const PluginDescription& description);

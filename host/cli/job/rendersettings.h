@@ -1,0 +1,43 @@
+// The render options as the plug-in takes them: parameter values by host
+// index, scheduled changes and taps, the session tempo, the pre-roll, the
+// block size and the tail; and how the output's level is set.
+#pragma once
+
+#include <optional>
+
+#include "host/cli/commandline.h"
+#include "host/render/renderjob.h"
+#include "host/runtime/plugindescription.h"
+
+// The limits of the options, for the checks and the help text.
+inline constexpr std::uint64_t kLargestBlock = 1u << 20;
+inline constexpr double kLongestTail = 3600.0;
+inline constexpr double kLongestPreroll = 60.0;
+inline constexpr double kLowestNormalizeLevel = -120.0;
+// --tail auto: the output below the floor (or the tape hiss) for the hold
+// beyond the delay, within the longest tail.
+inline constexpr double kQuietFloorDbfs = -90.0;
+inline constexpr double kQuietHoldSeconds = 0.5;
+inline constexpr double kLongestQuietTail = 60.0;
+
+// Reads --preset, --set, --at, --tap, --session-bpm (BPM, or T:BPM for a
+// change at T seconds), --automation, --preroll, --block and --tail
+// (SECONDS or auto); the preset's values come first, then the --set values;
+// the events keep the order given. Throws UsageError for an unknown preset
+// or parameter and ParameterValueError for a value the plug-in cannot take.
+// The job refers to description.
+RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description);
+
+// --normalize: the level in dBFS the output's highest peak is brought to.
+std::optional<double> ReadNormalizeLevel(const CommandLine& line);
+
+// "ID=VALUE" for a parameter the user may set, quoted as "OPTION ID=VALUE".
+// Throws ParameterValueError naming the option for text the plug-in's
+// description cannot take (see ParseParameterAssignment).
+ParameterSetting ParseAssignment(const PluginDescription& description, const std::string& text,
+                                 const std::string& option);
+
+// A tempo for option (a tap or a session tempo): a number in the range of
+// the plug-in's BPM parameter.
+double ParseTempo(const PluginDescription& description, const std::string& text,
+                  const std::string& option);

@@ -1,0 +1,212 @@
+// Output files: replaced only on commit, under any name the file system
+// takes, keeping their permission bits, written through symbolic links, and
+// never left behind by an interrupt.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/files/outputfile.h"
+#include "tests/host/audio/audiotest.h"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Output {
+    std::string suffix;
+    std::size_t channels;
+    std::function<std::unique_ptr<AudioSink>(const std::string&, std::size_t)> create;
+};
+
+// One output of each kind the build writes.
+const std::vector<Output> kOutputs = {
+    {".f32", 1, [](const std::string& p, std::size_t c) { return CreateAudioSink(p, c, 48000); }},
+    {".wav", 2, [](const std::string& p, std::size_t c) { return CreateAudioSink(p, c, 48000); }},
+    {"-builtin.wav", 2,
+     [](const std::string& p, std::size_t c) { return CreateWavSink(p, c, 48000); }},
+#if TAPEDELAY_HAVE_SNDFILE
+    {".flac", 2, [](const std::string& p, std::size_t c) { return CreateAudioSink(p, c, 48000); }},
+#endif
+};
+
+void WriteSignal(const Output& output, const std::string& file)
+{
+    WriteAll(output.create(file, output.channels), kSignal, output.channels);
+}
+
+// Whether file holds kSignal's samples as channels channels.
+bool HoldsTheSignal(const std::string& file, std::size_t channels)
+{
+    const auto source = OpenAudioSource(file, 48000);
+    return source->channels() == channels && ReadAll(*source).size() == kSignal.size();
+}
+
+} // namespace
+
+TEST_F(AudioFileTest, OutputReplacesTargetOnlyOnCommit)
+{
+    const Bytes precious = {'k', 'e', 'e', 'p'};
+    for (const Output& output : kOutputs) {
+        const std::string name = "out" + output.suffix;
+        WriteBytes(path(name), precious);
+        output.create(path(name), output.channels)->write(kSignal.data(), 1);
+        EXPECT_EQ(ScratchDirectory::readBytes(path(name)), precious) << name;
+        EXPECT_EQ(listing(), std::vector<std::string>{name});
+
+        WriteSignal(output, path(name));
+        EXPECT_TRUE(HoldsTheSignal(path(name), output.channels)) << name;
+        EXPECT_EQ(listing(), std::vector<std::string>{name});
+        fs::remove(path(name));
+    }
+    fs::create_directory(path("folder.wav"));
+    EXPECT_EQ(ErrorOf([&] { CreateAudioSink(path("folder.wav"), 1, 48000); }),
+              path("folder.wav") + ": is a directory");
+    EXPECT_EQ(ErrorOf([&] { CreateAudioSink(path("missing/out.wav"), 1, 48000); }),
+              path("missing/out.wav") + ": cannot create: No such file or directory");
+    EXPECT_EQ(ErrorOf([&] { CreateWavSink(path("x.wav"), 1, 44100.5); }),
+              path("x.wav") + ": cannot store a sample rate of 44100.5 Hz (the file holds whole "
+                              "numbers of Hz)");
+}
+
+TEST_F(AudioFileTest, OutputNameAsLongAsTheFileSystemAllows)
+{
+    for (const Output& output : kOutputs) {
+        const std::string name = std::string(255 - output.suffix.size(), 'n') + output.suffix;
+        WriteSignal(output, path(name));
+        EXPECT_TRUE(HoldsTheSignal(path(name), output.channels)) << output.suffix;
+        EXPECT_EQ(listing(), std::vector<std::string>{name});
+        fs::remove(path(name));
+    }
+}
+
+#if !defined(_WIN32)
+namespace {
+
+mode_t ModeOf(const std::string& file)
+{
+    struct stat status {};
+    EXPECT_EQ(stat(file.c_str(), &status), 0) << file;
+    return status.st_mode & 0777;
+}
+
+// Runs child in a process of its own; returns the wait status.
+int InChildProcess(const std::function<void()>& child)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        child();
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+bool ExitedWith(int status, int code)
+{
+    return WIFEXITED(status) && WEXITSTATUS(status) == code;
+}
+
+} // namespace
+
+TEST_F(AudioFileTest, OutputKeepsPermissionBits)
+{
+    for (const Output& output : kOutputs) {
+        const std::string file = path("out" + output.suffix);
+        for (const mode_t mode : {0600, 0640}) {
+            WriteBytes(file, {1});
+            chmod(file.c_str(), mode);
+            WriteSignal(output, file);
+            EXPECT_EQ(ModeOf(file), mode) << output.suffix;
+        }
+        // A new file gets what any program's new file gets.
+        fs::remove(file);
+        const mode_t umaskBefore = umask(002);
+        WriteSignal(output, file);
+        umask(umaskBefore);
+        EXPECT_EQ(ModeOf(file), 0664u) << output.suffix;
+        fs::remove(file);
+    }
+}
+
+TEST_F(AudioFileTest, OutputWrittenThroughSymbolicLinks)
+{
+    fs::create_directories(dir / "links");
+    fs::create_directories(dir / "files");
+    WriteBytes(path("files/real.wav"), {'k', 'e', 'e', 'p'});
+    const struct {
+        std::string link, to, written;
+    } cases[] = {
+        {"absolute.wav", path("files/real.wav"), "files/real.wav"},
+        // Relative to the link's folder, not to the working directory.
+        {"relative.wav", "../files/real.wav", "files/real.wav"},
+        {"chain.wav", "relative.wav", "files/real.wav"},
+        {"dangling.wav", "../files/new.wav", "files/new.wav"},
+    };
+    for (const auto& c : cases)
+        fs::create_symlink(c.to, dir / "links" / c.link);
+    const auto hiddenFiles = [](const fs::path& folder) {
+        return std::count_if(fs::directory_iterator(folder), {},
+                             [](const auto& e) { return e.path().filename().string()[0] == '.'; });
+    };
+    for (const auto& c : cases) {
+        const std::string link = path("links/" + c.link);
+        auto sink = CreateAudioSink(link, 2, 48000);
+        // The temporary file goes beside the file the link ends at.
+        EXPECT_EQ(hiddenFiles(dir / "files"), 1) << link;
+        EXPECT_EQ(hiddenFiles(dir / "links"), 0) << link;
+        WriteAll(std::move(sink), kSignal, 2);
+        EXPECT_TRUE(fs::is_symlink(link)) << link;
+        EXPECT_EQ(fs::read_symlink(link), c.to);
+        EXPECT_TRUE(HoldsTheSignal(path(c.written), 2)) << link;
+        EXPECT_EQ(hiddenFiles(dir / "files"), 0) << link;
+    }
+
+    fs::create_symlink("loop-b.wav", path("loop-a.wav"));
+    fs::create_symlink("loop-a.wav", path("loop-b.wav"));
+    EXPECT_EQ(ErrorOf([&] { CreateAudioSink(path("loop-a.wav"), 1, 48000); }),
+              path("loop-a.wav") + ": too many levels of symbolic links");
+}
+
+TEST_F(AudioFileTest, InterruptRemovesTheTemporaryFiles)
+{
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+        const int status = InChildProcess([&] {
+            InstallInterruptCleanup();
+            // Committed and discarded outputs give their table slots back.
+            for (int i = 0; i < 20; ++i) {
+                WriteAll(CreateAudioSink(path("done.wav"), 1, 48000), kSignal, 1);
+                CreateAudioSink(path("dropped.wav"), 1, 48000);
+            }
+            const auto live = CreateAudioSink(path("live.wav"), 1, 48000);
+            const auto builtin = CreateWavSink(path("live-builtin.wav"), 1, 48000);
+            live->write(kSignal.data(), kSignal.size());
+            std::raise(number);
+        });
+        EXPECT_TRUE(ExitedWith(status, 128 + number)) << number << ": " << status;
+        EXPECT_EQ(listing(), std::vector<std::string>{"done.wav"}) << number;
+    }
+
+    // A signal ignored from the start, as under nohup, stays ignored.
+    const int status = InChildProcess([&] {
+        std::signal(SIGHUP, SIG_IGN);
+        InstallInterruptCleanup();
+        const auto sink = CreateAudioSink(path("kept.wav"), 1, 48000);
+        std::raise(SIGHUP);
+        sink->commit();
+    });
+    EXPECT_TRUE(ExitedWith(status, 0)) << status;
+    EXPECT_TRUE(fs::exists(path("kept.wav")));
+}
+#endif
