@@ -41,10 +41,10 @@ void BM_Soak(benchmark::State& state, const char* mode)
                 }
                 copy = block;
                 const bool soakedFirst = b % 2 == 0;
-                const double first = TimedBlock(soakedFirst ? *soaked : *fresh,
-                                                soakedFirst ? block : copy);
-                const double second = TimedBlock(soakedFirst ? *fresh : *soaked,
-                                                 soakedFirst ? copy : block);
+                const double first =
+                    TimedBlock(soakedFirst ? *soaked : *fresh, soakedFirst ? block : copy);
+                const double second =
+                    TimedBlock(soakedFirst ? *fresh : *soaked, soakedFirst ? copy : block);
                 soakedFastest[turn] = std::min(soakedFastest[turn], soakedFirst ? first : second);
                 freshFastest[turn] = std::min(freshFastest[turn], soakedFirst ? second : first);
             }

@@ -22,7 +22,8 @@ std::vector<float> Response(std::size_t repeats, float hiss, std::size_t length)
     std::vector<float> y = Noise(length, hiss, 7);
     y[0] = 0.5f;
     for (std::size_t k = 1; k <= repeats; ++k)
-        y[k * kDelayFrames + (k % 3) * 5] = (k % 2 == 0 ? 1.0f : -1.0f) * std::ldexp(1.0f, -static_cast<int>(k));
+        y[k * kDelayFrames + (k % 3) * 5] =
+            (k % 2 == 0 ? 1.0f : -1.0f) * std::ldexp(1.0f, -static_cast<int>(k));
     return y;
 }
 
@@ -61,8 +62,8 @@ TEST(EchoTrain, StopsAtTheFirstRepeatThatDoesNotStandOutOfTheHiss)
     EXPECT_TRUE(quiet.repeats.empty());
     EXPECT_TRUE(quiet.firstRepeatSpectrum.empty());
     EXPECT_TRUE(std::isinf(quiet.dryDb));
-    EXPECT_TRUE(MeasureEchoTrain(Response(3, 0.0f, 4 * kDelayFrames), kRate, 1e-5, 4)
-                    .repeats.empty());
+    EXPECT_TRUE(
+        MeasureEchoTrain(Response(3, 0.0f, 4 * kDelayFrames), kRate, 1e-5, 4).repeats.empty());
 }
 
 } // namespace

@@ -30,9 +30,9 @@ long EndFrame(QuietWatch& watch, const std::vector<float>& output, std::size_t c
     for (std::size_t at = 0; at < hiss.size(); at += block) {
         const std::size_t frames = std::min(block, hiss.size() - at);
         const std::size_t from = tailFrom > at ? tailFrom - at : 0;
-        if (const auto keep = watch.follow(output.data() + at * channels, channels,
-                                           hiss.data() + at, frames, std::min(from, frames),
-                                           kDelay))
+        if (const auto keep =
+                watch.follow(output.data() + at * channels, channels, hiss.data() + at, frames,
+                             std::min(from, frames), kDelay))
             return static_cast<long>(at + *keep);
     }
     return -1;
