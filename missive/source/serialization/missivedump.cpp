@@ -58,14 +58,6 @@ std::string indent(int depth)
     return std::string(4 * static_cast<std::size_t>(depth), ' ');
 }
 
-// Checks that count elements of size bytes fit in [pos, end).
-void requireRoom(Bytes pos, Bytes end, std::uint64_t count, std::size_t size)
-{
-    const std::size_t room = static_cast<std::size_t>(end - pos);
-    if (size != 0 && count > room / size)
-        MissiveUnderrun();
-}
-
 void writeNumberOf(std::ostream& out, KtTypeId type, Bytes pos)
 {
     MissiveWithNumber(type, pos, [&out]<class T>(T value) {
@@ -78,19 +70,9 @@ void writeNumberOf(std::ostream& out, KtTypeId type, Bytes pos)
     });
 }
 
-// The NUL-terminated type name at pos; returns the position after it.
-Bytes readTypeName(Bytes pos, Bytes end, std::string& name)
-{
-    const std::string_view text = MissiveText(pos, end);
-    if (text.size() == static_cast<std::size_t>(end - pos))
-        MissiveUnderrun(); // no terminating 0 byte
-    name.assign(text);
-    return pos + text.size() + 1;
-}
-
 void writePointers(std::ostream& out, KtTypeId type, Bytes pos, Bytes end, std::uint64_t count)
 {
-    requireRoom(pos, end, count, sizeof(std::uint64_t));
+    MissiveRequireRoom(pos, end, count, sizeof(std::uint64_t));
     const KtTypeId base = type & KtType::kBaseMask;
     const bool typed = base == KtType::kPod || base == KtType::kObj || base == KtType::kVob;
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -110,8 +92,8 @@ void writePointers(std::ostream& out, KtTypeId type, Bytes pos, Bytes end, std::
 void writeObject(std::ostream& out, Bytes pos, Bytes end)
 {
     const Bytes start = pos;
-    std::string name;
-    pos = readTypeName(pos, end, name);
+    const std::string_view name = MissiveTypeName(pos, end);
+    pos += name.size() + 1;
     std::uint64_t version = 0;
     pos = MissiveReadVarint(pos, end, version);
     out << '<' << name << ':' << version << "> " << (end - pos) << " byte payload ("
@@ -206,7 +188,7 @@ void writeTyped(MissiveDumpContext& context, KtTypeId type, Bytes pos, Bytes end
     ValueWriter writer(context, count, depth);
     if (const Bytes after = MissiveWalkValue(type, pos, end, count, writer)) {
         if (type == KtType::kEnum)
-            out << " (" << after - (pos + MissiveText(pos, end).size() + 1) << " bytes)";
+            out << " (" << after - (pos + MissiveTypeName(pos, end).size() + 1) << " bytes)";
         else if (type == KtType::kUuid)
             out << " (" << count * 16 << " bytes)";
         return;

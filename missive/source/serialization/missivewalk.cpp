@@ -5,16 +5,6 @@
 
 namespace {
 
-using Bytes = const std::uint8_t*;
-
-// Checks that count elements of size bytes fit in [pos, end).
-void requireRoom(Bytes pos, Bytes end, std::uint64_t count, std::size_t size)
-{
-    const std::size_t room = static_cast<std::size_t>(end - pos);
-    if (size != 0 && count > room / size)
-        MissiveUnderrun();
-}
-
 // A four-character code when all four bytes print, else the number.
 std::string codeText(std::uint32_t code, const MissiveTextStyle& style)
 {
@@ -74,6 +64,22 @@ private:
 
 } // namespace
 
+void MissiveRequireRoom(const std::uint8_t* pos, const std::uint8_t* end, std::uint64_t count,
+                        std::size_t size)
+{
+    const std::size_t room = static_cast<std::size_t>(end - pos);
+    if (size != 0 && count > room / size)
+        MissiveUnderrun();
+}
+
+std::string_view MissiveTypeName(const std::uint8_t* pos, const std::uint8_t* end)
+{
+    const std::string_view name = MissiveText(pos, end);
+    if (name.size() == static_cast<std::size_t>(end - pos))
+        MissiveUnderrun();
+    return name;
+}
+
 bool MissiveIsNumber(KtTypeId type)
 {
     return (type >= KtType::kI8 && type <= KtType::kU64) || type == KtType::kBool ||
@@ -86,7 +92,7 @@ const std::uint8_t* MissiveWalkValue(KtTypeId type, const std::uint8_t* pos,
 {
     if (MissiveIsNumber(type)) {
         const std::size_t size = fixedSizeOf(type);
-        requireRoom(pos, end, count, size);
+        MissiveRequireRoom(pos, end, count, size);
         for (std::uint64_t i = 0; i < count; ++i, pos += size)
             visitor.number(type, pos);
         return pos;
@@ -104,9 +110,7 @@ const std::uint8_t* MissiveWalkValue(KtTypeId type, const std::uint8_t* pos,
         return pos;
     case KtType::kEnum: {
         // The type name and its 0 byte, then each value as a varint.
-        const std::string_view name = MissiveText(pos, end);
-        if (name.size() == static_cast<std::size_t>(end - pos))
-            MissiveUnderrun();
+        const std::string_view name = MissiveTypeName(pos, end);
         visitor.enumType(name);
         pos += name.size() + 1;
         for (std::uint64_t i = 0; i < count; ++i) {
@@ -117,7 +121,7 @@ const std::uint8_t* MissiveWalkValue(KtTypeId type, const std::uint8_t* pos,
         return pos;
     }
     case KtType::kUuid:
-        requireRoom(pos, end, count, 16);
+        MissiveRequireRoom(pos, end, count, 16);
         for (std::uint64_t i = 0; i < count; ++i, pos += 16) {
             KtUuid uuid;
             std::memcpy(uuid.bytes.data(), pos, 16);

@@ -25,6 +25,15 @@ void ForEachRecordNewestFirst(MissiveSpan message, Visit&& visit)
     }
 }
 
+// Raises the underrun failure unless count elements of size bytes fit in
+// [pos, end).
+void MissiveRequireRoom(const std::uint8_t* pos, const std::uint8_t* end, std::uint64_t count,
+                        std::size_t size);
+
+// The type name that leads an enumeration or object value; raises the
+// underrun failure when it has no 0 byte.
+std::string_view MissiveTypeName(const std::uint8_t* pos, const std::uint8_t* end);
+
 // Whether values of type are fixed-size numbers (bool among them).
 bool MissiveIsNumber(KtTypeId type);
 
