@@ -1,20 +1,19 @@
 // libFuzzer target: arbitrary parameter traffic into the controller, its
 // published coefficients driving the kernel.
 //
-// Byte 0 picks a supported sample rate; then each 9-byte record is an
-// operation (one byte) and its argument (eight bytes: a double's raw bits,
-// so NaN, infinities and huge values all occur; bools and indices take the
-// low bits). Every published value must be finite, and every block of
-// bounded input must give finite output: a crash, a sanitizer report or a
-// trap is a finding.
+// The bytes pick a supported sample rate, then a list of operations, each
+// with its argument: a flag, any index, or a value from the fuzzers' picker
+// (NaN, infinities and huge values among them). Every published value must
+// be finite, and every block of bounded input must give finite output: a
+// crash, a sanitizer report or an abort is a finding.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
+#include "fuzz/anyvalue.h"
 #include "tests/tapedelay/vx9testpack.h"
 
 namespace {
@@ -22,12 +21,6 @@ namespace {
 constexpr float kRates[] = {11025.0f, 22050.0f, 44100.0f,  44100.7f,  48000.0f,  51000.0f,
                             51001.0f, 96000.0f, 102000.0f, 176400.0f, 192000.0f, 204000.0f};
 constexpr std::uint32_t kFrames = 64;
-
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 // The first `count` doubles of a data area.
 void RequireFiniteDoubles(const void* area, std::size_t count)
@@ -87,32 +80,25 @@ struct Rig {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size < 1)
-        return 0;
-    Rig rig(kRates[data[0] % std::size(kRates)]);
+    FuzzedDataProvider in(data, size);
+    Rig rig(in.PickValueInArray(kRates));
     IIVX9Controller& ops = rig.controller.ops();
-    for (std::size_t at = 1; at + 9 <= size; at += 9) {
-        double value;
-        std::memcpy(&value, data + at + 1, sizeof value);
-        std::uint64_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        const bool flag = (bits & 1) != 0;
-        const auto index = static_cast<std::uint32_t>(bits);
-        switch (data[at] % 12) {
-        case 0: ops.setBypassed(flag); break;
-        case 1: ops.setTone(index); break;
-        case 2: ops.setMode(index); break;
-        case 3: ops.setDelayTime(value); break;
-        case 4: ops.setFeedback(value); break;
-        case 5: ops.setInput(value); break;
-        case 6: ops.setBlend(value); break;
-        case 7: ops.setOutput(value); break;
-        case 8: ops.setTimeGlide(flag); break;
-        case 9: ops.restartGate(flag); break;
+    while (in.remaining_bytes() > 0) {
+        switch (in.ConsumeIntegralInRange(0, 11)) {
+        case 0: ops.setBypassed(in.ConsumeBool()); break;
+        case 1: ops.setTone(in.ConsumeIntegral<std::uint32_t>()); break;
+        case 2: ops.setMode(in.ConsumeIntegral<std::uint32_t>()); break;
+        case 3: ops.setDelayTime(AnyValue<double>(in)); break;
+        case 4: ops.setFeedback(AnyValue<double>(in)); break;
+        case 5: ops.setInput(AnyValue<double>(in)); break;
+        case 6: ops.setBlend(AnyValue<double>(in)); break;
+        case 7: ops.setOutput(AnyValue<double>(in)); break;
+        case 8: ops.setTimeGlide(in.ConsumeBool()); break;
+        case 9: ops.restartGate(in.ConsumeBool()); break;
         case 10: rig.controller.framework().Reset(); break;
         default:
             rig.deliver();
-            rig.block(bits);
+            rig.block(in.ConsumeIntegral<std::uint64_t>());
             break;
         }
     }

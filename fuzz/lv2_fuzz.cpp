@@ -12,8 +12,6 @@
 // only between activate and deactivate and with every required port
 // connected, as the LV2 rules demand. A crash, a sanitizer report, a leak or
 // a non-finite output sample or output control is a finding.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -27,7 +25,9 @@
 #include <lv2/atom/atom.h>
 #include <lv2/time/time.h>
 
+#include "fuzz/anyvalue.h"
 #include "host/product/rates.h"
+#include "host/runtime/plugininstance.h"
 #include "lv2/hostfeatures.h"
 #include "tests/lv2/lv2rig.h"
 
@@ -37,12 +37,6 @@ constexpr double kRates[] = {44100.0, 48000.0, 96000.0, 11025.0, 204000.0, 8000.
 constexpr std::size_t kTransportBytes = 1024;
 // Bounds the work of one input.
 constexpr std::uint64_t kFramesPerInput = 1u << 17;
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // The adapter and the plug-in library it loads stay loaded for the whole
 // run: libFuzzer keeps counting coverage in an instrumented library, so
@@ -58,30 +52,6 @@ Bundle& Loaded()
 {
     static Bundle bundle;
     return bundle;
-}
-
-float AnyFloat(FuzzedDataProvider& in)
-{
-    constexpr float kEdges[] = {std::numeric_limits<float>::quiet_NaN(),
-                                std::numeric_limits<float>::infinity(),
-                                -std::numeric_limits<float>::infinity(),
-                                std::numeric_limits<float>::max(),
-                                -1.0f,
-                                0.0f,
-                                0.5f,
-                                1.0f,
-                                2.0f,
-                                9.0f};
-    switch (in.ConsumeIntegralInRange(0, 2)) {
-    case 0: return in.PickValueInArray(kEdges);
-    case 1: return in.ConsumeFloatingPointInRange(-10.0f, 600.0f);
-    default: {
-        const auto bits = in.ConsumeIntegral<std::uint32_t>();
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-    }
 }
 
 // An atom sequence in the transport buffer, written field by field.
@@ -169,10 +139,10 @@ private:
         put32(pickUrid(type));
         const std::size_t valueAt = bytes.size();
         if (type == types[0]) {
-            const float v = AnyFloat(in);
+            const float v = AnyValue<float>(in);
             append(&v, sizeof v);
         } else if (type == types[1]) {
-            const double v = AnyFloat(in) * in.ConsumeFloatingPointInRange(-2.0, 2.0);
+            const double v = AnyValue<float>(in) * in.ConsumeFloatingPointInRange(-2.0, 2.0);
             append(&v, sizeof v);
         } else if (type == types[2]) {
             const auto v = in.ConsumeIntegral<std::int32_t>();
@@ -205,7 +175,7 @@ public:
           connected(bundle.ports.size(), false),
           transport(kTransportBytes / 8, 0)
     {
-        const double rate = in.ConsumeBool() ? in.PickValueInArray(kRates) : AnyFloat(in);
+        const double rate = in.ConsumeBool() ? in.PickValueInArray(kRates) : AnyValue<float>(in);
         const bool offer = in.ConsumeIntegralInRange(0, 7) != 0;
         const std::vector<const LV2_Feature*> features = host.features(offer);
         instance = descriptor->instantiate(descriptor, rate, TAPEDELAY_LV2_BUNDLE, features.data());
@@ -280,7 +250,7 @@ private:
     {
         const std::size_t port = in.ConsumeIntegralInRange<std::size_t>(0, controls.size() - 1);
         if (!isOutput(bundle.ports[port].role))
-            controls[port] = AnyFloat(in);
+            controls[port] = AnyValue<float>(in);
     }
 
     static bool isOutput(PortRole role)
@@ -299,7 +269,7 @@ private:
         for (std::uint32_t i = 0; i < n; ++i)
             input[i] =
                 in.ConsumeIntegralInRange(0, 63) == 0
-                    ? AnyFloat(in)
+                    ? AnyValue<float>(in)
                     : level * static_cast<float>(in.ConsumeIntegral<std::int16_t>()) / 32768.0f;
         // Non-finite input reaches the plug-in as silence; huge finite input
         // would overflow the output gain, so the run's loud samples are capped.

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of plugin_fuzz and lv2_fuzz, one seed per path.
+"""Writes the seed corpora of plugin_fuzz, lv2_fuzz and controller_fuzz, one seed
+per path.
 
 Both targets read their bytes with libFuzzer's FuzzedDataProvider: numbers
 from the end of the input backwards (the first one read is the last byte;
@@ -49,13 +50,25 @@ class Seed:
         return bytes(self.front) + bytes(reversed(self.back))
 
 
+# AnyValue (fuzz/anyvalue.h), shared by the targets: an edge by its place,
+# else raw bits (eight bytes for a double, four for a float).
+EDGES = ["nan", "inf", "-inf", "max", "-max", "denorm", -1.0, 0.0, 0.5, 1.0, 2.0, 9.0, 2.0**32]
+
+
+def value(s, v, width=8):
+    if v in EDGES:
+        return s.ops(0, EDGES.index(v))
+    s.n(3)
+    return s.double_bits(v) if width == 8 else s.float_bits(v)
+
+
 # ---------------------------------------------------------------- plugin_fuzz
 RATES = [11025, 22050, 44100, 48000, 51000.9, 51001, 96000, 102000, 176400,
          204000, 204001, 11024, 0, -48000, 1e12]
 KERNELS = ["plain", "baseline", "avx2", "avx512"]
-EDGES = ["nan", "inf", "-inf", "max", "-max", "denorm", -1.0, 0.0, 1e-300, 2.0**32]
 PARAMETERS = 14  # the plug-in's thirteen and the host's bypass
 BYPASS = 13
+CHANGE, START_WITH, RESTART, TAP, SESSION_TEMPO, MESSAGE, STATE, EXCHANGE, SET_UP_AGAIN, BLOCK = range(10)
 
 
 def wire(s, rate, kernel="plain", longest=512):
@@ -73,24 +86,18 @@ def rig(s, op):
     return s.ops(6, op)
 
 
-def value(s, v):
-    """AnyValue: an edge by its place, else raw bits."""
-    if v in EDGES:
-        return s.ops(0, EDGES.index(v))
-    return s.n(3).double_bits(v)
-
-
 def change(s, index, v, user=False):
-    rig(s, 1 if user else 0).n(index)
+    """Automation, or a user's starting value (which restarts the tape)."""
+    rig(s, START_WITH if user else CHANGE).n(index)
     return value(s, v)
 
 
 def block(s, count, kind=1, samples=()):
-    frames(rig(s, 11), count, s.longest).ops(kind, 20).n(98, 2)  # level 2^12, period 100
+    frames(rig(s, BLOCK), count, s.longest).ops(kind, 20).n(98, 2)  # level 2^12, period 100
     assert kind != 2 or len(samples) == count
     for x in samples:
         s.n(x, 2)
-    return s.n(1 << 62, 8)  # the session tempo
+    return s
 
 
 def plugin_seeds():
@@ -125,7 +132,6 @@ def plugin_seeds():
     for index in range(PARAMETERS):
         for v in ("nan", "inf", "-max", -1.0, 7.5, 2.0**32):
             change(s, index, v, user=index % 2 == 1)
-        rig(s, 2)
         block(s, 256)
     seeds["parameter_edges"] = s
 
@@ -133,34 +139,33 @@ def plugin_seeds():
     change(s, 0, 1.0, user=True)           # tempo lock
     change(s, 1, 4.0, user=True)           # quarter
     for v in ("nan", 0.0, "max", -1.0, 140.0):
-        rig(s, 3)
-        value(s, v)
+        value(rig(s, TAP), v)
         block(s, 128)
-    rig(s, 5)
-    value(s, "inf"); value(s, 0.0); value(s, 0.0)
-    rig(s, 6)
-    block(s, 128)
+    for v in ("inf", 0.0, 90.0):
+        value(rig(s, SESSION_TEMPO), v)
+        block(s, 128)
     seeds["taps_and_session_tempos"] = s
 
     s = wire(Seed(), 22050)
-    rig(s, 4).n(1).n(12, 2).raw(bytes([0x53, 0x00, 0xFF, 0x10, 0x7F, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07]))
-    rig(s, 4).n(0).text("BPMTapped").text("120")
-    rig(s, 4).n(0).text("").text("")
+    rig(s, MESSAGE).n(1).n(12, 2).raw(bytes([0x53, 0x00, 0xFF, 0x10, 0x7F, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07]))
+    rig(s, MESSAGE).n(0).text("BPMTapped").text("120")
+    rig(s, MESSAGE).n(0).text("").text("")
+    rig(s, EXCHANGE).n(2, 4)
     block(s, 64)
     seeds["named_messages"] = s
 
     s = wire(Seed(), 176400)
-    rig(s, 7).ops(0, 0, 0)
-    rig(s, 7).ops(1, 1, 9, 0).raw(b"\x00\x01garbage")
+    rig(s, STATE).ops(0, 0, 0)
+    rig(s, STATE).ops(1, 1, 9, 0).raw(b"\x00\x01garbage")
     block(s, 64)
     seeds["state_round_trip"] = s
 
     s = wire(Seed(), 51001, "baseline")
     block(s, 300)
-    rig(s, 9)
-    rig(s, 10).ops(0, 1)                   # set up again, then reset
+    rig(s, RESTART)
+    rig(s, SET_UP_AGAIN).ops(0, 1)         # set up again, then restart
     block(s, 300)
-    rig(s, 10).ops(2, 0)                   # a refused set-up stops it
+    rig(s, SET_UP_AGAIN).ops(2, 0)         # a refused set-up stops it
     block(s, 300)
     seeds["reset_and_setup_again"] = s
 
@@ -201,11 +206,7 @@ def connect_all(s, in_place=False, transport=True):
 
 
 def control(s, port, v):
-    """AnyFloat: an edge by its place (0 NaN, 1 inf, 4 -1, 5 0, 7 1, 9 9) or bits."""
-    s.ops(1, port)
-    if isinstance(v, int):
-        return s.ops(0, v)
-    return s.n(2).float_bits(v)
+    return value(s.ops(1, port), v, 4)
 
 
 def run(s, count, loud=False):
@@ -242,9 +243,9 @@ def sequence(s, events, declared=None):
             urid(s, key, 3)
             urid(s.n(vtype), True)
             if vtype == 0:
-                s.n(2).float_bits(v)
+                value(s, v, 4)
             elif vtype == 1:
-                s.n(2).float_bits(v).n(1 << 63, 8)  # times 0.0 .. 2
+                value(s, v, 4).n(1 << 63, 8)  # times 0.0 .. 2
             else:
                 s.n(v, 4 if vtype == 2 else 8)
             size(s, vsize)
@@ -267,13 +268,13 @@ def lv2_seeds():
 
     s = connect_all(lv2_start(96000, 128)).ops(2)
     for port in CONTROLS:
-        for v in (0, 1, 4, 3.0e38, -3.0e38):
+        for v in ("nan", "inf", -1.0, 3.0e38, -3.0e38):
             control(s, port, v)
         run(s, 32, loud=True)
     seeds["control_edges"] = s
 
     s = connect_all(lv2_start(48000, 256)).ops(2)
-    control(s, 2, 7)                       # tempo lock on
+    control(s, 2, 1.0)                     # tempo lock on
     control(s, 3, 9.0)                     # note value beyond its list
     sequence(s, [(0, True, True, [(True, 0, 140.0, None)], None),
                  (100, True, True, [(True, 2, 90, None), (True, 3, 1 << 40, None)], None)])
@@ -289,14 +290,63 @@ def lv2_seeds():
 
     s = connect_all(lv2_start(11025, 64), transport=False)
     for _ in range(3):
-        s.ops(2); run(s, 64); control(s, 14, 7); run(s, 64); control(s, 14, 5); s.ops(3)
+        s.ops(2); run(s, 64); control(s, 14, 1.0); run(s, 64); control(s, 14, 0.0); s.ops(3)
     seeds["activate_cycles_and_taps"] = s
+    return seeds
+
+
+# ---------------------------------------------------------------- controller_fuzz
+CONTROLLER_RATES = [11025, 22050, 44100, 44100.7, 48000, 51000, 51001, 96000, 102000,
+                    176400, 192000, 204000]
+(BYPASSED, TONE, MODE, DELAY, FEEDBACK, INPUT, BLEND, OUTPUT, GLIDE, GATE, RESET,
+ KERNEL_BLOCK) = range(12)
+
+
+def controller_start(rate):
+    return Seed().n(CONTROLLER_RATES.index(rate))
+
+
+def kernel_block(s, seed=1):
+    return s.n(KERNEL_BLOCK).n(seed, 8)
+
+
+def controller_seeds():
+    seeds = {}
+    s = controller_start(48000).ops(BYPASSED, 1)
+    kernel_block(s)
+    s.ops(BYPASSED, 0)
+    for op, v in ((FEEDBACK, "nan"), (INPUT, "inf"), (BLEND, "-max"), (OUTPUT, "denorm"),
+                  (DELAY, 0.0), (DELAY, 1e300)):
+        value(s.n(op), v)
+        kernel_block(s, op)
+    seeds["bypass_and_bad_values"] = s
+
+    s = controller_start(96000).ops(MODE).n(2, 4).ops(GLIDE, 1)
+    for v in (0.005, 0.1, 0.5, 1.0, 2.0, 0.02):
+        value(s.n(DELAY), v)
+        kernel_block(s).n(KERNEL_BLOCK).n(7, 8)
+    seeds["modern_delay_sweep"] = s
+
+    s = controller_start(44100.7).n(TONE).n(7, 4).n(MODE).n(0xFFFFFFFF, 4)
+    kernel_block(s)
+    s.ops(RESET).n(TONE).n(1, 4).ops(GATE, 1)
+    kernel_block(s).ops(GATE, 0)
+    kernel_block(s)
+    seeds["odd_indices_and_reset"] = s
+
+    s = controller_start(204000).n(MODE).n(0, 4)
+    value(s.n(FEEDBACK), 9.0)
+    value(s.n(INPUT), 9.0)
+    for i in range(8):
+        kernel_block(s, i)
+    seeds["vintage_feedback_high"] = s
     return seeds
 
 
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "fuzz/corpus")
-    for target, seeds in (("plugin", plugin_seeds()), ("lv2", lv2_seeds())):
+    for target, seeds in (("plugin", plugin_seeds()), ("lv2", lv2_seeds()),
+                          ("controller", controller_seeds())):
         folder = root / target
         folder.mkdir(parents=True, exist_ok=True)
         for name, seed in seeds.items():

@@ -1,37 +1,32 @@
 // libFuzzer target: the plug-in library loaded as the reference host loads
-// it and driven through its two exports only, with the host's own objects
-// (parameter service, coefficient blocks, description reader), in orders a
-// hostile or careless host might choose.
+// it and driven through its two exports only, with the host's own objects,
+// in orders a hostile or careless host might choose.
 //
 // The bytes are read as a list of operations. Outside a running instance:
 // acquiring objects by any name, releasing them in any order, releasing
 // twice or releasing pointers the library never handed out, and
-// description exchanges with any channel count. Inside one (wired at any
-// rate, with the plain or a batched kernel): parameter changes with any
-// value, dispatches, taps, named messages of arbitrary bytes, session
-// tempos, update, state round trips, resets, repeated set-ups and blocks of
-// 0 to the longest size with loud, clipped or silent audio. A crash, a
-// sanitizer report, a leak, a contract fault seen by the coefficient blocks
-// or a non-finite output sample or meter is a finding.
-#include <fuzzer/FuzzedDataProvider.h>
-
+// description exchanges with any channel count. Inside one (a
+// PluginInstance at any rate, with the plain or a batched kernel):
+// parameter changes and starting values with any value, restarts, taps,
+// session tempos and blocks of 0 to the longest size with loud, clipped or
+// silent audio; and what PluginInstance does not do, straight to the wired
+// objects: named messages of arbitrary bytes, state round trips, exchanges,
+// and set-ups again at its rate or at one the plug-in refuses. A crash, a
+// sanitizer report, a leak, a contract fault seen by the host or a
+// non-finite output sample or meter is a finding.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "fuzz/anyvalue.h"
 #include "host/product/rates.h"
-#include "host/runtime/coeffblocks.h"
-#include "host/runtime/parameterservice.h"
-#include "host/runtime/plugindescription.h"
 #include "host/runtime/plugininstance.h"
-#include "host/runtime/pluginlibrary.h"
 #include "tapedelay/source/kernel/vx9kernel.h"
 
 namespace {
@@ -45,12 +40,6 @@ constexpr double kRates[] = {11025.0,  22050.0, 44100.0,  48000.0,  51000.9,
 constexpr std::uint32_t kLongestBlock = 2048;
 // Bounds the work of one input, so that no input runs for long.
 constexpr std::uint64_t kFramesPerInput = 1u << 17;
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 PluginLibrary& Library()
 {
@@ -70,33 +59,6 @@ struct KeepingSink final : ByteSink {
     std::vector<std::uint8_t> kept;
 };
 
-// Any double: the edges, a list index just off or beyond its options, or
-// raw bits.
-double AnyValue(FuzzedDataProvider& in)
-{
-    constexpr double kEdges[] = {std::numeric_limits<double>::quiet_NaN(),
-                                 std::numeric_limits<double>::infinity(),
-                                 -std::numeric_limits<double>::infinity(),
-                                 std::numeric_limits<double>::max(),
-                                 -std::numeric_limits<double>::max(),
-                                 std::numeric_limits<double>::denorm_min(),
-                                 -1.0,
-                                 0.0,
-                                 1e-300,
-                                 4294967296.0};
-    switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0: return in.PickValueInArray(kEdges);
-    case 1: return in.ConsumeIntegralInRange(-3, 12) + in.ConsumeProbability<double>();
-    case 2: return in.ConsumeFloatingPointInRange(-10.0, 600.0);
-    default: {
-        const auto bits = in.ConsumeIntegral<std::uint64_t>();
-        double value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-    }
-}
-
 void SetKernel(FuzzedDataProvider& in)
 {
     setenv(kVX9KernelVariable, in.PickValueInArray(kKernels), 1);
@@ -114,155 +76,97 @@ void Exchange(IIHux::Plugin& plugin, std::uint32_t channels)
     }
 }
 
-// One instance wired as the contract orders, at a rate that may be refused.
-class Rig {
+// A message of arbitrary bytes, or a named one whose name and "bpm" are
+// arbitrary; a malformed one is refused with a failure report.
+void Message(FuzzedDataProvider& in, IIHux::Plugin& plugin)
+{
+    Missive message;
+    if (in.ConsumeBool()) {
+        const std::vector<std::uint8_t> bytes =
+            in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<std::size_t>(0, 256));
+        message.assign(bytes.data(), bytes.size());
+    } else {
+        message.put(kMissiveDefault, in.ConsumeRandomLengthString(16));
+        message.put("bpm", in.ConsumeRandomLengthString(8));
+    }
+    try {
+        plugin.handleMessage(message);
+    } catch (const KtException&) {
+    }
+}
+
+// The saved state, or arbitrary bytes, restored; as for messages.
+void State(FuzzedDataProvider& in, IIHux::Plugin& plugin)
+{
+    KeepingSink sink;
+    Require(plugin.saveState(sink, in.ConsumeBool()).code == 0);
+    if (in.ConsumeBool())
+        sink.kept = in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange(0, 64));
+    try {
+        plugin.restoreState(sink.kept.data(), sink.kept.size(), in.ConsumeBool());
+    } catch (const KtException&) {
+    }
+}
+
+// One running instance; false once it must only be released.
+class Running {
 public:
-    Rig(double rate, std::uint32_t longest)
-        : plugin(Library(), kNames[0]),
-          controller(Library(), kNames[1]),
-          algorithm(Library(), kNames[2]),
-          description(ExchangeDescriptions(*plugin)),
-          parameters(description.parameters),
-          setup{0.0, static_cast<float>(rate)},
-          longest(longest),
-          audio(longest)
+    Running(double rate, std::uint32_t longest) : rate(rate), audio(longest)
     {
-        try {
-            Require(controller->Setup(setup, &blocks).code == 0);
-        } catch (const std::exception&) {
-            return; // the rate is refused: the objects are only released
-        }
-        parameters.attach(*plugin);
-        plugin->initialise(&parameters, controller->GetControllerInterface(), nullptr);
-        parameters.reportAll();
-        plugin->query(120.0, 0.0, 0.0);
-        parameters.dispatch();
-        Require(algorithm->Setup(setup).code == 0);
-        Require(blocks.preparePack(longest, 0.001).empty());
-        reset();
+        InstanceSettings settings;
+        settings.sampleRate = rate;
+        settings.maxBlockFrames = longest;
+        instance = std::make_unique<PluginInstance>(Library(), settings);
+        instance->start({});
     }
 
-    // False once set-up failed: the instance takes no more calls but release.
-    bool running() const { return ready; }
-
-    void reset()
+    bool operate(FuzzedDataProvider& in)
     {
-        blocks.settle();
-        Require(algorithm->Reset(blocks.handle()).code == 0);
-        controller->Reset();
-        callback = algorithm->GetProcessCallback();
-        Require(callback.function != nullptr);
-        ready = true;
-    }
-
-    // Set-up again, at the instance's rate (then a reset) or at one the
-    // plug-in refuses (then it is stopped).
-    void setUpAgain(FuzzedDataProvider& in)
-    {
-        SetKernel(in);
-        if (in.ConsumeBool()) {
-            Require(algorithm->Setup(setup).code == 0);
-            reset();
-        } else {
-            Require(algorithm->Setup({0.0, -1.0f}).code != 0);
-            ready = false;
-        }
-    }
-
-    void operate(FuzzedDataProvider& in)
-    {
-        const std::size_t count = description.parameters.size();
-        switch (in.ConsumeIntegralInRange(0, 11)) {
+        const std::size_t last = instance->parameterCount() - 1;
+        switch (in.ConsumeIntegralInRange(0, 9)) {
         case 0:
-            parameters.change(in.ConsumeIntegralInRange<std::size_t>(0, count - 1), AnyValue(in));
+            instance->change(in.ConsumeIntegralInRange<std::size_t>(0, last), AnyValue<double>(in));
             break;
-        case 1:
-            parameters.set(in.ConsumeIntegralInRange<std::size_t>(0, count - 1), AnyValue(in));
+        case 1: {
+            const StartingValue value{in.ConsumeIntegralInRange<std::size_t>(0, last),
+                                      AnyValue<double>(in)};
+            instance->start({&value, 1});
             break;
-        case 2: parameters.dispatch(); break;
-        case 3: tap(AnyValue(in)); break;
-        case 4: message(in); break;
-        case 5:
-            plugin->query(AnyValue(in), AnyValue(in), AnyValue(in));
-            parameters.dispatch();
-            break;
-        case 6: plugin->update(); break;
-        case 7: state(in); break;
-        case 8: Exchange(*plugin, in.ConsumeIntegral<std::uint32_t>()); break;
-        case 9: reset(); break;
-        case 10: setUpAgain(in); break;
+        }
+        case 2: instance->start({}); break;
+        case 3: instance->tap(AnyValue<double>(in)); break;
+        case 4: instance->setSessionTempo(AnyValue<double>(in)); break;
+        case 5: Message(in, instance->pluginObject()); break;
+        case 6: State(in, instance->pluginObject()); break;
+        case 7: Exchange(instance->pluginObject(), in.ConsumeIntegral<std::uint32_t>()); break;
+        case 8: return setUpAgain(in);
         default: block(in); break;
         }
-        Require(blocks.fault().empty());
+        return frames < kFramesPerInput;
     }
-
-    std::uint64_t frames = 0; // processed so far
 
 private:
-    void tap(double bpm)
+    // At the instance's rate, then a restart; or at one the plug-in refuses,
+    // which stops the instance.
+    bool setUpAgain(FuzzedDataProvider& in)
     {
-        Missive tapped;
-        tapped.put(kMissiveDefault, "BPMTapped");
-        tapped.put("bpm", bpm);
-        plugin->handleMessage(tapped);
+        SetKernel(in);
+        IIHux::Algorithm& algorithm = instance->algorithmObject();
+        if (!in.ConsumeBool()) {
+            Require(algorithm.Setup({0.0, -1.0f}).code != 0);
+            return false;
+        }
+        Require(algorithm.Setup({0.0, static_cast<float>(rate)}).code == 0);
+        instance->start({});
+        return true;
     }
 
-    // A message of arbitrary bytes, or a named one whose name and "bpm"
-    // are arbitrary.
-    void message(FuzzedDataProvider& in)
-    {
-        Missive message;
-        if (in.ConsumeBool()) {
-            const std::vector<std::uint8_t> bytes =
-                in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<std::size_t>(0, 256));
-            message.assign(bytes.data(), bytes.size());
-        } else {
-            message.put(kMissiveDefault, in.ConsumeRandomLengthString(16));
-            message.put("bpm", in.ConsumeRandomLengthString(8));
-        }
-        try {
-            plugin->handleMessage(message);
-        } catch (const KtException&) {
-            // A malformed message is refused with a failure report.
-        }
-    }
-
-    void state(FuzzedDataProvider& in)
-    {
-        KeepingSink sink;
-        Require(plugin->saveState(sink, in.ConsumeBool()).code == 0);
-        if (in.ConsumeBool())
-            sink.kept = in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange(0, 64));
-        try {
-            plugin->restoreState(sink.kept.data(), sink.kept.size(), in.ConsumeBool());
-        } catch (const KtException&) {
-            // As for messages.
-        }
-    }
-
+    // Finite audio, as the host hands it over: silence, a full-scale square,
+    // or the bytes as samples at a level up to 2^20.
     void block(FuzzedDataProvider& in)
     {
-        const std::uint32_t n = in.ConsumeIntegralInRange<std::uint32_t>(0, longest);
-        fill(in, n);
-        plugin->query(in.ConsumeFloatingPointInRange(5.0, 500.0), 0.0, 0.0);
-        parameters.dispatch();
-        blocks.beginBlock(n);
-        const float* input = audio.data();
-        float* output = audio.data();
-        callback.function(callback.context, 0, n, 0, &input, 0, &output, blocks.handle(), meters);
-        plugin->update();
-        for (std::uint32_t i = 0; i < n; ++i)
-            Require(std::isfinite(audio[i]));
-        Require(std::isfinite(meters[0]) && std::isfinite(meters[1]));
-        meters[0] = meters[1] = 0.0f;
-        frames += n;
-        parameters.setClock(static_cast<double>(frames) / setup.sampleRate);
-    }
-
-    // Finite audio, as the host hands it over: silence, a full-scale
-    // square, or the bytes as samples at a level up to 2^20.
-    void fill(FuzzedDataProvider& in, std::uint32_t n)
-    {
+        const auto n =
+            in.ConsumeIntegralInRange<std::uint32_t>(0, static_cast<std::uint32_t>(audio.size()));
         const int kind = in.ConsumeIntegralInRange(0, 2);
         const float level = std::ldexp(1.0f, in.ConsumeIntegralInRange(-8, 20));
         const std::uint32_t period = in.ConsumeIntegralInRange<std::uint32_t>(2, 400);
@@ -275,20 +179,17 @@ private:
                 audio[i] =
                     level * static_cast<float>(in.ConsumeIntegral<std::int16_t>()) / 32768.0f;
         }
+        instance->process(audio.data(), audio.data(), n);
+        for (std::uint32_t i = 0; i < n; ++i)
+            Require(std::isfinite(audio[i]));
+        Require(std::isfinite(instance->inputMeter()) && std::isfinite(instance->outputMeter()));
+        frames += n;
     }
 
-    HostCoeffBlockFactory blocks;
-    HuxObject<IIHux::Plugin> plugin;
-    HuxObject<IIHux::AlgorithmController> controller;
-    HuxObject<IIHux::Algorithm> algorithm;
-    PluginDescription description;
-    ParameterService parameters;
-    HuxSetup setup;
-    std::uint32_t longest;
+    double rate;
     std::vector<float> audio;
-    HuxProcessCallback callback{};
-    float meters[2] = {0.0f, 0.0f};
-    bool ready = false;
+    std::unique_ptr<PluginInstance> instance;
+    std::uint64_t frames = 0;
 };
 
 // Objects acquired outside an instance, by the name they were asked for.
@@ -301,7 +202,7 @@ class Session {
 public:
     ~Session()
     {
-        rig.reset();
+        running.reset();
         for (const Acquired& held : pool)
             Library().release(held.object);
     }
@@ -314,10 +215,10 @@ public:
         case 2: releaseForeign(in); break;
         case 3: exchange(in); break;
         case 4: wire(in); break;
-        case 5: rig.reset(); break;
+        case 5: running.reset(); break;
         default:
-            if (rig && rig->running() && rig->frames < kFramesPerInput)
-                rig->operate(in);
+            if (running && !running->operate(in))
+                running.reset();
             break;
         }
     }
@@ -334,11 +235,9 @@ private:
         // its first NUL, as the library reads it.
         std::string name = in.ConsumeRandomLengthString(32);
         name.resize(std::strlen(name.c_str()));
-        bool known = false;
         for (const char* registered : kNames)
-            known = known || name == registered;
-        if (known)
-            return;
+            if (name == registered)
+                return;
         try {
             Library().acquire(name.c_str());
             Require(false);
@@ -388,20 +287,25 @@ private:
             }
     }
 
+    // A refused rate throws from the instance's set-up, its objects released.
     void wire(FuzzedDataProvider& in)
     {
-        rig.reset();
+        running.reset();
         const double rate =
             in.ConsumeBool() ? in.PickValueInArray(kRates) : in.ConsumeFloatingPoint<float>();
         SetKernel(in);
-        rig =
-            std::make_unique<Rig>(rate, in.ConsumeIntegralInRange<std::uint32_t>(1, kLongestBlock));
-        Require(rig->running() == SupportedRate(rate));
+        const auto longest = in.ConsumeIntegralInRange<std::uint32_t>(1, kLongestBlock);
+        try {
+            running = std::make_unique<Running>(rate, longest);
+            Require(SupportedRate(rate));
+        } catch (const std::exception&) {
+            Require(!SupportedRate(rate));
+        }
     }
 
     std::vector<Acquired> pool;
     std::vector<void*> released;
-    std::unique_ptr<Rig> rig;
+    std::unique_ptr<Running> running;
 };
 
 } // namespace

@@ -63,7 +63,7 @@ void printTable(const PluginDescription& description)
 {
     std::printf("Descriptor\n");
     for (const MissiveRecordView& record : MissiveRecordsInOrder(description.descriptor.span()))
-        std::printf("  %-20s %s\n", RecordKeyText(record).c_str(),
+        std::printf("  %-20s %s\n", MissiveKeyText(record).c_str(),
                     ValueText(record.cursor).c_str());
 
     std::printf("\nParameters\n  %-5s %-4s  %-20s %-52s %s\n", "index", "id", "name",
@@ -119,7 +119,7 @@ void printJson(const PluginDescription& description)
     json.beginObject();
     json.key("descriptor").beginObject();
     for (const MissiveRecordView& record : MissiveRecordsInOrder(description.descriptor.span()))
-        json.key(RecordKeyText(record)).value(ValueText(record.cursor));
+        json.key(MissiveKeyText(record)).value(ValueText(record.cursor));
     json.endObject();
     json.key("parameters").beginArray();
     for (std::size_t i = 0; i < description.parameters.size(); ++i)

@@ -104,6 +104,11 @@ public:
     float inputMeter() const { return readings[0]; }
     float outputMeter() const { return readings[1]; }
 
+    // The wired objects, for what a host does beyond these calls (named
+    // messages, state, descriptions, a set-up again, then start()).
+    IIHux::Plugin& pluginObject() const { return *plugin; }
+    IIHux::Algorithm& algorithmObject() const { return *algorithm; }
+
 private:
     void setUp();
 

@@ -1,9 +1,10 @@
 // A test fixture with a scratch directory of its own, removed afterwards,
-// and whole-file byte helpers.
+// whole-file byte helpers, and deterministic noise.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -49,3 +50,14 @@ struct ScratchDirectory : ::testing::Test {
 
     std::filesystem::path dir;
 };
+
+// Deterministic noise in -amplitude..amplitude, which compresses badly.
+inline std::vector<float> Noise(std::size_t length, float amplitude = 0.5f, std::uint32_t seed = 1)
+{
+    std::vector<float> samples(length);
+    for (float& x : samples) {
+        seed = seed * 1664525u + 1013904223u;
+        x = amplitude * (static_cast<float>(seed >> 8) / 8388608.0f - 1.0f);
+    }
+    return samples;
+}

@@ -57,14 +57,12 @@ private:
     {
         return static_cast<Lv2Host*>(handle)->urid(uri);
     }
-    static int logPrintf(LV2_Log_Handle handle, LV2_URID, const char* format, ...)
+    static int logPrintf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...)
     {
         va_list args;
         va_start(args, format);
-        char text[1024];
-        const int n = std::vsnprintf(text, sizeof text, format, args);
+        const int n = logVprintf(handle, type, format, args);
         va_end(args);
-        static_cast<Lv2Host*>(handle)->logged += text;
         return n;
     }
     static int logVprintf(LV2_Log_Handle handle, LV2_URID, const char* format, va_list args)

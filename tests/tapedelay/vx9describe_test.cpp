@@ -10,72 +10,26 @@
 #include <vector>
 
 #include "missive/source/serialization/keyregistry.h"
+#include "missive/source/serialization/missivewalk.h"
 #include "tapedelay/source/vx9.h"
 
 namespace {
 
-std::string keyOf(const MissiveRecordView& record)
+// Numbers in their shortest exact form, lists in brackets joined by '|',
+// enumerations as <type name>value, records in braces.
+std::string render(MissiveSpan message)
 {
-    if (record.cursor.keyType == MissiveKeyType::kNumber) {
-        std::uint32_t number = 0;
-        std::memcpy(&number, record.keyStart, sizeof number);
-        return "#" + std::to_string(number);
-    }
-    return std::string(MissiveText(record.keyStart, record.keyEnd));
+    static constexpr MissiveTextStyle kStyle{
+        "|", ", ", "=", true, true, [](double value) {
+            char text[32];
+            return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+        }};
+    return MissiveRecordsText(message, kStyle);
 }
 
 bool isList(const MissiveCursor& cursor)
 {
     return cursor.dataStart != cursor.recordStart;
-}
-
-std::string render(MissiveSpan message);
-
-// A value as text: numbers in their shortest exact form, lists in brackets
-// joined by '|', enumerations as <type name>value, records in braces.
-std::string valueText(const MissiveCursor& cursor)
-{
-    std::vector<std::string> parts;
-    switch (cursor.valueType) {
-    case KtType::kStr: parts = readArray<std::string>(cursor); break;
-    case KtType::kMissive:
-        for (const MissiveSpan& nested : readMissives(cursor))
-            parts.push_back(render(nested));
-        break;
-    case KtType::kBool: parts.push_back(read<bool>(cursor) ? "true" : "false"); break;
-    case KtType::kEnum: {
-        const std::string typeName(MissiveText(cursor.dataStart, cursor.dataEnd));
-        std::uint64_t value = 0;
-        MissiveReadVarint(cursor.dataStart + typeName.size() + 1, cursor.dataEnd, value);
-        parts.push_back("<" + typeName + ">" + std::to_string(value));
-        break;
-    }
-    case KtType::kUuid: {
-        KtUuid uuid;
-        std::memcpy(uuid.bytes.data(), cursor.dataStart, uuid.bytes.size());
-        std::ostringstream text;
-        text << uuid;
-        parts.push_back(text.str());
-        break;
-    }
-    default: {
-        char text[32];
-        const auto end = std::to_chars(text, text + sizeof text, read<double>(cursor)).ptr;
-        parts.emplace_back(text, end);
-    }
-    }
-    std::string joined;
-    for (const std::string& part : parts)
-        joined += (joined.empty() ? "" : "|") + part;
-    return isList(cursor) ? "[" + joined + "]" : joined;
-}
-
-std::string render(MissiveSpan message)
-{
-    std::string text;
-    for (const MissiveRecordView& record : MissiveRecordsInOrder(message))
-        text += (text.empty() ? "{" : ", ") + keyOf(record) + "=" + valueText(record.cursor);
-    return text.empty() ? "{}" : text + "}";
 }
 
 // Every registered key in the message, nested ones included, carries a value
@@ -87,7 +41,7 @@ void expectRegisteredTypes(MissiveSpan message)
         if (cursor.valueType == KtType::kMissive)
             for (const MissiveSpan& nested : readMissives(cursor))
                 expectRegisteredTypes(nested);
-        const std::string key = keyOf(record);
+        const std::string key = MissiveKeyText(record);
         const auto declared = keyRegistry().find(key);
         if (declared == keyRegistry().end())
             continue;
@@ -112,14 +66,9 @@ bool sameBytes(const Missive& a, const Missive& b)
     return a.size() == b.size() && std::equal(a.data(), a.data() + a.size(), b.data());
 }
 
-std::string fourCC(std::uint32_t code)
+std::string monoFormat(const std::string& code)
 {
-    return std::to_string(code);
-}
-
-std::string monoFormat(std::uint32_t code)
-{
-    return "[{formatId=" + fourCC(code) + ", in=mono, out=mono}]";
+    return "[{formatId='" + code + "', in=mono, out=mono}]";
 }
 
 TEST(VX9Describe, Descriptor)
@@ -127,15 +76,14 @@ TEST(VX9Describe, Descriptor)
     VX9 plugin;
     const Missive descriptor = plugin.describePlugin();
     EXPECT_EQ(render(descriptor.span()),
-              "{developer=Orlund Plugins Inc., developerId=" + fourCC(0x536f6c6e) +
-                  ", productId=" + fourCC(0x76785833) +
-                  ", huxCollection={name=Orlund Plugins, "
-                  "huxId=6936f3ab-45e0-4963-a9df-cf9b26d1553d}"
-                  ", pluginName=[Orlund VX9|OlnVX9|VX9]"
-                  ", huxId=3599f73e-9ba6-43ea-bfa2-227fbd29e82b, category=delay"
-                  ", aaxUti=com.orlundplugins.vx9, pageTable=TapeDelay.xml, native=" +
-                  monoFormat(0x76785231) + ", DSP=" + monoFormat(0x76784d31) + ", AudioSuite=" +
-                  monoFormat(0x76784131) + ", needsSessionTempo=true, enableBypass=true}");
+              "{developer=Orlund Plugins Inc., developerId='Soln', productId='vxX3'"
+              ", huxCollection={name=Orlund Plugins, "
+              "huxId=6936f3ab-45e0-4963-a9df-cf9b26d1553d}"
+              ", pluginName=[Orlund VX9|OlnVX9|VX9]"
+              ", huxId=3599f73e-9ba6-43ea-bfa2-227fbd29e82b, category=delay"
+              ", aaxUti=com.orlundplugins.vx9, pageTable=TapeDelay.xml, native=" +
+                  monoFormat("vxR1") + ", DSP=" + monoFormat("vxM1") + ", AudioSuite=" +
+                  monoFormat("vxA1") + ", needsSessionTempo=true, enableBypass=true}");
     expectRegisteredTypes(descriptor.span());
     EXPECT_TRUE(sameBytes(descriptor, plugin.describePlugin()));
 
@@ -159,8 +107,8 @@ TEST(VX9Describe, ParametersAndMetersThroughTheExchange)
 
     const std::vector<MissiveRecordView> top = MissiveRecordsInOrder(sink.messages[0].span());
     ASSERT_EQ(top.size(), 2u);
-    EXPECT_EQ(keyOf(top[0]), "parameters");
-    EXPECT_EQ(keyOf(top[1]), "meters");
+    EXPECT_EQ(MissiveKeyText(top[0]), "parameters");
+    EXPECT_EQ(MissiveKeyText(top[1]), "meters");
     const MissiveSpan parameters = readMissives(top[0].cursor).at(0);
     const MissiveSpan meters = readMissives(top[1].cursor).at(0);
 
@@ -212,8 +160,8 @@ TEST(VX9Describe, OnlyOneChannel)
         // The parameters written before the check stay; no meter is described.
         const std::vector<MissiveRecordView> records = MissiveRecordsInOrder(parameters.span());
         ASSERT_EQ(records.size(), 13u);
-        EXPECT_EQ(keyOf(records.front()), "tlok");
-        EXPECT_EQ(keyOf(records.back()), "uiDT");
+        EXPECT_EQ(MissiveKeyText(records.front()), "tlok");
+        EXPECT_EQ(MissiveKeyText(records.back()), "uiDT");
         EXPECT_TRUE(meters.empty());
 
         // Through the exchange the failure reaches the wrapper and nothing is sent.

@@ -1,4 +1,5 @@
 #include "missive.h"
+#include "missivewalk.h"
 
 #include <algorithm>
 #include <array>
@@ -409,13 +410,8 @@ MissiveRecordView MissiveRecordAt(MissiveSpan message, std::size_t last)
 std::vector<MissiveRecordView> MissiveRecordsInOrder(MissiveSpan message)
 {
     std::vector<MissiveRecordView> records;
-    // Records are found from the end backwards.
-    for (std::size_t at = message.size - 1; message.size != 0;) {
-        records.push_back(MissiveRecordAt(message, at));
-        if (!records.back().hasPrevious)
-            break;
-        at = records.back().previousLast;
-    }
+    ForEachRecordNewestFirst(message,
+                             [&](const MissiveRecordView& record) { records.push_back(record); });
     std::reverse(records.begin(), records.end());
     return records;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "keyregistry.h"
+#include "missivewalk.h"
 
 namespace {
 
@@ -57,126 +58,21 @@ std::string indent(int depth)
     return std::string(4 * static_cast<std::size_t>(depth), ' ');
 }
 
-// Checks that count elements of size bytes fit in [pos, end).
-void requireRoom(Bytes pos, Bytes end, std::uint64_t count, std::size_t size)
-{
-    const std::size_t room = static_cast<std::size_t>(end - pos);
-    if (size != 0 && count > room / size)
-        MissiveUnderrun();
-}
-
-template <class T>
-void writeNumber(std::ostream& out, Bytes pos)
-{
-    T value;
-    std::memcpy(&value, pos, sizeof(T));
-    if constexpr (sizeof(T) == 1 && !std::is_same_v<T, bool>)
-        out << static_cast<int>(value);
-    else
-        out << value;
-}
-
 void writeNumberOf(std::ostream& out, KtTypeId type, Bytes pos)
 {
-    switch (type) {
-    case KtType::kI8: writeNumber<std::int8_t>(out, pos); break;
-    case KtType::kI16: writeNumber<std::int16_t>(out, pos); break;
-    case KtType::kI32: writeNumber<std::int32_t>(out, pos); break;
-    case KtType::kI64: writeNumber<std::int64_t>(out, pos); break;
-    case KtType::kU8: writeNumber<std::uint8_t>(out, pos); break;
-    case KtType::kU16: writeNumber<std::uint16_t>(out, pos); break;
-    case KtType::kU32: writeNumber<std::uint32_t>(out, pos); break;
-    case KtType::kU64: writeNumber<std::uint64_t>(out, pos); break;
-    case KtType::kF32: writeNumber<float>(out, pos); break;
-    case KtType::kF64: writeNumber<double>(out, pos); break;
-    default: out << (*pos != 0 ? 1 : 0); break; // bool
-    }
-}
-
-// A list of numbers: a lone value bare, several in braces, shortened to the
-// first limit - 1 and the last when there are more than limit.
-void writeNumbers(std::ostream& out, KtTypeId type, Bytes pos, Bytes end, std::uint64_t count,
-                  bool compact)
-{
-    const std::size_t size = fixedSizeOf(type);
-    requireRoom(pos, end, count, size);
-    const std::uint64_t limit = compact ? 20 : 6;
-    if (count == 1) {
-        writeNumberOf(out, type, pos);
-        return;
-    }
-    if (count == 0)
-        return;
-    out << "{ ";
-    const bool shortened = count > limit;
-    const std::uint64_t shown = shortened ? limit - 1 : count;
-    for (std::uint64_t i = 0; i < shown; ++i) {
-        if (i != 0)
-            out << ", ";
-        writeNumberOf(out, type, pos + i * size);
-    }
-    if (shortened) {
-        out << ", ... ";
-        writeNumberOf(out, type, pos + (count - 1) * size);
-    }
-    out << " }";
-}
-
-bool isNumberType(KtTypeId type)
-{
-    return (type >= KtType::kI8 && type <= KtType::kU64) || type == KtType::kBool ||
-           type == KtType::kF32 || type == KtType::kF64;
-}
-
-void writeStrings(std::ostream& out, Bytes pos, Bytes end, std::uint64_t count)
-{
-    for (std::uint64_t i = 0; i < count; ++i) {
-        if (pos >= end)
-            MissiveUnderrun();
-        const std::string_view text = MissiveText(pos, end);
-        out << (i != 0 ? ", '" : "'") << text << '\'';
-        pos += text.size() < static_cast<std::size_t>(end - pos) ? text.size() + 1 : text.size();
-    }
-}
-
-// The NUL-terminated type name at pos; returns the position after it.
-Bytes readTypeName(Bytes pos, Bytes end, std::string& name)
-{
-    const std::string_view text = MissiveText(pos, end);
-    if (text.size() == static_cast<std::size_t>(end - pos))
-        MissiveUnderrun(); // no terminating 0 byte
-    name.assign(text);
-    return pos + text.size() + 1;
-}
-
-void writeEnums(std::ostream& out, Bytes pos, Bytes end, std::uint64_t count)
-{
-    std::string name;
-    pos = readTypeName(pos, end, name);
-    out << '<' << name << '>';
-    const Bytes values = pos;
-    for (std::uint64_t i = 0; i < count; ++i) {
-        std::uint64_t value = 0;
-        pos = MissiveReadVarint(pos, end, value);
-        out << ' ' << value;
-    }
-    out << " (" << (pos - values) << " bytes)";
-}
-
-void writeUuids(std::ostream& out, Bytes pos, Bytes end, std::uint64_t count)
-{
-    requireRoom(pos, end, count, 16);
-    for (std::uint64_t i = 0; i < count; ++i) {
-        KtUuid uuid;
-        std::memcpy(uuid.bytes.data(), pos + i * 16, 16);
-        out << (i != 0 ? ", {" : "{") << uuid << '}';
-    }
-    out << " (" << count * 16 << " bytes)";
+    MissiveWithNumber(type, pos, [&out]<class T>(T value) {
+        if constexpr (std::is_same_v<T, bool>)
+            out << (value ? 1 : 0);
+        else if constexpr (sizeof(T) == 1)
+            out << static_cast<int>(value);
+        else
+            out << value;
+    });
 }
 
 void writePointers(std::ostream& out, KtTypeId type, Bytes pos, Bytes end, std::uint64_t count)
 {
-    requireRoom(pos, end, count, sizeof(std::uint64_t));
+    MissiveRequireRoom(pos, end, count, sizeof(std::uint64_t));
     const KtTypeId base = type & KtType::kBaseMask;
     const bool typed = base == KtType::kPod || base == KtType::kObj || base == KtType::kVob;
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -196,8 +92,8 @@ void writePointers(std::ostream& out, KtTypeId type, Bytes pos, Bytes end, std::
 void writeObject(std::ostream& out, Bytes pos, Bytes end)
 {
     const Bytes start = pos;
-    std::string name;
-    pos = readTypeName(pos, end, name);
+    const std::string_view name = MissiveTypeName(pos, end);
+    pos += name.size() + 1;
     std::uint64_t version = 0;
     pos = MissiveReadVarint(pos, end, version);
     out << '<' << name << ':' << version << "> " << (end - pos) << " byte payload ("
@@ -208,63 +104,100 @@ std::string keyText(const MissiveRecordView& record);
 
 void compactRecords(MissiveDumpContext& context, Bytes first, Bytes last)
 {
-    const MissiveSpan span{first, static_cast<std::size_t>(last - first)};
-    if (span.size == 0)
-        return;
-    std::size_t at = span.size - 1;
-    for (bool more = true, firstRecord = true; more; firstRecord = false) {
-        const MissiveRecordView record = MissiveRecordAt(span, at);
-        if (!firstRecord)
-            context.out << ", ";
-        context.out << std::left << std::setfill('.') << std::setw(52) << keyText(record);
-        more = record.hasPrevious;
-        at = record.previousLast;
-    }
+    const char* separator = "";
+    ForEachRecordNewestFirst({first, static_cast<std::size_t>(last - first)},
+                             [&](const MissiveRecordView& record) {
+                                 context.out << separator << std::left << std::setfill('.')
+                                             << std::setw(52) << keyText(record);
+                                 separator = ", ";
+                             });
 }
 
-void writeMissives(MissiveDumpContext& context, const MissiveRecordView& record, int depth)
-{
-    for (const MissiveSpan& nested : readMissives(record.cursor)) {
+// Writes the elements the walk reports: a lone number bare, several in
+// braces, shortened to the first limit - 1 and the last when there are more
+// than limit; texts quoted; an enumeration's type name, its values and their
+// size; UUIDs with their size; nested messages as indented tables.
+class ValueWriter final : public MissiveValueVisitor {
+public:
+    ValueWriter(MissiveDumpContext& context, std::uint64_t count, int depth)
+        : context(context),
+          out(context.out),
+          count(count),
+          depth(depth)
+    {}
+
+    void number(KtTypeId type, const std::uint8_t* bytes) override
+    {
+        const std::uint64_t i = index++;
+        if (count == 1) {
+            writeNumberOf(out, type, bytes);
+            return;
+        }
+        const std::uint64_t limit = context.compact ? 20 : 6;
+        const bool last = i == count - 1;
+        if (i == 0)
+            out << "{ ";
+        if (count <= limit || i < limit - 1) {
+            out << (i != 0 ? ", " : "");
+            writeNumberOf(out, type, bytes);
+        } else if (last) {
+            out << ", ... ";
+            writeNumberOf(out, type, bytes);
+        }
+        if (last)
+            out << " }";
+    }
+    void text(std::string_view text) override
+    {
+        out << (index++ != 0 ? ", '" : "'") << text << '\'';
+    }
+    void enumType(std::string_view name) override { out << '<' << name << '>'; }
+    void enumValue(std::uint64_t value) override { out << ' ' << value; }
+    void uuid(const KtUuid& uuid) override { out << (index++ != 0 ? ", {" : "{") << uuid << '}'; }
+    void message(MissiveSpan nested) override
+    {
         if (nested.size == 0)
-            continue;
+            return;
         if (context.compact) {
-            context.out << '{';
+            out << '{';
             compactRecords(context, nested.data, nested.data + nested.size);
-            context.out << '}';
+            out << '}';
         } else if (depth + 1 > kMaxDepth) {
-            context.out << " (" << nested.size << " bytes)";
+            out << " (" << nested.size << " bytes)";
         } else {
             dumpRecords(context, nested.data, nested.data + nested.size, depth + 1);
         }
     }
-}
+
+private:
+    MissiveDumpContext& context;
+    std::ostream& out;
+    std::uint64_t count;
+    int depth;
+    std::uint64_t index = 0;
+};
 
 void writeTyped(MissiveDumpContext& context, KtTypeId type, Bytes pos, Bytes end,
-                std::uint64_t count, const MissiveRecordView* record, int depth, bool forKey)
+                std::uint64_t count, int depth, bool forKey)
 {
     std::ostream& out = context.out;
     if ((type & KtType::kPointerFlag) != 0) {
         writePointers(out, type, pos, end, count);
         return;
     }
-    if (isNumberType(type)) {
-        writeNumbers(out, type, pos, end, count, context.compact);
+    ValueWriter writer(context, count, depth);
+    if (const Bytes after = MissiveWalkValue(type, pos, end, count, writer)) {
+        if (type == KtType::kEnum)
+            out << " (" << after - (pos + MissiveTypeName(pos, end).size() + 1) << " bytes)";
+        else if (type == KtType::kUuid)
+            out << " (" << count * 16 << " bytes)";
         return;
     }
     switch (type) {
-    case KtType::kStr: writeStrings(out, pos, end, count); return;
-    case KtType::kEnum: writeEnums(out, pos, end, count); return;
-    case KtType::kUuid: writeUuids(out, pos, end, count); return;
     case KtType::kPod: out << " (" << (end - pos) << " bytes)"; return;
     case KtType::kBin: out << " (" << count << " bytes) total: " << (end - pos) << " bytes"; return;
     case KtType::kObj:
     case KtType::kVob: writeObject(out, pos, end); return;
-    case KtType::kMissive:
-        if (record != nullptr) {
-            writeMissives(context, *record, depth);
-            return;
-        }
-        break;
     default: break;
     }
     if (forKey)
@@ -304,7 +237,7 @@ std::string keyText(const MissiveRecordView& record)
         MissiveDumpContext keyContext{text, true};
         const std::size_t size = fixedSizeOf(type);
         const std::uint64_t count = size != 0 ? length / size : 1;
-        writeTyped(keyContext, type, key, record.keyEnd, count, nullptr, 0, true);
+        writeTyped(keyContext, type, key, record.keyEnd, count, 0, true);
         break;
     }
     default:
@@ -324,8 +257,8 @@ void writeRecord(MissiveDumpContext& context, const MissiveRecordView& record, i
     out << std::left << std::setfill('.') << std::setw(52) << keyText(record) << " | ";
     out << std::right << std::setfill(' ') << std::setw(4) << cursor.count << "  " << std::left
         << std::setw(4) << nameOf(cursor.valueType) << std::setfill(' ') << " | ";
-    writeTyped(context, cursor.valueType, cursor.dataStart, cursor.dataEnd, cursor.count, &record,
-               depth, false);
+    writeTyped(context, cursor.valueType, cursor.dataStart, cursor.dataEnd, cursor.count, depth,
+               false);
     out << '\n';
 }
 
@@ -352,17 +285,10 @@ void dumpRecords(MissiveDumpContext& context, const std::uint8_t* first, const s
     }
     std::ostream& out = context.out;
     out << '\n' << indent(depth) << kFrameMiddle << '\n';
-    const MissiveSpan span{first, static_cast<std::size_t>(last - first)};
-    if (span.size != 0) {
-        std::size_t at = span.size - 1;
-        for (int position = 0;; ++position) {
-            const MissiveRecordView record = MissiveRecordAt(span, at);
-            writeRecord(context, record, position, depth);
-            if (!record.hasPrevious)
-                break;
-            at = record.previousLast;
-        }
-    }
+    int position = 0;
+    ForEachRecordNewestFirst(
+        {first, static_cast<std::size_t>(last - first)},
+        [&](const MissiveRecordView& record) { writeRecord(context, record, position++, depth); });
     out << indent(depth) << kFrameMiddle;
     if (depth == 0)
         out << "\n\n";

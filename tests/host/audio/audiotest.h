@@ -104,17 +104,5 @@ inline Chunk Data(const std::vector<std::uint64_t>& values, int bytes)
     return {"data", body};
 }
 
-// Deterministic noise in -0.5..0.5, which compresses badly.
-inline std::vector<float> Noise(std::size_t samples)
-{
-    std::vector<float> noise(samples);
-    std::uint32_t seed = 1;
-    for (float& x : noise) {
-        seed = seed * 1664525u + 1013904223u;
-        x = static_cast<float>(seed >> 8) / 16777216.0f - 0.5f;
-    }
-    return noise;
-}
-
 inline const std::vector<float> kSignal = {0.0f, -1.5f, 1e-30f, 3.25f, 0.5f, -0.125f,
                                            1.0f, -1.0f, 0.75f,  0.1f,  2.0f, -0.3f};

@@ -1,6 +1,7 @@
 // The tapedelay command end to end on the real library: bypass, echo times
-// from Delay Time and from every tempo source, block-size independence,
-// multi-mono files, and refusals of bad input.
+// from Delay Time and from every tempo source, multi-mono files, and
+// refusals of bad input (block-size independence and events at their own
+// samples: hostrules_test.cpp).
 #include "commandtest.h"
 
 #include <algorithm>
@@ -102,11 +103,8 @@ TEST_F(Render, TempoDelaysFollowTypedTappedAndSessionTempo)
         // Choosing a note keeps the delay there was (0.5 s): a quarter at 120.
         {{"--set", "nval=Qtr"}, 0.5, kImpulseAt},
         {{"--set", "nval=8th", "--set", ".bpm=120"}, 0.25, kImpulseAt},
+        // Dotted and triplet values: vx9plugin_test.cpp.
         {{"--set", "nval=8th", "--set", "dot3=Dotted", "--set", ".bpm=100"}, 0.45, kImpulseAt},
-        {{"--set", "nval=Qtr", "--set", "dot3=3", "--set", ".bpm=120"}, 1.0 / 3.0, kImpulseAt},
-        {{"--set", "nval=16th", "--set", "dot3=Triplet", "--set", ".bpm=90"},
-         1.0 / 9.0,
-         kImpulseAt},
         // A tap glides the head to the new delay; the impulse waits for it.
         {{"--set", "nval=Quarter", "--tap", "0:80"}, 0.75, 8 * 48000},
         // Tempo Lock alone recalls the 8th, at the default session tempo.
@@ -125,38 +123,6 @@ TEST_F(Render, TempoDelaysFollowTypedTappedAndSessionTempo)
         const std::ptrdiff_t echo = echoAfter(48000, c.options, c.impulseAt);
         EXPECT_GE(echo, designed) << c.seconds;
         EXPECT_LE(echo, designed + 2) << c.seconds;
-    }
-}
-
-TEST_F(Render, AChangeTakesEffectAtItsOwnSampleInsideABlock)
-{
-    const std::vector<float> input = Noise(4096, 0.5f);
-    writeRaw(path("in.f32"), input);
-    // Due at sample floor(700.9) = 700, inside the second block of 512.
-    ASSERT_EQ(run({"render", "--quiet", "--block", "512", "--tail", "0", "--set", "bypa=1", "--at",
-                   std::to_string(700.9 / 48000.0) + ":bypa=0", path("in.f32"), path("out.f32")}),
-              0);
-    const std::vector<float> output = readRaw(path("out.f32"));
-    ASSERT_EQ(output.size(), input.size());
-    EXPECT_EQ(std::memcmp(output.data(), input.data(), 700 * sizeof(float)), 0);
-    EXPECT_NE(output[700], input[700]);
-}
-
-TEST_F(Render, TheOutputDoesNotDependOnTheBlockSize)
-{
-    writeRaw(path("in.f32"), Noise(48000, 0.7f));
-    std::vector<float> first;
-    for (const char* block : {"1", "64", "512", "4096"}) {
-        ASSERT_EQ(
-            run({"render", "--quiet", "--block", block, "--set", "mode=Retro", "--set", "fbak=7",
-                 "--set", "time=0.1", "--tail", "0.3", path("in.f32"), path("out.f32")}),
-            0);
-        const std::vector<float> output = readRaw(path("out.f32"));
-        if (first.empty())
-            first = output;
-        ASSERT_EQ(output.size(), first.size());
-        EXPECT_EQ(std::memcmp(output.data(), first.data(), first.size() * sizeof(float)), 0)
-            << block;
     }
 }
 

@@ -31,14 +31,3 @@ struct CommandTest : ScratchDirectory {
         return samples;
     }
 };
-
-// Deterministic noise in -amplitude..amplitude.
-inline std::vector<float> Noise(std::size_t length, float amplitude, std::uint32_t seed = 1)
-{
-    std::vector<float> samples(length);
-    for (float& x : samples) {
-        seed = seed * 1664525u + 1013904223u;
-        x = amplitude * (static_cast<float>(seed >> 8) / 8388608.0f - 1.0f);
-    }
-    return samples;
-}
