@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tapedelay/source/kernel/vx9simd.h"
-#include "vx9testpack.h"
+#include "tests/support/vx9testpack.h"
 
 inline constexpr std::uint32_t kBlock = 512;
 

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "blockbench.h"
-#include "lv2rig.h"
+#include "tests/support/lv2rig.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Whether a long run slows the plug-in down (denormals in a decaying tail
 // would): an instance soaked for TAPEDELAY_SOAK_SECONDS in the soak's
-// setting and signal (see tests/host/runtime/soaksignal.h), then one more
+// setting and signal (see tests/support/soaksignal.h), then one more
 // round, its blocks alternating with those of a fresh instance fed the same
 // blocks, so that the machine's own changes of pace fall on both alike.
 // Counters, per turn of the signal: the fastest block of each in
@@ -11,7 +11,7 @@
 #include <chrono>
 #include <string>
 
-#include "tests/host/runtime/soaksignal.h"
+#include "tests/support/soaksignal.h"
 
 namespace {
 

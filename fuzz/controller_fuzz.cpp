@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fuzz/anyvalue.h"
-#include "tests/tapedelay/vx9testpack.h"
+#include "tests/support/vx9testpack.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include "host/product/rates.h"
 #include "host/runtime/plugininstance.h"
 #include "lv2/hostfeatures.h"
-#include "tests/lv2/lv2rig.h"
+#include "tests/support/lv2rig.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "hux/public/plugin/hux.h"
-#include "idlecontroller.h"
+#include "tests/support/idlecontroller.h"
 
 namespace {
 

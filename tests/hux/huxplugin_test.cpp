@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "hux/public/plugin/huxplugin.h"
-#include "idlecontroller.h"
-#include "tests/missive/missivetest.h"
+#include "tests/support/idlecontroller.h"
+#include "tests/support/missivetest.h"
 
 namespace {
 

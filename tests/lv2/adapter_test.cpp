@@ -13,7 +13,7 @@
 
 #include "host/product/tempo.h"
 #include "host/runtime/plugininstance.h"
-#include "lv2rig.h"
+#include "tests/support/lv2rig.h"
 
 namespace {
 

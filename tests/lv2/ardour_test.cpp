@@ -11,7 +11,7 @@
 
 #include "hostrun.h"
 #include "lv2/bundleports.h"
-#include "tests/host/scratchdirectory.h"
+#include "tests/support/scratchdirectory.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "host/product/presets.h"
 #include "hostrun.h"
 #include "lv2/bundleports.h"
-#include "tests/host/scratchdirectory.h"
+#include "tests/support/scratchdirectory.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "lv2rig.h"
-#include "tests/allocationcount.h"
+#include "tests/support/lv2rig.h"
+#include "tests/support/allocationcount.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "missivetest.h"
+#include "tests/support/missivetest.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "missivetest.h"
+#include "tests/support/missivetest.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "missivetest.h"
+#include "tests/support/missivetest.h"
 
 namespace {
 

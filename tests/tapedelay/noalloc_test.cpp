@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "tests/allocationcount.h"
-#include "vx9testpack.h"
+#include "tests/support/allocationcount.h"
+#include "tests/support/vx9testpack.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "recordingfactory.h"
+#include "tests/support/recordingfactory.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "vx9testpack.h"
+#include "tests/support/vx9testpack.h"
 
 namespace {
 

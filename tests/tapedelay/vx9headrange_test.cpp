@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "vx9testpack.h"
+#include "tests/support/vx9testpack.h"
 
 namespace {
 

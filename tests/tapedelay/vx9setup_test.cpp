@@ -9,7 +9,7 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "vx9testpack.h"
+#include "tests/support/vx9testpack.h"
 
 namespace {
 

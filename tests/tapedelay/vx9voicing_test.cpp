@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "vx9testpack.h"
+#include "tests/support/vx9testpack.h"
 
 namespace {
 

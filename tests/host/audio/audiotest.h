@@ -11,7 +11,7 @@
 #include "host/audio/audiobackends.h"
 #include "host/audio/audiofile.h"
 #include "host/files/outputfile.h"
-#include "tests/host/scratchdirectory.h"
+#include "tests/support/scratchdirectory.h"
 
 using AudioFileTest = ScratchDirectory;
 

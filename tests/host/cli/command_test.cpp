@@ -12,8 +12,8 @@
 
 #include "host/audio/audiofile.h"
 #include "host/product/presets.h"
-#include "tests/tapedelay/recordingfactory.h"
-#include "tests/tapedelay/vx9testpack.h"
+#include "tests/support/recordingfactory.h"
+#include "tests/support/vx9testpack.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/cli/commands.h"
-#include "tests/host/scratchdirectory.h"
+#include "tests/support/scratchdirectory.h"
 
 struct CommandTest : ScratchDirectory {
     // The command line after "tapedelay", on the library under test.

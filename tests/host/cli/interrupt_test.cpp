@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/host/scratchdirectory.h"
+#include "tests/support/scratchdirectory.h"
 
 extern char** environ;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/render/echotrain.h"
-#include "tests/host/cli/commandtest.h"
+#include "tests/support/scratchdirectory.h"
 
 namespace {
 

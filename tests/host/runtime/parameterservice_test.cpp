@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/runtime/parameterservice.h"
-#include "tests/hux/idlecontroller.h"
+#include "tests/support/idlecontroller.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "host/runtime/hosterrors.h"
 #include "host/runtime/plugindescription.h"
-#include "tests/hux/idlecontroller.h"
+#include "tests/support/idlecontroller.h"
 
 namespace {
 

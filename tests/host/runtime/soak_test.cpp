@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "tests/host/runtime/soaksignal.h"
+#include "tests/support/soaksignal.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "allocationcount.h"
+#include "tests/support/allocationcount.h"
 
 #include <atomic>
 #include <cstdlib>

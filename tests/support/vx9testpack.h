@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "recordingfactory.h"
+#include "tests/support/recordingfactory.h"
 #include "tapedelay/source/kernel/vx9kernelsteps.h"
 #include "tapedelay/source/vx9algorithm.h"
 #include "tapedelay/source/vx9coeffs.h"
