@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "tests/support/lv2rig.h"
 #include "tests/support/allocationcount.h"
+#include "tests/support/lv2rig.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <memory>
 #include <vector>
 
-#include "tests/support/recordingfactory.h"
 #include "tapedelay/source/kernel/vx9kernelsteps.h"
 #include "tapedelay/source/vx9algorithm.h"
 #include "tapedelay/source/vx9coeffs.h"
 #include "tapedelay/source/vx9tape.h"
+#include "tests/support/recordingfactory.h"
 
 struct VX9TestPack {
     explicit VX9TestPack(std::size_t maxFrames) : smoothed(maxFrames + 1) {}
