@@ -229,7 +229,10 @@ TEST(VX9FastKernel, EqualsThePlainKernelBitForBit)
         for (int voicing = 0; voicing < 3; ++voicing) {
             const auto mode = static_cast<std::uint32_t>(race.uniform(0.0, 3.0));
             const auto tone = static_cast<std::uint32_t>(race.uniform(0.0, 3.0));
-            race.voice(mode, tone, race.uniform(0.005, 2.0), race.uniform(1.0, 9.0));
+            // The first voicing starts the head at the shortest delay, as
+            // close to the write index as it gets: chunks end early there.
+            const double delay = voicing == 0 ? 0.005 : race.uniform(0.005, 2.0);
+            race.voice(mode, tone, delay, race.uniform(1.0, 9.0));
             if (voicing == 2)
                 race.scramble();
             race.reset();
