@@ -57,11 +57,6 @@ TEST(KtNamedResult, CodeIsFnv1aWithBit31Cleared)
     EXPECT_EQ(KtNamedResult("").code, 0x04222325);
     EXPECT_EQ(KtNamedResult("a").code, 0x0601ec8c);
     EXPECT_EQ(KtNamedResult("foobar").code, 0x773967e8);
-
-    EXPECT_EQ(kKtUuidIsExtant.file, nullptr);
-    EXPECT_EQ(kKtUuidIsExtant.line, 0u);
-    EXPECT_STREQ(kKtUuidIsExtant.message, "UUID is extant");
-    EXPECT_EQ(kKtUuidIsExtant.code, KtNamedCode("UUID is extant"));
 }
 
 TEST(KtFail, PrintsReportAndThrows)

@@ -12,7 +12,6 @@
 
 namespace IIHux {
 struct Plugin {};
-struct Algorithm {};
 struct AlgorithmController {};
 } // namespace IIHux
 namespace c_hux {
@@ -22,8 +21,6 @@ enum class meterType { kMeterA };
 struct HuxCoeffHandler {};
 template <class T>
 struct VX9CoeffsT {};
-template <class T>
-struct VX9SmoothedCoeffsT {};
 
 // An identifier of 12 * 16 = 192 characters.
 #define KT_TIMES4(x) KT_TIMES4_(x)
@@ -51,10 +48,8 @@ void ExpectName(const std::string& expected)
 TEST(ParseObjectName, NamesAndLengths)
 {
     ExpectName<IIHux::Plugin>("IIHux::Plugin");
-    ExpectName<IIHux::Algorithm>("IIHux::Algorithm");
     ExpectName<IIHux::AlgorithmController>("IIHux::AlgorithmController");
     ExpectName<VX9CoeffsT<HuxCoeffHandler>>("VX9CoeffsT<struct HuxCoeffHandler");
-    ExpectName<VX9SmoothedCoeffsT<HuxCoeffHandler>>("VX9SmoothedCoeffsT<struct HuxCoeffHandler");
     ExpectName<c_hux::parameterType>("");
     ExpectName<c_hux::meterType>("");
 

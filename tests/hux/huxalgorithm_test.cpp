@@ -88,18 +88,7 @@ void ExpectFrameworkFailure(const KtResult& result, std::uint32_t line)
     ExpectRecord(result, "hux/public/plugin/hux", line, -1, "algorithm setup failed");
 }
 
-TEST(HuxAlgorithm, SetupStoresTheBlockRoutineAFailureKeepsThePreviousOne)
-{
-    ProbeAlgorithm probe;
-    EXPECT_FALSE(probe.hasProcessMember());
-    ExpectSuccess(probe.setup(44100.0f));
-    EXPECT_TRUE(probe.hasProcessMember());
-    probe.setupFailure = Failure::standard;
-    ExpectFrameworkFailure(probe.setup(1.0e6f), 572);
-    EXPECT_TRUE(probe.hasProcessMember());
-}
-
-TEST(HuxAlgorithm, SetupFailuresBecomeRecords)
+TEST(HuxAlgorithm, SetupFailuresBecomeRecordsAndKeepThePreviousRoutine)
 {
     for (const Failure failure : {Failure::standard, Failure::other}) {
         ProbeAlgorithm probe;
@@ -109,6 +98,13 @@ TEST(HuxAlgorithm, SetupFailuresBecomeRecords)
         // The meter filters are configured all the same.
         EXPECT_EQ(probe.filter(0).sampleRate, 250000.0f);
         EXPECT_GT(probe.filter(7).input, 0.0);
+        // A set-up that succeeds stores the block routine; a failure after it keeps it.
+        probe.setupFailure = Failure::none;
+        ExpectSuccess(probe.setup(44100.0f));
+        EXPECT_TRUE(probe.hasProcessMember());
+        probe.setupFailure = failure;
+        ExpectFrameworkFailure(probe.setup(1.0e6f), 572);
+        EXPECT_TRUE(probe.hasProcessMember());
     }
 
     // A thrown record comes back field for field.

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <map>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "hux/public/plugin/huxplugin.h"
+#include "tests/hux/fakewrapper.h"
 #include "tests/support/idlecontroller.h"
 #include "tests/support/missivetest.h"
 
@@ -20,34 +20,6 @@ namespace {
 
 using Codes = std::vector<std::uint32_t>;
 using Handles = std::vector<HuxParameter*>;
-
-struct FakeParameter final : HuxParameter {
-    std::uint32_t position = 0;
-    double current = 0.0;
-    Handles links;
-    std::uint32_t index() const override { return position; }
-    double value() const override { return current; }
-    void setValue(double value) override { current = value; }
-    void link(HuxParameter* linked) override { links.push_back(linked); }
-};
-
-struct FakeHost final : HuxParameterHost {
-    std::map<std::uint32_t, FakeParameter> parameters;
-    Codes lookups;
-    FakeParameter& add(const char (&code)[5], std::uint32_t index)
-    {
-        FakeParameter& parameter = parameters[HuxFourCC(code)];
-        parameter.position = index;
-        return parameter;
-    }
-    HuxParameter* lookup(std::uint32_t identifier, const void*) override
-    {
-        lookups.push_back(identifier);
-        const auto found = parameters.find(identifier);
-        return found == parameters.end() ? nullptr : &found->second;
-    }
-    double now() const override { return 0.0; }
-};
 
 struct RecordingSink final : MessageSink {
     std::vector<Bytes> messages;

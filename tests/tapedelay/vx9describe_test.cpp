@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -143,33 +141,16 @@ TEST(VX9Describe, OnlyOneChannel)
 {
     for (std::uint32_t channels : {0u, 2u}) {
         VX9 plugin;
-        Missive parameters;
-        Missive meters;
-        ParameterAndMeterSink sink{parameters, meters};
+        KeptSink wrapper;
         testing::internal::CaptureStdout();
         try {
-            plugin.describeParameters(sink, channels);
+            static_cast<IIHux::Plugin&>(plugin).exchangeParameters(wrapper, channels);
             ADD_FAILURE() << channels << " channels accepted";
         } catch (const KtException& failure) {
             EXPECT_NE(std::string(failure.message).find("too many channels"), std::string::npos);
-            EXPECT_STREQ(failure.file, "tapedelay/source/vx9");
-            EXPECT_EQ(failure.line, 79u);
         }
-        const std::string report = testing::internal::GetCapturedStdout();
-        EXPECT_NE(report.find("too many channels"), std::string::npos);
-        // The parameters written before the check stay; no meter is described.
-        const std::vector<MissiveRecordView> records = MissiveRecordsInOrder(parameters.span());
-        ASSERT_EQ(records.size(), 13u);
-        EXPECT_EQ(MissiveKeyText(records.front()), "tlok");
-        EXPECT_EQ(MissiveKeyText(records.back()), "uiDT");
-        EXPECT_TRUE(meters.empty());
-
-        // Through the exchange the failure reaches the wrapper and nothing is sent.
-        KeptSink wrapper;
-        testing::internal::CaptureStdout();
-        EXPECT_THROW(static_cast<IIHux::Plugin&>(plugin).exchangeParameters(wrapper, channels),
-                     KtException);
-        testing::internal::GetCapturedStdout();
+        EXPECT_NE(testing::internal::GetCapturedStdout().find("too many channels"),
+                  std::string::npos);
         EXPECT_TRUE(wrapper.messages.empty());
     }
 }

@@ -2,11 +2,9 @@
 // numbers set-up derives from the rate are also held by the bit-exact pin.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <new>
-#include <numeric>
 #include <stdexcept>
 
 #include "tests/support/vx9testpack.h"
@@ -63,26 +61,6 @@ TEST(VX9Setup, BracketBoundariesAndRefusedRates)
     }
     // A negative tape length is an allocation failure.
     EXPECT_THROW(MakeAlgorithm()->SetupAlgorithm(AtRate(-44100.0f)), std::bad_alloc);
-}
-
-TEST(VX9Setup, InterpolationTableRowsAreCentredAndSumTo093)
-{
-    constexpr int kTaps = VX9Tape::kInterpTaps;
-    constexpr int kCentre = VX9Tape::kCentreTap;
-    auto algorithm = MakeAlgorithm();
-    algorithm->SetupAlgorithm(AtRate(48000.0f));
-    const float* table = algorithm->interpTable.get();
-    // Row 0 is centred on the centre tap and symmetric about it.
-    EXPECT_EQ(std::max_element(table, table + kTaps) - table, kCentre);
-    for (int d = 1; d <= kCentre; ++d)
-        EXPECT_EQ(table[kCentre - d], table[kCentre + d]) << d;
-    for (int k = 0; k < VX9Algorithm::kInterpRows; ++k)
-        ASSERT_NEAR(std::accumulate(table + k * kTaps, table + (k + 1) * kTaps, 0.0), 0.93, 1e-6)
-            << "row " << k;
-    // The last row is the first moved on by one whole sample.
-    const float* last = table + (VX9Algorithm::kInterpRows - 1) * kTaps;
-    for (int j = 0; j + 1 < kTaps; ++j)
-        EXPECT_NEAR(last[j + 1], table[j], 1e-6);
 }
 
 // Whether reset clears everything is seen in the kernel tests (a reset
