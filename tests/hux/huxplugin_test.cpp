@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "hux/public/plugin/huxplugin.h"
-#include "tests/hux/fakewrapper.h"
+#include "tests/support/fakewrapper.h"
 #include "tests/support/idlecontroller.h"
 #include "tests/support/missivetest.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tapedelay/source/vx9.h"
-#include "tests/hux/fakewrapper.h"
+#include "tests/support/fakewrapper.h"
 
 namespace {
 
