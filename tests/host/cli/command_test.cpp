@@ -245,30 +245,22 @@ TEST_F(Render, APresetIsItsValuesSetInHostOrderBeforeTheSetValues)
 
 TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
 {
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(run({"describe"}), 0);
-    const std::string table = ::testing::internal::GetCapturedStdout();
+    const std::string table = printed({"describe"});
     EXPECT_NE(table.find("   13 bypa  Bypass"), std::string::npos) << table;
     EXPECT_NE(table.find("    9 mode  Mode                 Vintage | Retro | Modern"),
               std::string::npos);
 
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(run({"describe", "--dump"}), 0);
-    const std::string dump = ::testing::internal::GetCapturedStdout();
+    const std::string dump = printed({"describe", "--dump"});
     EXPECT_NE(dump.find("needsSessionTempo"), std::string::npos);
     EXPECT_NE(dump.find("uiDT"), std::string::npos);
 
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(run({"presets"}), 0);
-    const std::string presets = ::testing::internal::GetCapturedStdout();
+    const std::string presets = printed({"presets"});
     for (const Preset& preset : Presets())
         EXPECT_NE(presets.find(preset.label + " (" + preset.name + ")\n  " + preset.description),
                   std::string::npos)
             << presets;
 
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(RunTapedelay({"render", "--help"}), 0);
-    EXPECT_NE(::testing::internal::GetCapturedStdout().find("--session-bpm"), std::string::npos);
+    EXPECT_NE(printed({"render", "--help"}).find("--session-bpm"), std::string::npos);
 
     ASSERT_EQ(run({"demo", "--quiet", "--out", path("demo")}), 0);
     for (const char* name : {"slapback", "dub-echo", "clean-quarter", "dark-long"}) {

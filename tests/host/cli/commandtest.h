@@ -29,6 +29,16 @@ struct CommandTest : ScratchDirectory {
         return run(options);
     }
 
+    // What a run that must succeed printed on standard output.
+    static std::string printed(const std::vector<std::string>& arguments)
+    {
+        ::testing::internal::CaptureStdout();
+        const int status = run(arguments);
+        std::string out = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(status, 0) << arguments[0];
+        return out;
+    }
+
     // Runs the command, keeping what it wrote to standard error.
     int runCapturing(const std::vector<std::string>& arguments)
     {

@@ -49,9 +49,7 @@ struct Scripts : CommandTest {
     // The command's standard output, written to file.
     void runInto(const std::vector<std::string>& line, const std::string& file)
     {
-        ::testing::internal::CaptureStdout();
-        ASSERT_EQ(run(line), 0);
-        const std::string out = ::testing::internal::GetCapturedStdout();
+        const std::string out = printed(line);
         writeBytes(file, out.data(), out.size());
     }
 
