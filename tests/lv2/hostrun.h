@@ -1,33 +1,12 @@
 // Running a host program as a user does and reading back what it wrote.
 #pragma once
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "host/audio/audiofile.h"
-
-struct Outcome {
-    int status = -1;
-    std::string output; // standard output and error
-};
-
-inline Outcome Shell(const std::string& command)
-{
-    Outcome outcome;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return outcome;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        outcome.output.append(buffer, n);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return outcome;
-}
+#include "tests/support/shell.h"
 
 inline std::vector<float> Samples(const std::string& path)
 {

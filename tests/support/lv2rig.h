@@ -114,7 +114,7 @@ public:
         : descriptor(module.descriptor)
     {
         PluginLibrary library(std::string(TAPEDELAY_LV2_BUNDLE) + "/" + PluginLibrary::fileName());
-        description = DescribeLibrary(library);
+        const PluginDescription description = DescribeLibrary(library);
         ports = BundlePorts(description);
         controls.resize(ports.size(), 0.0f);
         const std::vector<const LV2_Feature*> offered = host.features(features);
@@ -160,8 +160,6 @@ public:
         descriptor->connect_port(instance, index("out"), out);
         descriptor->run(instance, frames);
     }
-
-    PluginDescription description;
 
 private:
     const LV2_Descriptor* descriptor;

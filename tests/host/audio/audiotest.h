@@ -104,5 +104,32 @@ inline Chunk Data(const std::vector<std::uint64_t>& values, int bytes)
     return {"data", body};
 }
 
+// A mono writer of each kind the build has. Ogg Vorbis is left out:
+// libsndfile gives each stream a random serial number, so its bytes differ
+// from run to run.
+struct Output {
+    std::string name;
+    std::function<std::unique_ptr<AudioSink>(const std::string&)> create;
+};
+
+inline std::unique_ptr<AudioSink> Mono(const std::string& file)
+{
+    return CreateAudioSink(file, 1, 48000);
+}
+
+inline const std::vector<Output> kOutputs = {
+    {"raw.f32", Mono},
+    {"builtin.wav", [](const std::string& file) { return CreateWavSink(file, 1, 48000); }},
+    {"out.wav", Mono},
+#if TAPEDELAY_HAVE_SNDFILE
+    {"out.aif", Mono},
+    {"out.aiff", Mono},
+    {"out.flac", Mono},
+    {"out.caf", Mono},
+    {"out.w64", Mono},
+    {"out.au", Mono},
+#endif
+};
+
 inline const std::vector<float> kSignal = {0.0f, -1.5f, 1e-30f, 3.25f, 0.5f, -0.125f,
                                            1.0f, -1.0f, 0.75f,  0.1f,  2.0f, -0.3f};

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <functional>
 #include <numbers>
 #include <string>
 #include <thread>
@@ -14,32 +13,6 @@
 #include "tests/host/audio/audiotest.h"
 
 namespace {
-
-struct Output {
-    std::string name;
-    std::function<std::unique_ptr<AudioSink>(const std::string&)> create;
-};
-
-std::unique_ptr<AudioSink> Mono(const std::string& file)
-{
-    return CreateAudioSink(file, 1, 48000);
-}
-
-// Ogg Vorbis is left out of the byte comparison: libsndfile gives each
-// stream a random serial number, which no setting of its fixes.
-const std::vector<Output> kOutputs = {
-    {"raw.f32", Mono},
-    {"builtin.wav", [](const std::string& file) { return CreateWavSink(file, 1, 48000); }},
-    {"out.wav", Mono},
-#if TAPEDELAY_HAVE_SNDFILE
-    {"out.aif", Mono},
-    {"out.aiff", Mono},
-    {"out.flac", Mono},
-    {"out.caf", Mono},
-    {"out.w64", Mono},
-    {"out.au", Mono},
-#endif
-};
 
 // A tenth of a second of a 440 Hz tone peaking at 1.5.
 std::vector<float> LoudTone()

@@ -13,14 +13,6 @@ struct Scripted : CommandTest {
     {
         writeBytes(path(file), text.data(), text.size());
     }
-
-    // Runs the command, returning its status and what it said on standard error.
-    static std::pair<int, std::string> runCapturing(const std::vector<std::string>& line)
-    {
-        ::testing::internal::CaptureStderr();
-        const int status = run(line);
-        return {status, ::testing::internal::GetCapturedStderr()};
-    }
 };
 
 TEST_F(Scripted, AnAutomationFileRendersExactlyAsTheOptionsItStandsFor)
@@ -80,17 +72,18 @@ TEST_F(Scripted, EachMalformedLineIsRefusedWithItsFileAndLineNumber)
     for (const auto& [bad, why] : cases) {
         // Two good lines and a comment first, so the bad one is line 4.
         writeText("bad.txt", "0.1 fbak 2\n# comment\n0.2 tap 100\n" + bad + "\n0.5 fbak 3\n");
-        const auto [status, error] = runCapturing(
-            {"render", "--automation", path("bad.txt"), path("in.f32"), path("out.f32")});
-        EXPECT_EQ(status, 2) << bad;
-        EXPECT_NE(error.find(path("bad.txt") + ":4: "), std::string::npos) << error;
-        EXPECT_NE(error.find(why), std::string::npos) << error;
+        EXPECT_EQ(runCapturing(
+                      {"render", "--automation", path("bad.txt"), path("in.f32"), path("out.f32")}),
+                  2)
+            << bad;
+        EXPECT_TRUE(said(path("bad.txt") + ":4: ")) << errors;
+        EXPECT_TRUE(said(why)) << errors;
         EXPECT_FALSE(std::filesystem::exists(path("out.f32"))) << bad;
     }
-    const auto [status, error] = runCapturing(
-        {"render", "--automation", path("missing.txt"), path("in.f32"), path("out.f32")});
-    EXPECT_EQ(status, 2);
-    EXPECT_NE(error.find("cannot read " + path("missing.txt")), std::string::npos) << error;
+    EXPECT_EQ(runCapturing(
+                  {"render", "--automation", path("missing.txt"), path("in.f32"), path("out.f32")}),
+              2);
+    EXPECT_TRUE(said("cannot read " + path("missing.txt"))) << errors;
 }
 
 // The tail renders run at the lowest rate, where they cost least.
@@ -120,12 +113,13 @@ TEST_F(Scripted, AnAutomaticTailRingsOutUntilTheOutputStaysBelowTheThreshold)
     const auto render = [&](const char* feedback, const char* block, const std::string& out) {
         // Modern's Feedback 9 still dies away; the mode first, as its law
         // applies when Feedback is set.
-        const auto [status, summary] =
+        EXPECT_EQ(
             runCapturing({"render", "--rate", kRate, "--block", block, "--preroll", "3", "--tail",
                           "auto", "--set", "mode=Modern", "--set", std::string("fbak=") + feedback,
-                          "--set", "time=0.1", path("click.f32"), path(out)});
-        EXPECT_EQ(status, 0) << summary;
-        const Tail tail = SummaryTail(summary);
+                          "--set", "time=0.1", path("click.f32"), path(out)}),
+            0)
+            << errors;
+        const Tail tail = SummaryTail(errors);
         EXPECT_NEAR(static_cast<double>(readRaw(path(out)).size() - 1) / kHz, tail.seconds, 0.005);
         return tail;
     };
@@ -140,13 +134,11 @@ TEST_F(Scripted, AnAutomaticTailThatNeverDiesStopsAtSixtySecondsAndSaysSo)
 {
     writeRaw(path("click.f32"), {0.5f});
     // Retro's Feedback 9 at 0.5 s feeds itself, once the tape runs.
-    const auto [status, error] =
-        runCapturing({"render", "--quiet", "--rate", kRate, "--preroll", "3", "--tail", "auto",
-                      "--set", "fbak=9", path("click.f32"), path("out.f32")});
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(runCapturing({"render", "--quiet", "--rate", kRate, "--preroll", "3", "--tail",
+                            "auto", "--set", "fbak=9", path("click.f32"), path("out.f32")}),
+              0);
     EXPECT_EQ(readRaw(path("out.f32")).size(), 1u + 60u * 11025u);
-    EXPECT_NE(error.find("--tail auto: the echoes had not died away after 60 s"), std::string::npos)
-        << error;
+    EXPECT_TRUE(said("--tail auto: the echoes had not died away after 60 s")) << errors;
 }
 
 } // namespace

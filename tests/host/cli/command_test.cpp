@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -51,12 +50,9 @@ struct Render : CommandTest {
         std::vector<float> input(impulseAt + static_cast<std::size_t>(rate) * 2, 0.0f);
         input[impulseAt] = 1.0f;
         writeRaw(path("impulse.f32"), input);
-        std::vector<std::string> line = {"render", "--quiet", "--rate", std::to_string(rate),
-                                         "--tail", "0",       "--set",  "mode=Modern",
-                                         "--set",  "blnd=9"};
-        line.insert(line.end(), options.begin(), options.end());
-        line.insert(line.end(), {path("impulse.f32"), path("echo.f32")});
-        EXPECT_EQ(run(line), 0);
+        options.insert(options.begin(), {"--rate", std::to_string(rate), "--tail", "0", "--set",
+                                         "mode=Modern", "--set", "blnd=9"});
+        EXPECT_EQ(render(options, path("impulse.f32"), path("echo.f32")), 0);
         const std::vector<float> y = readRaw(path("echo.f32"));
         EXPECT_EQ(y.size(), input.size());
         return static_cast<std::ptrdiff_t>(EchoOnset(y, impulseAt + 1)) -
@@ -131,27 +127,15 @@ TEST_F(Render, AStereoFileIsTwoIndependentMonoChannels)
     const std::vector<float> left = Noise(24000, 0.5f, 7);
     std::vector<float> right(24000, 0.0f);
     right[300] = 0.8f;
-    {
-        std::vector<float> interleaved;
-        for (std::size_t i = 0; i < left.size(); ++i)
-            interleaved.insert(interleaved.end(), {left[i], right[i]});
-        const std::unique_ptr<AudioSink> sink = CreateAudioSink(path("stereo.wav"), 2, 48000.0);
-        sink->write(interleaved.data(), left.size());
-        sink->commit();
-    }
+    writeStereo(path("stereo.wav"), left, right);
     writeRaw(path("left.f32"), left);
     writeRaw(path("right.f32"), right);
-    const std::vector<std::string> settings = {"--quiet", "--set",  "mode=Vintage", "--set",
-                                               "fbak=6",  "--tail", "0.2"};
-    const auto render = [&](const std::string& in, const std::string& out) {
-        std::vector<std::string> line = {"render"};
-        line.insert(line.end(), settings.begin(), settings.end());
-        line.insert(line.end(), {path(in), path(out)});
-        return run(line);
-    };
-    ASSERT_EQ(render("stereo.wav", "stereo-out.wav"), 0);
-    ASSERT_EQ(render("left.f32", "left-out.f32"), 0);
-    ASSERT_EQ(render("right.f32", "right-out.f32"), 0);
+    for (const char* name : {"stereo", "left", "right"}) {
+        const std::string extension = name == std::string("stereo") ? ".wav" : ".f32";
+        ASSERT_EQ(render({"--set", "mode=Vintage", "--set", "fbak=6", "--tail", "0.2"},
+                         path(name + extension), path(name + ("-out" + extension))),
+                  0);
+    }
 
     const std::unique_ptr<AudioSource> stereo = OpenAudioSource(path("stereo-out.wav"), 0.0);
     ASSERT_EQ(stereo->channels(), 2u);
@@ -176,8 +160,8 @@ TEST_F(Render, NonFiniteInputReachesThePluginAsSilence)
     }
     writeRaw(path("dirty.f32"), input);
     writeRaw(path("clean.f32"), cleaned);
-    ASSERT_EQ(run({"render", "--quiet", path("dirty.f32"), path("dirty-out.f32")}), 0);
-    ASSERT_EQ(run({"render", "--quiet", path("clean.f32"), path("clean-out.f32")}), 0);
+    ASSERT_EQ(render({}, path("dirty.f32"), path("dirty-out.f32")), 0);
+    ASSERT_EQ(render({}, path("clean.f32"), path("clean-out.f32")), 0);
     EXPECT_EQ(readRaw(path("dirty-out.f32")), readRaw(path("clean-out.f32")));
 }
 
@@ -241,52 +225,42 @@ TEST_F(Render, APresetIsItsValuesSetInHostOrderBeforeTheSetValues)
         return description.find(a.code) < description.find(b.code);
     });
     writeRaw(path("in.f32"), Noise(24000, 0.5f));
-    std::vector<std::string> given = {"render", "--quiet", "--tail", "1"};
+    std::vector<std::string> given = {"--tail", "1"};
     for (const PresetValue& value : values)
         given.insert(given.end(), {"--set", value.code + "=" + value.text});
-    given.insert(given.end(), {"--set", "time=0.7", path("in.f32"), path("given.f32")});
-    ASSERT_EQ(run(given), 0);
-    ASSERT_EQ(run({"render", "--quiet", "--tail", "1", "--preset", "DARK-long", "--set", "time=0.7",
-                   path("in.f32"), path("preset.f32")}),
+    given.insert(given.end(), {"--set", "time=0.7"});
+    ASSERT_EQ(render(given, path("in.f32"), path("given.f32")), 0);
+    ASSERT_EQ(render({"--tail", "1", "--preset", "DARK-long", "--set", "time=0.7"}, path("in.f32"),
+                     path("preset.f32")),
               0);
     EXPECT_EQ(readRaw(path("preset.f32")), readRaw(path("given.f32")));
 
     for (const auto& [option, known] : std::vector<std::pair<std::string, std::string>>{
              {"--preset=dub", "Slapback, Dub Echo, Clean Quarter"},
              {"--set=TIME=1", "tlok, nval, time"}}) {
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(run({"render", option, path("in.f32"), path("out.f32")}), 2) << option;
-        const std::string error = ::testing::internal::GetCapturedStderr();
-        EXPECT_NE(error.find(known), std::string::npos) << error;
+        EXPECT_EQ(runCapturing({"render", option, path("in.f32"), path("out.f32")}), 2) << option;
+        EXPECT_TRUE(said(known)) << errors;
     }
 }
 
 TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
 {
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(run({"describe"}), 0);
-    const std::string table = ::testing::internal::GetCapturedStdout();
+    const std::string table = printed({"describe"});
     EXPECT_NE(table.find("   13 bypa  Bypass"), std::string::npos) << table;
     EXPECT_NE(table.find("    9 mode  Mode                 Vintage | Retro | Modern"),
               std::string::npos);
 
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(run({"describe", "--dump"}), 0);
-    const std::string dump = ::testing::internal::GetCapturedStdout();
+    const std::string dump = printed({"describe", "--dump"});
     EXPECT_NE(dump.find("needsSessionTempo"), std::string::npos);
     EXPECT_NE(dump.find("uiDT"), std::string::npos);
 
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(run({"presets"}), 0);
-    const std::string presets = ::testing::internal::GetCapturedStdout();
+    const std::string presets = printed({"presets"});
     for (const Preset& preset : Presets())
         EXPECT_NE(presets.find(preset.label + " (" + preset.name + ")\n  " + preset.description),
                   std::string::npos)
             << presets;
 
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(RunTapedelay({"render", "--help"}), 0);
-    EXPECT_NE(::testing::internal::GetCapturedStdout().find("--session-bpm"), std::string::npos);
+    EXPECT_NE(printed({"render", "--help"}).find("--session-bpm"), std::string::npos);
 
     ASSERT_EQ(run({"demo", "--quiet", "--out", path("demo")}), 0);
     for (const char* name : {"slapback", "dub-echo", "clean-quarter", "dark-long"}) {
@@ -299,7 +273,7 @@ TEST_F(Render, DescribeAndDemoWorkAndExplainThemselves)
 
 #if !defined(_WIN32)
 } // namespace
-#include <sys/wait.h>
+#include "tests/support/shell.h"
 namespace {
 
 // The program itself: standard input to standard output, bit for bit under
@@ -309,10 +283,7 @@ TEST_F(Render, TheProgramPipesRawAudioAndReportsItsStatus)
     const std::vector<float> input = Noise(10000, 0.8f);
     writeRaw(path("in.f32"), input);
     const std::string program = std::string("'") + TAPEDELAY_COMMAND_FILE + "'";
-    const auto status = [](const std::string& command) {
-        const int result = std::system(command.c_str());
-        return WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    };
+    const auto status = [](const std::string& command) { return Shell(command, false).status; };
     ASSERT_EQ(status(program + " render --set bypa=1 --tail 0 - - < '" + path("in.f32") + "' > '" +
                      path("out.f32") + "'"),
               0);

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "host/audio/audiofile.h"
 #include "host/cli/commands.h"
 #include "tests/support/scratchdirectory.h"
 
@@ -16,6 +18,46 @@ struct CommandTest : ScratchDirectory {
     {
         arguments.insert(arguments.begin() + 1, {"--plugin", TAPEDELAY_PLUGIN_FILE});
         return RunTapedelay(arguments);
+    }
+
+    // A quiet render of in to out with the options between.
+    static int render(std::vector<std::string> options, const std::string& in,
+                      const std::string& out)
+    {
+        options.insert(options.begin(), {"render", "--quiet"});
+        options.insert(options.end(), {in, out});
+        return run(options);
+    }
+
+    // What a run that must succeed printed on standard output.
+    static std::string printed(const std::vector<std::string>& arguments)
+    {
+        ::testing::internal::CaptureStdout();
+        const int status = run(arguments);
+        std::string out = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(status, 0) << arguments[0];
+        return out;
+    }
+
+    // Runs the command, keeping what it wrote to standard error.
+    int runCapturing(const std::vector<std::string>& arguments)
+    {
+        ::testing::internal::CaptureStderr();
+        const int status = run(arguments);
+        errors = ::testing::internal::GetCapturedStderr();
+        return status;
+    }
+    bool said(const std::string& text) const { return errors.find(text) != std::string::npos; }
+
+    static void writeStereo(const std::string& file, const std::vector<float>& left,
+                            const std::vector<float>& right)
+    {
+        std::vector<float> interleaved;
+        for (std::size_t i = 0; i < left.size(); ++i)
+            interleaved.insert(interleaved.end(), {left[i], right[i]});
+        const std::unique_ptr<AudioSink> sink = CreateAudioSink(file, 2, 48000.0);
+        sink->write(interleaved.data(), left.size());
+        sink->commit();
     }
 
     static void writeRaw(const std::string& file, const std::vector<float>& samples)
@@ -30,4 +72,6 @@ struct CommandTest : ScratchDirectory {
         std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
         return samples;
     }
+
+    std::string errors;
 };

@@ -25,16 +25,6 @@ double Db(double ratio)
 }
 
 struct HostRules : CommandTest {
-    // Runs the command, keeping what it wrote to standard error.
-    int runCapturing(const std::vector<std::string>& arguments)
-    {
-        ::testing::internal::CaptureStderr();
-        const int status = run(arguments);
-        errors = ::testing::internal::GetCapturedStderr();
-        return status;
-    }
-    bool said(const std::string& text) const { return errors.find(text) != std::string::npos; }
-
     // Clicks of 0.5 every second from 0.1 s through the default voicing
     // with an 0.25 s delay; each click's first echo peak.
     std::vector<float> clickEchoes(const std::vector<std::string>& options)
@@ -43,10 +33,9 @@ struct HostRules : CommandTest {
         for (int k = 0; k < 6; ++k)
             clicks[static_cast<std::size_t>(kRate / 10 + k * kRate)] = 0.5f;
         writeRaw(path("clicks.f32"), clicks);
-        std::vector<std::string> line = {"render", "--quiet", "--tail", "0", "--set", "time=0.25"};
+        std::vector<std::string> line = {"--tail", "0", "--set", "time=0.25"};
         line.insert(line.end(), options.begin(), options.end());
-        line.insert(line.end(), {path("clicks.f32"), path("echoes.f32")});
-        EXPECT_EQ(run(line), 0);
+        EXPECT_EQ(render(line, path("clicks.f32"), path("echoes.f32")), 0);
         const std::vector<float> y = readRaw(path("echoes.f32"));
         std::vector<float> echoes;
         for (int k = 0; k < 6; ++k) {
@@ -55,8 +44,6 @@ struct HostRules : CommandTest {
         }
         return echoes;
     }
-
-    std::string errors;
 };
 
 TEST_F(HostRules, FeedbackFromTheStartFollowsTheModeAsWhenTurnedDuringPlayback)
@@ -66,8 +53,8 @@ TEST_F(HostRules, FeedbackFromTheStartFollowsTheModeAsWhenTurnedDuringPlayback)
     input[2 * kRate] = 0.5f;
     writeRaw(path("click.f32"), input);
     const auto echoes = [&](const std::string& option, const std::string& value) {
-        EXPECT_EQ(run({"render", "--quiet", "--tail", "0", "--set", "time=0.25", option, value,
-                       path("click.f32"), path("out.f32")}),
+        EXPECT_EQ(render({"--tail", "0", "--set", "time=0.25", option, value}, path("click.f32"),
+                         path("out.f32")),
                   0);
         const std::vector<float> y = readRaw(path("out.f32"));
         std::vector<float> peaks;
@@ -99,26 +86,25 @@ TEST_F(HostRules, WithAPrerollEventsStillLandOnTheirSamplesWhateverTheBlockSize)
 {
     const std::vector<float> input = Noise(kRate, 0.5f);
     writeRaw(path("in.f32"), input);
-    const auto render = [&](const std::string& block, std::vector<std::string> events) {
-        std::vector<std::string> line = {"render", "--quiet", "--preroll", "0.3",   "--tail",
-                                         "0.2",    "--block", block,       "--set", "fbak=6"};
+    const auto inBlocks = [&](const std::string& block, const std::vector<std::string>& events) {
+        std::vector<std::string> line = {"--preroll", "0.3", "--tail", "0.2",
+                                         "--block",   block, "--set",  "fbak=6"};
         line.insert(line.end(), events.begin(), events.end());
-        line.insert(line.end(), {path("in.f32"), path("out.f32")});
-        EXPECT_EQ(run(line), 0);
+        EXPECT_EQ(render(line, path("in.f32"), path("out.f32")), 0);
         return readRaw(path("out.f32"));
     };
     const std::vector<std::string> events = {"--at",  "0.2:time=0.1", "--at", "0.31:oput=7",
                                              "--tap", "0.5:140",      "--at", "0.5:nval=8th"};
     for (const std::vector<std::string>& scheduled : {std::vector<std::string>{}, events}) {
-        const std::vector<float> first = render("1", scheduled);
+        const std::vector<float> first = inBlocks("1", scheduled);
         ASSERT_EQ(first.size(), input.size() + kRate / 5);
         for (const char* block : {"64", "4096"})
-            EXPECT_TRUE(render(block, scheduled) == first) << block << " " << scheduled.size();
+            EXPECT_TRUE(inBlocks(block, scheduled) == first) << block << " " << scheduled.size();
     }
     // The Output change at 0.31 s counts from the input's start: the render
     // without it agrees up to sample 14880 and not at it.
-    const std::vector<float> with = render("4096", {"--at", "0.31:oput=7"});
-    const std::vector<float> without = render("4096", {});
+    const std::vector<float> with = inBlocks("4096", {"--at", "0.31:oput=7"});
+    const std::vector<float> without = inBlocks("4096", {});
     const std::size_t due = 14880;
     EXPECT_EQ(std::memcmp(with.data(), without.data(), due * sizeof(float)), 0);
     EXPECT_NE(with[due], without[due]);
@@ -180,10 +166,9 @@ TEST_F(HostRules, TheSummaryGivesTheFilesPeakTheOutputsAndTheDelay)
 TEST_F(HostRules, NormalizeBringsTheHighestPeakToTheLevelAndWarnsAboveFullScale)
 {
     writeRaw(path("in.f32"), Noise(kRate, 0.9f));
-    const std::vector<std::string> hot = {"--set", "inpt=9", "--set", "oput=9", "--set", "fbak=9"};
-    std::vector<std::string> line = {"render", "--quiet"};
-    line.insert(line.end(), hot.begin(), hot.end());
-    line.insert(line.end(), {path("in.f32"), path("loud.f32")});
+    std::vector<std::string> line = {"render",       "--quiet",       "--set", "inpt=9",
+                                     "--set",        "oput=9",        "--set", "fbak=9",
+                                     path("in.f32"), path("loud.f32")};
     ASSERT_EQ(runCapturing(line), 0);
     EXPECT_TRUE(said("above full scale")) << errors;
     const std::vector<float> loud = readRaw(path("loud.f32"));

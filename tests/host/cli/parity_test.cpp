@@ -38,10 +38,7 @@ TEST_F(Parity, WindowsUnderWineRendersWhatLinuxRenders)
          "nval=8th", "--at", "3.3:oput=7", "--normalize", "-1"},
     };
     for (std::size_t k = 0; k < settings.size(); ++k) {
-        std::vector<std::string> line = {"render", "--quiet"};
-        line.insert(line.end(), settings[k].begin(), settings[k].end());
-        line.insert(line.end(), {path("in.f32"), path("linux.f32")});
-        ASSERT_EQ(run(line), 0);
+        ASSERT_EQ(render(settings[k], path("in.f32"), path("linux.f32")), 0);
 
         // Wine maps drive Z: to the root directory.
         std::string command =

@@ -5,7 +5,6 @@
 #include "commandtest.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,26 +18,11 @@
 #include "host/product/presets.h"
 #include "host/render/echotrain.h"
 #include "host/runtime/values/parametervalue.h"
+#include "tests/support/shell.h"
 
 namespace {
 
 struct Scripts : CommandTest {
-    // A shell command's standard output; its exit status in status.
-    static std::string shell(const std::string& command, int* status = nullptr)
-    {
-        std::string out;
-        std::FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr)
-            return out;
-        std::array<char, 4096> buffer;
-        for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-            out.append(buffer.data(), n);
-        const int result = pclose(pipe);
-        if (status != nullptr)
-            *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-        return out;
-    }
-
     // Runs a Python script on the files given; its output split in lines
     // and tab-separated fields.
     std::vector<std::vector<std::string>> python(const std::string& script,
@@ -48,9 +32,9 @@ struct Scripts : CommandTest {
         std::string command = "python3 '" + path("script.py") + "'";
         for (const std::string& file : files)
             command += " '" + file + "'";
-        int status = -1;
-        std::istringstream out(shell(command, &status));
-        EXPECT_EQ(status, 0) << script;
+        const Outcome done = Shell(command, false);
+        EXPECT_EQ(done.status, 0) << script;
+        std::istringstream out(done.output);
         std::vector<std::vector<std::string>> rows;
         for (std::string line; std::getline(out, line);) {
             std::vector<std::string> fields;
@@ -65,9 +49,7 @@ struct Scripts : CommandTest {
     // The command's standard output, written to file.
     void runInto(const std::vector<std::string>& line, const std::string& file)
     {
-        ::testing::internal::CaptureStdout();
-        ASSERT_EQ(run(line), 0);
-        const std::string out = ::testing::internal::GetCapturedStdout();
+        const std::string out = printed(line);
         writeBytes(file, out.data(), out.size());
     }
 
@@ -76,7 +58,7 @@ struct Scripts : CommandTest {
     // skips it.
     static bool tool(const std::string& name, const std::string& package)
     {
-        if (!shell("command -v " + name).empty())
+        if (!Shell("command -v " + name, false).output.empty())
             return true;
         const std::string missing = name + " is missing (apt-get install " + package + ")";
         if (std::getenv("TAPEDELAY_TEST_ALL") != nullptr)
@@ -179,23 +161,13 @@ print(d["empty"], d["none"])
 TEST_F(Scripts, TheReportSaysWhatTheSummaryAndTheWarningsSay)
 {
     // Stereo: a loud left channel that clips in a FLAC file, a quiet right.
-    const std::vector<float> left = Noise(24000, 0.95f, 3);
-    const std::vector<float> right = Noise(24000, 0.05f, 4);
-    std::vector<float> interleaved;
-    for (std::size_t i = 0; i < left.size(); ++i)
-        interleaved.insert(interleaved.end(), {left[i], right[i]});
-    {
-        const std::unique_ptr<AudioSink> sink = CreateAudioSink(path("in.wav"), 2, 48000.0);
-        sink->write(interleaved.data(), left.size());
-        sink->commit();
-    }
+    writeStereo(path("in.wav"), Noise(24000, 0.95f, 3), Noise(24000, 0.05f, 4));
     writeBytes(path("events.txt"), "0.25 time 0.2\n9 fbak 3\n", 23);
-    ::testing::internal::CaptureStderr();
-    ASSERT_EQ(run({"render", "--preset", "slapback", "--set", "oput=9", "--set", "inpt=9",
-                   "--automation", path("events.txt"), "--session-bpm", "0.4:100", "--tail", "0.5",
-                   "--report", path("report.json"), path("in.wav"), path("out.flac")}),
-              0);
-    const std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(
+        runCapturing({"render", "--preset", "slapback", "--set", "oput=9", "--set", "inpt=9",
+                      "--automation", path("events.txt"), "--session-bpm", "0.4:100", "--tail",
+                      "0.5", "--report", path("report.json"), path("in.wav"), path("out.flac")}),
+        0);
     const auto rows = python(R"(
 import json, sys
 r = json.load(open(sys.argv[1]))
@@ -215,10 +187,9 @@ for w in r["warnings"]:
                              {path("report.json")});
     ASSERT_EQ(rows.size(), 17u);
     for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_NE(said.find(rows[i][0]), std::string::npos) << rows[i][0] << "\n" << said;
-    const std::string clipped = rows[4][0] + " samples above full scale were clipped";
+        EXPECT_TRUE(said(rows[i][0])) << rows[i][0] << "\n" << errors;
     EXPECT_NE(rows[4][0], "0");
-    EXPECT_NE(said.find(clipped), std::string::npos) << said;
+    EXPECT_TRUE(said(rows[4][0] + " samples above full scale were clipped")) << errors;
     EXPECT_EQ(rows[5][0], "24000 0.5 100");
     // The preset's five values, the --set values, then the file's events.
     EXPECT_EQ(rows[6], (std::vector<std::string>{"time=0.11", "preset Slapback (time=0.11)"}));
@@ -230,7 +201,7 @@ for w in r["warnings"]:
     for (std::size_t i = 15; i < rows.size(); ++i)
         warnings += rows[i][0] + "\n";
     EXPECT_NE(warnings.find(":2 (9 fbak 3) comes after the end"), std::string::npos) << warnings;
-    EXPECT_EQ(said.find(warnings), 0u) << said << "\n---\n" << warnings;
+    EXPECT_EQ(errors.find(warnings), 0u) << errors << "\n---\n" << warnings;
 
     // A report may not replace an input.
     EXPECT_EQ(
@@ -246,9 +217,8 @@ TEST_F(Scripts, ThePlotDrawsWhatItsRenderMeasures)
               0);
     if (!tool("xmllint", "libxml2-utils"))
         return;
-    int status = -1;
-    shell("xmllint --noout '" + path("plot.svg") + "' 2>&1", &status);
-    ASSERT_EQ(status, 0) << "xmllint refused the plot";
+    const Outcome lint = Shell("xmllint --noout '" + path("plot.svg") + "'");
+    ASSERT_EQ(lint.status, 0) << "xmllint refused the plot: " << lint.output;
     const auto rows = python(R"(
 import sys, xml.etree.ElementTree as ET
 ns = "{http://www.w3.org/2000/svg}"
@@ -293,10 +263,9 @@ print("labels", *(t.text for t in svg.iter(ns + "text")), sep="\t")
         {"--set", "fbak=5", "--set", "mode=Vintage", "--set", "tone=Dark"},
         {"--preset", "Dub Echo", "--set", "fbak=5"}};
     for (std::size_t s = 0; s < settings.size(); ++s) {
-        std::vector<std::string> line = {"render", "--quiet", "--preroll", "3", "--tail", "4"};
+        std::vector<std::string> line = {"--preroll", "3", "--tail", "4"};
         line.insert(line.end(), settings[s].begin(), settings[s].end());
-        line.insert(line.end(), {path("click.f32"), path("response.f32")});
-        ASSERT_EQ(run(line), 0);
+        ASSERT_EQ(render(line, path("click.f32"), path("response.f32")), 0);
         const std::vector<float> y = readRaw(path("response.f32"));
         const EchoTrain train = MeasureEchoTrain(y, 48000.0, delays[s], 1);
         ASSERT_GE(train.repeats.size(), 3u) << s;
@@ -330,12 +299,10 @@ TEST_F(Scripts, HeadlessChromiumShowsThePlot)
     ASSERT_EQ(run({"plot", "--quiet", "--compare", "mode=Vintage", "--compare", "mode=Modern",
                    path("plot.svg")}),
               0);
-    int status = -1;
-    shell("chromium --headless --disable-gpu --no-sandbox --user-data-dir='" + path("profile") +
-              "' --screenshot='" + path("shot.png") + "' --window-size=1000,780 'file://" +
-              path("plot.svg") + "' > /dev/null 2>&1",
-          &status);
-    ASSERT_EQ(status, 0);
+    const Outcome shot = Shell("chromium --headless --disable-gpu --no-sandbox --user-data-dir='" +
+                               path("profile") + "' --screenshot='" + path("shot.png") +
+                               "' --window-size=1000,780 'file://" + path("plot.svg") + "'");
+    ASSERT_EQ(shot.status, 0) << shot.output;
     // Decodes the PNG (8-bit RGB or RGBA) and counts the pixels unlike the
     // background and those of a colour (not grey).
     const auto rows = python(R"(
