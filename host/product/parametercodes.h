@@ -6,7 +6,7 @@
 
 // Parameters a user sets.
 inline constexpr const char* kTempoLock = "tlok";     // Tempo Lock: the session tempo sets BPM
-inline constexpr const char* kNoteValue = "nval";     // Note Value: "Off" or a note length
+inline constexpr const char* kNoteValue = "nval";     // Note Value: "-" or a note length
 inline constexpr const char* kDelayTime = "time";     // Delay Time in seconds, without a note value
 inline constexpr const char* kTempo = ".bpm";         // BPM, typed or tapped
 inline constexpr const char* kFeedback = "fbak";      // dial, 1 to 9
