@@ -26,6 +26,7 @@
 
 #include "fuzz/anyvalue.h"
 #include "host/product/rates.h"
+#include "host/product/tempo.h"
 #include "host/runtime/plugininstance.h"
 #include "tapedelay/source/kernel/vx9kernel.h"
 
@@ -116,6 +117,7 @@ public:
         InstanceSettings settings;
         settings.sampleRate = rate;
         settings.maxBlockFrames = longest;
+        settings.sessionTempo = kDefaultSessionTempo;
         instance = std::make_unique<PluginInstance>(Library(), settings);
         instance->start({});
     }
@@ -134,7 +136,7 @@ public:
             break;
         }
         case 2: instance->start({}); break;
-        case 3: instance->tap(AnyValue<double>(in)); break;
+        case 3: TapTempo(*instance, AnyValue<double>(in)); break;
         case 4: instance->setSessionTempo(AnyValue<double>(in)); break;
         case 5: Message(in, instance->pluginObject()); break;
         case 6: State(in, instance->pluginObject()); break;
