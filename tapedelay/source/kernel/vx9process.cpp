@@ -26,9 +26,18 @@ inline void Accumulate(RowPair& sum, const float* row0, const float* row1, const
     }
 }
 
+// The stages' states for one block, held apart from the algorithm: stores
+// into the tape and the rings then cannot alias them.
+struct Stages {
+    VX9HeadMotionState head;
+    VX9ToneLimiterState toneLimiter;
+    VX9SplitterState splitter;
+    VX9TapeWriterState tapeWriter;
+};
+
 // The record chain of one sample: the record sum in, the value for the tape
 // (before quantisation and hiss) out.
-double RecordChain(VX9Algorithm& a, double rec, VX9Coeffs& c, const VX9AtomicCoeffs& f,
+double RecordChain(VX9Algorithm& a, Stages& st, double rec, VX9Coeffs& c, const VX9AtomicCoeffs& f,
                    const VX9CombTable& comb)
 {
     const std::int32_t n = a.combRingLength;
@@ -41,7 +50,7 @@ double RecordChain(VX9Algorithm& a, double rec, VX9Coeffs& c, const VX9AtomicCoe
         a.combWrite = 0;
 
     // Feed-forward comb whose spacing follows the tape speed.
-    const CombEntry<double> entry = LookUpComb(comb, a.combScale, a.headMotion.phaseSmoothed);
+    const CombEntry<double> entry = LookUpComb(comb, a.combScale, st.head.phaseSmoothed);
     const auto tap = SplitCombTap(entry.tapDistance);
     const std::int32_t start = RingStart(a.combWrite, a.combWindowOffset, n);
     const float* row0 = a.interpTable.get() + tap.row * a.interpTaps;
@@ -51,19 +60,19 @@ double RecordChain(VX9Algorithm& a, double rec, VX9Coeffs& c, const VX9AtomicCoe
     const std::int32_t centre = CombCentre(start, tap.whole, a.combCenterOffset, n);
     const double combed = CombOutput(static_cast<double>(ring[centre]), ci, c, entry.gain);
 
-    const double limited = ToneAndLimit(combed, a.toneLimiter, a.limiterRate, c, f);
-    a.resampler.PushUp(Crank(limited, a.headMotion.wowCos, f));
+    const double limited = ToneAndLimit(combed, st.toneLimiter, a.limiterRate, c, f);
+    a.resampler.PushUp(Crank(limited, st.head.wowCos, f));
 
     // Three-band saturation at the oversampled rate.
     const double olderSamples = a.resampler.DecimateBegin();
     for (int j = 0; j < a.oversampling; ++j) {
-        const double high = SplitBands(a.resampler.Interpolate(j), a.splitter, f);
-        a.resampler.PushDown(SaturateBands<double>(a.splitter.svfLow, a.splitter.svfBand, high,
+        const double high = SplitBands(a.resampler.Interpolate(j), st.splitter, f);
+        a.resampler.PushDown(SaturateBands<double>(st.splitter.svfLow, st.splitter.svfBand, high,
                                                    entry.lowMultiplier, c));
     }
     const double d = a.resampler.DecimateEnd(olderSamples);
 
-    return FinishRecord(d, a.tapeWriter, c.gatedPostDistortionGain, c, f);
+    return FinishRecord(d, st.tapeWriter, c.gatedPostDistortionGain, c, f);
 }
 } // namespace
 
@@ -78,12 +87,13 @@ void ProcessPlain(VX9Algorithm& a, std::uint32_t frameCount, const float* in, fl
     const std::int32_t taps = a.interpTaps;
     float inPeak = meters ? meters[0] : 0.0f;
     float outPeak = meters ? meters[1] : 0.0f;
+    Stages st{a.headMotion, a.toneLimiter, a.splitter, a.tapeWriter};
 
     for (std::uint32_t k = 0; k < frameCount; ++k) {
         const VX9SmoothedCoeffs& s = smoothed[k + 1];
 
         // Playback head: 30-tap fractional read, linear between two table rows.
-        const HeadPlace head = MoveHead(c, f, a.wowCoeff, a.headMotion);
+        const HeadPlace head = MoveHead(c, f, a.wowCoeff, st.head);
         const std::int32_t start = RingStart(a.tapeWrite, head.offset, a.tapeLength);
         const float* row0 = a.interpTable.get() + head.row * taps;
         const float* row1 = row0 + taps;
@@ -101,13 +111,17 @@ void ProcessPlain(VX9Algorithm& a, std::uint32_t frameCount, const float* in, fl
         out[k] = y;
         outPeak = std::max(outPeak, std::fabs(y));
 
-        const double v = RecordChain(a, RecordSum(tap, x, s.feedbackGain, c), c, f, comb);
+        const double v = RecordChain(a, st, RecordSum(tap, x, s.feedbackGain, c), c, f, comb);
         // The hiss takes the word after this sample's step.
-        a.tape[a.tapeWrite] = TapeSample(v, a.headMotion.rngB, a.tapeWriter, c, f);
+        a.tape[a.tapeWrite] = TapeSample(v, st.head.rngB, st.tapeWriter, c, f);
         if (++a.tapeWrite == a.tapeLength)
             a.tapeWrite = 0;
     }
 
+    a.headMotion = st.head;
+    a.toneLimiter = st.toneLimiter;
+    a.splitter = st.splitter;
+    a.tapeWriter = st.tapeWriter;
     if (meters) {
         meters[0] = inPeak;
         meters[1] = outPeak;
