@@ -76,7 +76,7 @@ int DemoCommand(const CommandLine& line)
             std::printf("%s\n  %s: %s\n  settings: %s\n  %s\n\n", path.c_str(),
                         preset.label.c_str(), preset.description.c_str(),
                         PresetSettingsText(preset, description).c_str(),
-                        RenderSummary(report, description).c_str());
+                        RenderSummary(report, job, description).c_str());
     }
     return kExitSuccess;
 }

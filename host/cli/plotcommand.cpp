@@ -148,11 +148,7 @@ int PlotCommand(const CommandLine& line)
 
     PluginLibrary library(PluginPath(line));
     const PluginDescription description = DescribeLibrary(library);
-    RenderJob common = ReadRenderSettings(line, description);
-    if (!line.has("preroll"))
-        common.prerollSeconds = kPlotPreroll;
-    if (!line.has("tail"))
-        common.tailSeconds = kPlotTail;
+    RenderJob common = ReadRenderSettings(line, description, {kPlotPreroll, kPlotTail});
 
     const std::string shared = settingsText(line);
     std::vector<Setting> settings;

@@ -40,13 +40,14 @@ Options (limits in brackets):
                        12.0:96); # starts a comment; blank lines are skipped
   --preroll SECONDS    silence run through the plug-in before the input, its
                        output dropped, so the first echo is as loud as the
-                       rest [0 to 60; default 0]; --at and --tap times count
+                       rest, as in a host where it runs before you press
+                       play [0 to 60; default 3]; --at and --tap times count
                        from the start of the input
-  --tail SECONDS       silence appended so the echoes ring out
-                       [0 to 3600; default 2]; auto: until the output has
-                       stayed below -90 dBFS (or the tape hiss, where that is
-                       louder) for half a second longer than the delay, at
-                       most 60 s
+  --tail SECONDS|auto  silence appended so the echoes ring out [0 to 3600;
+                       default auto]; auto: until the output has stayed below
+                       -90 dBFS (or the tape hiss, where that is louder) for
+                       half a second longer than the delay, at most 60 s;
+                       --preroll 0 --tail 0 gives the input's length exactly
   --normalize DBFS     scale the output so its highest peak sits at DBFS
                        [-120 to 0]
   --block N            frames per block [1 to 1048576; default 512]; the
@@ -90,11 +91,14 @@ int RenderCommand(const CommandLine& line)
         ParseWholeNumber(line.last("rate").value_or("48000"), "rate", 1, 100000000));
     if (SameFile(inputPath, outputPath))
         throw UsageError("OUTPUT " + outputPath + " is the same file as INPUT");
-    const std::optional<std::string> reportPath = line.last("report");
-    if (reportPath) {
+    // Every output is claimed before the work, so that one that cannot be
+    // written stops the run with every existing file untouched.
+    std::optional<TextFileOutput> report;
+    if (const std::optional<std::string> reportPath = line.last("report")) {
         std::vector<std::string> inputs = line.all("automation");
         inputs.insert(inputs.end(), {inputPath, outputPath});
         RefuseOverwritingInputs(*reportPath, "--report", inputs);
+        report.emplace(*reportPath);
     }
     const std::unique_ptr<AudioSource> source = OpenAudioSource(inputPath, rawRate);
     // A sound file, named or piped in, carries its own rate.
@@ -110,14 +114,14 @@ int RenderCommand(const CommandLine& line)
     const PluginDescription description = DescribeLibrary(library);
     const RenderJob job = ReadRenderSettings(line, description);
 
-    const RenderReport report =
+    const RenderReport rendered =
         RunRender(library, description, *source, *sink, outputPath, job, options);
-    for (const std::string& warning : report.warnings)
+    for (const std::string& warning : rendered.warnings)
         std::fprintf(stderr, "tapedelay: warning: %s\n", warning.c_str());
     if (!quiet)
-        std::fprintf(stderr, "%s\n", RenderSummary(report, description).c_str());
-    if (reportPath)
-        WriteTextFile(*reportPath,
-                      RenderReportJson(report, job, options, description, {inputPath, outputPath}));
+        std::fprintf(stderr, "%s\n", RenderSummary(rendered, job, description).c_str());
+    if (report)
+        report->write(
+            RenderReportJson(rendered, job, options, description, {inputPath, outputPath}));
     return kExitSuccess;
 }

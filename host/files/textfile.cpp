@@ -1,12 +1,16 @@
 #include "textfile.h"
 
-#include "outputfile.h"
+TextFileOutput::TextFileOutput(const std::string& path) : temporary(path) {}
 
-void WriteTextFile(const std::string& path, const std::string& text)
+void TextFileOutput::write(const std::string& text)
 {
-    TemporaryOutput temporary(path);
     OutputStream stream(temporary);
     stream.write(text.data(), text.size());
     stream.close();
     temporary.commit();
+}
+
+void WriteTextFile(const std::string& path, const std::string& text)
+{
+    TextFileOutput(path).write(text);
 }

@@ -47,8 +47,8 @@ protected:
     }
     std::vector<float> command(const std::string& options)
     {
-        const Outcome done = Shell(kCommand + " render --quiet --tail 2 " + path("in.wav") + " " +
-                                   path("command.wav") + options);
+        const Outcome done = Shell(kCommand + " render --quiet --preroll 0 --tail 2 " +
+                                   path("in.wav") + " " + path("command.wav") + options);
         EXPECT_EQ(done.status, 0) << done.output;
         return Samples(path("command.wav"));
     }

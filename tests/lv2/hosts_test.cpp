@@ -75,7 +75,7 @@ protected:
     {
         const std::string out = path("command.wav");
         const Outcome done =
-            Shell(kCommand + " render --quiet --tail 0 " + in + " " + out + options);
+            Shell(kCommand + " render --quiet --preroll 0 --tail 0 " + in + " " + out + options);
         EXPECT_EQ(done.status, 0) << done.output;
         return Samples(out);
     }

@@ -114,7 +114,8 @@ std::string PeakText(float peak)
     return text;
 }
 
-std::string RenderSummary(const RenderReport& report, const PluginDescription& description)
+std::string RenderSummary(const RenderReport& report, const RenderJob& job,
+                          const PluginDescription& description)
 {
     const RenderResult& result = report.result;
     const std::size_t channels = report.outputPeaks.size();
@@ -124,6 +125,8 @@ std::string RenderSummary(const RenderReport& report, const PluginDescription& d
                   static_cast<unsigned long long>(result.outputFrames),
                   FormatNumber(result.sampleRate).c_str(), channels, channels == 1 ? "" : "s");
     std::string text = head;
+    if (job.prerollSeconds > 0.0)
+        text += ", after " + FormatNumber(job.prerollSeconds) + " s of pre-roll";
     for (std::size_t c = 0; c < channels; ++c) {
         text += channels == 1 ? "; peaks" : "; channel " + std::to_string(c + 1);
         text +=

@@ -37,7 +37,8 @@ RenderReport RunRender(PluginLibrary& library, const PluginDescription& descript
 // "-6.0 dBFS", "+1.5 dBFS", "-inf dBFS" for silence.
 std::string PeakText(float peak);
 
-// Length, rate, channels, each channel's input and output peaks, the tail
-// when it ended by itself, and the delay and session tempo the plug-in
-// ended on.
-std::string RenderSummary(const RenderReport& report, const PluginDescription& description);
+// Length, rate, channels, the pre-roll, each channel's input and output
+// peaks, the tail when it ended by itself, and the delay and session tempo
+// the plug-in ended on.
+std::string RenderSummary(const RenderReport& report, const RenderJob& job,
+                          const PluginDescription& description);

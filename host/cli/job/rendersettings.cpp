@@ -60,7 +60,8 @@ ParameterSetting ParseAssignment(const PluginDescription& description, const std
     }
 }
 
-RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description)
+RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description,
+                             const JobDefaults& defaults)
 {
     RenderJob job;
     if (const std::optional<std::string> name = line.last("preset"))
@@ -90,17 +91,20 @@ RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& d
     if (const std::optional<std::string> block = line.last("block"))
         job.blockFrames =
             static_cast<std::uint32_t>(ParseWholeNumber(*block, "block", 1, kLargestBlock));
-    if (const std::optional<std::string> tail = line.last("tail"); tail && *tail == "auto") {
+    const std::optional<std::string> tail = line.last("tail");
+    if (tail ? *tail == "auto" : !defaults.tailSeconds) {
         job.tailSeconds = kLongestQuietTail;
         job.untilQuiet = QuietTailRule{kQuietFloorDbfs, kQuietHoldSeconds,
                                        [&description](const PluginInstance& instance) {
                                            return ShownDelay(description, instance);
                                        }};
-    } else if (tail) {
-        job.tailSeconds = parseSeconds(*tail, "--tail", kLongestTail);
+    } else {
+        job.tailSeconds =
+            tail ? parseSeconds(*tail, "--tail", kLongestTail) : *defaults.tailSeconds;
     }
-    if (const std::optional<std::string> preroll = line.last("preroll"))
-        job.prerollSeconds = parseSeconds(*preroll, "--preroll", kLongestPreroll);
+    const std::optional<std::string> preroll = line.last("preroll");
+    job.prerollSeconds =
+        preroll ? parseSeconds(*preroll, "--preroll", kLongestPreroll) : defaults.prerollSeconds;
     return job;
 }
 

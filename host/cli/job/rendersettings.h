@@ -20,13 +20,21 @@ inline constexpr double kQuietFloorDbfs = -90.0;
 inline constexpr double kQuietHoldSeconds = 0.5;
 inline constexpr double kLongestQuietTail = 60.0;
 
+// What a job takes where its options say nothing: render's own defaults are
+// a host's, the plug-in running before the input and the echoes ringing out.
+struct JobDefaults {
+    double prerollSeconds = 3.0;
+    std::optional<double> tailSeconds; // none: auto
+};
+
 // Reads --preset, --set, --at, --tap, --session-bpm (BPM, or T:BPM for a
 // change at T seconds), --automation, --preroll, --block and --tail
-// (SECONDS or auto); the preset's values come first, then the --set values;
-// the events keep the order given. Throws UsageError for an unknown preset
-// or parameter and ParameterValueError for a value the plug-in cannot take.
-// The job refers to description.
-RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description);
+// (SECONDS or auto), each left out taking its default; the preset's values come first, then the
+// --set values; the events keep the order given. Throws UsageError for an unknown preset or
+// parameter and ParameterValueError for a value the plug-in cannot take. The job refers to
+// description.
+RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description,
+                             const JobDefaults& defaults = {});
 
 // --normalize: the level in dBFS the output's highest peak is brought to.
 std::optional<double> ReadNormalizeLevel(const CommandLine& line);

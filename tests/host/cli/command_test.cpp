@@ -50,8 +50,8 @@ struct Render : CommandTest {
         std::vector<float> input(impulseAt + static_cast<std::size_t>(rate) * 2, 0.0f);
         input[impulseAt] = 1.0f;
         writeRaw(path("impulse.f32"), input);
-        options.insert(options.begin(), {"--rate", std::to_string(rate), "--tail", "0", "--set",
-                                         "mode=Modern", "--set", "blnd=9"});
+        options.insert(options.begin(), {"--rate", std::to_string(rate), "--preroll", "0", "--tail",
+                                         "0", "--set", "mode=Modern", "--set", "blnd=9"});
         EXPECT_EQ(render(options, path("impulse.f32"), path("echo.f32")), 0);
         const std::vector<float> y = readRaw(path("echo.f32"));
         EXPECT_EQ(y.size(), input.size());
@@ -205,6 +205,9 @@ TEST_F(Render, BadInputIsRefusedWithStatusTwoAndNoOutput)
     // temporary file left beside it.
     writeRaw(out, {1.0f, 2.0f});
     EXPECT_EQ(run({"render", "--rate", "250000", in, out}), 2);
+    EXPECT_EQ(readRaw(out), (std::vector<float>{1.0f, 2.0f}));
+    // A report that cannot be written stops the run before the output.
+    EXPECT_EQ(run({"render", "--report", path("no/such/folder/r.json"), in, out}), 2);
     EXPECT_EQ(readRaw(out), (std::vector<float>{1.0f, 2.0f}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
                             std::filesystem::directory_iterator()),

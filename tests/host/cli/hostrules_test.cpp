@@ -53,8 +53,8 @@ TEST_F(HostRules, FeedbackFromTheStartFollowsTheModeAsWhenTurnedDuringPlayback)
     input[2 * kRate] = 0.5f;
     writeRaw(path("click.f32"), input);
     const auto echoes = [&](const std::string& option, const std::string& value) {
-        EXPECT_EQ(render({"--tail", "0", "--set", "time=0.25", option, value}, path("click.f32"),
-                         path("out.f32")),
+        EXPECT_EQ(render({"--preroll", "0", "--tail", "0", "--set", "time=0.25", option, value},
+                         path("click.f32"), path("out.f32")),
                   0);
         const std::vector<float> y = readRaw(path("out.f32"));
         std::vector<float> peaks;
@@ -78,8 +78,25 @@ TEST_F(HostRules, APrerollMakesTheFirstEchoAsLoudAsTheRest)
         std::sort(echoes.begin() + 1, echoes.end());
         return Db(echoes[echoes.size() / 2] / first);
     };
-    EXPECT_GT(firstBelowMedian(clickEchoes({})), 6.0);
+    EXPECT_GT(firstBelowMedian(clickEchoes({"--preroll", "0"})), 6.0);
     EXPECT_LT(std::fabs(firstBelowMedian(clickEchoes({"--preroll", "3"}))), 1.0);
+}
+
+TEST_F(HostRules, ARenderPrerollsAndRingsOutUnlessToldOtherwise)
+{
+    std::vector<float> input(static_cast<std::size_t>(kRate), 0.0f);
+    input[kRate / 10] = 0.5f;
+    writeRaw(path("click.f32"), input);
+    ASSERT_EQ(runCapturing({"render", path("click.f32"), path("default.f32")}), 0);
+    EXPECT_TRUE(said("after 3 s of pre-roll")) << errors;
+    EXPECT_TRUE(said("; tail ")) << errors;
+    ASSERT_EQ(render({"--preroll", "3", "--tail", "auto"}, path("click.f32"), path("given.f32")),
+              0);
+    const std::vector<float> rendered = readRaw(path("default.f32"));
+    EXPECT_TRUE(rendered == readRaw(path("given.f32")));
+    EXPECT_GT(rendered.size(), input.size() + kRate / 2);
+    ASSERT_EQ(render({"--preroll", "0", "--tail", "0"}, path("click.f32"), path("raw.f32")), 0);
+    EXPECT_EQ(readRaw(path("raw.f32")).size(), input.size());
 }
 
 TEST_F(HostRules, WithAPrerollEventsStillLandOnTheirSamplesWhateverTheBlockSize)

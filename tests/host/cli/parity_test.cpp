@@ -35,7 +35,7 @@ TEST_F(Parity, WindowsUnderWineRendersWhatLinuxRenders)
         {"--set", "mode=Modern", "--set", "tone=Bright", "--set", "nval=Quarter", "--session-bpm",
          "96", "--set", "tlok=on", "--set", "fbak=5"},
         {"--set", "mode=Retro", "--set", "fbak=9", "--set", "inpt=9", "--tap", "2:140", "--set",
-         "nval=8th", "--at", "3.3:oput=7", "--normalize", "-1"},
+         "nval=8th", "--at", "3.3:oput=7", "--normalize", "-1", "--tail", "2"},
     };
     for (std::size_t k = 0; k < settings.size(); ++k) {
         ASSERT_EQ(render(settings[k], path("in.f32"), path("linux.f32")), 0);
