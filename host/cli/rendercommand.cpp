@@ -62,6 +62,16 @@ Options (limits in brackets):
 )";
 
 constexpr const char* kUsageTail = R"(
+Levels: the dry signal passes at unity with Input 5, Output 4.556 and
+Blend 1; at the defaults (5, 4.5, 5) it comes out 9.4 dB lower, Blend 5
+giving the dry signal and the echoes the same gain. The gain in dB of each
+dial, the others at unity:
+  dial        1       3       5       7       9
+  Input   -12.0    -6.0     0.0    +6.0   +12.0   (the dry signal and echoes)
+  Output  -12.0    -5.3    +1.5    +8.3   +15.0   (the dry signal and echoes)
+  Blend     0.0    -1.6    -9.2   -25.3   -52.0   (the dry signal; the echoes
+                                                   mirror it: 9 is 0 dB)
+
 Exit status: 0 success (warnings go to standard error), 2 a usage or input
 error (a bad option or value, a missing or unreadable file, an unsupported
 rate, a plug-in library that cannot be loaded), 1 an internal failure,

@@ -99,6 +99,39 @@ TEST_F(HostRules, ARenderPrerollsAndRingsOutUnlessToldOtherwise)
     EXPECT_EQ(readRaw(path("raw.f32")).size(), input.size());
 }
 
+// The levels the help and the README give for the dry signal, measured
+// before the first echo (2 s away) on a 1 kHz sine.
+TEST_F(HostRules, TheDrySignalHasTheDocumentedGain)
+{
+    std::vector<float> sine(static_cast<std::size_t>(kRate));
+    for (std::size_t i = 0; i < sine.size(); ++i)
+        sine[i] = 0.1f * static_cast<float>(std::sin(2.0 * M_PI * 1000.0 * i / kRate));
+    writeRaw(path("sine.f32"), sine);
+    const auto energy = [](const std::vector<float>& x) {
+        double sum = 0.0;
+        for (std::size_t i = kRate / 10; i < kRate * 9 / 10; ++i)
+            sum += static_cast<double>(x[i]) * x[i];
+        return sum;
+    };
+    struct Case {
+        const char* input;
+        const char* output;
+        const char* blend;
+        double db;
+    };
+    for (const Case& c : {Case{"5", "4.5", "5", -9.4}, Case{"5", "4.556", "1", 0.0},
+                          Case{"9", "4.556", "1", 12.0}, Case{"5", "9", "1", 15.0},
+                          Case{"5", "4.556", "7", -25.3}, Case{"5", "4.556", "9", -52.0}}) {
+        ASSERT_EQ(render({"--tail", "0", "--set", "time=2", "--set", std::string("inpt=") + c.input,
+                          "--set", std::string("oput=") + c.output, "--set",
+                          std::string("blnd=") + c.blend},
+                         path("sine.f32"), path("out.f32")),
+                  0);
+        const double db = 10.0 * std::log10(energy(readRaw(path("out.f32"))) / energy(sine));
+        EXPECT_NEAR(db, c.db, 0.06) << c.input << " " << c.output << " " << c.blend;
+    }
+}
+
 TEST_F(HostRules, WithAPrerollEventsStillLandOnTheirSamplesWhateverTheBlockSize)
 {
     const std::vector<float> input = Noise(kRate, 0.5f);
