@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "bundleports.h"
+#include "host/product/controlscale.h"
 #include "host/product/presets.h"
 #include "host/runtime/values/parametervalue.h"
 
@@ -51,12 +52,12 @@ std::string presetUri(const Preset& preset)
     return std::string(kPluginUri) + ":preset:" + preset.name;
 }
 
-// The unit a parameter's unit text names, if LV2 has one.
-std::string unitOf(const ParameterInfo& parameter)
+// The unit a unit text names, if LV2 has one.
+std::string unitOf(const std::string& units)
 {
-    if (parameter.units == "secs")
+    if (units == "secs")
         return "units:s";
-    if (parameter.units == "bpm")
+    if (units == "bpm")
         return "units:bpm";
     return {};
 }
@@ -67,7 +68,7 @@ std::string range(double minimum, double maximum, double fallback)
            number(minimum) + " ;\n        lv2:maximum " + number(maximum) + " ;\n";
 }
 
-std::string parameterPort(const ParameterInfo& parameter)
+std::string parameterPort(const ParameterInfo& parameter, const PluginDescription& description)
 {
     std::string text = range(parameter.minValue, parameter.maxValue, parameter.defaultValue);
     if (IsToggle(parameter))
@@ -80,7 +81,9 @@ std::string parameterPort(const ParameterInfo& parameter)
                     " ; rdf:value " + std::to_string(i) + " ]";
         return text + " ;\n";
     }
-    if (const std::string unit = unitOf(parameter); !unit.empty())
+    if (LogarithmicScale(parameter))
+        text += "        lv2:portProperty pprops:logarithmic ;\n";
+    if (const std::string unit = unitOf(ShownUnits(description, parameter)); !unit.empty())
         text += "        units:unit " + unit + " ;\n";
     return text;
 }
@@ -98,7 +101,7 @@ std::string portText(const BundlePort& port, std::size_t index,
     case PortRole::audioOut: return head("lv2:AudioPort , lv2:OutputPort");
     case PortRole::parameterIn:
         return head("lv2:ControlPort , lv2:InputPort") +
-               parameterPort(description.parameters[port.source]);
+               parameterPort(description.parameters[port.source], description);
     case PortRole::enabled:
         return head("lv2:ControlPort , lv2:InputPort") + range(0.0, 1.0, 1.0) +
                "        lv2:designation lv2:enabled ;\n        lv2:portProperty lv2:toggled ;\n";
@@ -107,7 +110,7 @@ std::string portText(const BundlePort& port, std::size_t index,
                "        lv2:portProperty lv2:toggled , pprops:trigger ;\n";
     case PortRole::parameterOut:
         return head("lv2:ControlPort , lv2:OutputPort") +
-               parameterPort(description.parameters[port.source]);
+               parameterPort(description.parameters[port.source], description);
     case PortRole::meter: return head("lv2:ControlPort , lv2:OutputPort") + range(0.0, 1.0, 0.0);
     case PortRole::transport:
         return head("atom:AtomPort , lv2:InputPort") +

@@ -100,9 +100,18 @@ TEST_F(BundleTest, EveryParameterHasItsPort)
 
         const std::string units =
             text(node(lilv_port_get(plugin, p, uri("http://lv2plug.in/ns/extensions/units#unit"))));
-        EXPECT_EQ(units, parameter.units == "secs"  ? "http://lv2plug.in/ns/extensions/units#s"
-                         : parameter.units == "bpm" ? "http://lv2plug.in/ns/extensions/units#bpm"
-                                                    : "");
+        // Tempos in BPM and delays in seconds, also where the plug-in shows them.
+        const std::map<std::string, std::string> unitOf = {
+            {"time", "s"}, {".bpm", "bpm"}, {"sBPM", "bpm"}, {"uiDT", "s"}};
+        const auto unit = unitOf.find(parameter.code);
+        EXPECT_EQ(units, unit == unitOf.end()
+                             ? ""
+                             : "http://lv2plug.in/ns/extensions/units#" + unit->second)
+            << parameter.code;
+        EXPECT_EQ(lilv_port_has_property(plugin, p,
+                                         uri("http://lv2plug.in/ns/ext/port-props#logarithmic")),
+                  parameter.code == "time")
+            << parameter.code;
 
         std::map<int, std::string> points;
         if (LilvScalePoints* scale = lilv_port_get_scale_points(plugin, p)) {
