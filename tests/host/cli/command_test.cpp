@@ -201,6 +201,9 @@ TEST_F(Render, BadInputIsRefusedWithStatusTwoAndNoOutput)
         EXPECT_EQ(run(line), 2) << line[1] << " " << line[line.size() - 2];
         EXPECT_FALSE(std::filesystem::exists(out)) << line[1];
     }
+    EXPECT_EQ(runCapturing({"render", "--rate", "8000", in, out}), 2);
+    EXPECT_EQ(errors, "tapedelay: unsupported sample rate 8000 Hz; the tape delay runs at 11025 "
+                      "to 204000 Hz\n");
     // An existing output survives a failed render untouched, with no
     // temporary file left beside it.
     writeRaw(out, {1.0f, 2.0f});
