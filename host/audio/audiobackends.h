@@ -38,7 +38,8 @@ std::unique_ptr<AudioSink> CreateWavSink(const std::string& path, std::size_t ch
 std::unique_ptr<AudioSource> OpenSndfileSource(FilePtr file, const std::string& name);
 std::unique_ptr<AudioSink> CreateSndfileSink(const std::string& path, std::size_t channels,
                                              double sampleRate);
-// What a libsndfile error code means for a file being read, in plain words.
+// What a libsndfile error code means for a file being read, in plain words;
+// a system error is the system's own (see SndfileReason).
 std::string SndfileProblem(int code);
 // libsndfile's text for a failure, worded as the command words the same
 // failure elsewhere: "System error : No space left on device." gives the

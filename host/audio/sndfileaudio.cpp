@@ -123,6 +123,14 @@ CutShort FindCutShort(SNDFILE* sound, const SF_INFO& info)
     return {};
 }
 
+// What went wrong reading sound (null: opening it), in plain words.
+std::string ReadProblem(SNDFILE* sound)
+{
+    const int code = sf_error(sound);
+    return code == SF_ERR_SYSTEM ? "read failed: " + SndfileReason(sf_strerror(sound))
+                                 : SndfileProblem(code);
+}
+
 class SndfileSource final : public AudioSource {
 public:
     SndfileSource(FilePtr file, const std::string& name)
@@ -131,7 +139,7 @@ public:
           sound(sf_open_fd(fileno(this->file.get()), SFM_READ, &info, SF_FALSE))
     {
         if (sound == nullptr)
-            throw AudioFileError(name + ": " + SndfileProblem(sf_error(nullptr)));
+            throw AudioFileError(name + ": " + ReadProblem(nullptr));
         cut = FindCutShort(sound, info);
         if (cut.problem != nullptr && info.frames == 0) {
             sf_close(sound);
@@ -195,10 +203,8 @@ private:
         const sf_count_t got = sf_readf_float(sound, out, static_cast<sf_count_t>(frames));
         if (got == 0 && frames != 0) {
             const int code = sf_error(sound);
-            if (code == SF_ERR_SYSTEM)
-                throw AudioFileError(name + ": read failed: " + SndfileReason(sf_strerror(sound)));
-            if (code != SF_ERR_NO_ERROR && framesRead == 0)
-                throw AudioFileError(name + ": " + SndfileProblem(code));
+            if (code == SF_ERR_SYSTEM || (code != SF_ERR_NO_ERROR && framesRead == 0))
+                throw AudioFileError(name + ": " + ReadProblem(sound));
             // A decoder (FLAC's) stops where the data is cut off or damaged,
             // short of the frames its header gives, at times without an error.
             if (knownLength() && framesRead < info.frames) {
@@ -206,7 +212,7 @@ private:
                     RefuseTruncatedToNothing(name, static_cast<std::uint64_t>(info.frames));
                 cut = {"damaged or truncated", static_cast<std::uint64_t>(info.frames)};
             } else if (code != SF_ERR_NO_ERROR) {
-                throw AudioFileError(name + ": " + SndfileProblem(code));
+                throw AudioFileError(name + ": " + ReadProblem(sound));
             }
         }
         framesRead += got;

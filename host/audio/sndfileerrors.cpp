@@ -43,7 +43,6 @@ std::string SndfileProblem(int code)
 {
     switch (code) {
     case SF_ERR_UNRECOGNISED_FORMAT: return "not a sound file (unrecognised format)";
-    case SF_ERR_SYSTEM: return "read failed";
     case SF_ERR_MALFORMED_FILE: return "damaged or truncated";
     case SF_ERR_UNSUPPORTED_ENCODING: return kEncoding;
     default: break;
