@@ -23,7 +23,7 @@ LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char* bun
         return new Lv2Instance(library, sampleRate, host);
     } catch (const std::exception& failure) {
         host.logError(SupportedRate(sampleRate) ? std::string(failure.what())
-                                                : UnsupportedRateText(sampleRate, failure.what()));
+                                                : UnsupportedRateText(sampleRate));
     } catch (...) {
         host.logError("the plug-in failed to start");
     }

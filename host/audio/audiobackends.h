@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,11 +38,26 @@ std::unique_ptr<AudioSink> CreateWavSink(const std::string& path, std::size_t ch
 std::unique_ptr<AudioSource> OpenSndfileSource(FilePtr file, const std::string& name);
 std::unique_ptr<AudioSink> CreateSndfileSink(const std::string& path, std::size_t channels,
                                              double sampleRate);
-// What a libsndfile error code means for a file being read, in plain words.
+// What a libsndfile error code means for a file being read, in plain words;
+// a system error is the system's own (see SndfileReason).
 std::string SndfileProblem(int code);
+// libsndfile's text for a failure, worded as the command words the same
+// failure elsewhere: "System error : No space left on device." gives the
+// system's own "No space left on device"; any other text loses its final
+// full stop.
+std::string SndfileReason(const std::string& text);
 // The types CreateSndfileSink writes, as OutputTypesText lists them.
 std::string SndfileOutputTypes();
 #endif
+
+// What AudioSource::truncation() says of name, cut short ("truncated"),
+// or ended by damage that may be a cut ("damaged or truncated"); promised is
+// empty when the header's promise is not a number of frames.
+std::string TruncationText(const std::string& name, const std::string& problem,
+                           std::optional<std::uint64_t> promised, std::uint64_t read);
+// The error for a file cut short before its first whole frame.
+[[noreturn]] void RefuseTruncatedToNothing(const std::string& name,
+                                           std::optional<std::uint64_t> promised);
 
 // Opens path for binary reading; throws AudioFileError naming it.
 FilePtr OpenInputFile(const std::string& path);

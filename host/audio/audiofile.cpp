@@ -36,11 +36,10 @@ void checkInputPath(const std::string& path)
 }
 
 #if !TAPEDELAY_HAVE_SNDFILE
-void requireWav(const std::string& path)
+[[noreturn]] void refuseAllButWav(const std::string& path)
 {
-    if (LowerExtension(path) != ".wav")
-        throw AudioFileError(
-            path + ": this build reads and writes only WAV (.wav) and raw float (.f32) files");
+    throw AudioFileError(
+        path + ": this build reads and writes only WAV (.wav) and raw float (.f32) files");
 }
 #endif
 
@@ -52,6 +51,25 @@ FilePtr OpenInputFile(const std::string& path)
     if (!file)
         throw AudioFileError(path + ": cannot open: " + std::strerror(errno));
     return file;
+}
+
+std::string TruncationText(const std::string& name, const std::string& problem,
+                           std::optional<std::uint64_t> promised, std::uint64_t read)
+{
+    const std::string head = name + ": " + problem + ": the header promises ";
+    const std::string count = std::to_string(read);
+    if (!promised)
+        return head + "more audio than the file holds; " + count +
+               (read == 1 ? " frame was read" : " frames were read");
+    return head + std::to_string(*promised) + " frames, " + count +
+           (read == 1 ? " was read" : " were read");
+}
+
+void RefuseTruncatedToNothing(const std::string& name, std::optional<std::uint64_t> promised)
+{
+    throw AudioFileError(name + ": damaged or truncated (the header promises " +
+                         (promised ? std::to_string(*promised) + " frames" : "audio") +
+                         ", none could be read)");
 }
 
 void UseBinaryMode([[maybe_unused]] int fd)
@@ -96,10 +114,9 @@ bool SameFile(const std::string& a, const std::string& b)
 
 std::string OutputTypesText()
 {
-#if TAPEDELAY_HAVE_SNDFILE
-    std::string text = SndfileOutputTypes();
-#else
     std::string text = "  .wav    32-bit float\n";
+#if TAPEDELAY_HAVE_SNDFILE
+    text += SndfileOutputTypes();
 #endif
     return text + "  .f32    raw 32-bit float mono (also - for standard output)\n";
 }
@@ -114,7 +131,8 @@ std::unique_ptr<AudioSource> OpenAudioSource(const std::string& path, double raw
 #if TAPEDELAY_HAVE_SNDFILE
     return OpenSndfileSource(OpenInputFile(path), path);
 #else
-    requireWav(path);
+    if (LowerExtension(path) != ".wav")
+        refuseAllButWav(path);
     return OpenWavSource(path);
 #endif
 }
@@ -126,10 +144,14 @@ std::unique_ptr<AudioSink> CreateAudioSink(const std::string& path, std::size_t 
         throw AudioFileError(path + ": cannot write audio with no channels");
     if (IsRawAudioPath(path))
         return CreateRawSink(path, channels);
+    // One WAV writer on every platform: the same bytes everywhere, and the
+    // float header every reader takes without complaint (libsndfile's lacks
+    // the size of the format's extension).
+    if (LowerExtension(path) == ".wav")
+        return CreateWavSink(path, channels, sampleRate);
 #if TAPEDELAY_HAVE_SNDFILE
     return CreateSndfileSink(path, channels, sampleRate);
 #else
-    requireWav(path);
-    return CreateWavSink(path, channels, sampleRate);
+    refuseAllButWav(path);
 #endif
 }

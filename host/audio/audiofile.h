@@ -42,6 +42,11 @@ public:
     // Reads up to maxFrames interleaved frames into out; returns the frames
     // read, 0 at the end.
     virtual std::size_t read(float* out, std::size_t maxFrames) = 0;
+    // Once read() has returned 0: for a file that ended before the audio its
+    // header promises, a warning naming it and the frames read, e.g.
+    // "t.wav: truncated: the header promises 96000 frames, 28 were read";
+    // otherwise empty. A file of which nothing can be read is an error.
+    virtual std::string truncation() const { return {}; }
 };
 
 // A streaming writer. Destroying it without commit() discards what was

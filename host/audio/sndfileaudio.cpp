@@ -1,9 +1,11 @@
 // Sound files through libsndfile. Reading takes any format it recognises;
-// writing picks the container from the extension.
+// writing picks the container from the extension (but WAV).
 #include <sndfile.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,10 +32,9 @@ struct OutputType {
     const char* samples; // for the help text
 };
 
-// 32-bit float wherever the container holds it.
+// 32-bit float wherever the container holds it. WAV has a writer of its own.
 constexpr const char* kFloat = "32-bit float";
 constexpr OutputType kOutputTypes[] = {
-    {".wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, false, kFloat},
     {".aif", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, false, kFloat},
     {".aiff", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, false, kFloat},
     {".flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, true, "24-bit integer, clipped at full scale"},
@@ -55,7 +56,7 @@ bool libraryWrites(int format, int channels, int sampleRate)
 const OutputType& outputType(const std::string& path)
 {
     const std::string extension = LowerExtension(path);
-    std::string supported;
+    std::string supported = " .wav";
     for (const OutputType& type : kOutputTypes) {
         if (!libraryWrites(type.format, 1, 48000))
             continue;
@@ -67,6 +68,69 @@ const OutputType& outputType(const std::string& path)
                          "\"; supported:" + supported + " .f32");
 }
 
+// The bytes of one frame in a fixed-size encoding; 0 for the others.
+sf_count_t FrameBytes(const SF_INFO& info)
+{
+    switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW: return info.channels;
+    case SF_FORMAT_PCM_16: return 2 * info.channels;
+    case SF_FORMAT_PCM_24: return 3 * info.channels;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT: return 4 * info.channels;
+    case SF_FORMAT_DOUBLE: return 8 * info.channels;
+    default: return 0;
+    }
+}
+
+// Whether the file ends inside its audio, and the frames its header then
+// promises (unknown in an encoding of no fixed frame size). The library
+// reads what there is without a word, but notes the cut in its log, as
+// "data : 192000 (should be 56)" (WAV), "SSND : ..." (AIFF) or
+// "Data Size : ..." (AU): the sizes of the audio in bytes, as the header
+// gives it and as the file holds it.
+struct CutShort {
+    const char* problem = nullptr; // none found
+    std::optional<std::uint64_t> promisedFrames;
+};
+
+CutShort FindCutShort(SNDFILE* sound, const SF_INFO& info)
+{
+    std::string log(1 << 14, '\0');
+    log.resize(static_cast<std::size_t>(std::max(
+        0, sf_command(sound, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size())))));
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);) {
+        char chunk[16] = {};
+        long long given = 0, held = 0;
+        if (std::sscanf(line.c_str(), " %15[A-Za-z ] : %lld (should be %lld)", chunk, &given,
+                        &held) != 3 ||
+            given <= held)
+            continue;
+        std::string_view name(chunk);
+        name.remove_suffix(name.size() - name.find_last_not_of(' ') - 1);
+        if (name != "data" && name != "SSND" && name != "Data Size")
+            continue;
+        CutShort cut{"truncated", std::nullopt};
+        // A frame cut off at the end still counts as promised.
+        if (const sf_count_t frameBytes = FrameBytes(info); frameBytes > 0)
+            cut.promisedFrames = static_cast<std::uint64_t>(
+                info.frames + (given - held + frameBytes - 1) / frameBytes);
+        return cut;
+    }
+    return {};
+}
+
+// What went wrong reading sound (null: opening it), in plain words.
+std::string ReadProblem(SNDFILE* sound)
+{
+    const int code = sf_error(sound);
+    return code == SF_ERR_SYSTEM ? "read failed: " + SndfileReason(sf_strerror(sound))
+                                 : SndfileProblem(code);
+}
+
 class SndfileSource final : public AudioSource {
 public:
     SndfileSource(FilePtr file, const std::string& name)
@@ -75,7 +139,12 @@ public:
           sound(sf_open_fd(fileno(this->file.get()), SFM_READ, &info, SF_FALSE))
     {
         if (sound == nullptr)
-            throw AudioFileError(name + ": " + SndfileProblem(sf_error(nullptr)));
+            throw AudioFileError(name + ": " + ReadProblem(nullptr));
+        cut = FindCutShort(sound, info);
+        if (cut.problem != nullptr && info.frames == 0) {
+            sf_close(sound);
+            RefuseTruncatedToNothing(name, cut.promisedFrames);
+        }
     }
     ~SndfileSource() override { sf_close(sound); }
     SndfileSource(const SndfileSource&) = delete;
@@ -88,6 +157,12 @@ public:
         if (info.frames == SF_COUNT_MAX) // a pipe
             return std::nullopt;
         return static_cast<std::uint64_t>(info.frames);
+    }
+    std::string truncation() const override
+    {
+        return cut.problem != nullptr ? TruncationText(name, cut.problem, cut.promisedFrames,
+                                                       static_cast<std::uint64_t>(framesRead))
+                                      : "";
     }
 
     // Fills out whole unless the file ends: small reads come from a buffer
@@ -127,12 +202,18 @@ private:
     {
         const sf_count_t got = sf_readf_float(sound, out, static_cast<sf_count_t>(frames));
         if (got == 0 && frames != 0) {
-            if (sf_error(sound) != SF_ERR_NO_ERROR)
-                throw AudioFileError(name + ": " + SndfileProblem(sf_error(sound)));
-            // The FLAC decoder, read in small blocks, ends quietly where the
-            // data is cut off or damaged.
-            if (knownLength() && framesRead < info.frames)
-                throw AudioFileError(name + ": damaged or truncated (the audio data ends early)");
+            const int code = sf_error(sound);
+            if (code == SF_ERR_SYSTEM || (code != SF_ERR_NO_ERROR && framesRead == 0))
+                throw AudioFileError(name + ": " + ReadProblem(sound));
+            // A decoder (FLAC's) stops where the data is cut off or damaged,
+            // short of the frames its header gives, at times without an error.
+            if (knownLength() && framesRead < info.frames) {
+                if (framesRead == 0)
+                    RefuseTruncatedToNothing(name, static_cast<std::uint64_t>(info.frames));
+                cut = {"damaged or truncated", static_cast<std::uint64_t>(info.frames)};
+            } else if (code != SF_ERR_NO_ERROR) {
+                throw AudioFileError(name + ": " + ReadProblem(sound));
+            }
         }
         framesRead += got;
         return static_cast<std::size_t>(got);
@@ -149,6 +230,7 @@ private:
     SF_INFO info{};
     SNDFILE* sound;
     sf_count_t framesRead = 0;
+    CutShort cut;
     std::vector<float> buffer; // frames read ahead: [next, buffered) not yet given
     std::size_t next = 0;
     std::size_t buffered = 0;
@@ -172,7 +254,7 @@ public:
         buffer.reserve(BufferFrames(frameSamples) * frameSamples);
         file = sf_open(temporary.path().c_str(), SFM_WRITE, &info);
         if (file == nullptr)
-            throw AudioFileError(path + ": cannot create: " + sf_strerror(nullptr));
+            throw AudioFileError(path + ": cannot create: " + SndfileReason(sf_strerror(nullptr)));
         // Integer samples saturate at full scale rather than wrap around.
         sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
         // No PEAK chunk: it carries the time of writing, and the same audio
@@ -207,7 +289,8 @@ public:
         flush();
         const int error = sf_close(std::exchange(file, nullptr));
         if (error != SF_ERR_NO_ERROR)
-            throw AudioFileError(temporary.target() + ": write failed: " + sf_error_number(error));
+            throw AudioFileError(temporary.target() +
+                                 ": write failed: " + SndfileReason(sf_error_number(error)));
         temporary.commit();
     }
 
@@ -216,7 +299,8 @@ private:
     {
         const auto count = static_cast<sf_count_t>(buffer.size() / frameSamples);
         if (count > 0 && sf_writef_float(file, buffer.data(), count) != count)
-            throw AudioFileError(temporary.target() + ": write failed: " + sf_strerror(file));
+            throw AudioFileError(temporary.target() +
+                                 ": write failed: " + SndfileReason(sf_strerror(file)));
         buffer.clear();
     }
 

@@ -43,7 +43,6 @@ std::string SndfileProblem(int code)
 {
     switch (code) {
     case SF_ERR_UNRECOGNISED_FORMAT: return "not a sound file (unrecognised format)";
-    case SF_ERR_SYSTEM: return "read failed";
     case SF_ERR_MALFORMED_FILE: return "damaged or truncated";
     case SF_ERR_UNSUPPORTED_ENCODING: return kEncoding;
     default: break;
@@ -56,5 +55,13 @@ std::string SndfileProblem(int code)
         if (lower.find(wording.fragment) != std::string::npos)
             return wording.problem;
     // One the table does not know: the library's own words, for what they tell.
-    return "damaged or unsupported (" + text.substr(0, text.find_last_not_of('.') + 1) + ")";
+    return "damaged or unsupported (" + SndfileReason(text) + ")";
+}
+
+std::string SndfileReason(const std::string& text)
+{
+    constexpr std::string_view kSystem = "System error : ";
+    const std::size_t start = text.rfind(kSystem, 0) == 0 ? kSystem.size() : 0;
+    const std::size_t end = text.find_last_not_of(". ");
+    return end == std::string::npos || end < start ? text : text.substr(start, end + 1 - start);
 }

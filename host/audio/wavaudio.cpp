@@ -63,6 +63,10 @@ public:
     double sampleRate() const override { return format.sampleRate; }
     std::size_t channels() const override { return format.channels; }
     std::optional<std::uint64_t> frames() const override { return totalFrames; }
+    std::string truncation() const override
+    {
+        return promisedFrames ? TruncationText(name, "truncated", promisedFrames, totalFrames) : "";
+    }
 
     std::size_t read(float* out, std::size_t maxFrames) override
     {
@@ -128,6 +132,7 @@ private:
     {
         std::optional<WavFormat> found;
         std::optional<std::uint64_t> dataStart;
+        std::optional<std::uint64_t> promisedBytes; // the header's, when the file holds fewer
         for (std::uint64_t position = 12; !(found && dataStart);) {
             if (position >= fileSize)
                 damaged(found ? "no audio data found" : "no format header found");
@@ -143,16 +148,21 @@ private:
                     damaged("bad format header");
                 found = parseFormat(chunk);
             } else if (std::memcmp(header, "data", 4) == 0) {
-                if (fileSize - body < size)
-                    damaged("the header gives " + std::to_string(size) +
-                            " bytes of audio but the file holds " +
-                            std::to_string(fileSize - body));
                 dataStart = body;
-                dataBytes = size;
+                dataBytes = std::min<std::uint64_t>(size, fileSize - body);
+                if (dataBytes < size)
+                    promisedBytes = size;
             }
             position = body + size + (size & 1); // chunks are padded to even sizes
         }
         format = *found;
+        if (promisedBytes) {
+            // A file cut short: the whole frames it still holds.
+            promisedFrames = *promisedBytes / format.frameBytes();
+            dataBytes -= dataBytes % format.frameBytes();
+            if (dataBytes == 0)
+                RefuseTruncatedToNothing(name, promisedFrames);
+        }
         if (dataBytes % format.frameBytes() != 0)
             damaged("its " + std::to_string(dataBytes) +
                     " bytes of audio are not a whole number of " +
@@ -236,6 +246,7 @@ private:
     std::uint64_t fileSize = 0;
     WavFormat format{};
     std::uint64_t dataBytes = 0;
+    std::optional<std::uint64_t> promisedFrames; // when the file holds fewer
     std::uint64_t totalFrames = 0;
     std::uint64_t framesLeft = 0;
     std::vector<unsigned char> bytes;

@@ -1,5 +1,7 @@
-// tapedelay describe: what the plug-in says about itself, as a table, or its
-// own dump of the two messages.
+// tapedelay describe: the plug-in's parameters and meters as a user sets and
+// reads them, as JSON, or for a developer with the descriptor and the
+// plug-in's own dump of its messages.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -14,20 +16,41 @@ namespace {
 
 constexpr const char* kUsage = R"(usage: tapedelay describe [--json | --dump] [--plugin PATH]
 
-Prints the plug-in's descriptor, its parameters (host index, identifier,
-name, range or options, default) and its meters, as the plug-in describes
-them.
+Prints the plug-in's parameters (identifier, name, range or options,
+default, unit) and its meters, as the plug-in describes them.
 
-  --json         the same as JSON: the descriptor's entries as text, each
-                 parameter's index, identifier, names, kind, range or
-                 options, default, unit and whether it can be set, and the
+  --json         the same as JSON for scripts: the descriptor's entries as
+                 text, each parameter's index, identifier, names, kind, range
+                 or options, default, unit and whether it can be set, and the
                  meters
-  --dump         print instead the plug-in's own diagnostic dump of the
-                 descriptor message and of the parameter and meter message
+  --dump         what a developer needs besides: the descriptor, the
+                 parameters' host indices, and the plug-in's own diagnostic
+                 dump of the descriptor message and of the parameter and
+                 meter message
   --plugin PATH  the plug-in library (default: beside this program, or
                  $TAPEDELAY_PLUGIN)
   --help         this text
 )";
+
+using Row = std::vector<std::string>;
+
+// Columns two spaces apart, each as wide as its widest cell; a row's last
+// cell takes the room it needs.
+void printRows(const std::vector<Row>& rows)
+{
+    std::vector<std::size_t> widths;
+    for (const Row& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    }
+    for (const Row& row : rows) {
+        std::string line = " ";
+        for (std::size_t i = 0; i < row.size(); ++i)
+            line += " " + row[i] + std::string(widths[i] - row[i].size() + 1, ' ');
+        std::printf("%s\n", line.substr(0, line.find_last_not_of(' ') + 1).c_str());
+    }
+}
 
 std::string rangeText(const ParameterInfo& parameter)
 {
@@ -37,18 +60,15 @@ std::string rangeText(const ParameterInfo& parameter)
             options += (options.empty() ? "" : " | ") + option;
         return options;
     }
-    std::string text = FormatNumber(parameter.minValue) + " to " + FormatNumber(parameter.maxValue);
-    if (!parameter.units.empty())
-        text += " " + parameter.units;
-    return text;
+    return FormatNumber(parameter.minValue) + " to " + FormatNumber(parameter.maxValue);
 }
 
 std::string notes(const ParameterInfo& parameter)
 {
     if (parameter.hostBypass)
-        return "  (the host's bypass)";
+        return "(the host's bypass)";
     if (!parameter.automate)
-        return "  (shown by the plug-in, not automated)";
+        return "(shown by the plug-in, not automated)";
     return "";
 }
 
@@ -59,26 +79,36 @@ const char* meterType(const MeterInfo& meter)
                                                                                : "other";
 }
 
-void printTable(const PluginDescription& description)
+// The parameters as --set takes them, with their host index for a developer.
+void printParameters(const PluginDescription& description, bool withIndex)
 {
-    std::printf("Descriptor\n");
-    for (const MissiveRecordView& record : MissiveRecordsInOrder(description.descriptor.span()))
-        std::printf("  %-20s %s\n", MissiveKeyText(record).c_str(),
-                    ValueText(record.cursor).c_str());
-
-    std::printf("\nParameters\n  %-5s %-4s  %-20s %-52s %s\n", "index", "id", "name",
-                "range or options", "default");
+    std::vector<Row> rows = {{"id", "name", "range or options", "default", "unit", ""}};
     for (std::size_t i = 0; i < description.parameters.size(); ++i) {
         const ParameterInfo& parameter = description.parameters[i];
-        std::printf("  %5zu %-4s  %-20s %-52s %s%s\n", i, parameter.code.c_str(),
-                    parameter.name().c_str(), rangeText(parameter).c_str(),
-                    FormatParameterValue(parameter, parameter.defaultValue).c_str(),
-                    notes(parameter).c_str());
+        rows.push_back({parameter.code, parameter.name(), rangeText(parameter),
+                        ParameterValueText(parameter, parameter.defaultValue), parameter.units,
+                        notes(parameter)});
     }
-
-    std::printf("\nMeters\n  %-5s %-6s %s\n", "entry", "label", "type");
+    if (withIndex)
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            rows[i].insert(rows[i].begin(), i == 0 ? "index" : std::to_string(i - 1));
+    std::printf("Parameters\n");
+    printRows(rows);
+    std::printf("\nMeters\n");
+    rows = {{"entry", "label", "type"}};
     for (const MeterInfo& meter : description.meters)
-        std::printf("  %5u %-6s %s\n", meter.position, meter.label.c_str(), meterType(meter));
+        rows.push_back({std::to_string(meter.position), meter.label, meterType(meter)});
+    printRows(rows);
+}
+
+void printDescriptor(const PluginDescription& description)
+{
+    std::printf("Descriptor\n");
+    std::vector<Row> rows;
+    for (const MissiveRecordView& record : MissiveRecordsInOrder(description.descriptor.span()))
+        rows.push_back({MissiveKeyText(record), ValueText(record.cursor)});
+    printRows(rows);
+    std::printf("\n");
 }
 
 void parameterJson(JsonWriter& json, std::size_t index, const ParameterInfo& parameter)
@@ -147,7 +177,6 @@ std::string DescribeUsage()
 
 int DescribeCommand(const CommandLine& line)
 {
-
     PluginLibrary library(PluginPath(line));
     HuxObject<IIHux::Plugin> plugin(library, "IIHux::Plugin");
     const PluginDescription description = ExchangeDescriptions(*plugin);
@@ -158,11 +187,15 @@ int DescribeCommand(const CommandLine& line)
         return kExitSuccess;
     }
     if (!line.has("dump")) {
-        printTable(description);
+        printParameters(description, false);
         return kExitSuccess;
     }
     if (!OffersDump(description, kTapeDelayDump))
         throw UsageError("--dump: this plug-in offers no diagnostic dump");
+    printDescriptor(description);
+    printParameters(description, true);
+    std::printf("\n");
+    std::fflush(stdout);
     std::cout.flush();
     DumpThroughPlugin(*plugin, kTapeDelayDump, description.descriptor);
     DumpThroughPlugin(*plugin, kTapeDelayDump, description.parametersAndMeters);

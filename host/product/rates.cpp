@@ -9,9 +9,8 @@ bool SupportedRate(double rate)
     return rate >= kLowestRate && std::floor(rate) <= kHighestRate;
 }
 
-std::string UnsupportedRateText(double rate, const std::string& reason)
+std::string UnsupportedRateText(double rate)
 {
-    return "unsupported sample rate " + FormatNumber(rate) + " Hz (" + reason +
-           "); the tape delay runs at " + FormatNumber(kLowestRate) + " to " +
-           FormatNumber(kHighestRate) + " Hz";
+    return "unsupported sample rate " + FormatNumber(rate) + " Hz; the tape delay runs at " +
+           FormatNumber(kLowestRate) + " to " + FormatNumber(kHighestRate) + " Hz";
 }

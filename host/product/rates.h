@@ -11,5 +11,6 @@ inline constexpr double kHighestRate = 204000.0;
 // Whether the rate lies within those.
 bool SupportedRate(double rate);
 
-// A refusal naming those rates, with the reason the plug-in gave.
-std::string UnsupportedRateText(double rate, const std::string& reason);
+// A refusal naming those rates. The plug-in's own reason ("unrecognized
+// sample rate") would only say the same again.
+std::string UnsupportedRateText(double rate);

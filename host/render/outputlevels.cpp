@@ -21,24 +21,25 @@ std::string spoolError(const char* what)
 
 LevelMeter::LevelMeter(AudioSink& next, std::size_t channels)
     : next(next),
-      channelPeaks(channels, 0.0f)
+      channelPeaks(channels, 0.0f),
+      channelOvers(channels, 0)
 {}
 
 void LevelMeter::write(const float* interleaved, std::size_t frames)
 {
     // A channel at a time, the peak and the count in registers.
     const std::size_t channels = channelPeaks.size();
-    std::uint64_t overs = 0;
     for (std::size_t c = 0; c < channels; ++c) {
         float peak = channelPeaks[c];
+        std::uint64_t overs = channelOvers[c];
         for (std::size_t i = c; i < frames * channels; i += channels) {
             const float magnitude = std::fabs(interleaved[i]);
             peak = std::max(peak, magnitude);
             overs += magnitude > 1.0f ? 1 : 0;
         }
         channelPeaks[c] = peak;
+        channelOvers[c] = overs;
     }
-    over += overs;
     next.write(interleaved, frames);
 }
 

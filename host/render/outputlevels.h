@@ -21,13 +21,13 @@ public:
     bool integerSamples() const override { return next.integerSamples(); }
 
     const std::vector<float>& peaks() const { return channelPeaks; }
-    // Samples whose magnitude exceeds 1.
-    std::uint64_t overFullScale() const { return over; }
+    // Each channel's samples whose magnitude exceeds 1.
+    const std::vector<std::uint64_t>& overFullScale() const { return channelOvers; }
 
 private:
     AudioSink& next;
     std::vector<float> channelPeaks;
-    std::uint64_t over = 0;
+    std::vector<std::uint64_t> channelOvers;
 };
 
 // Holds the whole render in an anonymous temporary file, so memory stays

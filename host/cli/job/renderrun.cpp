@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 
 #include "host/cli/progress.h"
 #include "host/cli/usageerror.h"
@@ -64,17 +65,21 @@ RenderReport RunRender(PluginLibrary& library, const PluginDescription& descript
     RenderReport report;
     try {
         report.result = Render(library, source, first, job, hooks);
-    } catch (const std::exception& failure) {
+    } catch (const std::exception&) {
         // A failure at a rate the plug-in does not run at is the user's.
         if (!SupportedRate(source.sampleRate()))
-            throw UsageError(UnsupportedRateText(source.sampleRate(), failure.what()));
+            throw UsageError(UnsupportedRateText(source.sampleRate()));
         throw;
     }
     progress.finish();
     first.commit();
 
-    report.outputPeaks = meter.peaks();
-    report.warnings = check.warnings;
+    report.renderedPeaks = meter.peaks();
+    report.overFullScale = meter.overFullScale();
+    report.integerSamples = sink.integerSamples();
+    if (std::string cut = source.truncation(); !cut.empty())
+        report.warnings.push_back(std::move(cut));
+    report.warnings.insert(report.warnings.end(), check.warnings.begin(), check.warnings.end());
     const std::vector<std::string> late = EventsAfterEnd(job, report.result);
     report.warnings.insert(report.warnings.end(), late.begin(), late.end());
     if (report.result.replacedSamples != 0)
@@ -94,11 +99,10 @@ RenderReport RunRender(PluginLibrary& library, const PluginDescription& descript
                       job.tailSeconds, tail->thresholdDbfs);
         report.warnings.push_back(text);
     }
-    report.overFullScale = meter.overFullScale();
-    report.integerSamples = sink.integerSamples();
-    const float peak = *std::max_element(report.outputPeaks.begin(), report.outputPeaks.end());
-    if (const std::string clipped =
-            FullScaleWarning(output, sink.integerSamples(), peak, meter.overFullScale());
+    const float peak = *std::max_element(report.renderedPeaks.begin(), report.renderedPeaks.end());
+    const std::uint64_t over =
+        std::accumulate(report.overFullScale.begin(), report.overFullScale.end(), std::uint64_t{0});
+    if (const std::string clipped = FullScaleWarning(output, report.integerSamples, peak, over);
         !clipped.empty())
         report.warnings.push_back(clipped);
     return report;
@@ -108,9 +112,11 @@ std::string PeakText(float peak)
 {
     if (!(peak > 0.0f))
         return "-inf dBFS";
+    const double db = 20.0 * std::log10(static_cast<double>(peak));
     char text[32];
+    // Just under full scale shows as 0.0, not -0.0.
     std::snprintf(text, sizeof text, peak > 1.0f ? "%+.1f dBFS" : "%.1f dBFS",
-                  20.0 * std::log10(static_cast<double>(peak)));
+                  db > -0.05 && peak <= 1.0f ? 0.0 : db);
     return text;
 }
 
@@ -118,7 +124,7 @@ std::string RenderSummary(const RenderReport& report, const RenderJob& job,
                           const PluginDescription& description)
 {
     const RenderResult& result = report.result;
-    const std::size_t channels = report.outputPeaks.size();
+    const std::size_t channels = report.renderedPeaks.size();
     char head[160];
     std::snprintf(head, sizeof head, "%.2f s (%llu frames) at %s Hz, %zu channel%s",
                   static_cast<double>(result.outputFrames) / result.sampleRate,
@@ -130,11 +136,15 @@ std::string RenderSummary(const RenderReport& report, const RenderJob& job,
     for (std::size_t c = 0; c < channels; ++c) {
         text += channels == 1 ? "; peaks" : "; channel " + std::to_string(c + 1);
         text +=
-            ": in " + PeakText(result.inputPeaks[c]) + ", out " + PeakText(report.outputPeaks[c]);
+            ": in " + PeakText(result.inputPeaks[c]) + ", out " + PeakText(report.writtenPeak(c));
+        if (const std::uint64_t clipped = report.clipped(c))
+            text += " (" + std::to_string(clipped) + (clipped == 1 ? " sample" : " samples") +
+                    " clipped from " + PeakText(report.renderedPeaks[c]) + ")";
     }
     if (report.normalizeGainDb) {
         char gain[48];
-        std::snprintf(gain, sizeof gain, " (normalized by %+.1f dB)", *report.normalizeGainDb);
+        std::snprintf(gain, sizeof gain, "; output normalized by %+.1f dB",
+                      *report.normalizeGainDb);
         text += gain;
     }
     if (const std::optional<QuietTailEnd>& tail = result.quietTail; tail && tail->quiet) {

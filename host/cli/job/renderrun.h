@@ -2,6 +2,7 @@
 // output's level, the warnings and the summary a musician reads.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,11 +18,23 @@ struct RenderOptions {
 
 struct RenderReport {
     RenderResult result;
-    std::vector<float> outputPeaks; // per channel, as written
+    // Per channel, what went to the file (after --normalize): the peak and
+    // the samples beyond full scale.
+    std::vector<float> renderedPeaks;
+    std::vector<std::uint64_t> overFullScale;
     std::optional<double> normalizeGainDb;
-    std::uint64_t overFullScale = 0; // samples beyond full scale, as written
-    bool integerSamples = false;     // the file clips them
+    bool integerSamples = false; // the file clips at full scale
     std::vector<std::string> warnings;
+
+    // A channel's peak as the file holds it.
+    float writtenPeak(std::size_t channel) const
+    {
+        return integerSamples ? std::min(renderedPeaks[channel], 1.0f) : renderedPeaks[channel];
+    }
+    std::uint64_t clipped(std::size_t channel) const
+    {
+        return integerSamples ? overFullScale[channel] : 0;
+    }
 
     // The silence appended after the input, in frames.
     std::uint64_t tailFrames() const { return result.outputFrames - result.inputFrames; }
@@ -38,7 +51,8 @@ RenderReport RunRender(PluginLibrary& library, const PluginDescription& descript
 std::string PeakText(float peak);
 
 // Length, rate, channels, the pre-roll, each channel's input and output
-// peaks, the tail when it ended by itself, and the delay and session tempo
-// the plug-in ended on.
+// peaks (with the samples a file of integers clipped), the normalizing gain,
+// the tail when it ended by itself, and the delay and session tempo the
+// plug-in ended on.
 std::string RenderSummary(const RenderReport& report, const RenderJob& job,
                           const PluginDescription& description);

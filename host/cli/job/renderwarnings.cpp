@@ -88,13 +88,13 @@ std::string FullScaleWarning(const std::string& output, bool integerSamples, flo
 {
     if (overFullScale == 0)
         return {};
-    const std::string level = "peaks at " + PeakText(peak);
     if (integerSamples)
         return output + ": " + std::to_string(overFullScale) +
                (overFullScale == 1 ? " sample above full scale was"
                                    : " samples above full scale were") +
-               " clipped (the output " + level + "); lower Output or use --normalize";
-    return output + ": the output " + level +
+               " clipped (the render reached " + PeakText(peak) +
+               "); lower Output or use --normalize";
+    return output + ": the output peaks at " + PeakText(peak) +
            ", above full scale; the float file keeps it, but players will clip it (lower Output "
            "or use --normalize)";
 }

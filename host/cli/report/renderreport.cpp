@@ -129,25 +129,31 @@ std::string RenderReportJson(const RenderReport& report, const RenderJob& job,
     json.key("input").value(files.input);
     json.key("output").value(files.output);
     json.key("sampleRate").value(result.sampleRate);
-    json.key("channels").value(static_cast<std::uint64_t>(report.outputPeaks.size()));
+    json.key("channels").value(static_cast<std::uint64_t>(report.renderedPeaks.size()));
     json.key("inputFrames").value(result.inputFrames);
     json.key("outputFrames").value(result.outputFrames);
     json.key("seconds").value(static_cast<double>(result.outputFrames) / result.sampleRate);
     json.key("tail");
     tail(json, report, job);
     json.key("peaks").beginArray();
-    for (std::size_t c = 0; c < report.outputPeaks.size(); ++c) {
+    std::uint64_t over = 0, clipped = 0;
+    for (std::size_t c = 0; c < report.renderedPeaks.size(); ++c) {
         json.beginObject();
         json.key("channel").value(static_cast<std::uint64_t>(c + 1));
         json.key("inputDbfs");
         peakDbfs(json, result.inputPeaks[c]);
         json.key("outputDbfs");
-        peakDbfs(json, report.outputPeaks[c]);
+        peakDbfs(json, report.writtenPeak(c));
+        json.key("renderedDbfs");
+        peakDbfs(json, report.renderedPeaks[c]);
+        json.key("clippedSamples").value(report.clipped(c));
         json.endObject();
+        over += report.overFullScale[c];
+        clipped += report.clipped(c);
     }
     json.endArray();
-    json.key("samplesAboveFullScale").value(report.overFullScale);
-    json.key("clippedSamples").value(report.integerSamples ? report.overFullScale : 0);
+    json.key("samplesAboveFullScale").value(over);
+    json.key("clippedSamples").value(clipped);
     json.key("normalizeGainDb");
     if (report.normalizeGainDb)
         json.value(*report.normalizeGainDb);

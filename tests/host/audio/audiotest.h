@@ -13,6 +13,11 @@
 #include "host/files/outputfile.h"
 #include "tests/support/scratchdirectory.h"
 
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 using AudioFileTest = ScratchDirectory;
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes)
@@ -50,6 +55,34 @@ inline std::string ErrorOf(const std::function<void()>& action)
     }
     return "(no error)";
 }
+
+#if !defined(_WIN32)
+// The error action throws in a child process once setup has succeeded
+// there, for what must not touch the test process itself.
+inline std::string ErrorInAChild(const std::function<bool()>& setup,
+                                 const std::function<void()>& action)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return "(no pipe)";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(ends[0]);
+        const std::string message = setup() ? ErrorOf(action) : "(no setup)";
+        const ssize_t wrote = write(ends[1], message.data(), message.size());
+        _exit(wrote == static_cast<ssize_t>(message.size()) ? 0 : 1);
+    }
+    close(ends[1]);
+    std::string message;
+    char buffer[256];
+    ssize_t got;
+    while ((got = read(ends[0], buffer, sizeof buffer)) > 0)
+        message.append(buffer, static_cast<std::size_t>(got));
+    close(ends[0]);
+    waitpid(pid, nullptr, 0);
+    return message;
+}
+#endif
 
 inline void Put(Bytes& out, std::uint64_t value, int bytes)
 {

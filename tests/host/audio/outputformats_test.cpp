@@ -1,5 +1,6 @@
 // Every kind of file the build writes: the same audio gives the same bytes,
-// and integerSamples() tells whether values beyond full scale survive.
+// integerSamples() tells whether values beyond full scale survive, and a
+// failed write is named in the command's words.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,11 @@
 #include <numbers>
 #include <string>
 #include <thread>
+
+#if !defined(_WIN32)
+#include <csignal>
+#include <sys/resource.h>
+#endif
 #include <vector>
 
 #include "tests/host/audio/audiotest.h"
@@ -58,3 +64,21 @@ TEST_F(AudioFileTest, IntegerFilesSaturateAtFullScale)
         EXPECT_GT(peak, 0.9f) << output.name;
     }
 }
+
+#if !defined(_WIN32)
+TEST_F(AudioFileTest, AFailedWriteIsNamedAsTheSystemNamesIt)
+{
+    // Files may grow to 16 KiB (a full disk fails the same way, with its
+    // own reason); a second of noise is more in every format.
+    const auto limited = [] {
+        const rlimit limit{16384, 16384};
+        return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    };
+    for (const Output& output : kOutputs) {
+        const std::string file = path(output.name);
+        EXPECT_EQ(ErrorInAChild(limited, [&] { WriteAll(output.create(file), Noise(48000), 1); }),
+                  file + ": write failed: File too large");
+    }
+    EXPECT_TRUE(listing().empty()); // no temporary files left
+}
+#endif

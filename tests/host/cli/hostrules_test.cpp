@@ -3,6 +3,8 @@
 // warnings and level control around the output.
 #include "commandtest.h"
 
+#include "host/cli/job/renderrun.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -253,6 +255,62 @@ TEST_F(HostRules, NormalizeBringsTheHighestPeakToTheLevelAndWarnsAboveFullScale)
     EXPECT_EQ(Peak(readRaw(path("still.f32")), 0, 3000), 0.0f);
     for (const char* level : {"1", "-121", "loud"})
         EXPECT_EQ(run({"render", "--normalize", level, path("in.f32"), path("x.f32")}), 2);
+}
+
+TEST_F(HostRules, TheSummarySaysWhatTheFileHoldsPerChannelAndOncePerFile)
+{
+    // Stereo: a left channel that clips in a FLAC file, a quiet right one.
+    writeStereo(path("in.wav"), Noise(kRate, 0.9f, 3), Noise(kRate, 0.05f, 4));
+    const std::vector<std::string> loud = {"render", "--preroll", "0",      "--tail",
+                                           "0.5",    "--set",     "inpt=9", "--set",
+                                           "oput=9", "--set",     "fbak=9", path("in.wav")};
+    const auto renderTo = [&](const std::string& out, std::vector<std::string> extra = {}) {
+        std::vector<std::string> line = loud;
+        line.insert(line.end() - 1, extra.begin(), extra.end());
+        line.push_back(path(out));
+        return runCapturing(line);
+    };
+    ASSERT_EQ(renderTo("float.wav"), 0);
+    const std::vector<float> rendered = [&] {
+        const std::unique_ptr<AudioSource> source = OpenAudioSource(path("float.wav"), 0);
+        std::vector<float> all(2 * *source->frames());
+        source->read(all.data(), *source->frames());
+        return all;
+    }();
+    float peak[2] = {};
+    std::size_t over[2] = {};
+    for (std::size_t i = 0; i < rendered.size(); ++i) {
+        peak[i % 2] = std::max(peak[i % 2], std::fabs(rendered[i]));
+        over[i % 2] += std::fabs(rendered[i]) > 1.0f ? 1 : 0;
+    }
+    ASSERT_GT(over[0], 1u);
+    ASSERT_EQ(over[1], 0u);
+    EXPECT_TRUE(said("channel 1: in -0.9 dBFS, out " + PeakText(peak[0]) + "; ")) << errors;
+
+    ASSERT_EQ(renderTo("clipped.flac"), 0);
+    EXPECT_TRUE(said("channel 1: in -0.9 dBFS, out 0.0 dBFS (" + std::to_string(over[0]) +
+                     " samples clipped from " + PeakText(peak[0]) +
+                     "); channel 2: in -26.0 dBFS, "
+                     "out " +
+                     PeakText(peak[1]) + "; delay"))
+        << errors;
+
+    ASSERT_EQ(renderTo("level.wav", {"--normalize", "-1"}), 0);
+    // Once, after the last channel's peaks.
+    const std::size_t note = errors.find("; output normalized by ");
+    ASSERT_NE(note, std::string::npos) << errors;
+    EXPECT_GT(note, errors.find("channel 2: "));
+    EXPECT_EQ(errors.rfind("normalized"), note + 9) << errors;
+
+    // A file cut short renders what it holds, and says so.
+    const Bytes whole = readBytes(path("in.wav"));
+    writeBytes(path("cut.wav"), whole.data(), whole.size() - (kRate - 27) * 8);
+    ASSERT_EQ(runCapturing({"render", "--quiet", "--preroll", "0", "--tail", "0", path("cut.wav"),
+                            path("cut-out.wav")}),
+              0);
+    EXPECT_EQ(errors, "tapedelay: warning: " + path("cut.wav") +
+                          ": truncated: the header promises 48000 frames, 27 were read\n");
+    EXPECT_EQ(OpenAudioSource(path("cut-out.wav"), 0)->frames(), 27u);
 }
 
 } // namespace

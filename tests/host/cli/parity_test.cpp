@@ -1,5 +1,6 @@
 // The Windows build under Wine renders what the Linux build renders, bit for
-// bit: the command, the host rules and the plug-in library of both platforms.
+// bit: the command, the host rules, the plug-in library and the WAV files of
+// both platforms.
 //
 // Needs TAPEDELAY_WINDOWS_BUILD, a MinGW build directory holding
 // bin/tapedelay.exe and bin/tapedelay.dll; skipped without it.
@@ -37,18 +38,21 @@ TEST_F(Parity, WindowsUnderWineRendersWhatLinuxRenders)
         {"--set", "mode=Retro", "--set", "fbak=9", "--set", "inpt=9", "--tap", "2:140", "--set",
          "nval=8th", "--at", "3.3:oput=7", "--normalize", "-1", "--tail", "2"},
     };
-    for (std::size_t k = 0; k < settings.size(); ++k) {
-        ASSERT_EQ(render(settings[k], path("in.f32"), path("linux.f32")), 0);
-
+    const auto renderOnWindows = [&](const std::vector<std::string>& options, const std::string& in,
+                                     const std::string& out) {
         // Wine maps drive Z: to the root directory.
         std::string command =
             "WINEPREFIX='" + (build / "wine-prefix").string() + "' '" TAPEDELAY_WINE_RUN "' '" +
             program.string() +
             "' render --quiet --plugin 'Z:" + (build / "bin" / "tapedelay.dll").string() + "'";
-        for (const std::string& option : settings[k])
+        for (const std::string& option : options)
             command += " '" + option + "'";
-        command += " 'Z:" + path("in.f32") + "' 'Z:" + path("windows.f32") + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        command += " 'Z:" + in + "' 'Z:" + out + "'";
+        return std::system(command.c_str());
+    };
+    for (std::size_t k = 0; k < settings.size(); ++k) {
+        ASSERT_EQ(render(settings[k], path("in.f32"), path("linux.f32")), 0);
+        ASSERT_EQ(renderOnWindows(settings[k], path("in.f32"), path("windows.f32")), 0);
 
         const std::vector<float> linux = readRaw(path("linux.f32"));
         const std::vector<float> windows = readRaw(path("windows.f32"));
@@ -58,6 +62,15 @@ TEST_F(Parity, WindowsUnderWineRendersWhatLinuxRenders)
             differing += std::memcmp(&linux[i], &windows[i], sizeof(float)) != 0 ? 1 : 0;
         EXPECT_EQ(differing, 0u) << "setting " << k + 1 << ": samples that differ";
     }
+
+    // A stereo WAV file, read and written by each platform's own means, to
+    // the same bytes.
+    const std::vector<float> right(input.rbegin(), input.rend());
+    writeStereo(path("in.wav"), input, right);
+    const std::vector<std::string> options = {"--preroll", "1", "--tail", "1", "--set", "fbak=6"};
+    ASSERT_EQ(render(options, path("in.wav"), path("linux.wav")), 0);
+    ASSERT_EQ(renderOnWindows(options, path("in.wav"), path("windows.wav")), 0);
+    EXPECT_TRUE(readBytes(path("linux.wav")) == readBytes(path("windows.wav")));
 }
 
 } // namespace

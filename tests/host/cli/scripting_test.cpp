@@ -168,14 +168,17 @@ TEST_F(Scripts, TheReportSaysWhatTheSummaryAndTheWarningsSay)
                       "--automation", path("events.txt"), "--session-bpm", "0.4:100", "--tail",
                       "0.5", "--report", path("report.json"), path("in.wav"), path("out.flac")}),
         0);
-    const auto rows = python(R"(
+    const auto rows = python(R"py(
 import json, sys
 r = json.load(open(sys.argv[1]))
 def db(x): return "-inf dBFS" if x is None else ("%+.1f dBFS" if x > 0 else "%.1f dBFS") % x
 print("%.2f s (%d frames) at %d Hz, %d channels" % (r["seconds"], r["outputFrames"],
                                                      r["sampleRate"], r["channels"]))
 for p in r["peaks"]:
-    print("channel %d: in %s, out %s" % (p["channel"], db(p["inputDbfs"]), db(p["outputDbfs"])))
+    line = "channel %d: in %s, out %s" % (p["channel"], db(p["inputDbfs"]), db(p["outputDbfs"]))
+    if p["clippedSamples"]:
+        line += " (%d samples clipped from %s)" % (p["clippedSamples"], db(p["renderedDbfs"]))
+    print(line)
 print("delay %.3f s" % r["final"]["delaySeconds"])
 print(r["clippedSamples"])
 print(r["tail"]["frames"], r["settings"]["tail"], r["settings"]["sessionTempoChanges"][0]["bpm"])
@@ -183,11 +186,12 @@ for s in r["settings"]["initial"] + r["settings"]["changes"]:
     print(s["id"] + "=" + s["text"], s["given"], sep="\t")
 for w in r["warnings"]:
     print("tapedelay: warning: " + w)
-)",
+)py",
                              {path("report.json")});
     ASSERT_EQ(rows.size(), 17u);
     for (std::size_t i = 0; i < 4; ++i)
         EXPECT_TRUE(said(rows[i][0])) << rows[i][0] << "\n" << errors;
+    EXPECT_NE(rows[1][0].find(" samples clipped from +"), std::string::npos) << rows[1][0];
     EXPECT_NE(rows[4][0], "0");
     EXPECT_TRUE(said(rows[4][0] + " samples above full scale were clipped")) << errors;
     EXPECT_EQ(rows[5][0], "24000 0.5 100");
@@ -208,6 +212,28 @@ for w in r["warnings"]:
         run({"render", "--quiet", "--report", path("in.wav"), path("in.wav"), path("out2.wav")}),
         2);
     EXPECT_FALSE(std::filesystem::exists(path("out2.wav")));
+}
+
+// sox reads the float WAV files the command writes without a warning
+// (beyond two channels they are extensible, on which sox always warns).
+TEST_F(Scripts, SoxReadsTheWavFilesAsTheyAre)
+{
+    if (!tool("soxi", "sox"))
+        return;
+    for (const std::size_t channels : {1, 2}) {
+        const std::string file = path(std::to_string(channels) + ".wav");
+        const std::vector<float> audio = Noise(480 * channels);
+        const std::unique_ptr<AudioSink> sink = CreateAudioSink(file, channels, 48000);
+        sink->write(audio.data(), 480);
+        sink->commit();
+        const Outcome info = Shell("soxi '" + file + "' 2>&1", false);
+        EXPECT_EQ(info.status, 0);
+        EXPECT_EQ(info.output.find("WARN"), std::string::npos) << info.output;
+        for (const std::string& fact : {"Channels       : " + std::to_string(channels),
+                                        std::string("Duration       : 00:00:00.01 = 480 samples"),
+                                        std::string("32-bit Floating Point PCM")})
+            EXPECT_NE(info.output.find(fact), std::string::npos) << info.output;
+    }
 }
 
 TEST_F(Scripts, ThePlotDrawsWhatItsRenderMeasures)

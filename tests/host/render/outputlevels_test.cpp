@@ -36,8 +36,8 @@ TEST(LevelMeter, KeepsEachChannelsPeakAndCountsOversAcrossBlocks)
     meter.commit();
 
     EXPECT_EQ(meter.peaks(), (std::vector<float>{2.0f, 1.25f, 0.7f}));
-    // -1.5, 2.0 and 1.25; exactly 1.0 is not over.
-    EXPECT_EQ(meter.overFullScale(), 3u);
+    // -1.5 and 2.0, and 1.25; exactly 1.0 is not over.
+    EXPECT_EQ(meter.overFullScale(), (std::vector<std::uint64_t>{2, 1, 0}));
     // The audio passes on untouched.
     ASSERT_EQ(file.written.size(), first.size() + second.size());
     EXPECT_TRUE(std::isnan(file.written[5]));
