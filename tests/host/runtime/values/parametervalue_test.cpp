@@ -10,12 +10,12 @@
 
 namespace {
 
-// The message a read is refused with, or "taken".
-template <typename Read>
-std::string Refusal(Read read)
+// The message a read of its arguments is refused with, or "taken".
+template <typename Read, typename... Arguments>
+std::string Refusal(Read read, const Arguments&... arguments)
 {
     try {
-        read();
+        read(arguments...);
     } catch (const ParameterValueError& error) {
         return error.what();
     }
@@ -67,7 +67,9 @@ TEST_F(ParameterValue, UserValuesAreNumbersInRangeOrOptionFormsOrSwitchWords)
              {"bypa", "maybe", "bypa: \"maybe\" is not on, off or a number from 0 to 1"},
              {"nval", "eighth", "is not one of its options"}, // a host's word, not given
          })
-        EXPECT_NE(Refusal([&] { value(code, text); }).find(why), std::string::npos) << text;
+        EXPECT_NE(Refusal([&](const char* c, const char* t) { value(c, t); }, code, text).find(why),
+                  std::string::npos)
+            << text;
 
     const std::vector<OptionWord> words = {{"nval", "eighth", "8th"}, {"nval", "lots", "9th"}};
     EXPECT_EQ(value("nval", "EIGHTH", words), 3.0);
@@ -104,7 +106,7 @@ TEST(Seconds, TimesAreSecondsWithOrWithoutAUnitOrMinutesAndSeconds)
              {"90min", "is not in seconds"},
              {"90 s", "is not a number"},
          })
-        EXPECT_NE(Refusal([&] { ParseClockTime(text, "t"); }).find(why), std::string::npos) << text;
+        EXPECT_NE(Refusal(ParseClockTime, text, "t").find(why), std::string::npos) << text;
 }
 
 TEST(ParameterName, AnExactIdentifierWinsThenAnyNameInAnyCaseMustFitOneParameter)
