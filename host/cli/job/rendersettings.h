@@ -22,10 +22,10 @@ inline constexpr double kLongestQuietTail = 60.0;
 
 // Reads --preset, --set, --at, --tap, --session-bpm (BPM, or T:BPM for a
 // change at T, in seconds or as 1:30.25), --automation, --preroll, --block
-// and --tail (SECONDS or auto); the preset's values come first, then the --set values;
-// the events keep the order given. Throws UsageError for an unknown preset
-// or parameter and ParameterValueError for a value the plug-in cannot take.
-// The job refers to description.
+// and --tail (SECONDS or auto); the preset's values come first, then the
+// --set values; the events keep the order given. Throws UsageError for an
+// unknown preset and ParameterValueError for a parameter name or value the
+// plug-in cannot take. The job refers to description.
 RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description);
 
 // --normalize: the level in dBFS the output's highest peak is brought to.
