@@ -4,13 +4,9 @@
 #include <stdexcept>
 
 #include "host/product/parametercodes.h"
+#include "host/product/parameternames.h"
 
 namespace {
-
-bool symbolCharacter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
 
 std::string lowerCase(std::string text)
 {
@@ -22,23 +18,6 @@ std::string lowerCase(std::string text)
 
 } // namespace
 
-std::string PortSymbol(const std::string& identifier)
-{
-    std::string symbol;
-    for (const char c : identifier)
-        if (symbolCharacter(c))
-            symbol += c;
-    if (symbol.empty() || (symbol.front() >= '0' && symbol.front() <= '9'))
-        symbol = "_" + symbol;
-    return symbol;
-}
-
-bool IsToggle(const ParameterInfo& parameter)
-{
-    return parameter.kind == ParameterKind::list &&
-           parameter.options == std::vector<std::string>{"off", "on"};
-}
-
 std::vector<BundlePort> BundlePorts(const PluginDescription& description)
 {
     std::vector<BundlePort> ports;
@@ -48,16 +27,16 @@ std::vector<BundlePort> BundlePorts(const PluginDescription& description)
     for (std::size_t i = 0; i < parameters.size(); ++i)
         if (parameters[i].automate && !parameters[i].hostBypass)
             ports.push_back(
-                {PortRole::parameterIn, PortSymbol(parameters[i].code), parameters[i].name(), i});
+                {PortRole::parameterIn, ParameterSymbol(parameters[i]), parameters[i].name(), i});
     for (std::size_t i = 0; i < parameters.size(); ++i)
         if (parameters[i].hostBypass)
-            ports.push_back({PortRole::enabled, "enabled", "Enabled", i});
+            ports.push_back({PortRole::enabled, ParameterSymbol(parameters[i]), "Enabled", i});
     if (description.find(kTempo))
         ports.push_back({PortRole::tap, "tap", "Tap"});
     for (std::size_t i = 0; i < parameters.size(); ++i)
         if (!parameters[i].automate)
             ports.push_back(
-                {PortRole::parameterOut, PortSymbol(parameters[i].code), parameters[i].name(), i});
+                {PortRole::parameterOut, ParameterSymbol(parameters[i]), parameters[i].name(), i});
     for (const MeterInfo& meter : description.meters)
         ports.push_back({PortRole::meter, PortSymbol(lowerCase(meter.label) + "_peak"),
                          meter.label + " Peak", meter.position});

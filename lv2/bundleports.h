@@ -42,9 +42,3 @@ inline constexpr std::uint32_t kAudioOutPort = 1;
 // The ports in index order. Throws std::invalid_argument when two would
 // share a symbol.
 std::vector<BundlePort> BundlePorts(const PluginDescription& description);
-
-// A valid port symbol for an identifier: ".bpm" gives "bpm".
-std::string PortSymbol(const std::string& identifier);
-
-// Whether a list parameter is an off/on switch.
-bool IsToggle(const ParameterInfo& parameter);

@@ -25,14 +25,17 @@ Options (limits in brackets):
   --preset NAME        start from a built-in preset, by its label or name in
                        any case (the last one given counts); its values are
                        turned in before any --set (see tapedelay presets)
-  --set ID=VALUE       a control turned before the audio starts, in the order
-                       given, as a user would (a number in the parameter's
-                       range, or one of a list parameter's options); the
+  --set NAME=VALUE     a control turned before the audio starts, in the order
+                       given, as a user would: NAME its id, LV2 symbol or
+                       name in any case (fbak, bpm, "Delay Time"), VALUE a
+                       number in its range (a time also as 300ms), one of a
+                       list's options (8th, eighth, 1/8), on or off; the
                        plug-in's own answers stand, so give .bpm after nval
-  --at T:ID=VALUE      change parameter ID at T seconds [T >= 0]
-  --tap T:BPM          a tapped tempo at T seconds [BPM 5 to 500]
+  --at T:NAME=VALUE    change a parameter at T [T >= 0]; every T is seconds
+                       (90, 90.5s, 500ms) or minutes and seconds (1:30.5)
+  --tap T:BPM          a tapped tempo at T [BPM 5 to 500]
   --session-bpm BPM    the host's session tempo, followed under Tempo Lock
-                       [5 to 500; default 120]; T:BPM changes it at T seconds
+                       [5 to 500; default 120]; T:BPM changes it at T
   --automation FILE    changes, taps and session tempos from a text file, one
                        event a line, as if given in its place on the command
                        line: "4.0 time 0.6" (--at 4.0:time=0.6), "8.0 tap 140"

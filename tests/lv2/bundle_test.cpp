@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "host/product/parameternames.h"
 #include "host/product/presets.h"
 #include "host/runtime/pluginlibrary.h"
 #include "host/runtime/values/parametervalue.h"

@@ -6,21 +6,26 @@
 #include <sstream>
 #include <vector>
 
+#include "host/runtime/values/seconds.h"
 #include "rendersettings.h"
 
 namespace {
 
-// One event from a line's three fields; errors are prefixed with where.
+// One event from a line's fields: the time, the name (all the fields between,
+// so that "Delay Time" needs no quotes) and the value; errors are prefixed
+// with where.
 void readEvent(const std::vector<std::string>& fields, const std::string& where,
                const PluginDescription& description, RenderJob& job)
 {
-    if (fields.size() != 3)
+    if (fields.size() < 3)
         throw UsageError(where + ": expected TIME NAME VALUE, found " +
                          std::to_string(fields.size()) + " field" +
                          (fields.size() == 1 ? "" : "s"));
-    const std::string& name = fields[1];
-    const std::string& value = fields[2];
-    const double time = ParseNumber(fields[0], where + ": the time");
+    std::string name = fields[1];
+    for (std::size_t i = 2; i + 1 < fields.size(); ++i)
+        name += " " + fields[i];
+    const std::string& value = fields.back();
+    const double time = ParseClockTime(fields[0], where + ": the time");
     if (time < 0.0)
         throw UsageError(where + ": the time " + fields[0] + " lies before the start");
     const std::string given = where + " (" + fields[0] + " " + name + " " + value + ")";

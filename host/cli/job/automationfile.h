@@ -6,6 +6,7 @@
 //   4.0   time         0.6     same as --at 4.0:time=0.6
 //   8.0   tap          140     same as --tap 8.0:140
 //   12.0  session-bpm  96      same as --session-bpm 12.0:96
+//   1:30  Delay Time   300ms   at 90 s; a name with spaces as it is
 #pragma once
 
 #include <string>

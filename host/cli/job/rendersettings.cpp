@@ -4,7 +4,9 @@
 
 #include "automationfile.h"
 #include "host/product/parametercodes.h"
+#include "host/product/parameternames.h"
 #include "host/product/shownvalues.h"
+#include "host/runtime/values/seconds.h"
 #include "presetsettings.h"
 
 double ParseTempo(const PluginDescription& description, const std::string& text,
@@ -25,22 +27,23 @@ double ParseTempo(const PluginDescription& description, const std::string& text,
 
 namespace {
 
-// "T:REST": a time in seconds, at or after 0, and the rest.
+// "T:REST": a time at or after 0 (seconds, or minutes and seconds) and the
+// rest. T ends at the last colon before any "=": "1:30:time=0.3" is at 1:30.
 std::pair<double, std::string> splitTime(const std::string& text, const std::string& option)
 {
-    const std::size_t colon = text.find(':');
+    const std::size_t colon = text.rfind(':', text.find('='));
     if (colon == std::string::npos)
         throw UsageError(option + ": \"" + text + "\" is not of the form T:...");
-    const double time = ParseNumber(text.substr(0, colon), option + " time");
+    const double time = ParseClockTime(text.substr(0, colon), option + " time");
     if (time < 0.0)
         throw UsageError(option + ": the time " + text.substr(0, colon) + " lies before the start");
     return {time, text.substr(colon + 1)};
 }
 
-// A number of seconds from 0 to longest.
+// A number of seconds (or with s or ms) from 0 to longest.
 double parseSeconds(const std::string& text, const std::string& option, double longest)
 {
-    const double seconds = ParseNumber(text, option);
+    const double seconds = ParseSeconds(text, option);
     if (seconds < 0.0 || seconds > longest)
         throw UsageError(option + ": " + text + " is not from 0 to " + FormatNumber(longest) +
                          " seconds");
@@ -53,7 +56,8 @@ ParameterSetting ParseAssignment(const PluginDescription& description, const std
                                  const std::string& option)
 {
     try {
-        const auto [index, value] = ParseParameterAssignment(description, text);
+        const auto [index, value] =
+            ParseParameterAssignment(description, text, TapeDelayWords(description));
         return {index, value, option + " " + text};
     } catch (const ParameterValueError& error) {
         throw ParameterValueError(option + ": " + error.what());
@@ -71,6 +75,8 @@ RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& d
     // Events in the order given: those due together take effect in it.
     for (const auto& [name, text] : line.options) {
         if (name == "at") {
+            if (text.find('=') == std::string::npos)
+                throw UsageError("--at: \"" + text + "\" is not of the form T:NAME=VALUE");
             const auto [time, assignment] = splitTime(text, "--at");
             job.changes.push_back({time, ParseAssignment(description, assignment, "--at")});
             job.changes.back().setting.given = "--at " + text;

@@ -28,20 +28,23 @@ struct JobDefaults {
 };
 
 // Reads --preset, --set, --at, --tap, --session-bpm (BPM, or T:BPM for a
-// change at T seconds), --automation, --preroll, --block and --tail
-// (SECONDS or auto), each left out taking its default; the preset's values come first, then the
-// --set values; the events keep the order given. Throws UsageError for an unknown preset or
-// parameter and ParameterValueError for a value the plug-in cannot take. The job refers to
-// description.
+// change at T, in seconds or as 1:30.25), --automation, --preroll, --block
+// and --tail (SECONDS or auto), each left out taking its default; the
+// preset's values come first, then the --set values; the events keep the
+// order given. Throws UsageError for an unknown preset and
+// ParameterValueError for a parameter name or value the plug-in cannot
+// take. The job refers to description.
 RenderJob ReadRenderSettings(const CommandLine& line, const PluginDescription& description,
                              const JobDefaults& defaults = {});
 
 // --normalize: the level in dBFS the output's highest peak is brought to.
 std::optional<double> ReadNormalizeLevel(const CommandLine& line);
 
-// "ID=VALUE" for a parameter the user may set, quoted as "OPTION ID=VALUE".
-// Throws ParameterValueError naming the option for text the plug-in's
-// description cannot take (see ParseParameterAssignment).
+// "NAME=VALUE" for a parameter the user may set, quoted as "OPTION
+// NAME=VALUE": NAME its identifier, LV2 symbol or any of its labels in any
+// case, VALUE with the tape delay's words for options. Throws
+// ParameterValueError naming the option for text the plug-in's description
+// cannot take (see ParseParameterAssignment).
 ParameterSetting ParseAssignment(const PluginDescription& description, const std::string& text,
                                  const std::string& option);
 

@@ -5,6 +5,9 @@
 #include <optional>
 #include <system_error>
 
+#include "parametername.h"
+#include "seconds.h"
+
 namespace {
 
 std::string optionList(const ParameterInfo& parameter)
@@ -15,12 +18,25 @@ std::string optionList(const ParameterInfo& parameter)
     return list;
 }
 
-double parseOption(const ParameterInfo& parameter, std::string_view text)
+// The index of the option with that form, in any case.
+std::optional<std::size_t> optionIndex(const ParameterInfo& parameter, std::string_view form)
 {
     for (std::size_t i = 0; i < parameter.options.size(); ++i)
-        for (const std::string_view form : OptionForms(parameter.options[i]))
-            if (SameIgnoringCase(form, text))
-                return static_cast<double>(i);
+        for (const std::string_view own : OptionForms(parameter.options[i]))
+            if (SameIgnoringCase(own, form))
+                return i;
+    return std::nullopt;
+}
+
+double parseOption(const ParameterInfo& parameter, std::string_view text,
+                   const std::vector<OptionWord>& words)
+{
+    if (const std::optional<std::size_t> index = optionIndex(parameter, text))
+        return static_cast<double>(*index);
+    for (const OptionWord& word : words)
+        if (word.code == parameter.code && SameIgnoringCase(word.word, text))
+            if (const std::optional<std::size_t> index = optionIndex(parameter, word.option))
+                return static_cast<double>(*index);
     double index = 0.0;
     try {
         index = ParseNumber(text, parameter.code);
@@ -33,6 +49,34 @@ double parseOption(const ParameterInfo& parameter, std::string_view text)
                                   " is not one of 0 to " + FormatNumber(parameter.maxValue) + " (" +
                                   optionList(parameter) + ")");
     return index;
+}
+
+// A number, bare or with the parameter's own unit ("100bpm"), or for a
+// parameter in seconds with s or ms.
+double parseNumeric(const ParameterInfo& parameter, std::string_view text)
+{
+    const auto [number, unit] = SplitUnit(text);
+    if (!unit.empty() && unit == parameter.units)
+        return ParseNumber(number, parameter.code);
+    if (InSeconds(parameter))
+        return ParseSeconds(text, parameter.code);
+    if (unit.empty())
+        return ParseNumber(text, parameter.code);
+    throw ParameterValueError(parameter.code + ": \"" + std::string(text) + "\" has a unit, " +
+                              (parameter.units.empty() ? "but it takes a plain number"
+                                                       : "but it takes " + parameter.units));
+}
+
+// A switch's words: true for on, yes or true, false for off, no or false.
+std::optional<bool> switchWord(std::string_view text)
+{
+    for (const char* on : {"on", "yes", "true"})
+        if (SameIgnoringCase(text, on))
+            return true;
+    for (const char* off : {"off", "no", "false"})
+        if (SameIgnoringCase(text, off))
+            return false;
+    return std::nullopt;
 }
 
 // The option a list parameter's value selects, if any.
@@ -82,11 +126,30 @@ double ParseNumber(std::string_view text, const std::string& what)
     return value;
 }
 
-double ParseParameterValue(const ParameterInfo& parameter, std::string_view text)
+bool IsToggle(const ParameterInfo& parameter)
 {
+    return parameter.kind == ParameterKind::list &&
+           parameter.options == std::vector<std::string>{"off", "on"};
+}
+
+double ParseParameterValue(const ParameterInfo& parameter, std::string_view text,
+                           const std::vector<OptionWord>& words)
+{
+    if (IsToggle(parameter) || parameter.hostBypass)
+        if (const std::optional<bool> on = switchWord(text))
+            return *on ? parameter.maxValue : parameter.minValue;
     if (parameter.kind == ParameterKind::list)
-        return parseOption(parameter, text);
-    const double value = ParseNumber(text, parameter.code);
+        return parseOption(parameter, text, words);
+    double value = 0.0;
+    try {
+        value = parseNumeric(parameter, text);
+    } catch (const ParameterValueError&) {
+        if (!parameter.hostBypass)
+            throw;
+        throw ParameterValueError(
+            parameter.code + ": \"" + std::string(text) + "\" is not on, off or a number from " +
+            FormatNumber(parameter.minValue) + " to " + FormatNumber(parameter.maxValue));
+    }
     if (value < parameter.minValue || value > parameter.maxValue)
         throw ParameterValueError(parameter.code + ": " + std::string(text) +
                                   " is outside its range, " + FormatNumber(parameter.minValue) +
@@ -95,25 +158,20 @@ double ParseParameterValue(const ParameterInfo& parameter, std::string_view text
 }
 
 std::pair<std::size_t, double> ParseParameterAssignment(const PluginDescription& description,
-                                                        std::string_view text)
+                                                        std::string_view text,
+                                                        const ParameterWords& words)
 {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos)
-        throw ParameterValueError("\"" + std::string(text) + "\" is not of the form ID=VALUE");
-    const std::string_view code = text.substr(0, equals);
-    const std::optional<std::size_t> index = description.find(code);
-    if (!index) {
-        std::string known;
-        for (const ParameterInfo& parameter : description.parameters)
-            known += (known.empty() ? "" : ", ") + parameter.code;
-        throw ParameterValueError("unknown parameter \"" + std::string(code) +
-                                  "\" (the parameters are " + known + ")");
-    }
-    const ParameterInfo& parameter = description.parameters[*index];
+        throw ParameterValueError("\"" + std::string(text) + "\" is not of the form NAME=VALUE");
+    const NamedParameter named =
+        FindNamedParameter(description, text.substr(0, equals), words.aliases);
+    const ParameterInfo& parameter = description.parameters[named.index];
     if (!parameter.automate)
         throw ParameterValueError(parameter.code + " (" + parameter.name() +
                                   ") is a value the plug-in writes for display; it cannot be set");
-    return {*index, ParseParameterValue(parameter, text.substr(equals + 1))};
+    const double value = ParseParameterValue(parameter, text.substr(equals + 1), words.optionWords);
+    return {named.index, named.inverted ? parameter.minValue + parameter.maxValue - value : value};
 }
 
 std::string ParameterAssignmentText(const ParameterInfo& parameter, double value)

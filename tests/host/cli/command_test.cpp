@@ -185,6 +185,7 @@ TEST_F(Render, BadInputIsRefusedWithStatusTwoAndNoOutput)
         {"render", "--set", "fbak", in, out},
         {"render", "--at", "-1:fbak=2", in, out},
         {"render", "--at", "fbak=2", in, out},
+        {"render", "--at", "1:30", in, out},
         {"render", "--tap", "1:0", in, out},
         {"render", "--session-bpm", "nan", in, out},
         {"render", "--rate", "250000", in, out},
@@ -243,7 +244,7 @@ TEST_F(Render, APresetIsItsValuesSetInHostOrderBeforeTheSetValues)
 
     for (const auto& [option, known] : std::vector<std::pair<std::string, std::string>>{
              {"--preset=dub", "Slapback, Dub Echo, Clean Quarter"},
-             {"--set=TIME=1", "tlok, nval, time"}}) {
+             {"--set=wobl=1", "tlok Session Tempo Lock, nval Note Value"}}) {
         EXPECT_EQ(runCapturing({"render", option, path("in.f32"), path("out.f32")}), 2) << option;
         EXPECT_TRUE(said(known)) << errors;
     }
