@@ -1,0 +1,23 @@
+// Where the plot goes: an SVG file as drawn, or a PNG made from it by
+// rsvg-convert (Debian's librsvg2-bin), chosen by the output's extension.
+#pragma once
+
+#include <string>
+
+class PlotFile {
+public:
+    // Checks the target before any work: ".svg" (any case) writes the SVG,
+    // ".png" a PNG when rsvg-convert is on the PATH. Throws UsageError for
+    // any other name, or for a PNG without the converter, saying what to
+    // install.
+    explicit PlotFile(std::string target);
+
+    // Writes the picture under a temporary name and renames it into place;
+    // throws OutputFileError naming the target when that fails, or when the
+    // converter fails.
+    void write(const std::string& svg) const;
+
+private:
+    std::string target;
+    std::string converter; // its path; empty for an SVG
+};
