@@ -223,12 +223,23 @@ double legend(std::string& svg, const std::vector<PlotSeries>& series, double to
         const double label = lines(svg, x + 22, y + 12, series[s].label, 14, true, width, 18);
         y = lines(svg, x + 22, label + 18, series[s].delayText, 12, false, width, 15) + 20;
     }
-    const char* grey = " fill=\"#555\"";
-    y = lines(svg, x, y + 6, "filled: each repeat's peak", 11, false, width + 22, 16, grey);
-    y = lines(svg, x, y + 16, "hollow: the click as it comes out", 11, false, width + 22, 16, grey);
-    y = lines(svg, x, y + 16, "dashed: the delay and its multiples", 11, false, width + 22, 16,
-              grey);
+    y -= 10;
+    for (const char* key : {"filled: each repeat's peak", "hollow: the click as it comes out",
+                            "dashed: the delay and its multiples"})
+        y = lines(svg, x, y + 16, key, 11, false, width + 22, 16, " fill=\"#555\"");
     return y + 4;
+}
+
+// What an echo panel's heading says: with several panels, whose they are.
+std::string echoHeading(const std::vector<PlotSeries>& series,
+                        const std::vector<std::size_t>& shown, std::size_t panels)
+{
+    if (panels == 1)
+        return "Echo train of the click: the level of each repeat";
+    std::string heading = "Echo train of the click: ";
+    for (const std::size_t s : shown)
+        heading += (s == shown.front() ? "" : ", ") + series[s].label;
+    return heading;
 }
 
 } // namespace
@@ -258,19 +269,15 @@ std::string EchoPlotSvg(const std::vector<PlotSeries>& series, const PlotPage& p
     const std::vector<std::vector<std::size_t>> panels = TimePanels(spans);
     double legendTop = 0.0;
     for (const std::vector<std::size_t>& shown : panels) {
-        std::string title = "Echo train of the click: ";
-        if (panels.size() == 1)
-            title += "the level of each repeat";
-        for (std::size_t i = 0; panels.size() > 1 && i < shown.size(); ++i)
-            title += (i == 0 ? "" : ", ") + series[shown[i]].label;
-        const double top = heading(title);
+        const double top = heading(echoHeading(series, shown, panels.size()));
+        if (&shown == &panels.front())
+            legendTop = top;
         double seconds = 0.1;
         for (const std::size_t s : shown)
             seconds = std::max(seconds, spans[s]);
         const Panel echoes{top,     top + kEchoHeight, 0.0,
                            seconds, kFloorDb,          std::ceil(echoTop / 10) * 10};
         echoPanel(body, series, shown, echoes, page.sampleRate);
-        legendTop = legendTop == 0.0 ? top : legendTop;
         y = echoes.bottom + 42;
     }
     const double spectrumTop = std::ceil(loudest / 10) * 10;

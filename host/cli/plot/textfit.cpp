@@ -70,6 +70,8 @@ std::vector<std::string> WrapText(std::string_view text, double fontSize, bool b
                 if (cut != 0 && !fits(word.substr(0, cut + bytes)))
                     break;
             }
+            if (cut == word.size()) // one character wider than a line
+                break;
             lines.back() = std::string(word.substr(0, cut));
             lines.emplace_back();
             word = word.substr(cut);
