@@ -1,6 +1,5 @@
 // tapedelay plot: an SVG picture of what settings do to a click, rendered
 // through the plug-in.
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -10,9 +9,9 @@
 #include "host/cli/job/presetsettings.h"
 #include "host/cli/job/renderrun.h"
 #include "host/cli/job/rendersettings.h"
+#include "host/cli/plot/plotfile.h"
+#include "host/cli/plot/plottext.h"
 #include "host/cli/plot/svgplot.h"
-#include "host/files/textfile.h"
-#include "host/product/parametercodes.h"
 #include "host/product/shownvalues.h"
 #include "host/render/echotrain.h"
 #include "host/render/memoryaudio.h"
@@ -20,25 +19,29 @@
 
 namespace {
 
-constexpr const char* kUsage = R"(usage: tapedelay plot [options] OUTPUT.svg
+constexpr const char* kUsage = R"(usage: tapedelay plot [options] OUTPUT.svg|OUTPUT.png
 
 Renders a click through the tape delay and draws what comes out as an SVG
 picture: the echo train (the level of each repeat in dB over time, with the
 delay and its tempo marked) and the spectrum of the first repeat against the
-dry click, where Tone and Mode show. It opens in any web browser.
+dry click, where Tone and Mode show. It opens in any web browser. An OUTPUT
+ending in .png is converted by rsvg-convert (Debian: librsvg2-bin).
 
 Options:
   --compare SETTING    draw one more setting on the same axes: a preset (by
                        label or name) in place of --preset, or ID=VALUE pairs
                        separated by spaces, turned in after the --set values;
                        give it once per setting, for example
-                       --compare mode=Vintage --compare mode=Retro
+                       --compare mode=Vintage --compare mode=Retro. Settings
+                       whose echoes last less than half as long as another's
+                       get a time axis of their own.
   --preset NAME        start from a built-in preset (see tapedelay presets)
   --set ID=VALUE       a control turned before the click, as for render
   --at T:ID=VALUE, --tap T:BPM, --session-bpm BPM or T:BPM, --automation FILE
                        events, as for render (times from the click)
-  --tail SECONDS|auto  how long after the click to plot [default 4]; auto:
-                       until the echoes have died away, as for render
+  --tail SECONDS|auto  how long after the click to plot [default auto: until
+                       the echoes have died away, as for render, at most
+                       60 s, so a long delay shows all its repeats]
   --preroll SECONDS    silence run first, so the first echo is as loud as the
                        rest [default 3]
   --rate HZ            the sample rate [default 48000]
@@ -54,50 +57,12 @@ measurement (hover over a point, or read its data- attributes).
 )";
 
 constexpr float kClick = 0.5f;
-constexpr double kPlotPreroll = 3.0;
-constexpr double kPlotTail = 4.0;
 constexpr std::size_t kEnvelopeBins = 900;
 
 struct Setting {
     std::string label;
     RenderJob job;
 };
-
-std::string lowercase(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// "delay 0.375 s: dotted 8th at 120 BPM (session tempo)", or for a free
-// delay the tempo whose quarter note it is.
-std::string delayText(const PluginDescription& description, const std::vector<double>& values)
-{
-    const auto value = [&](std::size_t index) { return values[index]; };
-    const std::optional<std::size_t> delay = DelayParameter(description, value);
-    if (!delay)
-        return "no delay parameter";
-    char head[48];
-    std::snprintf(head, sizeof head, "delay %.3f s", values[*delay]);
-    const std::optional<std::size_t> note = description.find(kNoteValue);
-    if (!note || std::trunc(values[*note]) == 0.0) {
-        char tempo[64];
-        std::snprintf(tempo, sizeof tempo, " (a quarter note at %.1f BPM)", 60.0 / values[*delay]);
-        return head + std::string(tempo);
-    }
-    std::string text = head + std::string(": ");
-    if (const std::optional<std::size_t> dot = description.find(kDottedTriplet);
-        dot && std::trunc(values[*dot]) != 0.0)
-        text += lowercase(ParameterValueText(description.parameters[*dot], values[*dot])) + " ";
-    text += lowercase(ParameterValueText(description.parameters[*note], values[*note]));
-    const std::optional<std::size_t> lock = description.find(kTempoLock);
-    const bool locked = lock && std::trunc(values[*lock]) != 0.0;
-    const std::optional<std::size_t> tempo = description.find(locked ? kShownSessionTempo : kTempo);
-    if (tempo)
-        text += " at " + FormatNumber(values[*tempo]) + " BPM" + (locked ? " (session tempo)" : "");
-    return text;
-}
 
 // The command's own settings, for the legend or the subtitle.
 std::string settingsText(const CommandLine& line)
@@ -143,12 +108,15 @@ int PlotCommand(const CommandLine& line)
 {
     const std::string& output = line.operands[0];
     RefuseOverwritingInputs(output, "OUTPUT", line.all("automation"));
+    PlotFile file(output);
     const auto rate = static_cast<double>(
         ParseWholeNumber(line.last("rate").value_or("48000"), "rate", 1, 100000000));
 
     PluginLibrary library(PluginPath(line));
     const PluginDescription description = DescribeLibrary(library);
-    RenderJob common = ReadRenderSettings(line, description, {kPlotPreroll, kPlotTail});
+    // The plot's own defaults, whatever render's are: the click after a
+    // pre-roll, until its echoes have died away.
+    const RenderJob common = ReadRenderSettings(line, description, {3.0, std::nullopt});
 
     const std::string shared = settingsText(line);
     std::vector<Setting> settings;
@@ -174,7 +142,7 @@ int PlotCommand(const CommandLine& line)
         const std::vector<double>& values = report.result.finalValues;
         const std::optional<std::size_t> delay =
             DelayParameter(description, [&](std::size_t index) { return values[index]; });
-        series.push_back({setting.label, delayText(description, values),
+        series.push_back({setting.label, DelayText(description, values),
                           MeasureEchoTrain(response.samples(), rate, delay ? values[*delay] : 0.0,
                                            kEnvelopeBins)});
     }
@@ -190,11 +158,11 @@ int PlotCommand(const CommandLine& line)
     page.subtitle = subtitle;
     if (!line.all("compare").empty() && !shared.empty())
         page.subtitle += "; every setting with " + shared;
-    WriteTextFile(output, EchoPlotSvg(series, page));
+    file.write(EchoPlotSvg(series, page));
 
     if (!line.has("quiet"))
         for (const PlotSeries& one : series)
-            std::fprintf(stderr, "%s: %s; %zu repeats measured\n", one.label.c_str(),
-                         one.delayText.c_str(), one.train.repeats.size());
+            std::fprintf(stderr, "%s: %s; %s measured\n", one.label.c_str(), one.delayText.c_str(),
+                         Counted(one.train.repeats.size(), "repeat").c_str());
     return kExitSuccess;
 }

@@ -6,18 +6,22 @@
 #include <functional>
 
 #include "host/runtime/values/messagevalues.h"
+#include "textfit.h"
+#include "timepanels.h"
 
 namespace {
 
 constexpr double kWidth = 1000.0;
-constexpr double kHeight = 780.0;
-constexpr double kLeft = 80.0;      // the panels' left edge
-constexpr double kRight = 700.0;    // and right edge; the legend goes beyond
+constexpr double kMargin = 8.0;  // kept clear at the right edge
+constexpr double kLeft = 80.0;   // the panels' left edge
+constexpr double kRight = 700.0; // and right edge; the legend goes beyond
+constexpr double kEchoHeight = 310.0;
+constexpr double kSpectrumHeight = 240.0;
 constexpr double kFloorDb = -100.0; // the echo train's lowest level shown
 constexpr double kSpectrumRangeDb = 70.0;
 constexpr double kMostDelayLines = 40.0;
-constexpr const char* kColours[] = {"#1f5fa8", "#c8321e", "#2a8a3a",
-                                    "#8a44b0", "#d07a10", "#6b4a2b"};
+constexpr const char* kColours[] = {"#1f5fa8", "#c8321e", "#2a8a3a", "#8a44b0", "#d07a10",
+                                    "#6b4a2b", "#d0459a", "#5c5c5c", "#8c8c14", "#1898a8"};
 
 std::string escaped(const std::string& text)
 {
@@ -79,10 +83,8 @@ void text(std::string& svg, double x, double y, const std::string& content, cons
 
 // Frame, grid, tick labels and axis titles.
 void axes(std::string& svg, const Panel& panel, const std::vector<double>& xTicks,
-          const std::function<std::string(double)>& xLabel, double yStep, const std::string& xTitle,
-          const std::string& heading)
+          const std::function<std::string(double)>& xLabel, double yStep, const std::string& xTitle)
 {
-    text(svg, kLeft, panel.top - 10, heading, "start", 15, " font-weight=\"bold\"");
     svg += "<g stroke=\"#d8d8d8\" stroke-width=\"1\">\n";
     for (const double tick : xTicks)
         svg += "<line x1=\"" + px(panel.x(tick)) + "\" y1=\"" + px(panel.top) + "\" x2=\"" +
@@ -116,8 +118,9 @@ double niceStep(double span)
     return 10.0 * power;
 }
 
-void echoPanel(std::string& svg, const std::vector<PlotSeries>& series, const Panel& panel,
-               double sampleRate)
+// The settings of one panel, by their place in series.
+void echoPanel(std::string& svg, const std::vector<PlotSeries>& series,
+               const std::vector<std::size_t>& shown, const Panel& panel, double sampleRate)
 {
     const double step = niceStep(panel.xHigh);
     std::vector<double> ticks;
@@ -125,9 +128,9 @@ void echoPanel(std::string& svg, const std::vector<PlotSeries>& series, const Pa
         ticks.push_back(t);
     axes(
         svg, panel, ticks, [](double t) { return FormatNumber(std::round(t * 1000) / 1000); }, 10.0,
-        "Time (s)", "Echo train of the click: the level of each repeat");
+        "Time (s)");
 
-    for (std::size_t s = 0; s < series.size(); ++s) {
+    for (const std::size_t s : shown) {
         const EchoTrain& train = series[s].train;
         const char* c = colour(s);
         svg += "<g class=\"series\" data-series=\"" + std::to_string(s) +
@@ -179,7 +182,7 @@ void spectrumPanel(std::string& svg, const std::vector<PlotSeries>& series, cons
     axes(
         svg, panel, ticks,
         [](double hz) { return hz >= 1000 ? FormatNumber(hz / 1000) + "k" : FormatNumber(hz); },
-        10.0, "Frequency (Hz)", "Spectrum of the first repeat against the dry click");
+        10.0, "Frequency (Hz)");
     const double dry = panel.y(clickDbfs);
     svg += "<line x1=\"" + px(kLeft) + "\" y1=\"" + px(dry) + "\" x2=\"" + px(kRight) + "\" y2=\"" +
            px(dry) + "\" stroke=\"#555\" stroke-width=\"1.5\" stroke-dasharray=\"8 4\"/>\n";
@@ -195,59 +198,106 @@ void spectrumPanel(std::string& svg, const std::vector<PlotSeries>& series, cons
     }
 }
 
-void legend(std::string& svg, const std::vector<PlotSeries>& series, double top)
+// Wrapped lines from baseline y, lineHeight apart; the baseline of the last.
+double lines(std::string& svg, double x, double y, const std::string& content, int size, bool bold,
+             double width, double lineHeight, const char* extra = "")
+{
+    const std::string style = std::string(bold ? " font-weight=\"bold\"" : "") + extra;
+    const std::vector<std::string> wrapped = WrapText(content, size, bold, width);
+    for (std::size_t i = 0; i < wrapped.size(); ++i)
+        text(svg, x, y + static_cast<double>(i) * lineHeight, wrapped[i], "start", size,
+             style.c_str());
+    return y + static_cast<double>(wrapped.size() - 1) * lineHeight;
+}
+
+// Beside the panels from top, each setting's colour, label and delay
+// wrapped to the picture's edge; the bottom of its last line.
+double legend(std::string& svg, const std::vector<PlotSeries>& series, double top)
 {
     const double x = kRight + 24;
+    const double width = kWidth - kMargin - (x + 22);
     double y = top + 4;
     for (std::size_t s = 0; s < series.size(); ++s) {
         svg += "<rect x=\"" + px(x) + "\" y=\"" + px(y) + "\" width=\"14\" height=\"14\" fill=\"" +
                colour(s) + "\"/>\n";
-        text(svg, x + 22, y + 12, series[s].label, "start", 14, " font-weight=\"bold\"");
-        text(svg, x + 22, y + 30, series[s].delayText, "start", 12);
-        y += 50;
+        const double label = lines(svg, x + 22, y + 12, series[s].label, 14, true, width, 18);
+        y = lines(svg, x + 22, label + 18, series[s].delayText, 12, false, width, 15) + 20;
     }
-    text(svg, x, y + 6, "filled: each repeat's peak", "start", 11, " fill=\"#555\"");
-    text(svg, x, y + 22, "hollow: the click as it comes out", "start", 11, " fill=\"#555\"");
-    text(svg, x, y + 38, "dashed: the delay and its multiples", "start", 11, " fill=\"#555\"");
+    y -= 10;
+    for (const char* key : {"filled: each repeat's peak", "hollow: the click as it comes out",
+                            "dashed: the delay and its multiples"})
+        y = lines(svg, x, y + 16, key, 11, false, width + 22, 16, " fill=\"#555\"");
+    return y + 4;
+}
+
+// What an echo panel's heading says: with several panels, whose they are.
+std::string echoHeading(const std::vector<PlotSeries>& series,
+                        const std::vector<std::size_t>& shown, std::size_t panels)
+{
+    if (panels == 1)
+        return "Echo train of the click: the level of each repeat";
+    std::string heading = "Echo train of the click: ";
+    for (const std::size_t s : shown)
+        heading += (s == shown.front() ? "" : ", ") + series[s].label;
+    return heading;
 }
 
 } // namespace
 
 std::string EchoPlotSvg(const std::vector<PlotSeries>& series, const PlotPage& page)
 {
-    double seconds = 0.0;
+    std::vector<double> spans;
     double loudest = page.clickDbfs;
     double echoTop = 0.0;
     for (const PlotSeries& one : series) {
-        if (!one.train.envelope.empty())
-            seconds = std::max(seconds, one.train.envelope.back().seconds);
+        spans.push_back(one.train.envelope.empty() ? 0.0 : one.train.envelope.back().seconds);
         for (const SpectrumPoint& point : one.train.firstRepeatSpectrum)
             loudest = std::max(loudest, point.db);
         for (const EnvelopePoint& point : one.train.envelope)
             echoTop = std::max(echoTop, point.db);
     }
-    const Panel echoes{
-        90, 400, 0.0, std::max(seconds, 0.1), kFloorDb, std::ceil(echoTop / 10) * 10};
+
+    // From the top down: the title, one echo panel per time axis, the
+    // spectrum; the legend beside them.
+    std::string body;
+    const double wide = kWidth - kMargin - kLeft;
+    double y = lines(body, kLeft, 30, page.title, 18, true, wide, 22);
+    y = lines(body, kLeft, y + 22, page.subtitle, 12, false, wide, 16, " fill=\"#444\"");
+    const auto heading = [&](const std::string& content) {
+        return lines(body, kLeft, y + 28, content, 15, true, kRight - kLeft, 19) + 10;
+    };
+    const std::vector<std::vector<std::size_t>> panels = TimePanels(spans);
+    double legendTop = 0.0;
+    for (const std::vector<std::size_t>& shown : panels) {
+        const double top = heading(echoHeading(series, shown, panels.size()));
+        if (&shown == &panels.front())
+            legendTop = top;
+        double seconds = 0.1;
+        for (const std::size_t s : shown)
+            seconds = std::max(seconds, spans[s]);
+        const Panel echoes{top,     top + kEchoHeight, 0.0,
+                           seconds, kFloorDb,          std::ceil(echoTop / 10) * 10};
+        echoPanel(body, series, shown, echoes, page.sampleRate);
+        y = echoes.bottom + 42;
+    }
     const double spectrumTop = std::ceil(loudest / 10) * 10;
-    const Panel spectrum{480,
-                         720,
+    const double top = heading("Spectrum of the first repeat against the dry click");
+    const Panel spectrum{top,
+                         top + kSpectrumHeight,
                          20.0,
                          std::min(20000.0, page.sampleRate / 2),
                          spectrumTop - kSpectrumRangeDb,
                          spectrumTop,
                          true};
+    spectrumPanel(body, series, spectrum, page.clickDbfs);
+    const double height = std::max(spectrum.bottom + 60, legend(body, series, legendTop) + 16);
 
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(kWidth) + "\" height=\"" +
-           px(kHeight) + "\" viewBox=\"0 0 " + px(kWidth) + " " + px(kHeight) +
+           px(height) + "\" viewBox=\"0 0 " + px(kWidth) + " " + px(height) +
            "\" font-family=\"sans-serif\" data-sample-rate=\"" + FormatNumber(page.sampleRate) +
            "\" data-click-dbfs=\"" + FormatNumber(page.clickDbfs) + "\">\n";
     svg += "<title>" + escaped(page.title) + "</title>\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    text(svg, kLeft, 30, page.title, "start", 18, " font-weight=\"bold\"");
-    text(svg, kLeft, 52, page.subtitle, "start", 12, " fill=\"#444\"");
-    echoPanel(svg, series, echoes, page.sampleRate);
-    spectrumPanel(svg, series, spectrum, page.clickDbfs);
-    legend(svg, series, echoes.top);
-    return svg + "</svg>\n";
+    return svg + body + "</svg>\n";
 }

@@ -1,7 +1,10 @@
 // The plot of what settings do to a click, as a self-contained SVG picture
 // (no script, no external font or style sheet): the echo train on top
-// (each repeat's level over time, the delays marked), the spectrum of the
-// first repeat against the dry click below, one colour per setting.
+// (each repeat's level over time, the delays marked; settings whose spans
+// differ much on time axes of their own, see TimePanels), the spectrum of
+// the first repeat against the dry click below, one colour per setting. The
+// legend beside them wraps its texts to the picture's width, and the
+// picture grows as tall as its panels and legend need.
 #pragma once
 
 #include <string>
