@@ -105,9 +105,11 @@ CutShort FindCutShort(SNDFILE* sound, const SF_INFO& info)
     for (std::string line; std::getline(lines, line);) {
         char chunk[16] = {};
         long long given = 0, held = 0;
+        // 0xFFFFFFFF is the size a program writing to a pipe gives: the
+        // audio simply runs to the end.
         if (std::sscanf(line.c_str(), " %15[A-Za-z ] : %lld (should be %lld)", chunk, &given,
                         &held) != 3 ||
-            given <= held)
+            given <= held || given == 0xFFFFFFFFLL)
             continue;
         std::string_view name(chunk);
         name.remove_suffix(name.size() - name.find_last_not_of(' ') - 1);

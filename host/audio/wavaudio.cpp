@@ -20,6 +20,8 @@ constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 // An extensible sub-format GUID is the format tag followed by these 14 bytes.
 constexpr unsigned char kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                               0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// The data size a program writing to a pipe gives, not knowing the length.
+constexpr std::uint32_t kUnknownLength = 0xFFFFFFFF;
 constexpr std::size_t kMaxFloatChannels = 0xFFFF / 4; // the block size is 16 bits
 // As many as libsndfile reads; each channel is rendered by a plug-in of its own.
 constexpr std::uint16_t kMaxReadChannels = 1024;
@@ -133,6 +135,7 @@ private:
         std::optional<WavFormat> found;
         std::optional<std::uint64_t> dataStart;
         std::optional<std::uint64_t> promisedBytes; // the header's, when the file holds fewer
+        bool streamed = false; // written without its length: the audio runs to the end
         for (std::uint64_t position = 12; !(found && dataStart);) {
             if (position >= fileSize)
                 damaged(found ? "no audio data found" : "no format header found");
@@ -150,16 +153,18 @@ private:
             } else if (std::memcmp(header, "data", 4) == 0) {
                 dataStart = body;
                 dataBytes = std::min<std::uint64_t>(size, fileSize - body);
-                if (dataBytes < size)
+                streamed = size == kUnknownLength;
+                if (dataBytes < size && !streamed)
                     promisedBytes = size;
             }
             position = body + size + (size & 1); // chunks are padded to even sizes
         }
         format = *found;
-        if (promisedBytes) {
-            // A file cut short: the whole frames it still holds.
-            promisedFrames = *promisedBytes / format.frameBytes();
+        // A file cut short, or streamed: the whole frames it holds.
+        if (promisedBytes || streamed)
             dataBytes -= dataBytes % format.frameBytes();
+        if (promisedBytes) {
+            promisedFrames = *promisedBytes / format.frameBytes();
             if (dataBytes == 0)
                 RefuseTruncatedToNothing(name, promisedFrames);
         }
