@@ -8,6 +8,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "host/cli/report/jsonwriter.h"
+#include "host/product/controlscale.h"
 #include "host/product/dump.h"
 #include "host/runtime/values/parametervalue.h"
 #include "messagetext.h"
@@ -85,8 +86,11 @@ void printParameters(const PluginDescription& description, bool withIndex)
     std::vector<Row> rows = {{"id", "name", "range or options", "default", "unit", ""}};
     for (std::size_t i = 0; i < description.parameters.size(); ++i) {
         const ParameterInfo& parameter = description.parameters[i];
+        // A developer sees the plug-in's own units; a user also those of the
+        // values it shows.
         rows.push_back({parameter.code, parameter.name(), rangeText(parameter),
-                        ParameterValueText(parameter, parameter.defaultValue), parameter.units,
+                        ParameterValueText(parameter, parameter.defaultValue),
+                        withIndex ? parameter.units : ShownUnits(description, parameter),
                         notes(parameter)});
     }
     if (withIndex)
