@@ -91,16 +91,14 @@ constexpr std::uint64_t kPinned[std::size(kRates)][kVoicings] = {
 std::string TableText(const std::uint64_t (&hashes)[std::size(kRates)][kVoicings])
 {
     std::string text;
-    for (const auto& row : hashes) {
-        text += text.empty() ? "    {" : ",\n    {";
-        for (const std::uint64_t& hash : row) {
-            char word[24];
-            std::snprintf(word, sizeof word, "0x%016" PRIx64 "u", hash);
-            text += (&hash == row ? "" : ", ") + std::string(word);
+    char word[32];
+    for (const auto& row : hashes)
+        for (int v = 0; v < kVoicings; ++v) {
+            std::snprintf(word, sizeof word, "%s0x%016" PRIx64 "u%s", v == 0 ? "    {" : " ",
+                          row[v], v + 1 < kVoicings ? "," : "},\n");
+            text += word;
         }
-        text += "}";
-    }
-    return text + "};\n";
+    return text;
 }
 
 TEST(VX9BitExact, RenderedAudioMatchesThePinnedHashes)

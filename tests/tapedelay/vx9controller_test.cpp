@@ -10,6 +10,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -91,11 +92,7 @@ TEST(VX9Controller, OperationsNotifyInTheirStatedOrder)
         "C.preLimiterGain C.postDistortionGain C.limiterThreshold C.limiterMakeup";
     const std::string comb = "C.combGain T!";
     const std::string dcBlocker = "A.hpA A.hpB";
-    const struct {
-        const char* what;
-        std::function<void()> call;
-        std::string expected;
-    } cases[] = {
+    const std::tuple<const char*, std::function<void()>, std::string> cases[] = {
         {"setTone", [&] { ops.setTone(kBright); },
          dcBlocker + " C.lpA " + splitter + " " + staging + " " + comb},
         {"setMode", [&] { ops.setMode(kVintage); },
@@ -114,10 +111,10 @@ TEST(VX9Controller, OperationsNotifyInTheirStatedOrder)
         {"setTimeGlide(true)", [&] { ops.setTimeGlide(true); }, "C.phaseRate"},
         {"setTimeGlide(true) again", [&] { ops.setTimeGlide(true); }, ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, call, expected] : cases) {
         rig.factory.log.clear();
-        c.call();
-        EXPECT_EQ(Short(rig.factory.log), c.expected) << c.what;
+        call();
+        EXPECT_EQ(Short(rig.factory.log), expected) << what;
     }
 }
 

@@ -67,13 +67,12 @@ struct PluginRig {
         api.parameterChanged(host.at(code), passLinked);
         api.dispatchParameterChanges();
     }
-    template <class Value>
-    void tap(const Value& bpm)
+    // A tap message with its "bpm" value, if any.
+    template <class... Value>
+    void tap(const Value&... bpm)
     {
-        Missive message;
-        message.put(kMissiveDefault, "BPMTapped");
-        message.put("bpm", bpm);
-        api.handleMessage(message);
+        api.handleMessage(
+            Missive(std::pair{kMissiveDefault, "BPMTapped"}, std::pair{"bpm", bpm}...));
     }
     // The glide and delay the last delay change sent.
     Calls lastDelayChange() const
@@ -94,19 +93,16 @@ TEST(VX9Plugin, BindingGivesTheControllerItsStartAndLinksInOrder)
     AddParameters(host);
     RecordingController controller;
     VX9 plugin;
-    static_cast<IIHux::Plugin&>(plugin).initialise(&host, &controller, nullptr);
-    EXPECT_EQ(controller.calls, (Calls{{"setDelayTime", 0.5},
-                                       {"setFeedback", 9.0},
-                                       {"setInput", 4.5},
-                                       {"setOutput", 4.5},
-                                       {"setBlend", 9.0},
-                                       {"setTone", 1.0},
-                                       {"setMode", 0.0}}));
+    IIHux::Plugin& api = plugin;
+    api.initialise(&host, &controller, nullptr);
+    const Calls start = {
+        {"setDelayTime", 0.5}, {"setFeedback", 9.0}, {"setInput", 4.5}, {"setOutput", 4.5},
+        {"setBlend", 9.0},     {"setTone", 1.0},     {"setMode", 0.0},
+    };
+    EXPECT_EQ(controller.calls, start);
     EXPECT_TRUE(host.writes.empty());
-
-    FakeParameter& note = host.at("nval");
-    static_cast<IIHux::Plugin&>(plugin).linkParameter(note);
-    EXPECT_EQ(note.links,
+    api.linkParameter(host.at("nval"));
+    EXPECT_EQ(host.at("nval").links,
               (std::vector<HuxParameter*>{&host.at("tlok"), &host.at("dot3"), &host.at("time")}));
 }
 
@@ -129,27 +125,23 @@ TEST(VX9Plugin, DirectParametersReachTheController)
 
 TEST(VX9Plugin, NoteValuesAtATempo)
 {
-    struct Case {
-        double bpm;
-        double note;
-        double dotTriplet;
-        double seconds;
-    };
     const float triplet = static_cast<float>(0.5 * 0.6666666666666666);
-    for (const Case& c :
-         {Case{120.0, 4, 0, 0.5}, Case{120.0, 3, 1, 0.375}, Case{120.0, 4, 2, triplet},
-          Case{120.0, 1, 0, 0.0625}, Case{30.0, 5, 0, 2.0}, Case{240.0, 5, 0, 0.5},
-          Case{120.0, 6, 0, 2.0}, Case{240.0, 6, 0, 1.0}, Case{120.0, 9, 0, 0.5}}) {
-        SCOPED_TRACE(c.note);
+    // BPM, note value, Dotted/Triplet, delay.
+    const std::tuple<double, int, int, double> cases[] = {
+        {120.0, 4, 0, 0.5},    {120.0, 3, 1, 0.375}, {120.0, 4, 2, triplet},
+        {120.0, 1, 0, 0.0625}, {30.0, 5, 0, 2.0},    {240.0, 5, 0, 0.5},
+        {120.0, 6, 0, 2.0},    {240.0, 6, 0, 1.0},   {120.0, 9, 0, 0.5}};
+    for (const auto& [bpm, note, dotTriplet, seconds] : cases) {
+        SCOPED_TRACE(note);
         PluginRig rig;
-        rig.set(".bpm", c.bpm);
-        rig.set("dot3", c.dotTriplet);
-        rig.change("nval", c.note);
-        EXPECT_EQ(rig.controller.calls, delayChange(false, c.seconds));
+        rig.set(".bpm", bpm);
+        rig.set("dot3", dotTriplet);
+        rig.change("nval", note);
+        EXPECT_EQ(rig.controller.calls, delayChange(false, seconds));
         // Right after binding the last note counts as the 8th: no BPM is chosen.
         EXPECT_TRUE(rig.host.writes.empty());
         rig.api.update();
-        EXPECT_EQ(rig.host.writes, (Calls{{"uiDT", c.seconds}}));
+        EXPECT_EQ(rig.host.writes, (Calls{{"uiDT", seconds}}));
     }
 }
 
@@ -177,9 +169,10 @@ TEST(VX9Plugin, SessionTempoWithTempoLock)
 TEST(VX9Plugin, FreeTimeToNoteValueChoosesTheBpm)
 {
     // Dotted/Triplet set before free time, or Dotted chosen in free time.
-    for (const auto& [dotTriplet, inFreeTime, seconds] :
-         {std::tuple{0.0, false, 0.25}, std::tuple{1.0, false, 0.375},
-          std::tuple{2.0, false, 0.25 * 0.6666666666666666}, std::tuple{1.0, true, 0.375}}) {
+    const double triplet = 0.25 * 0.6666666666666666;
+    const std::tuple<double, bool, double> cases[] = {
+        {0.0, false, 0.25}, {1.0, false, 0.375}, {2.0, false, triplet}, {1.0, true, 0.375}};
+    for (const auto& [dotTriplet, inFreeTime, seconds] : cases) {
         SCOPED_TRACE(testing::Message() << dotTriplet << (inFreeTime ? " in free time" : ""));
         PluginRig rig;
         rig.set("dot3", inFreeTime ? 0.0 : dotTriplet);
@@ -268,39 +261,24 @@ TEST(VX9Plugin, TapsGlideSlowlyForAMoment)
 
 TEST(VX9Plugin, TapMessages)
 {
-    struct Case {
-        const char* name;
-        std::function<void(PluginRig&)> send;
-        double bpm;
-    };
-    const std::vector<Case> cases = {
-        {"double", [](PluginRig& rig) { rig.tap(96.5); }, 96.5},
-        {"unsigned", [](PluginRig& rig) { rig.tap(std::uint32_t{100}); }, 100.0},
-        {"text", [](PluginRig& rig) { rig.tap("84.5"); }, 84.5},
-        {"not a number", [](PluginRig& rig) { rig.tap("fast"); }, 0.0},
-        {"missing",
-         [](PluginRig& rig) {
-             Missive message;
-             message.put(kMissiveDefault, "BPMTapped");
-             rig.api.handleMessage(message);
-         },
-         0.0},
-    };
-    for (const Case& c : cases) {
+    // A double, an unsigned, a text, a text that is not a number, none.
+    const std::vector<std::pair<std::function<void(PluginRig&)>, double>> cases = {
+        {[](PluginRig& rig) { rig.tap(96.5); }, 96.5},
+        {[](PluginRig& rig) { rig.tap(std::uint32_t{100}); }, 100.0},
+        {[](PluginRig& rig) { rig.tap("84.5"); }, 84.5},
+        {[](PluginRig& rig) { rig.tap("fast"); }, 0.0},
+        {[](PluginRig& rig) { rig.tap(); }, 0.0}};
+    for (const auto& [send, bpm] : cases) {
         PluginRig rig;
         rig.set("tlok", 1.0);
-        c.send(rig);
+        send(rig);
         // The 8th is recalled, the tap takes over from the session tempo.
-        EXPECT_EQ(rig.host.writes, (Calls{{"nval", 3.0}, {"tlok", 0.0}, {".bpm", c.bpm}}))
-            << c.name;
+        EXPECT_EQ(rig.host.writes, (Calls{{"nval", 3.0}, {"tlok", 0.0}, {".bpm", bpm}})) << bpm;
     }
 
     PluginRig rig;
-    Missive other;
-    other.put(kMissiveDefault, "BPMTap");
-    other.put("bpm", 90.0);
-    const MissiveSpan reply = rig.api.handleMessage(other).span();
-    EXPECT_EQ(reply.size, 0u);
+    const Missive other(std::pair{kMissiveDefault, "BPMTap"}, std::pair{"bpm", 90.0});
+    EXPECT_EQ(rig.api.handleMessage(other).span().size, 0u);
     EXPECT_TRUE(rig.host.writes.empty());
 }
 
