@@ -183,8 +183,7 @@ public:
     {
         if (instance == nullptr)
             return;
-        if (active)
-            descriptor->deactivate(instance);
+        activate(false);
         descriptor->cleanup(instance);
     }
 
@@ -195,16 +194,8 @@ public:
         switch (in.ConsumeIntegralInRange(0, 6)) {
         case 0: connect(in); break;
         case 1: setControl(in); break;
-        case 2:
-            if (!active)
-                descriptor->activate(instance);
-            active = true;
-            break;
-        case 3:
-            if (active)
-                descriptor->deactivate(instance);
-            active = false;
-            break;
+        case 2: activate(true); break;
+        case 3: activate(false); break;
         case 4:
             SequenceWriter(in, host).write(reinterpret_cast<std::uint8_t*>(transport.data()));
             break;
@@ -214,6 +205,14 @@ public:
 
 private:
     static constexpr std::uint32_t kLongestUnnamed = 4096;
+
+    // Only a change of state is called, as the LV2 rules demand.
+    void activate(bool on)
+    {
+        if (on != active)
+            (on ? descriptor->activate : descriptor->deactivate)(instance);
+        active = on;
+    }
 
     void connect(FuzzedDataProvider& in)
     {
