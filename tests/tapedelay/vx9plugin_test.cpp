@@ -3,6 +3,7 @@
 // through a recording controller and the values the plug-in writes back.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <functional>
 #include <set>
 #include <string>
@@ -61,11 +62,14 @@ struct PluginRig {
     }
     // Stores a value the way a user or automation changes it.
     void set(const std::string& code, double value) { host.at(code).current = value; }
-    void change(const std::string& code, double value, bool passLinked = true)
+    // Stores and reports a value; returns what the plug-in wrote back meanwhile.
+    Calls change(const std::string& code, double value, bool passLinked = true)
     {
+        const std::size_t before = host.writes.size();
         set(code, value);
         api.parameterChanged(host.at(code), passLinked);
         api.dispatchParameterChanges();
+        return Calls(host.writes.begin() + static_cast<std::ptrdiff_t>(before), host.writes.end());
     }
     // A tap message with its "bpm" value, if any.
     template <class... Value>
@@ -180,11 +184,10 @@ TEST(VX9Plugin, FreeTimeToNoteValueChoosesTheBpm)
         rig.change("time", seconds);
         if (inFreeTime)
             rig.change("dot3", dotTriplet); // recalls the 8th
-        rig.host.writes.clear();
-        rig.change("nval", 3.0);
-        ASSERT_FALSE(rig.host.writes.empty());
-        EXPECT_EQ(rig.host.writes.front().first, ".bpm");
-        EXPECT_NEAR(rig.host.writes.front().second, 120.0, 1e-9);
+        const Calls written = rig.change("nval", 3.0);
+        ASSERT_FALSE(written.empty());
+        EXPECT_EQ(written.front().first, ".bpm");
+        EXPECT_NEAR(written.front().second, 120.0, 1e-9);
     }
 }
 
@@ -205,17 +208,13 @@ TEST(VX9Plugin, NoNoteValueEndsTempoTime)
     rig.change("nval", 3.0); // 0.25 s at 120 BPM
     rig.set("tlok", 1.0);
     rig.set("dot3", 2.0);
-    rig.host.writes.clear();
-    rig.change("nval", 0.0);
-    EXPECT_EQ(rig.host.writes, (Calls{{"tlok", 0.0}, {"dot3", 0.0}, {"time", 0.25}}));
+    EXPECT_EQ(rig.change("nval", 0.0), (Calls{{"tlok", 0.0}, {"dot3", 0.0}, {"time", 0.25}}));
 
     // Without Dotted/Triplet the lock stays as it is; Delay Time still follows.
     PluginRig partial({"tlok", "nval", "time", ".bpm"});
     partial.change("nval", 3.0);
     partial.set("tlok", 1.0);
-    partial.host.writes.clear();
-    partial.change("nval", 0.0);
-    EXPECT_EQ(partial.host.writes, (Calls{{"time", 0.25}}));
+    EXPECT_EQ(partial.change("nval", 0.0), (Calls{{"time", 0.25}}));
 }
 
 TEST(VX9Plugin, TempoLockAndDottedRecallTheRememberedNote)
@@ -223,24 +222,16 @@ TEST(VX9Plugin, TempoLockAndDottedRecallTheRememberedNote)
     PluginRig rig;
     rig.change("nval", 6.0);
     rig.change("nval", 0.0);
-    rig.host.writes.clear();
-    rig.change("tlok", 1.0);
-    EXPECT_EQ(rig.host.writes, (Calls{{"nval", 6.0}}));
-
+    EXPECT_EQ(rig.change("tlok", 1.0), (Calls{{"nval", 6.0}}));
     rig.set("nval", 0.0);
-    rig.host.writes.clear();
-    rig.change("dot3", 1.0);
-    EXPECT_EQ(rig.host.writes, (Calls{{"nval", 6.0}}));
+    EXPECT_EQ(rig.change("dot3", 1.0), (Calls{{"nval", 6.0}}));
 
     // With a note value already chosen nothing is recalled; dotted applies at once.
     rig.set("tlok", 0.0);
-    rig.host.writes.clear();
     rig.controller.calls.clear();
-    rig.change("tlok", 1.0);
-    EXPECT_TRUE(rig.host.writes.empty());
+    EXPECT_TRUE(rig.change("tlok", 1.0).empty());
     rig.set("tlok", 0.0);
-    rig.change("dot3", 1.0);
-    EXPECT_TRUE(rig.host.writes.empty());
+    EXPECT_TRUE(rig.change("dot3", 1.0).empty());
     EXPECT_EQ(rig.controller.calls, delayChange(false, 2.0)); // whole dotted: 3 s, capped
 }
 
@@ -314,9 +305,7 @@ TEST(VX9Plugin, ParametersTheHostLacksAreSkipped)
     PluginRig unlinked;
     unlinked.change("nval", 4.0);
     unlinked.set("tlok", 1.0);
-    unlinked.host.writes.clear();
-    unlinked.change("nval", 0.0, false);
-    EXPECT_TRUE(unlinked.host.writes.empty());
+    EXPECT_TRUE(unlinked.change("nval", 0.0, false).empty());
 
     // A host without any parameter: nothing is bound and nothing breaks.
     PluginRig bare({"none"});
