@@ -58,19 +58,11 @@ template <class T>
 T AnyValue(FuzzedDataProvider& in)
 {
     using Limits = std::numeric_limits<T>;
-    constexpr T kEdges[] = {Limits::quiet_NaN(),
-                            Limits::infinity(),
-                            -Limits::infinity(),
-                            Limits::max(),
-                            -Limits::max(),
-                            Limits::denorm_min(),
-                            -1,
-                            0,
-                            0.5,
-                            1,
-                            2,
-                            9,
-                            4294967296.0};
+    constexpr T inf = Limits::infinity();
+    constexpr T big = Limits::max();
+    constexpr T kEdges[] = {
+        Limits::quiet_NaN(), inf, -inf, big, -big, Limits::denorm_min(), -1, 0, 0.5, 1, 2, 9,
+        4294967296.0};
     switch (in.ConsumeIntegralInRange(0, 3)) {
     case 0: return in.PickValueInArray(kEdges);
     case 1: return static_cast<T>(in.ConsumeIntegralInRange(-3, 12)) + in.ConsumeProbability<T>();
