@@ -87,9 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A copy must hold the same bytes.
     const Missive copy(message);
-    if (copy.size() != message.size() ||
-        (size != 0 && std::memcmp(copy.data(), message.data(), size) != 0))
-        __builtin_trap();
+    Require(copy.size() == message.size() &&
+            (size == 0 || std::memcmp(copy.data(), message.data(), size) == 0));
 
     NullBuffer nullBuffer;
     std::ostream nullStream(&nullBuffer);

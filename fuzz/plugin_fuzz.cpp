@@ -250,12 +250,11 @@ private:
         void* pointer = nullptr;
         switch (in.ConsumeIntegralInRange(0, 3)) {
         case 0:
-            if (!released.empty()) {
+            if (!released.empty())
                 pointer = released[in.ConsumeIntegralInRange<std::size_t>(0, released.size() - 1)];
-                for (const Acquired& held : pool)
-                    if (held.object == pointer)
-                        return;
-            }
+            if (std::any_of(pool.begin(), pool.end(),
+                            [&](const Acquired& held) { return held.object == pointer; }))
+                return;
             break;
         case 1: pointer = &local; break;
         case 2: pointer = &pool; break;

@@ -57,21 +57,17 @@ protected:
         setenv("LV2_PATH", path.c_str(), 1);
     }
 
-    std::vector<float> command(const std::string& in, const std::string& options)
-    {
-        const std::string out = path("command.wav");
-        const Outcome done =
-            Shell(kCommand + " render --quiet --preroll 0 --tail 0 " + in + " " + out + options);
-        EXPECT_EQ(done.status, 0) << done.output;
-        return Samples(out);
-    }
-    std::vector<float> host(const std::string& tool, const std::string& in,
-                            const std::string& options)
+    // What the command or a host tool renders from `in` with these options.
+    std::vector<float> render(const std::string& tool, const std::string& in,
+                              const std::string& options)
     {
         const std::string out = path(tool + ".wav");
         // lv2file clamps samples beyond full scale unless told not to.
-        const std::string keep = tool == "lv2file" ? " --ignore-clipping" : "";
-        const Outcome done = Shell(tool + keep + " -i " + in + " -o " + out + options + " " + kUri);
+        const Outcome done =
+            Shell(tool == "command" ? kCommand + " render --quiet --preroll 0 --tail 0 " + in +
+                                          " " + out + options
+                                    : tool + (tool == "lv2file" ? " --ignore-clipping" : "") +
+                                          " -i " + in + " -o " + out + options + " " + kUri);
         EXPECT_EQ(done.status, 0) << done.output;
         return Samples(out);
     }
@@ -99,11 +95,11 @@ TEST_F(Lv2Hosts, LilvToolsRenderWhatTheCommandRenders)
     for (const Setting& setting : settings) {
         const std::string lv2file = Options(setting, "lv2file");
         SCOPED_TRACE(lv2file);
-        const std::vector<float> expected = command(in, Options(setting, "command"));
+        const std::vector<float> expected = render("command", in, Options(setting, "command"));
         ASSERT_EQ(expected.size(), 60000u);
-        EXPECT_EQ(Difference(host("lv2apply", in, Options(setting, "lv2apply")), expected), "");
+        EXPECT_EQ(Difference(render("lv2apply", in, Options(setting, "lv2apply")), expected), "");
         for (const char* block : {" -b 64", " -b 4096"})
-            EXPECT_EQ(Difference(host("lv2file", in, block + lv2file), expected), "") << block;
+            EXPECT_EQ(Difference(render("lv2file", in, block + lv2file), expected), "") << block;
     }
 }
 
@@ -114,8 +110,8 @@ TEST_F(Lv2Hosts, APresetRendersAsTheCommandsPreset)
     ASSERT_FALSE(Presets().empty());
     for (const Preset& preset : Presets()) {
         SCOPED_TRACE(preset.label);
-        EXPECT_EQ(Difference(host("lv2file", in, " -b 512 -P '" + preset.label + "'"),
-                             command(in, " --preset " + preset.name)),
+        EXPECT_EQ(Difference(render("lv2file", in, " -b 512 -P '" + preset.label + "'"),
+                             render("command", in, " --preset " + preset.name)),
                   "");
     }
 }

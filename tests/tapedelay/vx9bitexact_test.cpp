@@ -16,7 +16,6 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -32,12 +31,9 @@ constexpr int kVoicings = 9; // mode * 3 + tone
 std::uint64_t Fnv1a(const std::vector<float>& audio)
 {
     std::uint64_t hash = 0xcbf29ce484222325u;
-    for (const float x : audio) {
-        unsigned char bytes[sizeof x];
-        std::memcpy(bytes, &x, sizeof x);
-        for (const unsigned char b : bytes)
-            hash = (hash ^ b) * 0x100000001b3u;
-    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(audio.data());
+    for (std::size_t i = 0; i < audio.size() * sizeof(float); ++i)
+        hash = (hash ^ bytes[i]) * 0x100000001b3u;
     return hash;
 }
 

@@ -34,31 +34,28 @@ struct RecordingController final : IIVX9Controller {
     void restartGate(bool restart) override { log("restartGate", restart); }
 };
 
-// The parameters in the order a host builds them from the descriptions, with
-// their defaults (those in `offered`, or all).
-void AddParameters(FakeHost& host, const std::set<std::string>& offered = {})
-{
-    const std::vector<std::pair<std::string, double>> all = {
-        {"tlok", 0.0}, {"nval", 0.0},   {"time", 0.5}, {".bpm", 120.0}, {"fbak", 1.0},
-        {"inpt", 5.0}, {"oput", 4.5},   {"blnd", 5.0}, {"tone", 0.0},   {"mode", 1.0},
-        {"dot3", 0.0}, {"sBPM", 120.0}, {"uiDT", 0.5}, {"bypa", 0.0}};
-    for (std::uint32_t index = 0; index < all.size(); ++index)
-        if (offered.empty() || offered.count(all[index].first) != 0)
-            host.add(all[index].first, index, all[index].second);
-}
-
 struct PluginRig {
     FakeHost host;
     RecordingController controller;
     VX9 plugin;
     IIHux::Plugin& api = plugin;
+    Calls bound;       // what binding gave the controller
+    Calls boundWrites; // and wrote back
 
+    // The parameters in the order a host builds them from the descriptions,
+    // with their defaults (those in `offered`, or all).
     explicit PluginRig(const std::set<std::string>& offered = {})
     {
-        AddParameters(host, offered);
+        const std::vector<std::pair<std::string, double>> all = {
+            {"tlok", 0.0}, {"nval", 0.0},   {"time", 0.5}, {".bpm", 120.0}, {"fbak", 1.0},
+            {"inpt", 5.0}, {"oput", 4.5},   {"blnd", 5.0}, {"tone", 0.0},   {"mode", 1.0},
+            {"dot3", 0.0}, {"sBPM", 120.0}, {"uiDT", 0.5}, {"bypa", 0.0}};
+        for (std::uint32_t index = 0; index < all.size(); ++index)
+            if (offered.empty() || offered.count(all[index].first) != 0)
+                host.add(all[index].first, index, all[index].second);
         api.initialise(&host, &controller, nullptr);
-        controller.calls.clear();
-        host.writes.clear();
+        bound = std::exchange(controller.calls, {});
+        boundWrites = std::exchange(host.writes, {});
     }
     // Stores a value the way a user or automation changes it.
     void set(const std::string& code, double value) { host.at(code).current = value; }
@@ -93,19 +90,15 @@ Calls delayChange(bool slow, double seconds)
 
 TEST(VX9Plugin, BindingGivesTheControllerItsStartAndLinksInOrder)
 {
-    FakeHost host;
-    AddParameters(host);
-    RecordingController controller;
-    VX9 plugin;
-    IIHux::Plugin& api = plugin;
-    api.initialise(&host, &controller, nullptr);
+    PluginRig rig;
     const Calls start = {
         {"setDelayTime", 0.5}, {"setFeedback", 9.0}, {"setInput", 4.5}, {"setOutput", 4.5},
         {"setBlend", 9.0},     {"setTone", 1.0},     {"setMode", 0.0},
     };
-    EXPECT_EQ(controller.calls, start);
-    EXPECT_TRUE(host.writes.empty());
-    api.linkParameter(host.at("nval"));
+    EXPECT_EQ(rig.bound, start);
+    EXPECT_TRUE(rig.boundWrites.empty());
+    FakeHost& host = rig.host;
+    rig.api.linkParameter(host.at("nval"));
     EXPECT_EQ(host.at("nval").links,
               (std::vector<HuxParameter*>{&host.at("tlok"), &host.at("dot3"), &host.at("time")}));
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "tests/support/vx9testpack.h"
@@ -38,11 +39,10 @@ TEST(VX9Process, DryOutputIsTheScaledInputAndMetersKeepThePeaks)
     const std::vector<float> out = m.run(in, 512);
     for (std::size_t i = 0; i < in.size(); ++i)
         ASSERT_EQ(out[i], static_cast<float>(in[i] * 0.7 * 1.3)) << i;
-    EXPECT_EQ(m.meters[0], 0.7f);
-    EXPECT_EQ(m.meters[1], static_cast<float>(0.7 * 1.3));
+    const auto meters = [&] { return std::pair(m.meters[0], m.meters[1]); };
+    EXPECT_EQ(meters(), std::pair(0.7f, static_cast<float>(0.7 * 1.3)));
     m.run(std::vector<float>(256, 0.1f));
-    EXPECT_EQ(m.meters[0], 0.7f);
-    EXPECT_EQ(m.meters[1], static_cast<float>(0.7 * 1.3));
+    EXPECT_EQ(meters(), std::pair(0.7f, static_cast<float>(0.7 * 1.3)));
 }
 
 TEST(VX9Process, ResetsAndBlockSplitsReproduceTheSameAudio)
@@ -62,9 +62,7 @@ TEST(VX9Process, ResetsAndBlockSplitsReproduceTheSameAudio)
     m.meters[0] = 3.0f;
     m.meters[1] = 4.0f;
     m.block(&sentinel, &sentinel, 0);
-    EXPECT_EQ(sentinel, 42.0f);
-    EXPECT_EQ(m.meters[0], 3.0f);
-    EXPECT_EQ(m.meters[1], 4.0f);
+    EXPECT_EQ((std::vector{sentinel, m.meters[0], m.meters[1]}), (std::vector{42.0f, 3.0f, 4.0f}));
     EXPECT_EQ(m.run(in, 1000), whole);
 }
 
