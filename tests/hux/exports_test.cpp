@@ -19,21 +19,19 @@ TEST(PluginLibrary, AcquiresByExactInterfaceName)
     int foreign = 0;
     library.release(&foreign);
 
-    void* controller = library.acquire("IIHux::AlgorithmController");
-    void* algorithm = library.acquire("IIHux::Algorithm");
-    void* plugin = library.acquire("IIHux::Plugin");
-    EXPECT_EQ(static_cast<IIHux::AlgorithmController*>(controller)->QueryWord(), 0);
-    EXPECT_NE(static_cast<IIHux::AlgorithmController*>(controller)->GetControllerInterface(),
-              nullptr);
-    EXPECT_EQ(static_cast<IIHux::Algorithm*>(algorithm)->GetProcessCallback().context, algorithm);
+    // Released through the library when the test ends, the plug-in first.
+    const HuxObject<IIHux::AlgorithmController> controller(library, "IIHux::AlgorithmController");
+    const HuxObject<IIHux::Algorithm> algorithm(library, "IIHux::Algorithm");
+    const HuxObject<IIHux::Plugin> plugin(library, "IIHux::Plugin");
+    EXPECT_EQ(controller->QueryWord(), 0);
+    EXPECT_NE(controller->GetControllerInterface(), nullptr);
+    EXPECT_EQ(algorithm->GetProcessCallback().context, algorithm.get());
     struct Lengths final : ByteSink {
         std::vector<std::size_t> stored;
         void store(const std::uint8_t*, std::size_t count) override { stored.push_back(count); }
     } state;
-    EXPECT_EQ(static_cast<IIHux::Plugin*>(plugin)->saveState(state, false).code, 0);
+    EXPECT_EQ(plugin->saveState(state, false).code, 0);
     EXPECT_EQ(state.stored, std::vector<std::size_t>{0}); // the saved state is an empty message
-    for (void* object : {plugin, algorithm, controller})
-        library.release(object);
 
     // The library hands out nothing for any other name.
     for (const char* name : {"IIHux::plugin", "IIHux::Plugin ", "Plugin", "IIHux::", "",

@@ -215,7 +215,8 @@ TEST_F(HuxPluginTest, PlainHandlerWinsOverChangeAndChangeOverController)
     FakeParameter& both = host.add("both", 0);
     FakeParameter& time = host.add("time", 1);
     int changeRuns = 0;
-    std::vector<std::pair<IIVX9Controller*, HuxParameter*>> controllerRuns;
+    using Runs = std::vector<std::pair<IIVX9Controller*, HuxParameter*>>;
+    Runs controllerRuns;
     start([&](TestPlugin& p) {
         p.addChangeBinding(HuxFourCC("both"), [&](HuxParameter&) { ++changeRuns; });
         p.addBinding(HuxFourCC("both"), &recordCall);
@@ -229,8 +230,7 @@ TEST_F(HuxPluginTest, PlainHandlerWinsOverChangeAndChangeOverController)
     EXPECT_EQ(plugin.calls, std::vector<Handles>{{&both}});
     EXPECT_EQ(changeRuns, 0);
     // With the controller given to initialise.
-    EXPECT_EQ(controllerRuns,
-              (std::vector<std::pair<IIVX9Controller*, HuxParameter*>>{{&controller, &time}}));
+    EXPECT_EQ(controllerRuns, (Runs{{&controller, &time}}));
 }
 
 TEST_F(HuxPluginTest, HandledMessagesLeaveAnEmptyReplyOthersGetTheUnknownAnswer)

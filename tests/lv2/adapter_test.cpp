@@ -49,12 +49,9 @@ std::vector<float> RunInPieces(Lv2Plugin& plugin, const std::vector<float>& in,
                                const std::vector<std::uint32_t>& lengths)
 {
     std::vector<float> out(in.size());
-    std::size_t k = 0;
-    for (std::size_t at = 0; at < in.size(); ++k) {
-        const auto n = static_cast<std::uint32_t>(
-            std::min<std::size_t>(lengths[k % lengths.size()], in.size() - at));
-        plugin.run(in.data() + at, out.data() + at, n);
-        at += n;
+    for (std::size_t at = 0, k = 0; at < in.size(); at += lengths[k++ % lengths.size()]) {
+        const std::size_t n = std::min<std::size_t>(lengths[k % lengths.size()], in.size() - at);
+        plugin.run(in.data() + at, out.data() + at, static_cast<std::uint32_t>(n));
     }
     return out;
 }

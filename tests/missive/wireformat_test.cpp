@@ -27,8 +27,7 @@ TEST(MissiveWireFormat, WorkedExamples)
               (Bytes{0x6D, 0x6F, 0x6E, 0x6F, 0x00, 0x69, 0x6E, 0x00, 0x03, 0x0F, 0x0F, 0x08}));
     EXPECT_EQ(read<std::string>(in.find("in")), "mono");
 
-    Missive labels;
-    labels.put(MissiveKey{"labels"}, std::vector<std::string>{"Input", "In"});
+    const Missive labels(std::pair{MissiveKey{"labels"}, std::vector<std::string>{"Input", "In"}});
     EXPECT_EQ(bytesOf(labels),
               (Bytes{0x02, 0x49, 0x6E, 0x70, 0x75, 0x74, 0x00, 0x49, 0x6E, 0x00, 0x6C,
                      0x61, 0x62, 0x65, 0x6C, 0x73, 0x00, 0x07, 0x0F, 0x8F, 0x11}));
@@ -66,8 +65,7 @@ TEST(MissiveWireFormat, ValueEncodings)
 TEST(MissiveWireFormat, MultiByteBackwardVarints)
 {
     // 200-byte value, key "k": B = 200 + 2 + 1 - 1 = 202, forward CA 01, stored 01 CA.
-    Missive big;
-    big.put("k", std::string(199, 'x'));
+    const Missive big(std::pair{"k", std::string(199, 'x')});
     ASSERT_EQ(big.size(), 207u);
     EXPECT_EQ(Bytes(big.data() + 200, big.data() + 207),
               (Bytes{0x6B, 0x00, 0x02, 0x0F, 0x0F, 0x01, 0xCA}));
@@ -75,8 +73,7 @@ TEST(MissiveWireFormat, MultiByteBackwardVarints)
 
     // KL 128: field 01 80; value "v" 2 bytes: B = 2 + 128 + 2 - 1 = 131, stored 01 83.
     const std::string longName(127, 'n');
-    Missive longKey;
-    longKey.put(longName, "v");
+    const Missive longKey(std::pair{longName, "v"});
     ASSERT_EQ(longKey.size(), 136u);
     EXPECT_EQ(Bytes(longKey.data() + 130, longKey.data() + 136),
               (Bytes{0x01, 0x80, 0x0F, 0x0F, 0x01, 0x83}));
@@ -97,9 +94,7 @@ TEST(MissiveLookup, LaterRecordsHideEarlierOnesAndKeysMatchExactly)
     EXPECT_EQ(read<double>(m.find("bpm")), 140.0);
     EXPECT_EQ(read<double>(m.find("bp")), 1.0);
 
-    Missive near;
-    near.put("bp", 1.0);
-    near.put(std::string("bpm\x02"), 2.0);
+    Missive near(std::pair{"bp", 1.0}, std::pair{std::string("bpm\x02"), 2.0});
     EXPECT_FALSE(near.find("bpm").found());
     EXPECT_FALSE(near.find("b").found());
     // The name ends at the key's first 0 byte; bytes after it do not count.

@@ -13,16 +13,6 @@
 
 namespace {
 
-std::unique_ptr<VX9Algorithm> MakeAlgorithm()
-{
-    return std::unique_ptr<VX9Algorithm>(new VX9Algorithm());
-}
-
-HuxSetup AtRate(float rate)
-{
-    return HuxSetup{0.0, rate};
-}
-
 TEST(VX9Setup, BracketBoundariesAndRefusedRates)
 {
     // Rate, oversampling (0: refused), comb ring length.
@@ -32,12 +22,12 @@ TEST(VX9Setup, BracketBoundariesAndRefusedRates)
         {0.0f, 0, 0},       {-10.0f, 0, 0},     {1e10f, 0, 0},      {std::nanf(""), 0, 0},
         {INFINITY, 0, 0}};
     // Accepted rates set up one algorithm again and again: each rebuilds it.
-    const auto reused = MakeAlgorithm();
+    const auto reused = std::make_unique<VX9Algorithm>();
     for (const auto& [rate, oversampling, combRingLength] : cases) {
         SCOPED_TRACE(rate);
-        const auto fresh = MakeAlgorithm();
+        const auto fresh = std::make_unique<VX9Algorithm>();
         const auto& algorithm = oversampling != 0 ? reused : fresh;
-        const KtResult result = algorithm->Setup(AtRate(rate));
+        const KtResult result = algorithm->Setup({0.0, rate});
         if (oversampling != 0) {
             EXPECT_EQ(result.code, 0);
             EXPECT_EQ(algorithm->tapeLength, 2 * static_cast<int>(rate) + 33);
@@ -54,14 +44,15 @@ TEST(VX9Setup, BracketBoundariesAndRefusedRates)
         EXPECT_NE(algorithm->tape, nullptr);
         EXPECT_EQ(algorithm->interpTable, nullptr);
         try {
-            algorithm->SetupAlgorithm(AtRate(rate));
+            algorithm->SetupAlgorithm({0.0, rate});
             ADD_FAILURE() << "accepted";
         } catch (const std::runtime_error& error) {
             EXPECT_STREQ(error.what(), "unrecognized sample rate");
         }
     }
     // A negative tape length is an allocation failure.
-    EXPECT_THROW(MakeAlgorithm()->SetupAlgorithm(AtRate(-44100.0f)), std::bad_alloc);
+    EXPECT_THROW(std::make_unique<VX9Algorithm>()->SetupAlgorithm({0.0, -44100.0f}),
+                 std::bad_alloc);
 }
 
 } // namespace
