@@ -37,18 +37,14 @@ struct TestPlugin final : HuxPlugin<TestPlugin, IIVX9Controller> {
     Missive descriptor;
     Missive described;    // the parameter description, when not empty
     Missive unknownReply; // the answer to a message without a handler
-    std::function<void(TestPlugin&)> onBind;
+    std::function<void(TestPlugin&)> onBind = [](TestPlugin&) {};
     std::vector<bool> bypassCalls;
     std::vector<Handles> calls; // the changed parameter, then the linked ones
     std::vector<Bytes> handled;
     std::vector<Bytes> readStates;
 
     Missive describePlugin() override { return descriptor; }
-    void bindParameters() override
-    {
-        if (onBind)
-            onBind(*this);
-    }
+    void bindParameters() override { onBind(*this); }
     void describeParameters(ParameterAndMeterSink& sink, std::uint32_t&) override
     {
         sink.parameters.assign(described);
@@ -74,7 +70,7 @@ protected:
     HuxPluginTest() { plugin.descriptor.put(HuxKeys::kEnableBypass, false); }
 
     // The wrapper's start-up order: descriptor exchange, then initialise.
-    void start(std::function<void(TestPlugin&)> bind = {})
+    void start(std::function<void(TestPlugin&)> bind = [](TestPlugin&) {})
     {
         plugin.onBind = std::move(bind);
         EXPECT_EQ(api.exchangeDescriptor(sink).code, 0);
