@@ -14,6 +14,7 @@
 #include <limits>
 #include <type_traits>
 
+// Bounds the work of one input, so that no input runs for long.
 inline constexpr std::uint64_t kFramesPerInput = 1u << 17;
 
 inline void Require(bool condition)
