@@ -349,7 +349,8 @@ def controller_seeds():
 # key's length, the key's and the value's type codes, then the distance back
 # to the value's start; lengths and distances are LEB128 numbers written
 # backwards, so that a reader walks the message from its end.
-STR, F64, F32, BOOL, I32, U8, U16, U64, ENUM, MISSIVE, ARRAY = 15, 14, 13, 11, 3, 5, 6, 8, 12, 20, 0x80
+I32, U8, U16, U64, BOOL, ENUM, F32, F64, STR, MISSIVE = 3, 5, 6, 8, 11, 12, 13, 14, 15, 20
+ARRAY = 0x80
 PACKED = {F64: "<d", F32: "<f", I32: "<i", U16: "<H", U64: "<Q"}
 
 
