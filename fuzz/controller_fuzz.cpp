@@ -7,10 +7,8 @@
 // be finite, and every block of bounded input must give finite output: a
 // crash, a sanitizer report or an abort is a finding.
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "fuzz/anyvalue.h"
@@ -21,16 +19,6 @@ namespace {
 constexpr float kRates[] = {11025.0f, 22050.0f, 44100.0f,  44100.7f,  48000.0f,  51000.0f,
                             51001.0f, 96000.0f, 102000.0f, 176400.0f, 192000.0f, 204000.0f};
 constexpr std::uint32_t kFrames = 64;
-
-// The first `count` doubles of a data area.
-void RequireFiniteDoubles(const void* area, std::size_t count)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        double v;
-        std::memcpy(&v, static_cast<const char*>(area) + i * sizeof v, sizeof v);
-        Require(std::isfinite(v));
-    }
-}
 
 struct Rig {
     explicit Rig(float rate) : controller(rate), machine(rate, kFrames)
@@ -52,15 +40,12 @@ struct Rig {
         if (std::find(f.log.begin(), f.log.end(), "VX9CoeffsT.gatedPostDistortionGain") ==
             f.log.end())
             t.coeffs.gatedPostDistortionGain = gated;
-        RequireFiniteDoubles(&t.gains, 5);
-        RequireFiniteDoubles(&t.coeffs, 23);
-        RequireFiniteDoubles(&t.atomic, 9);
-        for (const VX9BiquadCoeffs& k : {t.atomic.noiseCoeffs, t.atomic.noiseCoeffs2})
-            for (float v : {k.b0, k.b1, k.b2, k.a1, k.a2})
-                Require(std::isfinite(v));
-        for (const auto& row : t.comb.rows)
-            for (float v : row)
-                Require(std::isfinite(v));
+        RequireFinite<double>(&t.gains, 5);
+        RequireFinite<double>(&t.coeffs, 23);
+        RequireFinite<double>(&t.atomic, 9);
+        RequireFinite<float>(&t.atomic.noiseCoeffs, 5);
+        RequireFinite<float>(&t.atomic.noiseCoeffs2, 5);
+        RequireFinite<float>(&t.comb, sizeof t.comb / sizeof(float));
         controller.factory.log.clear();
     }
 
@@ -68,8 +53,7 @@ struct Rig {
     {
         std::vector<float> audio = TestNoise(kFrames, 1.0f, seed);
         machine.block(audio.data(), audio.data(), kFrames);
-        for (float y : audio)
-            Require(std::isfinite(y));
+        RequireFinite<float>(audio.data(), kFrames);
     }
 
     VX9ControllerRig controller;

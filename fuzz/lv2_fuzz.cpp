@@ -16,7 +16,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -35,8 +34,6 @@ namespace {
 
 constexpr double kRates[] = {44100.0, 48000.0, 96000.0, 11025.0, 204000.0, 8000.0, 0.0, -1.0};
 constexpr std::size_t kTransportBytes = 1024;
-// Bounds the work of one input.
-constexpr std::uint64_t kFramesPerInput = 1u << 17;
 
 // The adapter and the plug-in library it loads stay loaded for the whole
 // run: libFuzzer keeps counting coverage in an instrumented library, so
@@ -83,14 +80,22 @@ public:
     }
 
 private:
-    void put32(std::uint32_t v) { append(&v, sizeof v); }
-    void append(const void* data, std::size_t n)
+    template <class T>
+    void put(T v)
     {
-        const auto* raw = static_cast<const std::uint8_t*>(data);
-        bytes.insert(bytes.end(), raw, raw + n);
+        const auto* raw = reinterpret_cast<const std::uint8_t*>(&v);
+        bytes.insert(bytes.end(), raw, raw + sizeof v);
     }
-    void pad()
+    void put32(std::uint32_t v) { put(v); }
+
+    // Writes at `sizeAt` the size of what follows `from`, or an arbitrary
+    // one, then pads to the next atom.
+    void close(std::size_t sizeAt, std::size_t from)
     {
+        auto size = static_cast<std::uint32_t>(bytes.size() - from);
+        if (in.ConsumeIntegralInRange(0, 5) == 0)
+            size = in.ConsumeIntegral<std::uint32_t>();
+        std::memcpy(bytes.data() + sizeAt, &size, sizeof size);
         while ((bytes.size() + 4) % 8 != 0) // the atom header's size field comes first
             bytes.push_back(0);
     }
@@ -106,10 +111,8 @@ private:
     // An event: its frame, then an object whose size is true or arbitrary.
     void event()
     {
-        const std::int64_t frame = in.ConsumeBool()
-                                       ? in.ConsumeIntegralInRange<std::int64_t>(-2, 5000)
-                                       : in.ConsumeIntegral<std::int64_t>();
-        append(&frame, sizeof frame);
+        put(in.ConsumeBool() ? in.ConsumeIntegralInRange<std::int64_t>(-2, 5000)
+                             : in.ConsumeIntegral<std::int64_t>());
         const std::size_t sizeAt = bytes.size();
         put32(0);
         put32(in.ConsumeBool() ? pickUrid(LV2_ATOM__Object) : host.urid(LV2_ATOM__Blank));
@@ -119,11 +122,7 @@ private:
         const int properties = in.ConsumeIntegralInRange(0, 4);
         for (int p = 0; p < properties; ++p)
             property();
-        auto size = static_cast<std::uint32_t>(bytes.size() - bodyAt);
-        if (in.ConsumeIntegralInRange(0, 5) == 0)
-            size = in.ConsumeIntegral<std::uint32_t>();
-        std::memcpy(bytes.data() + sizeAt, &size, sizeof size);
-        pad();
+        close(sizeAt, bodyAt);
     }
 
     // A tempo (or another key) of any numeric type, or one with a wrong size.
@@ -138,24 +137,15 @@ private:
         put32(0);
         put32(pickUrid(type));
         const std::size_t valueAt = bytes.size();
-        if (type == types[0]) {
-            const float v = AnyValue<float>(in);
-            append(&v, sizeof v);
-        } else if (type == types[1]) {
-            const double v = AnyValue<float>(in) * in.ConsumeFloatingPointInRange(-2.0, 2.0);
-            append(&v, sizeof v);
-        } else if (type == types[2]) {
-            const auto v = in.ConsumeIntegral<std::int32_t>();
-            append(&v, sizeof v);
-        } else {
-            const auto v = in.ConsumeIntegral<std::int64_t>();
-            append(&v, sizeof v);
-        }
-        auto size = static_cast<std::uint32_t>(bytes.size() - valueAt);
-        if (in.ConsumeIntegralInRange(0, 5) == 0)
-            size = in.ConsumeIntegral<std::uint32_t>();
-        std::memcpy(bytes.data() + sizeAt, &size, sizeof size);
-        pad();
+        if (type == types[0])
+            put(AnyValue<float>(in));
+        else if (type == types[1])
+            put(AnyValue<float>(in) * in.ConsumeFloatingPointInRange(-2.0, 2.0));
+        else if (type == types[2])
+            put(in.ConsumeIntegral<std::int32_t>());
+        else
+            put(in.ConsumeIntegral<std::int64_t>());
+        close(sizeAt, valueAt);
     }
 
     FuzzedDataProvider& in;
@@ -181,12 +171,10 @@ public:
         instance = descriptor->instantiate(descriptor, rate, TAPEDELAY_LV2_BUNDLE, features.data());
         Require((instance != nullptr) == SupportedRate(rate));
         // The longest run the host promised, or one it never exceeds.
-        longest = kLongestUnnamed;
-        if (offer) {
-            if (named >= 1 && static_cast<std::uint32_t>(named) <= kLargestMaxBlock)
-                longest =
-                    std::min<std::uint32_t>(static_cast<std::uint32_t>(named), kLongestUnnamed);
-        }
+        const auto promised = static_cast<std::uint32_t>(named);
+        longest = offer && named >= 1 && promised <= kLargestMaxBlock
+                      ? std::min(promised, kLongestUnnamed)
+                      : kLongestUnnamed;
         input.resize(longest);
         output.resize(longest);
     }
@@ -195,8 +183,7 @@ public:
     {
         if (instance == nullptr)
             return;
-        if (active)
-            descriptor->deactivate(instance);
+        activate(false);
         descriptor->cleanup(instance);
     }
 
@@ -207,16 +194,8 @@ public:
         switch (in.ConsumeIntegralInRange(0, 6)) {
         case 0: connect(in); break;
         case 1: setControl(in); break;
-        case 2:
-            if (!active)
-                descriptor->activate(instance);
-            active = true;
-            break;
-        case 3:
-            if (active)
-                descriptor->deactivate(instance);
-            active = false;
-            break;
+        case 2: activate(true); break;
+        case 3: activate(false); break;
         case 4:
             SequenceWriter(in, host).write(reinterpret_cast<std::uint8_t*>(transport.data()));
             break;
@@ -226,6 +205,14 @@ public:
 
 private:
     static constexpr std::uint32_t kLongestUnnamed = 4096;
+
+    // Only a change of state is called, as the LV2 rules demand.
+    void activate(bool on)
+    {
+        if (on != active)
+            (on ? descriptor->activate : descriptor->deactivate)(instance);
+        active = on;
+    }
 
     void connect(FuzzedDataProvider& in)
     {
@@ -265,25 +252,20 @@ private:
         if (!active || !ready || frames >= kFramesPerInput)
             return;
         const std::uint32_t n = in.ConsumeIntegralInRange<std::uint32_t>(0, longest);
-        const float level = std::ldexp(1.0f, in.ConsumeIntegralInRange(-8, 20));
-        for (std::uint32_t i = 0; i < n; ++i)
-            input[i] =
-                in.ConsumeIntegralInRange(0, 63) == 0
-                    ? AnyValue<float>(in)
-                    : level * static_cast<float>(in.ConsumeIntegral<std::int16_t>()) / 32768.0f;
+        const float level = AnyLevel(in);
         // Non-finite input reaches the plug-in as silence; huge finite input
         // would overflow the output gain, so the run's loud samples are capped.
-        for (std::uint32_t i = 0; i < n; ++i)
-            if (std::isfinite(input[i]) && std::fabs(input[i]) > 0x1p20f)
-                input[i] = std::copysign(0x1p20f, input[i]);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const float x =
+                in.ConsumeIntegralInRange(0, 63) == 0 ? AnyValue<float>(in) : AnySample(in, level);
+            input[i] = std::isfinite(x) && std::fabs(x) > 0x1p20f ? std::copysign(0x1p20f, x) : x;
+        }
         // Every run writes every output control; a stale one stays NaN.
         for (std::size_t p = 0; p < bundle.ports.size(); ++p)
             if (isOutput(bundle.ports[p].role))
                 controls[p] = std::numeric_limits<float>::quiet_NaN();
         descriptor->run(instance, n);
-        const float* out = inPlace ? input.data() : output.data();
-        for (std::uint32_t i = 0; i < n; ++i)
-            Require(std::isfinite(out[i]));
+        RequireFinite<float>(inPlace ? input.data() : output.data(), n);
         for (std::size_t p = 0; p < bundle.ports.size(); ++p)
             if (isOutput(bundle.ports[p].role))
                 Require(std::isfinite(controls[p]));

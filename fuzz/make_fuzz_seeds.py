@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of plugin_fuzz, lv2_fuzz and controller_fuzz, one seed
-per path.
+per path, and missive_fuzz's well-formed messages.
 
-Both targets read their bytes with libFuzzer's FuzzedDataProvider: numbers
+The first three read their bytes with libFuzzer's FuzzedDataProvider: numbers
 from the end of the input backwards (the first one read is the last byte;
 a wider number's most significant byte comes first), strings and byte runs
 from the front. A Seed collects both in reading order.
 
-Run by hand when the targets' reading changes:
+Run by hand when the targets' reading or the message format changes:
   fuzz/make_fuzz_seeds.py fuzz/corpus
 """
 import pathlib
@@ -343,8 +343,75 @@ def controller_seeds():
     return seeds
 
 
+# ---------------------------------------------------------------- missive_fuzz
+# A message is its records back to back. A record: the value, the key (text
+# and a 0, four bytes of a number key, or none for the default record), the
+# key's length, the key's and the value's type codes, then the distance back
+# to the value's start; lengths and distances are LEB128 numbers written
+# backwards, so that a reader walks the message from its end.
+I32, U8, U16, U64, BOOL, ENUM, F32, F64, STR, MISSIVE = 3, 5, 6, 8, 11, 12, 13, 14, 15, 20
+ARRAY = 0x80
+PACKED = {F64: "<d", F32: "<f", I32: "<i", U16: "<H", U64: "<Q"}
+
+
+def leb128(n):
+    out = bytearray()
+    while True:
+        out.append((n & 0x7F) | (0x80 if n > 0x7F else 0))
+        n >>= 7
+        if not n:
+            return bytes(out)
+
+
+def encode(vtype, v):
+    if vtype & ARRAY:
+        return leb128(len(v)) + b"".join(encode(vtype & ~ARRAY, x) for x in v)
+    if vtype == STR:
+        return v.encode() + b"\0"
+    if vtype == MISSIVE:
+        return leb128(len(v)) + v
+    if vtype == ENUM:
+        return b"\0" + leb128(v)  # an empty type name, then the value
+    return struct.pack(PACKED[vtype], v) if vtype in PACKED else bytes([v])
+
+
+def record(key, vtype, v):
+    """key: text, a number, or None for the default record."""
+    if key is None:
+        k, ktype = b"", 30
+    elif isinstance(key, int):
+        k, ktype = struct.pack("<I", key), 7
+    else:
+        k, ktype = key.encode() + b"\0", STR
+    value = encode(vtype, v)
+    length = leb128(len(k))[::-1]
+    back = leb128(len(value) + len(k) + len(length) - 1)[::-1]
+    return value + k + length + bytes([ktype, vtype]) + back
+
+
+def missive_seeds():
+    tapped = record(None, STR, "BPMTapped") + record("bpm", F64, 120.0)
+    inner = record(None, STR, "Delay Time") + record("bpm", F64, 96.5)
+    return {
+        "empty": b"",
+        "bpm-tapped": tapped,
+        "scalars": record("needsSessionTempo", BOOL, 1) + record("feedbackGain", F32, 0.5)
+        + record("count", I32, -7) + record("big", U64, 1 << 40)
+        + record(0x66626B61, U16, 3) + record("tone", ENUM, 1),
+        "arrays": record("name", STR | ARRAY, ["Normal", "Dark", "Bright"])
+        + record("range", F64 | ARRAY, [0.005, 2.0]) + record("flags", BOOL | ARRAY, [1, 0, 1])
+        + record(1, U8 | ARRAY, [1, 2, 3, 4]),
+        "nested": record("name", STR, "parameters") + record("param", MISSIVE, inner)
+        + record("list", MISSIVE | ARRAY, [inner, tapped]),
+        "shadowed": record("bpm", F64, 60.0) + record("bpm", STR, "fast"),
+    }
+
+
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "fuzz/corpus")
+    for name, seed in missive_seeds().items():
+        (root / "missive").mkdir(parents=True, exist_ok=True)
+        (root / "missive" / name).write_bytes(seed)
     for target, seeds in (("plugin", plugin_seeds()), ("lv2", lv2_seeds()),
                           ("controller", controller_seeds())):
         folder = root / target

@@ -14,12 +14,14 @@
 // and set-ups again at its rate or at one the plug-in refuses. A crash, a
 // sanitizer report, a leak, a contract fault seen by the host or a
 // non-finite output sample or meter is a finding.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,8 +41,6 @@ constexpr double kRates[] = {11025.0,  22050.0, 44100.0,  48000.0,  51000.9,
                              51001.0,  96000.0, 102000.0, 176400.0, 204000.0,
                              204001.0, 11024.0, 0.0,      -48000.0, 1e12};
 constexpr std::uint32_t kLongestBlock = 2048;
-// Bounds the work of one input, so that no input runs for long.
-constexpr std::uint64_t kFramesPerInput = 1u << 17;
 
 PluginLibrary& Library()
 {
@@ -90,10 +90,7 @@ void Message(FuzzedDataProvider& in, IIHux::Plugin& plugin)
         message.put(kMissiveDefault, in.ConsumeRandomLengthString(16));
         message.put("bpm", in.ConsumeRandomLengthString(8));
     }
-    try {
-        plugin.handleMessage(message);
-    } catch (const KtException&) {
-    }
+    Tolerate<KtException>([&] { plugin.handleMessage(message); });
 }
 
 // The saved state, or arbitrary bytes, restored; as for messages.
@@ -103,44 +100,40 @@ void State(FuzzedDataProvider& in, IIHux::Plugin& plugin)
     Require(plugin.saveState(sink, in.ConsumeBool()).code == 0);
     if (in.ConsumeBool())
         sink.kept = in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange(0, 64));
-    try {
-        plugin.restoreState(sink.kept.data(), sink.kept.size(), in.ConsumeBool());
-    } catch (const KtException&) {
-    }
+    const bool flag = in.ConsumeBool();
+    Tolerate<KtException>([&] { plugin.restoreState(sink.kept.data(), sink.kept.size(), flag); });
 }
 
 // One running instance; false once it must only be released.
 class Running {
 public:
-    Running(double rate, std::uint32_t longest) : rate(rate), audio(longest)
+    Running(double rate, std::uint32_t longest)
+        : rate(rate),
+          audio(longest),
+          instance(Library(), {rate, longest, kDefaultSessionTempo})
     {
-        InstanceSettings settings;
-        settings.sampleRate = rate;
-        settings.maxBlockFrames = longest;
-        settings.sessionTempo = kDefaultSessionTempo;
-        instance = std::make_unique<PluginInstance>(Library(), settings);
-        instance->start({});
+        instance.start({});
     }
 
     bool operate(FuzzedDataProvider& in)
     {
-        const std::size_t last = instance->parameterCount() - 1;
+        const std::size_t last = instance.parameterCount() - 1;
         switch (in.ConsumeIntegralInRange(0, 9)) {
         case 0:
-            instance->change(in.ConsumeIntegralInRange<std::size_t>(0, last), AnyValue<double>(in));
+            instance.change(in.ConsumeIntegralInRange<std::size_t>(0, last), AnyValue<double>(in));
             break;
         case 1: {
             const StartingValue value{in.ConsumeIntegralInRange<std::size_t>(0, last),
                                       AnyValue<double>(in)};
-            instance->start({&value, 1});
+            instance.start({&value, 1});
             break;
         }
-        case 2: instance->start({}); break;
-        case 3: TapTempo(*instance, AnyValue<double>(in)); break;
-        case 4: instance->setSessionTempo(AnyValue<double>(in)); break;
-        case 5: Message(in, instance->pluginObject()); break;
-        case 6: State(in, instance->pluginObject()); break;
-        case 7: Exchange(instance->pluginObject(), in.ConsumeIntegral<std::uint32_t>()); break;
+        case 2: instance.start({}); break;
+        case 3: TapTempo(instance, AnyValue<double>(in)); break;
+        case 4: instance.setSessionTempo(AnyValue<double>(in)); break;
+        case 5: Message(in, instance.pluginObject()); break;
+        case 6: State(in, instance.pluginObject()); break;
+        case 7: Exchange(instance.pluginObject(), in.ConsumeIntegral<std::uint32_t>()); break;
         case 8: return setUpAgain(in);
         default: block(in); break;
         }
@@ -153,13 +146,13 @@ private:
     bool setUpAgain(FuzzedDataProvider& in)
     {
         SetKernel(in);
-        IIHux::Algorithm& algorithm = instance->algorithmObject();
+        IIHux::Algorithm& algorithm = instance.algorithmObject();
         if (!in.ConsumeBool()) {
             Require(algorithm.Setup({0.0, -1.0f}).code != 0);
             return false;
         }
         Require(algorithm.Setup({0.0, static_cast<float>(rate)}).code == 0);
-        instance->start({});
+        instance.start({});
         return true;
     }
 
@@ -170,27 +163,21 @@ private:
         const auto n =
             in.ConsumeIntegralInRange<std::uint32_t>(0, static_cast<std::uint32_t>(audio.size()));
         const int kind = in.ConsumeIntegralInRange(0, 2);
-        const float level = std::ldexp(1.0f, in.ConsumeIntegralInRange(-8, 20));
+        const float level = AnyLevel(in);
         const std::uint32_t period = in.ConsumeIntegralInRange<std::uint32_t>(2, 400);
-        for (std::uint32_t i = 0; i < n; ++i) {
-            if (kind == 0)
-                audio[i] = 0.0f;
-            else if (kind == 1)
-                audio[i] = (i % period) * 2 < period ? 1.0f : -1.0f;
-            else
-                audio[i] =
-                    level * static_cast<float>(in.ConsumeIntegral<std::int16_t>()) / 32768.0f;
-        }
-        instance->process(audio.data(), audio.data(), n);
         for (std::uint32_t i = 0; i < n; ++i)
-            Require(std::isfinite(audio[i]));
-        Require(std::isfinite(instance->inputMeter()) && std::isfinite(instance->outputMeter()));
+            audio[i] = kind == 0   ? 0.0f
+                       : kind == 1 ? ((i % period) * 2 < period ? 1.0f : -1.0f)
+                                   : AnySample(in, level);
+        instance.process(audio.data(), audio.data(), n);
+        RequireFinite<float>(audio.data(), n);
+        Require(std::isfinite(instance.inputMeter()) && std::isfinite(instance.outputMeter()));
         frames += n;
     }
 
     double rate;
     std::vector<float> audio;
-    std::unique_ptr<PluginInstance> instance;
+    PluginInstance instance;
     std::uint64_t frames = 0;
 };
 
@@ -237,14 +224,12 @@ private:
         // its first NUL, as the library reads it.
         std::string name = in.ConsumeRandomLengthString(32);
         name.resize(std::strlen(name.c_str()));
-        for (const char* registered : kNames)
-            if (name == registered)
-                return;
-        try {
+        if (std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames))
+            return;
+        Tolerate<PluginLoadError>([&] {
             Library().acquire(name.c_str());
             Require(false);
-        } catch (const PluginLoadError&) {
-        }
+        });
     }
 
     void release(FuzzedDataProvider& in)
@@ -265,12 +250,11 @@ private:
         void* pointer = nullptr;
         switch (in.ConsumeIntegralInRange(0, 3)) {
         case 0:
-            if (!released.empty()) {
+            if (!released.empty())
                 pointer = released[in.ConsumeIntegralInRange<std::size_t>(0, released.size() - 1)];
-                for (const Acquired& held : pool)
-                    if (held.object == pointer)
-                        return;
-            }
+            if (std::any_of(pool.begin(), pool.end(),
+                            [&](const Acquired& held) { return held.object == pointer; }))
+                return;
             break;
         case 1: pointer = &local; break;
         case 2: pointer = &pool; break;

@@ -68,18 +68,14 @@ struct ProbeAlgorithm final : HuxAlgorithm<ProbeAlgorithm> {
     KtResult setup(float rate) { return static_cast<IIHux::Algorithm&>(*this).Setup({0.0, rate}); }
 };
 
-void ExpectRecord(const KtResult& result, const char* file, std::uint32_t line, KtR code,
-                  const char* message)
+// The record's fields; by default those of a success.
+void ExpectRecord(const KtResult& result, const char* file = nullptr, std::uint32_t line = 0,
+                  KtR code = 0, const char* message = "")
 {
     EXPECT_STREQ(result.file, file);
     EXPECT_EQ(result.line, line);
     EXPECT_EQ(result.code, code);
     EXPECT_STREQ(result.message, message);
-}
-
-void ExpectSuccess(const KtResult& result)
-{
-    ExpectRecord(result, nullptr, 0, 0, "");
 }
 
 // What a failure other than a KtResult becomes.
@@ -100,7 +96,7 @@ TEST(HuxAlgorithm, SetupFailuresBecomeRecordsAndKeepThePreviousRoutine)
         EXPECT_GT(probe.filter(7).input, 0.0);
         // A set-up that succeeds stores the block routine; a failure after it keeps it.
         probe.setupFailure = Failure::none;
-        ExpectSuccess(probe.setup(44100.0f));
+        ExpectRecord(probe.setup(44100.0f));
         EXPECT_TRUE(probe.hasProcessMember());
         probe.setupFailure = failure;
         ExpectFrameworkFailure(probe.setup(1.0e6f), 572);
@@ -130,7 +126,7 @@ TEST(HuxAlgorithm, MeterFiltersAreOneHertzSmoothers)
 
     for (const float rate : {22050.0f, 44100.0f, 48000.0f, 192000.0f}) {
         ProbeAlgorithm probe;
-        ExpectSuccess(probe.setup(rate));
+        ExpectRecord(probe.setup(rate));
         const double w = 2.0 * 3.141592653589793 / rate;
         for (int i = 0; i < ProbeAlgorithm::kMeterFilterCount; ++i) {
             const ReductionMeterFilter& filter = probe.filter(i);
@@ -153,7 +149,7 @@ TEST(HuxAlgorithm, ResetPassesTheHandleAndAlwaysResetsTheMeters)
         const KtResult result = static_cast<IIHux::Algorithm&>(probe).Reset(&coefficients);
         EXPECT_EQ(probe.resetHandle, &coefficients);
         if (failure == Failure::none)
-            ExpectSuccess(result);
+            ExpectRecord(result);
         else if (failure == Failure::standard)
             ExpectFrameworkFailure(result, 603);
         else

@@ -6,11 +6,6 @@
 #include "hux/public/plugin/huxlibrary.h"
 
 // Registry keys are qualified names, so the test types live at global scope.
-struct Lives {
-    static inline int created = 0;
-    static inline int destroyed = 0;
-};
-
 struct ITestObject {
     virtual int kind() const = 0;
 
@@ -19,8 +14,10 @@ protected:
 };
 
 struct LifeCounter {
-    LifeCounter() { ++Lives::created; }
-    ~LifeCounter() { ++Lives::destroyed; }
+    LifeCounter() { ++created; }
+    ~LifeCounter() { ++destroyed; }
+    static inline int created = 0;
+    static inline int destroyed = 0;
 };
 
 // The default constructor is not user-provided, as in the product classes.
@@ -38,7 +35,7 @@ namespace {
 
 TEST(HuxLibraryCreator, EachAcquireCreatesAndOnlyItsReleaseDestroys)
 {
-    Lives::created = Lives::destroyed = 0;
+    LifeCounter::created = LifeCounter::destroyed = 0;
     HuxLibraryCreator creator;
     creator.RegisterHuxObject<ITestObject, TestObject>();
     creator.RegisterHuxObject<ITestObject, OtherTestObject>(); // the first one stays
@@ -47,28 +44,28 @@ TEST(HuxLibraryCreator, EachAcquireCreatesAndOnlyItsReleaseDestroys)
     for (const char* name :
          {"itestobject", "ITestObject ", " ITestObject", "ITestObjec", "TestObject", ""})
         EXPECT_EQ(creator.Acquire(name, nullptr), nullptr) << '"' << name << '"';
-    EXPECT_EQ(Lives::created, 0);
+    EXPECT_EQ(LifeCounter::created, 0);
     void* first = creator.Acquire("ITestObject", reinterpret_cast<void*>(0x1234));
     void* second = creator.Acquire("ITestObject", nullptr);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(first, second);
-    EXPECT_EQ(Lives::created, 2);
+    EXPECT_EQ(LifeCounter::created, 2);
     EXPECT_EQ(static_cast<ITestObject*>(first)->kind(), 1);
     // Value-initialised: zero-filled before construction.
     EXPECT_EQ(static_cast<TestObject*>(static_cast<ITestObject*>(first))->untouched, 0);
 
     creator.Release(first);
-    EXPECT_EQ(Lives::destroyed, 1);
+    EXPECT_EQ(LifeCounter::destroyed, 1);
     creator.Release(first); // already released
     int foreign = 0;
     creator.Release(&foreign);
     creator.Release(nullptr);
-    EXPECT_EQ(Lives::destroyed, 1);
+    EXPECT_EQ(LifeCounter::destroyed, 1);
 
     EXPECT_EQ(static_cast<ITestObject*>(second)->kind(), 1); // still usable
     creator.Release(second);
-    EXPECT_EQ(Lives::destroyed, 2);
+    EXPECT_EQ(LifeCounter::destroyed, 2);
 }
 
 } // namespace

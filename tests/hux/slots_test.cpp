@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 
 #include "hux/public/plugin/hux.h"
 #include "tapedelay/source/vx9.h"
@@ -27,10 +26,11 @@ long SlotOf(Member member)
 }
 
 // The members, in declaration order, occupy consecutive slots from first on.
-void ExpectSlots(long first, std::initializer_list<long> slots)
+template <class... Members>
+void ExpectSlots(long first, Members... members)
 {
     long expected = first;
-    for (const long slot : slots) {
+    for (const long slot : {SlotOf(members)...}) {
         EXPECT_EQ(slot, expected) << "member " << expected - first;
         ++expected;
     }
@@ -39,54 +39,46 @@ void ExpectSlots(long first, std::initializer_list<long> slots)
 TEST(Slots, PluginInterface)
 {
     using P = IIHux::Plugin;
-    ExpectSlots(0, {SlotOf(&P::exchangeDescriptor), SlotOf(&P::exchangeParameters),
-                    SlotOf(&P::initialise), SlotOf(&P::saveState), SlotOf(&P::restoreState),
-                    SlotOf(&P::update), SlotOf(&P::handleMessage), SlotOf(&P::reservedHook7),
-                    SlotOf(&P::query), SlotOf(&P::reservedHook9), SlotOf(&P::parameterChanged),
-                    SlotOf(&P::dispatchParameterChanges), SlotOf(&P::linkParameter),
-                    SlotOf(&P::reservedHook13), SlotOf(&P::describePlugin),
-                    SlotOf(&P::describeParameters), SlotOf(&P::bindParameters),
-                    SlotOf(&P::writeState), SlotOf(&P::readState), SlotOf(&P::handleUnknownMessage),
-                    SlotOf(&P::bypassChanged), SlotOf(&P::setBypass),
-                    // The plug-in class adds its diagnostic dump after the interface slots.
-                    SlotOf(&VX9::dump)});
+    ExpectSlots(0, &P::exchangeDescriptor, &P::exchangeParameters, &P::initialise, &P::saveState,
+                &P::restoreState, &P::update, &P::handleMessage, &P::reservedHook7, &P::query,
+                &P::reservedHook9, &P::parameterChanged, &P::dispatchParameterChanges,
+                &P::linkParameter, &P::reservedHook13, &P::describePlugin, &P::describeParameters,
+                &P::bindParameters, &P::writeState, &P::readState, &P::handleUnknownMessage,
+                &P::bypassChanged, &P::setBypass,
+                // The plug-in class adds its diagnostic dump after the interface slots.
+                &VX9::dump);
 }
 
 TEST(Slots, AlgorithmAndItsBase)
 {
     using Base = HuxAlgorithm<VX9Algorithm>;
-    ExpectSlots(0, {SlotOf(&IIHux::Algorithm::Setup), SlotOf(&IIHux::Algorithm::Reset),
-                    SlotOf(&IIHux::Algorithm::GetProcessCallback), SlotOf(&Base::SetupAlgorithm),
-                    SlotOf(&Base::ResetAlgorithm)});
+    ExpectSlots(0, &IIHux::Algorithm::Setup, &IIHux::Algorithm::Reset,
+                &IIHux::Algorithm::GetProcessCallback, &Base::SetupAlgorithm,
+                &Base::ResetAlgorithm);
     // The product's destructor follows (slot 5).
 }
 
 TEST(Slots, ControllerInterfaces)
 {
     using C = IIHux::AlgorithmController;
-    ExpectSlots(0, {SlotOf(&C::Setup), SlotOf(&C::Reset), SlotOf(&C::QueryWord),
-                    SlotOf(&C::GetControllerInterface)});
+    ExpectSlots(0, &C::Setup, &C::Reset, &C::QueryWord, &C::GetControllerInterface);
     using Base = HuxAlgorithmController<IIVX9Controller>;
-    ExpectSlots(4, {SlotOf(&Base::SetupController), SlotOf(&Base::ResetController),
-                    SlotOf(&Base::GetSampleRate)});
+    ExpectSlots(4, &Base::SetupController, &Base::ResetController, &Base::GetSampleRate);
     // IIKtInterface (its destructor pair) leads the product interface's table.
     using I = IIVX9Controller;
-    ExpectSlots(2, {SlotOf(&I::setBypassed), SlotOf(&I::setTone), SlotOf(&I::setMode),
-                    SlotOf(&I::setDelayTime), SlotOf(&I::setFeedback), SlotOf(&I::setInput),
-                    SlotOf(&I::setBlend), SlotOf(&I::setOutput), SlotOf(&I::setTimeGlide),
-                    SlotOf(&I::restartGate)});
+    ExpectSlots(2, &I::setBypassed, &I::setTone, &I::setMode, &I::setDelayTime, &I::setFeedback,
+                &I::setInput, &I::setBlend, &I::setOutput, &I::setTimeGlide, &I::restartGate);
 }
 
 TEST(Slots, WrapperSideFactoryAndMeterFilters)
 {
-    ExpectSlots(0, {SlotOf(&CoeffBlockFactory::CreateBlock)});
-    ExpectSlots(0, {SlotOf(&CoeffBlock::DeclareCoeff), SlotOf(&CoeffBlock::CoeffChanged),
-                    SlotOf(&CoeffBlock::Publish)});
-    ExpectSlots(0, {SlotOf(&IHuxLibraryCreator::Acquire), SlotOf(&IHuxLibraryCreator::Release)});
+    ExpectSlots(0, &CoeffBlockFactory::CreateBlock);
+    ExpectSlots(0, &CoeffBlock::DeclareCoeff, &CoeffBlock::CoeffChanged, &CoeffBlock::Publish);
+    ExpectSlots(0, &IHuxLibraryCreator::Acquire, &IHuxLibraryCreator::Release);
     // Destructor first (two entries), then reset and the two process forms.
-    ExpectSlots(2, {SlotOf(&CFilterBase<double>::reset), SlotOf(&CFilterBase<double>::process),
-                    SlotOf(static_cast<double (ReductionMeterFilter::*)(float)>(
-                        &ReductionMeterFilter::process))});
+    ExpectSlots(
+        2, &CFilterBase<double>::reset, &CFilterBase<double>::process,
+        static_cast<double (ReductionMeterFilter::*)(float)>(&ReductionMeterFilter::process));
 }
 
 } // namespace

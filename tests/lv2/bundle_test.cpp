@@ -17,7 +17,8 @@
 
 namespace {
 
-constexpr const char* kLv2 = "http://lv2plug.in/ns/lv2core#";
+const std::string kLv2 = "http://lv2plug.in/ns/lv2core#";
+const std::string kExtensions = "http://lv2plug.in/ns/ext";
 
 class BundleTest : public ::testing::Test {
 protected:
@@ -79,8 +80,8 @@ TEST_F(BundleTest, EveryParameterHasItsPort)
         EXPECT_TRUE(is(p, "ControlPort"));
         if (hostBypass) {
             EXPECT_TRUE(has(p, "toggled"));
-            EXPECT_EQ(text(node(lilv_port_get(plugin, p, uri(std::string(kLv2) + "designation")))),
-                      std::string(kLv2) + "enabled");
+            EXPECT_EQ(text(node(lilv_port_get(plugin, p, uri(kLv2 + "designation")))),
+                      kLv2 + "enabled");
             continue;
         }
         // Inputs in host order, then the values the plug-in writes, as outputs.
@@ -90,8 +91,7 @@ TEST_F(BundleTest, EveryParameterHasItsPort)
             EXPECT_GT(lilv_port_get_index(plugin, p), lastIndex);
             lastIndex = lilv_port_get_index(plugin, p);
         }
-        LilvNode* name = node(lilv_port_get_name(plugin, p));
-        EXPECT_EQ(text(name), parameter.name());
+        EXPECT_EQ(text(node(lilv_port_get_name(plugin, p))), parameter.name());
         LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
         lilv_port_get_range(plugin, p, &def, &min, &max);
         node(def), node(min), node(max);
@@ -99,20 +99,15 @@ TEST_F(BundleTest, EveryParameterHasItsPort)
         EXPECT_EQ(lilv_node_as_float(min), static_cast<float>(parameter.minValue));
         EXPECT_EQ(lilv_node_as_float(max), static_cast<float>(parameter.maxValue));
 
-        const std::string units =
-            text(node(lilv_port_get(plugin, p, uri("http://lv2plug.in/ns/extensions/units#unit"))));
         // Tempos in BPM and delays in seconds, also where the plug-in shows them.
+        const std::string units = "http://lv2plug.in/ns/extensions/units#";
         const std::map<std::string, std::string> unitOf = {
             {"time", "s"}, {".bpm", "bpm"}, {"sBPM", "bpm"}, {"uiDT", "s"}};
         const auto unit = unitOf.find(parameter.code);
-        EXPECT_EQ(units, unit == unitOf.end()
-                             ? ""
-                             : "http://lv2plug.in/ns/extensions/units#" + unit->second)
-            << parameter.code;
-        EXPECT_EQ(lilv_port_has_property(plugin, p,
-                                         uri("http://lv2plug.in/ns/ext/port-props#logarithmic")),
-                  parameter.code == "time")
-            << parameter.code;
+        EXPECT_EQ(text(node(lilv_port_get(plugin, p, uri(units + "unit")))),
+                  unit == unitOf.end() ? "" : units + unit->second);
+        EXPECT_EQ(lilv_port_has_property(plugin, p, uri(kExtensions + "/port-props#logarithmic")),
+                  parameter.code == "time");
 
         std::map<int, std::string> points;
         if (LilvScalePoints* scale = lilv_port_get_scale_points(plugin, p)) {
@@ -139,8 +134,7 @@ TEST_F(BundleTest, EveryParameterHasItsPort)
 TEST_F(BundleTest, EveryPresetCarriesItsValues)
 {
     ASSERT_NE(plugin, nullptr);
-    LilvNodes* related =
-        lilv_plugin_get_related(plugin, uri("http://lv2plug.in/ns/ext/presets#Preset"));
+    LilvNodes* related = lilv_plugin_get_related(plugin, uri(kExtensions + "/presets#Preset"));
     std::map<std::string, std::map<std::string, float>> found; // label: symbol -> value
     LILV_FOREACH(nodes, i, related)
     {
@@ -148,16 +142,15 @@ TEST_F(BundleTest, EveryPresetCarriesItsValues)
         lilv_world_load_resource(world.get(), preset);
         LilvNode* label = node(lilv_world_get(
             world.get(), preset, uri("http://www.w3.org/2000/01/rdf-schema#label"), nullptr));
-        LilvNodes* ports =
-            lilv_world_find_nodes(world.get(), preset, uri(std::string(kLv2) + "port"), nullptr);
+        LilvNodes* ports = lilv_world_find_nodes(world.get(), preset, uri(kLv2 + "port"), nullptr);
         LILV_FOREACH(nodes, j, ports)
         {
             const LilvNode* entry = lilv_nodes_get(ports, j);
-            LilvNode* symbol = node(
-                lilv_world_get(world.get(), entry, uri(std::string(kLv2) + "symbol"), nullptr));
-            LilvNode* value = node(lilv_world_get(
-                world.get(), entry, uri("http://lv2plug.in/ns/ext/presets#value"), nullptr));
-            found[text(label)][text(symbol)] = lilv_node_as_float(value);
+            const auto get = [&](const std::string& property) {
+                return node(lilv_world_get(world.get(), entry, uri(property), nullptr));
+            };
+            found[text(label)][text(get(kLv2 + "symbol"))] =
+                lilv_node_as_float(get(kExtensions + "/presets#value"));
         }
         lilv_nodes_free(ports);
     }

@@ -33,35 +33,21 @@ void WriteInput(const std::string& path, double rate, std::size_t frames)
     WriteSamples(path, audio, rate);
 }
 
-// A setting as port values (symbol, value) in port order, and the same as
-// the command's --set.
-struct Setting {
-    std::vector<std::pair<std::string, std::string>> ports;
+// A setting as port values (symbol, value) in port order.
+using Setting = std::vector<std::pair<std::string, std::string>>;
 
-    std::string lv2apply() const
-    {
-        std::string text;
-        for (const auto& [symbol, value] : ports)
-            text += " -c " + symbol + " " + value;
-        return text;
-    }
-    std::string lv2file() const
-    {
-        std::string text;
-        for (const auto& [symbol, value] : ports)
-            text += " -p " + symbol + ":" + value;
-        return text;
-    }
-    std::string command() const
-    {
-        std::string text;
-        for (const auto& [symbol, value] : ports)
-            text += symbol == "enabled" ? " --set bypa=" + std::string(value == "0" ? "1" : "0")
-                    : symbol == "bpm"   ? " --set .bpm=" + value
-                                        : " --set " + symbol + "=" + value;
-        return text;
-    }
-};
+// The setting as lv2apply's, lv2file's or the command's options.
+std::string Options(const Setting& setting, const std::string& tool)
+{
+    std::string text;
+    for (const auto& [symbol, value] : setting)
+        text += tool == "lv2apply"    ? " -c " + symbol + " " + value
+                : tool == "lv2file"   ? " -p " + symbol + ":" + value
+                : symbol == "enabled" ? " --set bypa=" + std::string(value == "0" ? "1" : "0")
+                : symbol == "bpm"     ? " --set .bpm=" + value
+                                      : " --set " + symbol + "=" + value;
+    return text;
+}
 
 class Lv2Hosts : public ScratchDirectory {
 protected:
@@ -71,21 +57,17 @@ protected:
         setenv("LV2_PATH", path.c_str(), 1);
     }
 
-    std::vector<float> command(const std::string& in, const std::string& options)
-    {
-        const std::string out = path("command.wav");
-        const Outcome done =
-            Shell(kCommand + " render --quiet --preroll 0 --tail 0 " + in + " " + out + options);
-        EXPECT_EQ(done.status, 0) << done.output;
-        return Samples(out);
-    }
-    std::vector<float> host(const std::string& tool, const std::string& in,
-                            const std::string& options)
+    // What the command or a host tool renders from `in` with these options.
+    std::vector<float> render(const std::string& tool, const std::string& in,
+                              const std::string& options)
     {
         const std::string out = path(tool + ".wav");
         // lv2file clamps samples beyond full scale unless told not to.
-        const std::string keep = tool == "lv2file" ? " --ignore-clipping" : "";
-        const Outcome done = Shell(tool + keep + " -i " + in + " -o " + out + options + " " + kUri);
+        const Outcome done =
+            Shell(tool == "command" ? kCommand + " render --quiet --preroll 0 --tail 0 " + in +
+                                          " " + out + options
+                                    : tool + (tool == "lv2file" ? " --ignore-clipping" : "") +
+                                          " -i " + in + " -o " + out + options + " " + kUri);
         EXPECT_EQ(done.status, 0) << done.output;
         return Samples(out);
     }
@@ -104,21 +86,20 @@ TEST_F(Lv2Hosts, LilvToolsRenderWhatTheCommandRenders)
     const std::string in = path("in.wav");
     WriteInput(in, 48000.0, 60000);
     const std::vector<Setting> settings = {
-        {{{"time", "0.3"}, {"fbak", "6"}, {"mode", "0"}}},
-        {{{"nval", "3"}, {"fbak", "7.5"}, {"inpt", "6.5"}, {"tone", "1"}, {"dot3", "1"}}},
-        {{{"tlok", "1"}, {"nval", "4"}, {"oput", "6"}, {"blnd", "3.5"}, {"mode", "2"}}},
-        {{{"time", "1.1"}, {"bpm", "90"}, {"fbak", "8.5"}, {"tone", "2"}}},
-        {{{"fbak", "5"}, {"enabled", "0"}}},
+        {{"time", "0.3"}, {"fbak", "6"}, {"mode", "0"}},
+        {{"nval", "3"}, {"fbak", "7.5"}, {"inpt", "6.5"}, {"tone", "1"}, {"dot3", "1"}},
+        {{"tlok", "1"}, {"nval", "4"}, {"oput", "6"}, {"blnd", "3.5"}, {"mode", "2"}},
+        {{"time", "1.1"}, {"bpm", "90"}, {"fbak", "8.5"}, {"tone", "2"}},
+        {{"fbak", "5"}, {"enabled", "0"}},
     };
     for (const Setting& setting : settings) {
-        SCOPED_TRACE(setting.lv2file());
-        const std::vector<float> expected = command(in, setting.command());
+        const std::string lv2file = Options(setting, "lv2file");
+        SCOPED_TRACE(lv2file);
+        const std::vector<float> expected = render("command", in, Options(setting, "command"));
         ASSERT_EQ(expected.size(), 60000u);
-        EXPECT_EQ(Difference(host("lv2apply", in, setting.lv2apply()), expected), "") << "lv2apply";
-        EXPECT_EQ(Difference(host("lv2file", in, " -b 64" + setting.lv2file()), expected), "")
-            << "lv2file -b 64";
-        EXPECT_EQ(Difference(host("lv2file", in, " -b 4096" + setting.lv2file()), expected), "")
-            << "lv2file -b 4096";
+        EXPECT_EQ(Difference(render("lv2apply", in, Options(setting, "lv2apply")), expected), "");
+        for (const char* block : {" -b 64", " -b 4096"})
+            EXPECT_EQ(Difference(render("lv2file", in, block + lv2file), expected), "") << block;
     }
 }
 
@@ -129,8 +110,8 @@ TEST_F(Lv2Hosts, APresetRendersAsTheCommandsPreset)
     ASSERT_FALSE(Presets().empty());
     for (const Preset& preset : Presets()) {
         SCOPED_TRACE(preset.label);
-        EXPECT_EQ(Difference(host("lv2file", in, " -b 512 -P '" + preset.label + "'"),
-                             command(in, " --preset " + preset.name)),
+        EXPECT_EQ(Difference(render("lv2file", in, " -b 512 -P '" + preset.label + "'"),
+                             render("command", in, " --preset " + preset.name)),
                   "");
     }
 }

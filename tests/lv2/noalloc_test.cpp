@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "tests/support/allocationcount.h"
@@ -24,9 +25,8 @@ TEST(Lv2Run, AllocatesNothingAtAnyLengthOrChange)
     plugin.connect("control", transport.data());
     std::vector<float> audio(kMax, 0.25f);
     audio[3] = std::nanf("");
-    plugin.control("nval") = 4.0f;
-    plugin.control("tlok") = 1.0f;
-    plugin.control("fbak") = 7.0f;
+    for (const auto& [symbol, value] : {std::pair{"nval", 4.0f}, {"tlok", 1.0f}, {"fbak", 7.0f}})
+        plugin.control(symbol) = value;
 
     const long before = AllocationCount();
     plugin.activate();

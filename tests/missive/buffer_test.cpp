@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "tests/support/missivetest.h"
@@ -59,8 +58,7 @@ TEST(MissiveBuffer, SequenceCountsChanges)
     EXPECT_TRUE(fromNull.empty());
     EXPECT_EQ(fromNull.sequence(), 1u);
 
-    Missive m;
-    m.put("in", "mono"); // value, key and trailer: three appends
+    Missive m(std::pair{"in", "mono"}); // value, key and trailer: three appends
     EXPECT_EQ(m.sequence(), 3u);
     const Missive copy(m);
     EXPECT_EQ(copy.sequence(), 2u);
@@ -111,8 +109,7 @@ TEST(MissiveBuffer, TakeOver)
     EXPECT_EQ(source.capacity(), 512u);
 
     // An inline source is copied; target returns to its inline storage.
-    Missive small;
-    small.put("in", "mono");
+    Missive small(std::pair{"in", "mono"});
     before = target.sequence();
     target.takeOver(small);
     EXPECT_FALSE(target.onHeap());

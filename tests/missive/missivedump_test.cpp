@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/missivetest.h"
@@ -21,6 +23,17 @@ const std::string kRuler = "-----------+===========+-----------+===========   --
 std::string key(const std::string& text)
 {
     return text + std::string(52 - text.size(), '.');
+}
+
+// A table row: index, key type and text, count, value type and text.
+std::string row(int index, const char* keyType, const std::string& keyText, int count,
+                const char* type, const std::string& value, int depth = 0)
+{
+    char head[32];
+    char middle[32];
+    std::snprintf(head, sizeof head, "%*d | %s | ", 3 + 4 * depth, index, keyType);
+    std::snprintf(middle, sizeof middle, " | %4d  %-4s | ", count, type);
+    return head + key(keyText) + middle + value + "\n";
 }
 
 // A top-level table: frame line, the rows, closing line.
@@ -59,59 +72,49 @@ enum class Sign { minus = -1 };
 TEST(MissiveDump, NestedMessageTable)
 {
     // A number key holding a list of messages: the empty one is skipped.
-    Missive inner;
-    inner.put("gain", 0.5);
-    Missive m;
-    m.put(kMissiveDefault, "setup");
-    m.put("name", "tape");
-    m.put("taps", std::uint32_t{3});
-    m.put("mix", 0.25);
-    m.put("labels", std::vector<std::string>{"In", "Out"});
-    m.put(1u, std::vector<Missive>{Missive{}, inner});
-    m.put("on", true);
+    const Missive inner(std::pair{"gain", 0.5});
+    const Missive m(std::pair{kMissiveDefault, "setup"}, std::pair{"name", "tape"},
+                    std::pair{"taps", std::uint32_t{3}}, std::pair{"mix", 0.25},
+                    std::pair{"labels", std::vector<std::string>{"In", "Out"}},
+                    std::pair{1u, std::vector<Missive>{Missive{}, inner}}, std::pair{"on", true});
 
-    const std::string expected =
-        framed("  0 | str | " + key("'on'") + " |    1  bool | 1\n" + "  1 | u32 | " + key("1") +
-               " |    2  msv  | " + "\n    " + kFrame + "\n" + "      0 | str | " + key("'gain'") +
-               " |    1  f64  | 0.5\n" + "    " + kFrame + "\n" + "  2 | str | " + key("'labels'") +
-               " |    2  str  | 'In', 'Out'\n" + "  3 | str | " + key("'mix'") +
-               " |    1  f64  | 0.25\n" + "  4 | str | " + key("'taps'") + " |    1  u32  | 3\n" +
-               "  5 | str | " + key("'name'") + " |    1  str  | 'tape'\n" + "  6 | def | " +
-               std::string(52, '.') + " |    1  str  | 'setup'\n");
+    const std::string nested = "    " + kFrame + "\n" +
+                               row(0, "str", "'gain'", 1, "f64", "0.5", 1) + "    " + kFrame + "\n";
+    const std::string expected = framed(
+        row(0, "str", "'on'", 1, "bool", "1") + row(1, "u32", "1", 2, "msv", "") + nested +
+        row(2, "str", "'labels'", 2, "str", "'In', 'Out'") +
+        row(3, "str", "'mix'", 1, "f64", "0.25") + row(4, "str", "'taps'", 1, "u32", "3") +
+        row(5, "str", "'name'", 1, "str", "'tape'") + row(6, "def", "", 1, "str", "'setup'"));
     EXPECT_EQ(table(m), expected);
 }
 
 TEST(MissiveDump, ValueAndKeyTexts)
 {
-    Missive m;
-    m.put("six", std::vector<double>{0.5, -2, 3, 4, 5, 6});
-    m.put("seven", std::vector<double>{1, 2, 3, 4, 5, 6, 7});
     KtUuid uuid;
     for (std::uint8_t i = 0; i < 16; ++i)
         uuid.bytes[i] = i;
-    m.put("id", uuid);
-    m.put("mode", Mode::wide);
-    m.put("sign", Sign::minus);
-    EXPECT_EQ(
-        table(m),
-        framed("  0 | str | " + key("'sign'") +
-               " |    1  enum | <> 18446744073709551615 (10 bytes)\n" + "  1 | str | " +
-               key("'mode'") + " |    1  enum | <> 300 (2 bytes)\n" + "  2 | str | " + key("'id'") +
-               " |    1  uuid | {00010203-0405-0607-0809-0a0b0c0d0e0f} (16 bytes)\n" +
-               "  3 | str | " + key("'seven'") + " |    7  f64  | { 1, 2, 3, 4, 5, ... 7 }\n" +
-               "  4 | str | " + key("'six'") + " |    6  f64  | { 0.5, -2, 3, 4, 5, 6 }\n"));
+    const Missive m(std::pair{"six", std::vector<double>{0.5, -2, 3, 4, 5, 6}},
+                    std::pair{"seven", std::vector<double>{1, 2, 3, 4, 5, 6, 7}},
+                    std::pair{"id", uuid}, std::pair{"mode", Mode::wide},
+                    std::pair{"sign", Sign::minus});
+    EXPECT_EQ(table(m),
+              framed(row(0, "str", "'sign'", 1, "enum", "<> 18446744073709551615 (10 bytes)") +
+                     row(1, "str", "'mode'", 1, "enum", "<> 300 (2 bytes)") +
+                     row(2, "str", "'id'", 1, "uuid",
+                         "{00010203-0405-0607-0809-0a0b0c0d0e0f} (16 bytes)") +
+                     row(3, "str", "'seven'", 7, "f64", "{ 1, 2, 3, 4, 5, ... 7 }") +
+                     row(4, "str", "'six'", 6, "f64", "{ 0.5, -2, 3, 4, 5, 6 }")));
 
     // A #64 key shows its registered name and the number in upper-case hex.
-    EXPECT_EQ(
-        table(raw({0x78, 0}, {0x12, 0xEF, 0xCD, 0xAB}, 26, 15)),
-        framed("  0 | #64 | " + key("<unregistered> (0xABCDEF12)") + " |    1  str  | 'x'\n"));
+    EXPECT_EQ(table(raw({0x78, 0}, {0x12, 0xEF, 0xCD, 0xAB}, 26, 15)),
+              framed(row(0, "#64", "<unregistered> (0xABCDEF12)", 1, "str", "'x'")));
 
     // A key of seven u32 values is listed with the key text's limit of 20.
     Bytes numbers;
     for (std::uint8_t i = 1; i <= 7; ++i)
         numbers.insert(numbers.end(), {i, 0, 0, 0});
     EXPECT_EQ(table(raw({0x78, 0}, numbers, 7, 15)),
-              framed("  0 | u32 | " + key("{ 1, 2, 3, 4, 5, 6, 7 }") + " |    1  str  | 'x'\n"));
+              framed(row(0, "u32", "{ 1, 2, 3, 4, 5, 6, 7 }", 1, "str", "'x'")));
 }
 
 TEST(MissiveDump, HexView)
@@ -121,16 +124,15 @@ TEST(MissiveDump, HexView)
     // Key "k", a ten-character text: 17 bytes, so the second row holds one byte.
     const Missive m =
         raw({'A', ' ', 'b', '~', 0x7F, 0x01, 0x80, 0x1F, '!', 'z', 0}, {'k', 0}, 15, 15);
-    const std::string expected =
-        "missive length: 17 bytes  sequence: 2\n" + kRuler +
-        "41 20 62 7e 7f 01 80 1f 21 7a 00 6b 00 02 0f 0f   "
-        "A\xE2\x8B\x85"
-        "b~\x7F\xE2\x96\xAA\xE2\x96\xAA\xE2\x96\xAA!z\xE2\x96\xAB"
-        "k"
-        "\xE2\x96\xAB\xE2\x96\xAA\xE2\x96\xAA\xE2\x96\xAA\n"
-        "0d " +
-        std::string(45, ' ') + "  \xE2\x96\xAA\n" + kRuler +
-        framed("  0 | str | " + key("'k'") + " |    1  str  | 'A b~\x7F\x01\x80\x1F!z'\n");
+    const std::string expected = "missive length: 17 bytes  sequence: 2\n" + kRuler +
+                                 "41 20 62 7e 7f 01 80 1f 21 7a 00 6b 00 02 0f 0f   "
+                                 "A\xE2\x8B\x85"
+                                 "b~\x7F\xE2\x96\xAA\xE2\x96\xAA\xE2\x96\xAA!z\xE2\x96\xAB"
+                                 "k"
+                                 "\xE2\x96\xAB\xE2\x96\xAA\xE2\x96\xAA\xE2\x96\xAA\n"
+                                 "0d " +
+                                 std::string(45, ' ') + "  \xE2\x96\xAA\n" + kRuler +
+                                 framed(row(0, "str", "'k'", 1, "str", "'A b~\x7F\x01\x80\x1F!z'"));
     EXPECT_EQ(captureDump(m, 1), expected);
 
     EXPECT_EQ(captureDump(m, 0), "");
@@ -141,24 +143,14 @@ TEST(MissiveDump, DeepNestingIsCutShort)
 {
     // 200 levels of messages inside messages: tables go 64 levels deep, the
     // rest is shown by its size, so hostile input cannot exhaust the stack.
-    Missive m;
-    m.put("leaf", 1.0);
-    for (int level = 0; level < 200; ++level) {
-        Missive outer;
-        outer.put("m", m);
-        m = outer;
-    }
+    Missive m(std::pair{"leaf", 1.0});
+    for (int level = 0; level < 200; ++level)
+        m = Missive(std::pair{"m", m});
     const std::string text = table(m);
     EXPECT_NE(text.find("\n" + std::string(4 * 64, ' ') + "----+"), std::string::npos);
     EXPECT_EQ(text.find("\n" + std::string(4 * 65, ' ') + "----+"), std::string::npos);
     EXPECT_EQ(text.find("'leaf'"), std::string::npos);
     EXPECT_NE(text.find("msv  |  ("), std::string::npos);
-}
-
-bool endsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 const std::string kReportTail =
@@ -182,19 +174,18 @@ TEST(MissiveDump, UnsupportedTypesRaiseAfterWhatWasPrinted)
 {
     // An older record with a sig value (24), then a good record shown first.
     const Missive sig = fromBytes({'k', 0, 2, 15, 24, 2, 'x', 0, 'a', 0, 2, 15, 15, 4});
-    EXPECT_TRUE(
-        endsWith(failingDump(sig, 301),
-                 kRuler + "\n" + kFrame + "\n  0 | str | " + key("'a'") + " |    1  str  | 'x'\n" +
-                     "  1 | str | " + key("'k'") + " |    1  sig  | " +
-                     "\n| 'throw' assertion failed. unimplemented missive value dumper: 'n'" +
-                     kReportTail + "301\n\n"));
+    EXPECT_TRUE(failingDump(sig, 301).ends_with(
+        kRuler + "\n" + kFrame + "\n" + row(0, "str", "'a'", 1, "str", "'x'") +
+        row(1, "str", "'k'", 1, "sig", "") +
+        "| 'throw' assertion failed. unimplemented missive value dumper: 'n'" + kReportTail +
+        "301\n\n"));
 
     // A key of type f64 has no key text.
-    EXPECT_TRUE(endsWith(
-        failingDump(fromBytes({'x', 0, 1, 1, 14, 15, 3}), 235),
-        kFrame +
-            "\n  0 | f64 | \n| 'throw' assertion failed. unimplemented missive key dumper: f64" +
-            kReportTail + "235\n\n"));
+    EXPECT_TRUE(failingDump(fromBytes({'x', 0, 1, 1, 14, 15, 3}), 235)
+                    .ends_with(kFrame +
+                               "\n  0 | f64 | \n| 'throw' assertion failed. unimplemented missive "
+                               "key dumper: f64" +
+                               kReportTail + "235\n\n"));
 }
 
 } // namespace

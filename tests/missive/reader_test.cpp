@@ -1,6 +1,7 @@
 // Reading values as double, bool and text; short and malformed messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -82,10 +83,9 @@ TEST(MissiveReader, ConvertsEveryStoredType)
     EXPECT_EQ(read<std::string>(two.find("b")), "true");
 
     // Arrays: each element converted; a nested message has no size, so one element only.
-    Missive arrays;
-    arrays.put("d", std::vector<double>{1.5, -2.0});
-    arrays.put("s", std::vector<std::string>{"7", "x"});
-    arrays.put("m", std::vector<Missive>{Missive{}, Missive{}});
+    const Missive arrays(std::pair{"d", std::vector<double>{1.5, -2.0}},
+                         std::pair{"s", std::vector<std::string>{"7", "x"}},
+                         std::pair{"m", std::vector<Missive>{Missive{}, Missive{}}});
     EXPECT_EQ(readArray<double>(arrays.find("d")), (std::vector<double>{1.5, -2.0}));
     EXPECT_EQ(readArray<double>(arrays.find("s")), (std::vector<double>{7.0, 0.0}));
     EXPECT_EQ(readArray<double>(arrays.find("m")), (std::vector<double>{0.0}));
@@ -127,11 +127,9 @@ TEST(MissiveReader, ShortValuesAndBadKeysFail)
 // that any read outside the message is caught by the address sanitizer.
 void probe(const Bytes& bytes)
 {
-    const std::size_t n = bytes.size();
-    const std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[n == 0 ? 1 : n]);
-    if (n != 0)
-        std::memcpy(block.get(), bytes.data(), n);
-    const MissiveSpan span{block.get(), n};
+    const std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[bytes.size()]);
+    std::copy(bytes.begin(), bytes.end(), block.get());
+    const MissiveSpan span{block.get(), bytes.size()};
     for (int kind = 0; kind < 4; ++kind) {
         try {
             const MissiveCursor c = kind == 0   ? MissiveFind(span, "in")
@@ -142,7 +140,7 @@ void probe(const Bytes& bytes)
                 continue;
             EXPECT_TRUE(c.recordStart >= span.data && c.recordStart <= c.dataStart &&
                         c.dataStart <= c.dataEnd && c.dataEnd <= c.recordEnd &&
-                        c.recordEnd <= span.data + n);
+                        c.recordEnd <= span.data + span.size);
             read<double>(c);
             read<bool>(c);
             read<std::string>(c);
@@ -158,15 +156,10 @@ void probe(const Bytes& bytes)
 
 TEST(MissiveReader, MalformedMessagesStayInBounds)
 {
-    Missive nested;
-    nested.put("in", "x");
-    Missive m;
-    m.put("in", "mono");
-    m.put(kMissiveDefault, "name");
-    m.put(std::uint32_t{1}, nested);
-    m.put("labels", std::vector<std::string>{"Input", "In"});
-    m.put("pad", std::string(130, 'p'));
-    m.put("big", std::uint64_t{42});
+    const Missive m(std::pair{"in", "mono"}, std::pair{kMissiveDefault, "name"},
+                    std::pair{std::uint32_t{1}, Missive(std::pair{"in", "x"})},
+                    std::pair{"labels", std::vector<std::string>{"Input", "In"}},
+                    std::pair{"pad", std::string(130, 'p')}, std::pair{"big", std::uint64_t{42}});
     const Bytes valid(m.data(), m.data() + m.size());
 
     testing::internal::CaptureStdout(); // each failure prints a report

@@ -22,22 +22,19 @@ enum class Mode : int { kMinusOne = -1, kThree = 3 };
 
 TEST(MissiveWireFormat, WorkedExamples)
 {
-    Missive in;
-    in.put("in", "mono");
+    const Missive in(std::pair{"in", "mono"});
     EXPECT_EQ(bytesOf(in),
               (Bytes{0x6D, 0x6F, 0x6E, 0x6F, 0x00, 0x69, 0x6E, 0x00, 0x03, 0x0F, 0x0F, 0x08}));
     EXPECT_EQ(read<std::string>(in.find("in")), "mono");
 
-    Missive labels;
-    labels.put(MissiveKey{"labels"}, std::vector<std::string>{"Input", "In"});
+    const Missive labels(std::pair{MissiveKey{"labels"}, std::vector<std::string>{"Input", "In"}});
     EXPECT_EQ(bytesOf(labels),
               (Bytes{0x02, 0x49, 0x6E, 0x70, 0x75, 0x74, 0x00, 0x49, 0x6E, 0x00, 0x6C,
                      0x61, 0x62, 0x65, 0x6C, 0x73, 0x00, 0x07, 0x0F, 0x8F, 0x11}));
     EXPECT_EQ(readArray<std::string>(labels.find(std::string("labels"))),
               (std::vector<std::string>{"Input", "In"}));
 
-    Missive number;
-    number.put(std::uint32_t{1}, Missive{});
+    const Missive number(std::pair{std::uint32_t{1}, Missive{}});
     EXPECT_EQ(bytesOf(number), (Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x04, 0x07, 0x14, 0x05}));
     EXPECT_EQ(number.find(std::uint32_t{1}).valueType, KtType::kMissive);
 }
@@ -58,8 +55,7 @@ TEST(MissiveWireFormat, ValueEncodings)
     EXPECT_EQ(record(Mode::kMinusOne), concat({minusOne, keyTail, {0x0C, 0x0D}}));
     EXPECT_EQ(record(std::vector<std::string>{}), concat({{0x00}, keyTail, {0x8F, 0x03}}));
 
-    Missive inner;
-    inner.put("in", "mono");
+    const Missive inner(std::pair{"in", "mono"});
     const Bytes innerBytes = bytesOf(inner);
     EXPECT_EQ(record(inner), concat({{0x0C}, innerBytes, keyTail, {0x14, 0x0F}}));
     EXPECT_EQ(record(std::vector<Missive>{Missive{}, inner}),
@@ -69,8 +65,7 @@ TEST(MissiveWireFormat, ValueEncodings)
 TEST(MissiveWireFormat, MultiByteBackwardVarints)
 {
     // 200-byte value, key "k": B = 200 + 2 + 1 - 1 = 202, forward CA 01, stored 01 CA.
-    Missive big;
-    big.put("k", std::string(199, 'x'));
+    const Missive big(std::pair{"k", std::string(199, 'x')});
     ASSERT_EQ(big.size(), 207u);
     EXPECT_EQ(Bytes(big.data() + 200, big.data() + 207),
               (Bytes{0x6B, 0x00, 0x02, 0x0F, 0x0F, 0x01, 0xCA}));
@@ -78,8 +73,7 @@ TEST(MissiveWireFormat, MultiByteBackwardVarints)
 
     // KL 128: field 01 80; value "v" 2 bytes: B = 2 + 128 + 2 - 1 = 131, stored 01 83.
     const std::string longName(127, 'n');
-    Missive longKey;
-    longKey.put(longName, "v");
+    const Missive longKey(std::pair{longName, "v"});
     ASSERT_EQ(longKey.size(), 136u);
     EXPECT_EQ(Bytes(longKey.data() + 130, longKey.data() + 136),
               (Bytes{0x01, 0x80, 0x0F, 0x0F, 0x01, 0x83}));
@@ -95,18 +89,12 @@ TEST(MissiveLookup, LaterRecordsHideEarlierOnesAndKeysMatchExactly)
     EXPECT_FALSE(Missive{}.find(std::uint32_t{0}).found());
     EXPECT_FALSE(Missive{}.findDefault().found());
 
-    Missive m;
-    m.put("bpm", 120.0);
-    m.put("bpm", 140.0);
-    m.put("bp", 1.0);
-    m.put(std::string("bpm\x02"), 2.0);
-    m.put(std::uint32_t{7}, Missive{});
+    const Missive m(std::pair{"bpm", 120.0}, std::pair{"bpm", 140.0}, std::pair{"bp", 1.0},
+                    std::pair{std::string("bpm\x02"), 2.0}, std::pair{std::uint32_t{7}, Missive{}});
     EXPECT_EQ(read<double>(m.find("bpm")), 140.0);
     EXPECT_EQ(read<double>(m.find("bp")), 1.0);
 
-    Missive near;
-    near.put("bp", 1.0);
-    near.put(std::string("bpm\x02"), 2.0);
+    Missive near(std::pair{"bp", 1.0}, std::pair{std::string("bpm\x02"), 2.0});
     EXPECT_FALSE(near.find("bpm").found());
     EXPECT_FALSE(near.find("b").found());
     // The name ends at the key's first 0 byte; bytes after it do not count.
@@ -114,10 +102,9 @@ TEST(MissiveLookup, LaterRecordsHideEarlierOnesAndKeysMatchExactly)
     EXPECT_EQ(read<double>(near.find("bpm")), 3.0);
 
     // Number keys.
-    Missive numbers;
-    numbers.put(std::uint32_t{1}, Missive{});
-    numbers.put(std::uint32_t{2}, Missive(std::pair{"a", true})); // 7 bytes
-    numbers.put("x", 5.0);
+    const Missive numbers(std::pair{std::uint32_t{1}, Missive{}},
+                          std::pair{std::uint32_t{2}, Missive(std::pair{"a", true})}, // 7 bytes
+                          std::pair{"x", 5.0});
     EXPECT_EQ(readMissives(numbers.find(std::uint32_t{2}))[0].size, 7u);
     EXPECT_FALSE(numbers.find(std::uint32_t{3}).found());
     EXPECT_FALSE(numbers.findDefault().found());

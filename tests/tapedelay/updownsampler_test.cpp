@@ -6,18 +6,11 @@
 namespace {
 
 // The 30-tap float rows are checked through the interpolation table, the
-// double rows here through the filters they make.
-TEST(UpDownSampler, ImpulseConstantAndLatency)
+// double rows here through the filters they make; their exact taps are held
+// by the bit-exact pin.
+TEST(UpDownSampler, ConstantAndLatency)
 {
     UpDownSampler s;
-    s.Init(3, 0.88);
-    s.Reset();
-    // An impulse plays row 0 backwards, one tap per push.
-    for (int k = 0; k < 24; ++k) {
-        s.PushUp(k == 0 ? 1.0 : 0.0);
-        ASSERT_EQ(s.Interpolate(0), s.UpCoeffs()[23 - k]) << k;
-    }
-
     for (const int factor : {1, 2, 3}) {
         SCOPED_TRACE(factor);
         s.Init(factor, 0.88);

@@ -16,7 +16,6 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -32,12 +31,9 @@ constexpr int kVoicings = 9; // mode * 3 + tone
 std::uint64_t Fnv1a(const std::vector<float>& audio)
 {
     std::uint64_t hash = 0xcbf29ce484222325u;
-    for (const float x : audio) {
-        unsigned char bytes[sizeof x];
-        std::memcpy(bytes, &x, sizeof x);
-        for (const unsigned char b : bytes)
-            hash = (hash ^ b) * 0x100000001b3u;
-    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(audio.data());
+    for (std::size_t i = 0; i < audio.size() * sizeof(float); ++i)
+        hash = (hash ^ bytes[i]) * 0x100000001b3u;
     return hash;
 }
 
@@ -91,16 +87,14 @@ constexpr std::uint64_t kPinned[std::size(kRates)][kVoicings] = {
 std::string TableText(const std::uint64_t (&hashes)[std::size(kRates)][kVoicings])
 {
     std::string text;
-    for (const auto& row : hashes) {
-        text += text.empty() ? "    {" : ",\n    {";
-        for (const std::uint64_t& hash : row) {
-            char word[24];
-            std::snprintf(word, sizeof word, "0x%016" PRIx64 "u", hash);
-            text += (&hash == row ? "" : ", ") + std::string(word);
+    char word[32];
+    for (const auto& row : hashes)
+        for (int v = 0; v < kVoicings; ++v) {
+            std::snprintf(word, sizeof word, "%s0x%016" PRIx64 "u%s", v == 0 ? "    {" : " ",
+                          row[v], v + 1 < kVoicings ? "," : "},\n");
+            text += word;
         }
-        text += "}";
-    }
-    return text + "};\n";
+    return text;
 }
 
 TEST(VX9BitExact, RenderedAudioMatchesThePinnedHashes)

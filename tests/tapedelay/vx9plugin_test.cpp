@@ -3,6 +3,7 @@
 // through a recording controller and the values the plug-in writes back.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <functional>
 #include <set>
 #include <string>
@@ -33,47 +34,46 @@ struct RecordingController final : IIVX9Controller {
     void restartGate(bool restart) override { log("restartGate", restart); }
 };
 
-// The parameters in the order a host builds them from the descriptions, with
-// their defaults (those in `offered`, or all).
-void AddParameters(FakeHost& host, const std::set<std::string>& offered = {})
-{
-    const std::vector<std::pair<std::string, double>> all = {
-        {"tlok", 0.0}, {"nval", 0.0},   {"time", 0.5}, {".bpm", 120.0}, {"fbak", 1.0},
-        {"inpt", 5.0}, {"oput", 4.5},   {"blnd", 5.0}, {"tone", 0.0},   {"mode", 1.0},
-        {"dot3", 0.0}, {"sBPM", 120.0}, {"uiDT", 0.5}, {"bypa", 0.0}};
-    for (std::uint32_t index = 0; index < all.size(); ++index)
-        if (offered.empty() || offered.count(all[index].first) != 0)
-            host.add(all[index].first, index, all[index].second);
-}
-
 struct PluginRig {
     FakeHost host;
     RecordingController controller;
     VX9 plugin;
     IIHux::Plugin& api = plugin;
+    Calls bound;       // what binding gave the controller
+    Calls boundWrites; // and wrote back
 
+    // The parameters in the order a host builds them from the descriptions,
+    // with their defaults (those in `offered`, or all).
     explicit PluginRig(const std::set<std::string>& offered = {})
     {
-        AddParameters(host, offered);
+        const std::vector<std::pair<std::string, double>> all = {
+            {"tlok", 0.0}, {"nval", 0.0},   {"time", 0.5}, {".bpm", 120.0}, {"fbak", 1.0},
+            {"inpt", 5.0}, {"oput", 4.5},   {"blnd", 5.0}, {"tone", 0.0},   {"mode", 1.0},
+            {"dot3", 0.0}, {"sBPM", 120.0}, {"uiDT", 0.5}, {"bypa", 0.0}};
+        for (std::uint32_t index = 0; index < all.size(); ++index)
+            if (offered.empty() || offered.count(all[index].first) != 0)
+                host.add(all[index].first, index, all[index].second);
         api.initialise(&host, &controller, nullptr);
-        controller.calls.clear();
-        host.writes.clear();
+        bound = std::exchange(controller.calls, {});
+        boundWrites = std::exchange(host.writes, {});
     }
     // Stores a value the way a user or automation changes it.
     void set(const std::string& code, double value) { host.at(code).current = value; }
-    void change(const std::string& code, double value, bool passLinked = true)
+    // Stores and reports a value; returns what the plug-in wrote back meanwhile.
+    Calls change(const std::string& code, double value, bool passLinked = true)
     {
+        const std::size_t before = host.writes.size();
         set(code, value);
         api.parameterChanged(host.at(code), passLinked);
         api.dispatchParameterChanges();
+        return Calls(host.writes.begin() + static_cast<std::ptrdiff_t>(before), host.writes.end());
     }
-    template <class Value>
-    void tap(const Value& bpm)
+    // A tap message with its "bpm" value, if any.
+    template <class... Value>
+    void tap(const Value&... bpm)
     {
-        Missive message;
-        message.put(kMissiveDefault, "BPMTapped");
-        message.put("bpm", bpm);
-        api.handleMessage(message);
+        api.handleMessage(
+            Missive(std::pair{kMissiveDefault, "BPMTapped"}, std::pair{"bpm", bpm}...));
     }
     // The glide and delay the last delay change sent.
     Calls lastDelayChange() const
@@ -90,23 +90,16 @@ Calls delayChange(bool slow, double seconds)
 
 TEST(VX9Plugin, BindingGivesTheControllerItsStartAndLinksInOrder)
 {
-    FakeHost host;
-    AddParameters(host);
-    RecordingController controller;
-    VX9 plugin;
-    static_cast<IIHux::Plugin&>(plugin).initialise(&host, &controller, nullptr);
-    EXPECT_EQ(controller.calls, (Calls{{"setDelayTime", 0.5},
-                                       {"setFeedback", 9.0},
-                                       {"setInput", 4.5},
-                                       {"setOutput", 4.5},
-                                       {"setBlend", 9.0},
-                                       {"setTone", 1.0},
-                                       {"setMode", 0.0}}));
-    EXPECT_TRUE(host.writes.empty());
-
-    FakeParameter& note = host.at("nval");
-    static_cast<IIHux::Plugin&>(plugin).linkParameter(note);
-    EXPECT_EQ(note.links,
+    PluginRig rig;
+    const Calls start = {
+        {"setDelayTime", 0.5}, {"setFeedback", 9.0}, {"setInput", 4.5}, {"setOutput", 4.5},
+        {"setBlend", 9.0},     {"setTone", 1.0},     {"setMode", 0.0},
+    };
+    EXPECT_EQ(rig.bound, start);
+    EXPECT_TRUE(rig.boundWrites.empty());
+    FakeHost& host = rig.host;
+    rig.api.linkParameter(host.at("nval"));
+    EXPECT_EQ(host.at("nval").links,
               (std::vector<HuxParameter*>{&host.at("tlok"), &host.at("dot3"), &host.at("time")}));
 }
 
@@ -129,27 +122,23 @@ TEST(VX9Plugin, DirectParametersReachTheController)
 
 TEST(VX9Plugin, NoteValuesAtATempo)
 {
-    struct Case {
-        double bpm;
-        double note;
-        double dotTriplet;
-        double seconds;
-    };
     const float triplet = static_cast<float>(0.5 * 0.6666666666666666);
-    for (const Case& c :
-         {Case{120.0, 4, 0, 0.5}, Case{120.0, 3, 1, 0.375}, Case{120.0, 4, 2, triplet},
-          Case{120.0, 1, 0, 0.0625}, Case{30.0, 5, 0, 2.0}, Case{240.0, 5, 0, 0.5},
-          Case{120.0, 6, 0, 2.0}, Case{240.0, 6, 0, 1.0}, Case{120.0, 9, 0, 0.5}}) {
-        SCOPED_TRACE(c.note);
+    // BPM, note value, Dotted/Triplet, delay.
+    const std::tuple<double, int, int, double> cases[] = {
+        {120.0, 4, 0, 0.5},    {120.0, 3, 1, 0.375}, {120.0, 4, 2, triplet},
+        {120.0, 1, 0, 0.0625}, {30.0, 5, 0, 2.0},    {240.0, 5, 0, 0.5},
+        {120.0, 6, 0, 2.0},    {240.0, 6, 0, 1.0},   {120.0, 9, 0, 0.5}};
+    for (const auto& [bpm, note, dotTriplet, seconds] : cases) {
+        SCOPED_TRACE(note);
         PluginRig rig;
-        rig.set(".bpm", c.bpm);
-        rig.set("dot3", c.dotTriplet);
-        rig.change("nval", c.note);
-        EXPECT_EQ(rig.controller.calls, delayChange(false, c.seconds));
+        rig.set(".bpm", bpm);
+        rig.set("dot3", dotTriplet);
+        rig.change("nval", note);
+        EXPECT_EQ(rig.controller.calls, delayChange(false, seconds));
         // Right after binding the last note counts as the 8th: no BPM is chosen.
         EXPECT_TRUE(rig.host.writes.empty());
         rig.api.update();
-        EXPECT_EQ(rig.host.writes, (Calls{{"uiDT", c.seconds}}));
+        EXPECT_EQ(rig.host.writes, (Calls{{"uiDT", seconds}}));
     }
 }
 
@@ -177,9 +166,10 @@ TEST(VX9Plugin, SessionTempoWithTempoLock)
 TEST(VX9Plugin, FreeTimeToNoteValueChoosesTheBpm)
 {
     // Dotted/Triplet set before free time, or Dotted chosen in free time.
-    for (const auto& [dotTriplet, inFreeTime, seconds] :
-         {std::tuple{0.0, false, 0.25}, std::tuple{1.0, false, 0.375},
-          std::tuple{2.0, false, 0.25 * 0.6666666666666666}, std::tuple{1.0, true, 0.375}}) {
+    const double triplet = 0.25 * 0.6666666666666666;
+    const std::tuple<double, bool, double> cases[] = {
+        {0.0, false, 0.25}, {1.0, false, 0.375}, {2.0, false, triplet}, {1.0, true, 0.375}};
+    for (const auto& [dotTriplet, inFreeTime, seconds] : cases) {
         SCOPED_TRACE(testing::Message() << dotTriplet << (inFreeTime ? " in free time" : ""));
         PluginRig rig;
         rig.set("dot3", inFreeTime ? 0.0 : dotTriplet);
@@ -187,11 +177,10 @@ TEST(VX9Plugin, FreeTimeToNoteValueChoosesTheBpm)
         rig.change("time", seconds);
         if (inFreeTime)
             rig.change("dot3", dotTriplet); // recalls the 8th
-        rig.host.writes.clear();
-        rig.change("nval", 3.0);
-        ASSERT_FALSE(rig.host.writes.empty());
-        EXPECT_EQ(rig.host.writes.front().first, ".bpm");
-        EXPECT_NEAR(rig.host.writes.front().second, 120.0, 1e-9);
+        const Calls written = rig.change("nval", 3.0);
+        ASSERT_FALSE(written.empty());
+        EXPECT_EQ(written.front().first, ".bpm");
+        EXPECT_NEAR(written.front().second, 120.0, 1e-9);
     }
 }
 
@@ -212,17 +201,13 @@ TEST(VX9Plugin, NoNoteValueEndsTempoTime)
     rig.change("nval", 3.0); // 0.25 s at 120 BPM
     rig.set("tlok", 1.0);
     rig.set("dot3", 2.0);
-    rig.host.writes.clear();
-    rig.change("nval", 0.0);
-    EXPECT_EQ(rig.host.writes, (Calls{{"tlok", 0.0}, {"dot3", 0.0}, {"time", 0.25}}));
+    EXPECT_EQ(rig.change("nval", 0.0), (Calls{{"tlok", 0.0}, {"dot3", 0.0}, {"time", 0.25}}));
 
     // Without Dotted/Triplet the lock stays as it is; Delay Time still follows.
     PluginRig partial({"tlok", "nval", "time", ".bpm"});
     partial.change("nval", 3.0);
     partial.set("tlok", 1.0);
-    partial.host.writes.clear();
-    partial.change("nval", 0.0);
-    EXPECT_EQ(partial.host.writes, (Calls{{"time", 0.25}}));
+    EXPECT_EQ(partial.change("nval", 0.0), (Calls{{"time", 0.25}}));
 }
 
 TEST(VX9Plugin, TempoLockAndDottedRecallTheRememberedNote)
@@ -230,24 +215,16 @@ TEST(VX9Plugin, TempoLockAndDottedRecallTheRememberedNote)
     PluginRig rig;
     rig.change("nval", 6.0);
     rig.change("nval", 0.0);
-    rig.host.writes.clear();
-    rig.change("tlok", 1.0);
-    EXPECT_EQ(rig.host.writes, (Calls{{"nval", 6.0}}));
-
+    EXPECT_EQ(rig.change("tlok", 1.0), (Calls{{"nval", 6.0}}));
     rig.set("nval", 0.0);
-    rig.host.writes.clear();
-    rig.change("dot3", 1.0);
-    EXPECT_EQ(rig.host.writes, (Calls{{"nval", 6.0}}));
+    EXPECT_EQ(rig.change("dot3", 1.0), (Calls{{"nval", 6.0}}));
 
     // With a note value already chosen nothing is recalled; dotted applies at once.
     rig.set("tlok", 0.0);
-    rig.host.writes.clear();
     rig.controller.calls.clear();
-    rig.change("tlok", 1.0);
-    EXPECT_TRUE(rig.host.writes.empty());
+    EXPECT_TRUE(rig.change("tlok", 1.0).empty());
     rig.set("tlok", 0.0);
-    rig.change("dot3", 1.0);
-    EXPECT_TRUE(rig.host.writes.empty());
+    EXPECT_TRUE(rig.change("dot3", 1.0).empty());
     EXPECT_EQ(rig.controller.calls, delayChange(false, 2.0)); // whole dotted: 3 s, capped
 }
 
@@ -268,39 +245,24 @@ TEST(VX9Plugin, TapsGlideSlowlyForAMoment)
 
 TEST(VX9Plugin, TapMessages)
 {
-    struct Case {
-        const char* name;
-        std::function<void(PluginRig&)> send;
-        double bpm;
-    };
-    const std::vector<Case> cases = {
-        {"double", [](PluginRig& rig) { rig.tap(96.5); }, 96.5},
-        {"unsigned", [](PluginRig& rig) { rig.tap(std::uint32_t{100}); }, 100.0},
-        {"text", [](PluginRig& rig) { rig.tap("84.5"); }, 84.5},
-        {"not a number", [](PluginRig& rig) { rig.tap("fast"); }, 0.0},
-        {"missing",
-         [](PluginRig& rig) {
-             Missive message;
-             message.put(kMissiveDefault, "BPMTapped");
-             rig.api.handleMessage(message);
-         },
-         0.0},
-    };
-    for (const Case& c : cases) {
+    // A double, an unsigned, a text, a text that is not a number, none.
+    const std::vector<std::pair<std::function<void(PluginRig&)>, double>> cases = {
+        {[](PluginRig& rig) { rig.tap(96.5); }, 96.5},
+        {[](PluginRig& rig) { rig.tap(std::uint32_t{100}); }, 100.0},
+        {[](PluginRig& rig) { rig.tap("84.5"); }, 84.5},
+        {[](PluginRig& rig) { rig.tap("fast"); }, 0.0},
+        {[](PluginRig& rig) { rig.tap(); }, 0.0}};
+    for (const auto& [send, bpm] : cases) {
         PluginRig rig;
         rig.set("tlok", 1.0);
-        c.send(rig);
+        send(rig);
         // The 8th is recalled, the tap takes over from the session tempo.
-        EXPECT_EQ(rig.host.writes, (Calls{{"nval", 3.0}, {"tlok", 0.0}, {".bpm", c.bpm}}))
-            << c.name;
+        EXPECT_EQ(rig.host.writes, (Calls{{"nval", 3.0}, {"tlok", 0.0}, {".bpm", bpm}})) << bpm;
     }
 
     PluginRig rig;
-    Missive other;
-    other.put(kMissiveDefault, "BPMTap");
-    other.put("bpm", 90.0);
-    const MissiveSpan reply = rig.api.handleMessage(other).span();
-    EXPECT_EQ(reply.size, 0u);
+    const Missive other(std::pair{kMissiveDefault, "BPMTap"}, std::pair{"bpm", 90.0});
+    EXPECT_EQ(rig.api.handleMessage(other).span().size, 0u);
     EXPECT_TRUE(rig.host.writes.empty());
 }
 
@@ -336,9 +298,7 @@ TEST(VX9Plugin, ParametersTheHostLacksAreSkipped)
     PluginRig unlinked;
     unlinked.change("nval", 4.0);
     unlinked.set("tlok", 1.0);
-    unlinked.host.writes.clear();
-    unlinked.change("nval", 0.0, false);
-    EXPECT_TRUE(unlinked.host.writes.empty());
+    EXPECT_TRUE(unlinked.change("nval", 0.0, false).empty());
 
     // A host without any parameter: nothing is bound and nothing breaks.
     PluginRig bare({"none"});

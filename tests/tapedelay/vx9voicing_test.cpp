@@ -53,9 +53,8 @@ struct Voicing {
     // Samples by which the comb's newer tap leads.
     std::size_t combLead() const
     {
-        const double distance =
-            VX9Steps::LookUpComb(m.t.comb, m.algorithm->combScale, m.t.coeffs.phase).tapDistance;
-        return static_cast<std::size_t>(distance);
+        return static_cast<std::size_t>(
+            VX9Steps::LookUpComb(m.t.comb, m.algorithm->combScale, m.t.coeffs.phase).tapDistance);
     }
 
     VX9TestMachine m;
