@@ -8,12 +8,7 @@
 
 namespace {
 
-struct Scripted : CommandTest {
-    void writeText(const std::string& file, const std::string& text)
-    {
-        writeBytes(path(file), text.data(), text.size());
-    }
-};
+struct Scripted : CommandTest {};
 
 // Names, units and minutes in the file and in the options, identifiers and
 // seconds in the options they stand for.
@@ -22,15 +17,15 @@ TEST_F(Scripted, AnAutomationFileAndNamesRenderExactlyAsTheIdentifiersTheyStandF
     writeRaw(path("in.f32"), Noise(6 * 48000, 0.4f));
     // Tempo Lock on, so that the session tempo is heard; the two changes due
     // together at 1.5 s apply in the order given.
-    writeText("song.txt", "# a verse\r\n"
-                          "500ms Delay Time 300ms\n"
-                          "\n"
-                          "  0:01.5  Feedback 6   # more feedback\n"
-                          "1.5 fbak 7\n"
-                          "2.0 tap 140\n"
-                          "2.5 Tempo Lock yes\n"
-                          "0:03.25 session-bpm 96\n"
-                          "4 mode vintage\n");
+    writeText(path("song.txt"), "# a verse\r\n"
+                                "500ms Delay Time 300ms\n"
+                                "\n"
+                                "  0:01.5  Feedback 6   # more feedback\n"
+                                "1.5 fbak 7\n"
+                                "2.0 tap 140\n"
+                                "2.5 Tempo Lock yes\n"
+                                "0:03.25 session-bpm 96\n"
+                                "4 mode vintage\n");
     const std::vector<std::string> common = {"render", "--quiet", "--preroll", "0", "--tail", "1"};
     std::vector<std::string> fromFile = common;
     fromFile.insert(fromFile.end(), {"--set", "bpm=100", "--set", "Delay Time=400ms", "--at",
@@ -78,7 +73,7 @@ TEST_F(Scripted, EachMalformedLineIsRefusedWithItsFileAndLineNumber)
     };
     for (const auto& [bad, why] : cases) {
         // Two good lines and a comment first, so the bad one is line 4.
-        writeText("bad.txt", "0.1 fbak 2\n# comment\n0.2 tap 100\n" + bad + "\n0.5 fbak 3\n");
+        writeText(path("bad.txt"), "0.1 fbak 2\n# comment\n0.2 tap 100\n" + bad + "\n0.5 fbak 3\n");
         EXPECT_EQ(runCapturing(
                       {"render", "--automation", path("bad.txt"), path("in.f32"), path("out.f32")}),
                   2)

@@ -28,7 +28,7 @@ struct Scripts : CommandTest {
     std::vector<std::vector<std::string>> python(const std::string& script,
                                                  const std::vector<std::string>& files)
     {
-        writeBytes(path("script.py"), script.data(), script.size());
+        writeText(path("script.py"), script);
         std::string command = "python3 '" + path("script.py") + "'";
         for (const std::string& file : files)
             command += " '" + file + "'";
@@ -46,13 +46,6 @@ struct Scripts : CommandTest {
         return rows;
     }
 
-    // The command's standard output, written to file.
-    void runInto(const std::vector<std::string>& line, const std::string& file)
-    {
-        const std::string out = printed(line);
-        writeBytes(file, out.data(), out.size());
-    }
-
     // Whether a program is installed. Under tools/test-all, which installs
     // it (TAPEDELAY_TEST_ALL=1), its absence fails the test; elsewhere it
     // skips it.
@@ -68,12 +61,6 @@ struct Scripts : CommandTest {
         return false;
     }
 
-    static std::string readText(const std::string& file)
-    {
-        const Bytes bytes = readBytes(file);
-        return {bytes.begin(), bytes.end()};
-    }
-
     // As written, subnormal numbers too.
     static double number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 };
@@ -82,8 +69,8 @@ struct Scripts : CommandTest {
 // (the texts' own escaping is JsonStringsAndNumbersReadBackExactly's).
 TEST_F(Scripts, DescribeAndPresetsAsJsonSayWhatThePluginSays)
 {
-    runInto({"describe", "--json"}, path("describe.json"));
-    runInto({"presets", "--json"}, path("presets.json"));
+    writeText(path("describe.json"), printed({"describe", "--json"}));
+    writeText(path("presets.json"), printed({"presets", "--json"}));
     const auto rows = python(R"(
 import json, sys
 d = json.load(open(sys.argv[1]))
@@ -136,31 +123,26 @@ TEST_F(Scripts, JsonStringsAndNumbersReadBackExactly)
         json.value(value);
     json.value(std::nan("")).endArray().key("empty").beginObject().endObject();
     json.key("none").beginArray().endArray().endObject();
-    writeBytes(path("values.json"), json.text().data(), json.text().size());
+    writeText(path("values.json"), json.text());
 
+    // The texts come back in a file of their own, joined by record separators.
     const auto rows = python(R"(
 import json, sys
 d = json.load(open(sys.argv[1]))
-for t in d["texts"]:
-    print(t.encode("utf-8").hex())
+open(sys.argv[2], "wb").write("\x1e".join(d["texts"]).encode("utf-8"))
 for n in d["numbers"]:
     print(repr(n))
 print(d["empty"], d["none"])
 )",
-                             {path("values.json")});
-    ASSERT_EQ(rows.size(), texts.size() + numbers.size() + 2);
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        std::string hex;
-        for (const unsigned char c : texts[i]) {
-            char digits[3];
-            std::snprintf(digits, sizeof digits, "%02x", c);
-            hex += digits;
-        }
-        EXPECT_EQ(rows[i][0], hex) << i;
-    }
+                             {path("values.json"), path("texts.bin")});
+    std::string joined = texts[0];
+    for (std::size_t i = 1; i < texts.size(); ++i)
+        joined += "\x1e" + texts[i];
+    EXPECT_EQ(readText(path("texts.bin")), joined);
+    ASSERT_EQ(rows.size(), numbers.size() + 2);
     for (std::size_t i = 0; i < numbers.size(); ++i)
-        EXPECT_EQ(number(rows[texts.size() + i][0]), numbers[i]) << rows[texts.size() + i][0];
-    EXPECT_EQ(rows[texts.size() + numbers.size()][0], "None");
+        EXPECT_EQ(number(rows[i][0]), numbers[i]) << rows[i][0];
+    EXPECT_EQ(rows[numbers.size()][0], "None");
     EXPECT_EQ(rows.back()[0], "{} []");
 }
 
@@ -168,7 +150,7 @@ TEST_F(Scripts, TheReportSaysWhatTheSummaryAndTheWarningsSay)
 {
     // Stereo: a loud left channel that clips in a FLAC file, a quiet right.
     writeStereo(path("in.wav"), Noise(24000, 0.95f, 3), Noise(24000, 0.05f, 4));
-    writeBytes(path("events.txt"), "0.25 time 0.2\n9 fbak 3\n", 23);
+    writeText(path("events.txt"), "0.25 time 0.2\n9 fbak 3\n");
     ASSERT_EQ(
         runCapturing({"render", "--preset", "slapback", "--set", "oput=9", "--set", "inpt=9",
                       "--automation", path("events.txt"), "--session-bpm", "0.4:100", "--tail",
@@ -398,7 +380,7 @@ image.onload = () => {
 image.src = "data:image/svg+xml;base64," +
             btoa(unescape(encodeURIComponent(new XMLSerializer().serializeToString(svg))));
 </script></body></html>)";
-    writeBytes(path("page.html"), page.data(), page.size());
+    writeText(path("page.html"), page);
     const Outcome dom = Shell("chromium --headless --disable-gpu --no-sandbox --user-data-dir='" +
                                   path("profile") + "' --virtual-time-budget=10000 --dump-dom " +
                                   "'file://" + path("page.html") + "' 2>/dev/null",
@@ -421,11 +403,9 @@ TEST_F(Scripts, ThePlotWritesTheFormatItsNameAsksFor)
 {
     ASSERT_EQ(run({"plot", "--quiet", "--tail", "1", path("plot.SVG")}), 0);
     EXPECT_EQ(readText(path("plot.SVG")).rfind("<?xml", 0), 0u);
-    for (const char* name : {"plot.txt", "plot", "plot.svg.gz"}) {
-        EXPECT_EQ(runCapturing({"plot", "--plugin", "/nonexistent.so", path(name)}), 2) << name;
-        EXPECT_TRUE(said("plot writes OUTPUT.svg or OUTPUT.png")) << errors;
-        EXPECT_FALSE(std::filesystem::exists(path(name)));
-    }
+    // Any other name before any work: even the plug-in is not loaded.
+    EXPECT_EQ(runCapturing({"plot", "--plugin", "/nonexistent.so", path("plot.svg.gz")}), 2);
+    EXPECT_TRUE(said("plot writes OUTPUT.svg or OUTPUT.png")) << errors;
 
     const char* old = std::getenv("PATH");
     const std::string saved = old == nullptr ? "" : old;
@@ -450,16 +430,20 @@ TEST_F(Scripts, ThePlotWritesTheFormatItsNameAsksFor)
 
 TEST_F(Scripts, ThePlotRefusesWhatItCannotDraw)
 {
-    writeBytes(path("events.svg"), "1 fbak 3\n", 9);
+    writeText(path("events.svg"), "1 fbak 3\n");
     for (const std::vector<std::string>& line : std::vector<std::vector<std::string>>{
              {"plot", "--compare", "Nonesuch", path("plot.svg")},
              {"plot", "--compare", "fbak=12", path("plot.svg")},
              {"plot", "--compare", "mode=Vintage wobl=3", path("plot.svg")},
              {"plot", "--tail", "-1", path("plot.svg")},
              {"plot"},
-             {"plot", path("plot.svg"), path("other.svg")}}) {
-        EXPECT_EQ(run(line), 2) << line[2];
-        EXPECT_FALSE(std::filesystem::exists(path("plot.svg"))) << line[2];
+             {"plot", path("plot.svg"), path("other.svg")},
+             {"plot", path("plot.txt")},
+             {"plot", path("plot")}}) {
+        EXPECT_EQ(run(line), 2) << line.back();
+        EXPECT_FALSE(std::filesystem::exists(path("plot.svg")) ||
+                     std::filesystem::exists(line.back()))
+            << line.back();
     }
     EXPECT_EQ(run({"plot", "--automation", path("events.svg"), path("events.svg")}), 2);
     EXPECT_EQ(readBytes(path("events.svg")).size(), 9u);
