@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <numbers>
 
 namespace {
 
@@ -103,7 +104,7 @@ TEST_F(HostRules, TheDrySignalHasTheDocumentedGain)
 {
     std::vector<float> sine(static_cast<std::size_t>(kRate));
     for (std::size_t i = 0; i < sine.size(); ++i)
-        sine[i] = 0.1f * static_cast<float>(std::sin(2.0 * M_PI * 1000.0 * i / kRate));
+        sine[i] = 0.1f * static_cast<float>(std::sin(2.0 * std::numbers::pi * 1000.0 * i / kRate));
     writeRaw(path("sine.f32"), sine);
     const auto energy = [](const std::vector<float>& x) {
         double sum = 0.0;
