@@ -1,5 +1,5 @@
 // A test fixture with a scratch directory of its own, removed afterwards,
-// whole-file byte helpers, and deterministic noise.
+// whole-file byte and text helpers, and deterministic noise.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -46,6 +46,19 @@ struct ScratchDirectory : ::testing::Test {
     {
         std::ofstream(file, std::ios::binary)
             .write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+    }
+    static void writeBytes(const std::string& file, const Bytes& bytes)
+    {
+        writeBytes(file, bytes.data(), bytes.size());
+    }
+    static void writeText(const std::string& file, const std::string& text)
+    {
+        writeBytes(file, text.data(), text.size());
+    }
+    static std::string readText(const std::string& file)
+    {
+        const Bytes bytes = readBytes(file);
+        return {bytes.begin(), bytes.end()};
     }
 
     std::filesystem::path dir;

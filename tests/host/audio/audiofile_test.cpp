@@ -31,7 +31,7 @@ TEST_F(AudioFileTest, RawRoundTripAndLengthCheck)
     EXPECT_EQ(source->frames(), kSignal.size());
     EXPECT_EQ(ReadAll(*source), kSignal);
 
-    WriteBytes(path("odd.f32"), Bytes(7));
+    writeBytes(path("odd.f32"), Bytes(7));
     EXPECT_EQ(ErrorOf([&] { OpenAudioSource(path("odd.f32"), 48000); }),
               path("odd.f32") + ": raw input ends inside a sample "
                                 "(7 bytes is not a whole number of 32-bit floats)");
@@ -42,7 +42,7 @@ TEST_F(AudioFileTest, RawRoundTripAndLengthCheck)
 TEST_F(AudioFileTest, RawStandardStreams)
 {
     // Standard input: the length check comes at the end.
-    WriteBytes(path("in"), {0, 0, 0x80, 0x3F, 1, 2});
+    writeBytes(path("in"), {0, 0, 0x80, 0x3F, 1, 2});
     std::fflush(stdout);
     const int saved[3] = {dup(0), dup(1), dup(2)};
     std::FILE* in = std::fopen(path("in").c_str(), "rb");
@@ -127,7 +127,7 @@ TEST_F(AudioFileTest, WavReaderDecodes)
         {Wav({Fmt(1, 1, 16, true), Data({0xC000}, 2)}), 1, {-0.5f}},
     };
     for (const auto& c : cases) {
-        WriteBytes(path("in.wav"), c.image);
+        writeBytes(path("in.wav"), c.image);
         const auto source = OpenWavSource(path("in.wav"));
         EXPECT_EQ(source->sampleRate(), 22050);
         EXPECT_EQ(source->channels(), c.channels);
@@ -173,7 +173,7 @@ TEST_F(AudioFileTest, WavReaderRefusesMalformed)
         {cutHeader, "damaged or truncated (a chunk header is cut off at byte 36)"},
     };
     for (const auto& c : cases) {
-        WriteBytes(path("bad.wav"), c.image);
+        writeBytes(path("bad.wav"), c.image);
         EXPECT_EQ(ErrorOf([&] { OpenWavSource(path("bad.wav")); }),
                   path("bad.wav") + ": " + c.error);
     }
@@ -186,14 +186,14 @@ TEST_F(AudioFileTest, InputPathsAndSameFile)
     EXPECT_EQ(ErrorOf([&] { OpenAudioSource(dir.string(), 48000); }),
               dir.string() + ": is a directory, not an audio file");
 #if !TAPEDELAY_HAVE_SNDFILE
-    WriteBytes(path("a.flac"), Bytes(8));
+    writeBytes(path("a.flac"), Bytes(8));
     EXPECT_EQ(ErrorOf([&] { OpenAudioSource(path("a.flac"), 48000); }),
               path("a.flac") + ": this build reads and writes only WAV (.wav) and raw float "
                                "(.f32) files");
 #endif
 
-    WriteBytes(path("a"), {1});
-    WriteBytes(path("b"), {1});
+    writeBytes(path("a"), {1});
+    writeBytes(path("b"), {1});
     EXPECT_TRUE(SameFile(path("a"), (dir / "." / "a").string()));
     EXPECT_FALSE(SameFile(path("a"), path("b")));
     EXPECT_FALSE(SameFile(path("a"), path("missing")));

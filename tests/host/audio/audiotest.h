@@ -20,11 +20,6 @@
 
 using AudioFileTest = ScratchDirectory;
 
-inline void WriteBytes(const std::string& path, const Bytes& bytes)
-{
-    ScratchDirectory::writeBytes(path, bytes.data(), bytes.size());
-}
-
 // Reads in small blocks so that block boundaries are crossed.
 inline std::vector<float> ReadAll(AudioSource& source)
 {

@@ -59,12 +59,12 @@ TEST_F(AudioFileTest, BrokenInputsAreNamedInPlainWords)
         {Wav({Fmt(1, 1, 16), {"LIST", {'a', 'b'}}}), "damaged or truncated (no audio data found)"},
     };
     for (const auto& c : cases) {
-        WriteBytes(path("in.wav"), c.image);
+        writeBytes(path("in.wav"), c.image);
         EXPECT_EQ(ErrorOf([&] { OpenAudioSource(path("in.wav"), 48000); }),
                   path("in.wav") + ": " + c.error);
     }
 #if !defined(_WIN32)
-    WriteBytes(path("locked.wav"), good);
+    writeBytes(path("locked.wav"), good);
     chmod(path("locked.wav").c_str(), 0);
     EXPECT_EQ(ErrorAsAnOrdinaryUser([&] { OpenAudioSource(path("locked.wav"), 48000); }),
               path("locked.wav") + ": cannot open: Permission denied");
@@ -101,18 +101,18 @@ TEST_F(AudioFileTest, ATruncatedFileIsReadToItsCutAndSaysSo)
             Bytes streamed = bytes;
             const auto data = std::search(streamed.begin(), streamed.end(), kData, kData + 4);
             std::fill(data + 4, data + 8, 0xFF);
-            WriteBytes(cut, streamed);
+            writeBytes(cut, streamed);
             const auto source = reader.open(cut);
             EXPECT_EQ(ReadAll(*source), audio);
             EXPECT_EQ(source->truncation(), "");
         }
-        WriteBytes(cut, Bytes(bytes.begin(), bytes.end() - (973 * 8 - 3)));
+        writeBytes(cut, Bytes(bytes.begin(), bytes.end() - (973 * 8 - 3)));
         const auto source = reader.open(cut);
         EXPECT_EQ(ReadAll(*source), kept) << reader.name;
         EXPECT_EQ(source->truncation(),
                   cut + ": truncated: the header promises 1000 frames, 27 were read");
 
-        WriteBytes(cut, Bytes(bytes.begin(), bytes.end() - (1000 * 8 - 3)));
+        writeBytes(cut, Bytes(bytes.begin(), bytes.end() - (1000 * 8 - 3)));
         EXPECT_EQ(ErrorOf([&] { reader.open(cut); }),
                   cut + ": damaged or truncated (the header promises 1000 frames, none could be "
                         "read)");
@@ -130,10 +130,10 @@ TEST_F(AudioFileTest, ATruncatedFileIsReadToItsCutAndSaysSo)
     // decoder stops.
     WriteAll(CreateAudioSink(path("in.flac"), 2, 48000), Noise(2 * 48000), 2);
     const Bytes flac = ScratchDirectory::readBytes(path("in.flac"));
-    WriteBytes(path("cut.flac"), Bytes(flac.begin(), flac.begin() + 3000));
+    writeBytes(path("cut.flac"), Bytes(flac.begin(), flac.begin() + 3000));
     EXPECT_EQ(ErrorOf([&] { ReadAll(*OpenAudioSource(path("cut.flac"), 0)); }),
               path("cut.flac") + ": damaged or truncated (bad FLAC data)");
-    WriteBytes(path("cut.flac"), Bytes(flac.begin(), flac.begin() + flac.size() / 2));
+    writeBytes(path("cut.flac"), Bytes(flac.begin(), flac.begin() + flac.size() / 2));
     const auto half = OpenAudioSource(path("cut.flac"), 0);
     const std::size_t frames = ReadAll(*half).size() / 2;
     EXPECT_GT(frames, 0u);

@@ -32,18 +32,21 @@ struct InterruptedRender : ScratchDirectory {
         const std::vector<float> input(4800, 0.25f);
         writeBytes(path("in.f32"), input.data(), input.size() * sizeof(float));
         const std::string in = path("in.f32"), out = path("out.wav");
-        const char* argv[] = {TAPEDELAY_COMMAND_FILE,
-                              "render",
-                              "--plugin",
-                              TAPEDELAY_PLUGIN_FILE,
-                              "--quiet",
-                              "--rate",
-                              "48000",
-                              "--tail",
-                              "3600",
-                              in.c_str(),
-                              out.c_str(),
-                              nullptr};
+        std::vector<std::string> words = {TAPEDELAY_COMMAND_FILE,
+                                          "render",
+                                          "--plugin",
+                                          TAPEDELAY_PLUGIN_FILE,
+                                          "--quiet",
+                                          "--rate",
+                                          "48000",
+                                          "--tail",
+                                          "3600",
+                                          in,
+                                          out};
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
         for (const int fd : {0, 1, 2})
@@ -59,8 +62,7 @@ struct InterruptedRender : ScratchDirectory {
         posix_spawnattr_setsigdefault(&attributes, &signals);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
         pid_t pid = -1;
-        EXPECT_EQ(
-            posix_spawn(&pid, argv[0], &files, &attributes, const_cast<char**>(argv), environ), 0);
+        EXPECT_EQ(posix_spawn(&pid, argv[0], &files, &attributes, argv.data(), environ), 0);
         posix_spawn_file_actions_destroy(&files);
         posix_spawnattr_destroy(&attributes);
         return pid;

@@ -38,7 +38,7 @@ TEST_F(AudioFileTest, OutputReplacesTargetOnlyOnCommit)
     const Bytes precious = {'k', 'e', 'e', 'p'};
     for (const Output& output : kOutputs) {
         const std::string name = std::string(255 - output.name.size(), 'n') + output.name;
-        WriteBytes(path(name), precious);
+        writeBytes(path(name), precious);
         output.create(path(name))->write(kSignal.data(), 1);
         EXPECT_EQ(ScratchDirectory::readBytes(path(name)), precious) << output.name;
         EXPECT_EQ(listing(), std::vector<std::string>{name});
@@ -88,7 +88,7 @@ TEST_F(AudioFileTest, OutputKeepsPermissionBits)
     for (const Output& output : kOutputs) {
         const std::string file = path(output.name);
         for (const mode_t mode : {0600, 0640}) {
-            WriteBytes(file, {1});
+            writeBytes(file, {1});
             chmod(file.c_str(), mode);
             WriteAll(output.create(file), kSignal, 1);
             EXPECT_EQ(ModeOf(file), mode) << output.name;
@@ -107,7 +107,7 @@ TEST_F(AudioFileTest, OutputWrittenThroughSymbolicLinks)
 {
     fs::create_directories(dir / "links");
     fs::create_directories(dir / "files");
-    WriteBytes(path("files/real.wav"), {'k', 'e', 'e', 'p'});
+    writeBytes(path("files/real.wav"), {'k', 'e', 'e', 'p'});
     const struct {
         std::string link, to, written;
     } cases[] = {

@@ -1,7 +1,6 @@
-// The built-in presets against the real library's parameters.
+// The built-in presets against the real library's parameters (found by label
+// or name in any case: command_test and scripting_test, end to end).
 #include <gtest/gtest.h>
-
-#include <cctype>
 
 #include "host/product/presets.h"
 #include "host/runtime/values/parametervalue.h"
@@ -28,20 +27,6 @@ TEST_F(PresetTable, EachSetsOnlyUserParametersAwayFromTheirDefaultsInHostOrder)
             EXPECT_TRUE(i == 0 || values[i - 1].first < values[i].first) << preset.label;
         }
     }
-}
-
-TEST_F(PresetTable, EachIsFoundByItsOwnLabelAndNameInAnyCase)
-{
-    const auto upper = [](std::string text) {
-        for (char& c : text)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return text;
-    };
-    for (const Preset& preset : Presets()) {
-        EXPECT_EQ(FindPreset(preset.label), &preset) << preset.label;
-        EXPECT_EQ(FindPreset(upper(preset.name)), &preset) << preset.name;
-    }
-    EXPECT_EQ(FindPreset("dub"), nullptr);
 }
 
 TEST_F(PresetTable, ValuesThePluginCannotTakeAreRefused)

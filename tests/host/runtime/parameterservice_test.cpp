@@ -128,10 +128,4 @@ TEST_F(ParameterServiceTest, DiscardedWritesAreNeitherStoredNorHandled)
     EXPECT_EQ(plugin.log.back(), "a=2");
 }
 
-TEST_F(ParameterServiceTest, LookupFindsByCode)
-{
-    EXPECT_EQ(service.lookup(HuxFourCC("bbbb"), nullptr)->index(), 1u);
-    EXPECT_EQ(service.lookup(HuxFourCC("zzzz"), nullptr), nullptr);
-}
-
 } // namespace

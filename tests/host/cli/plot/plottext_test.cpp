@@ -1,18 +1,11 @@
-// The plot's words: counts, and the delay described from the plug-in's own
-// description.
+// The plot's words: the delay described from the plug-in's own description
+// (counts and their plurals: ThePlotShowsEachPresetsWholeTrain).
 #include <gtest/gtest.h>
 
 #include "host/cli/plot/plottext.h"
 #include "host/product/parametercodes.h"
 
 namespace {
-
-TEST(PlotText, CountsTakeTheirPlural)
-{
-    EXPECT_EQ(Counted(1, "repeat"), "1 repeat");
-    EXPECT_EQ(Counted(0, "repeat"), "0 repeats");
-    EXPECT_EQ(Counted(84, "repeat"), "84 repeats");
-}
 
 struct DelayTexts : ::testing::Test {
     PluginLibrary library{TAPEDELAY_PLUGIN_FILE};
