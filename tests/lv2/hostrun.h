@@ -8,20 +8,23 @@
 #include "host/audio/audiofile.h"
 #include "tests/support/shell.h"
 
+// Interleaved, as many channels as the file has.
 inline std::vector<float> Samples(const std::string& path)
 {
     const std::unique_ptr<AudioSource> source = OpenAudioSource(path, 0.0);
-    std::vector<float> block(4096), samples;
-    while (const std::size_t n = source->read(block.data(), block.size()))
+    constexpr std::size_t kFrames = 4096;
+    std::vector<float> block(kFrames * source->channels()), samples;
+    while (const std::size_t n = source->read(block.data(), kFrames))
         samples.insert(samples.end(), block.begin(),
-                       block.begin() + static_cast<std::ptrdiff_t>(n));
+                       block.begin() + static_cast<std::ptrdiff_t>(n * source->channels()));
     return samples;
 }
 
-inline void WriteSamples(const std::string& path, const std::vector<float>& audio, double rate)
+inline void WriteSamples(const std::string& path, const std::vector<float>& interleaved,
+                         double rate, std::size_t channels = 1)
 {
-    const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, 1, rate);
-    sink->write(audio.data(), audio.size());
+    const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, channels, rate);
+    sink->write(interleaved.data(), interleaved.size() / channels);
     sink->commit();
 }
 
