@@ -1,15 +1,13 @@
 // The bundle in lilv's tools and jalv, run as a user runs them: each
 // render is bit-identical to the tapedelay command's with the same values,
 // and a rate the tape delay cannot run at is reported, not crashed on.
-#include <unistd.h>
+
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/product/presets.h"
@@ -163,18 +161,9 @@ TEST_F(Lv2Hosts, AnUnsupportedRateIsReportedAndNothingCrashes)
         << file.output;
 
     // jalv on a JACK server of its own running at that rate.
-    const std::string server = "tapedelay-test-" + std::to_string(getpid());
-    const Outcome jack = Shell("jackd -n " + server +
-                               " --no-realtime -d dummy -r 8000 -p 256 >/dev/null 2>&1 & echo $!");
-    const std::string jackd = jack.output.substr(0, jack.output.find('\n'));
-    Outcome up;
-    for (int i = 0; i < 50 && up.status != 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        up = Shell("JACK_DEFAULT_SERVER=" + server + " jack_lsp");
-    }
-    const Outcome jalv = Shell("JACK_DEFAULT_SERVER=" + server + " timeout 30 jalv -i " + kUri);
-    Shell("kill " + jackd);
-    ASSERT_EQ(up.status, 0) << "the JACK server did not start: " << up.output;
+    const JackServer jack(8000);
+    ASSERT_TRUE(jack.running()) << "the JACK server did not start";
+    const Outcome jalv = Shell(jack.environment() + " timeout 30 jalv -i " + kUri);
     EXPECT_EQ(jalv.status, 1) << jalv.output;
     EXPECT_NE(jalv.output.find("unsupported sample rate 8000 Hz"), std::string::npos)
         << jalv.output;
