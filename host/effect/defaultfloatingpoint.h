@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cfenv>
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 class DefaultFloatingPoint {
 public:
@@ -12,12 +15,30 @@ public:
     DefaultFloatingPoint()
     {
         std::fegetenv(&hosts);
+#if defined(__SSE__)
+        // MinGW's environments leave the SSE unit's rounding and flushing
+        // alone: its control word is kept and set here (all exceptions
+        // masked, to nearest, no flushing).
+        hostsSse = _mm_getcsr();
+#endif
         std::fesetenv(FE_DFL_ENV);
+#if defined(__SSE__)
+        _mm_setcsr(0x1F80);
+#endif
     }
-    ~DefaultFloatingPoint() { std::fesetenv(&hosts); }
+    ~DefaultFloatingPoint()
+    {
+        std::fesetenv(&hosts);
+#if defined(__SSE__)
+        _mm_setcsr(hostsSse);
+#endif
+    }
     DefaultFloatingPoint(const DefaultFloatingPoint&) = delete;
     DefaultFloatingPoint& operator=(const DefaultFloatingPoint&) = delete;
 
 private:
     std::fenv_t hosts;
+#if defined(__SSE__)
+    unsigned int hostsSse = 0;
+#endif
 };

@@ -201,9 +201,13 @@ void Effect::Impl::process(std::span<const float* const> inputs, std::span<float
     }
 }
 
+// Every call that reaches the plug-in runs with the default floating-point
+// modes: its set-up and its handlers compute coefficients too.
 Effect::Effect(PluginLibrary& library, const EffectSettings& settings)
-    : impl(std::make_unique<Impl>(library, settings))
-{}
+{
+    const DefaultFloatingPoint modes;
+    impl = std::make_unique<Impl>(library, settings);
+}
 
 Effect::~Effect() = default;
 
@@ -241,6 +245,7 @@ void Effect::set(std::size_t index, double value)
                                        s.description.parameters[index].maxValue);
         return;
     }
+    const DefaultFloatingPoint modes;
     try {
         s.change(index, value);
     } catch (...) {
@@ -335,6 +340,7 @@ void Effect::restore(const EffectState& state)
                 s.restored[i] = std::clamp(stored, parameter.minValue, parameter.maxValue);
         }
     }
+    const DefaultFloatingPoint modes;
     try {
         for (const std::unique_ptr<PluginInstance>& channel : s.channels)
             channel->restore(s.restored);

@@ -189,31 +189,39 @@ TEST_F(EffectTest, SetKeepsToWhatAHostMaySet)
     EXPECT_THROW((Effect{library, EffectSettings{kRate, 512, 3}}), std::invalid_argument);
 }
 
-// A host may run its audio thread with denormals flushed to zero or another
-// rounding: the tape sounds the same and the host gets its modes back.
+// A host may set up and run the effect on threads with denormals flushed
+// to zero or another rounding: the tape sounds the same, whether its
+// setting came by set() or by restore(), and the host gets its modes back.
 TEST_F(EffectTest, TheHostsFloatingPointModesDoNotReachTheTape)
 {
     const std::vector<float> in = Clicks(30000);
     const std::vector<float> expected = Reference(library, {{index(kFeedback), 7.0}}, in);
-    for (const bool flushDenormals : {false, true}) {
-        Effect effect(library, {kRate, 1024, 1});
-        effect.set(index(kFeedback), 7.0);
-        std::fenv_t before;
-        std::fegetenv(&before);
-        std::fesetround(FE_UPWARD);
+    for (const bool flushDenormals : {false, true})
+        for (const bool restored : {false, true}) {
+            std::fenv_t before;
+            std::fegetenv(&before);
+            std::fesetround(FE_UPWARD);
 #if defined(__SSE__)
-        if (flushDenormals)
-            _mm_setcsr(_mm_getcsr() | 0x8040); // flush to zero, denormals are zero
-        const unsigned hosts = _mm_getcsr();
+            const unsigned beforeSse = _mm_getcsr();
+            if (flushDenormals)
+                _mm_setcsr(_mm_getcsr() | 0x8040); // flush to zero, denormals are zero
+            const unsigned hosts = _mm_getcsr();
 #endif
-        const std::vector<float> out = RunMono(effect, in, {}, {1024});
-        EXPECT_EQ(std::fegetround(), FE_UPWARD);
+            Effect effect(library, {kRate, 1024, 1});
+            if (restored)
+                effect.restore({{{FourCharacterCode(kFeedback), 7.0}}});
+            else
+                effect.set(index(kFeedback), 7.0);
+            const std::vector<float> out = RunMono(effect, in, {}, {1024});
+            EXPECT_EQ(std::fegetround(), FE_UPWARD);
 #if defined(__SSE__)
-        EXPECT_EQ(_mm_getcsr(), hosts);
+            EXPECT_EQ(_mm_getcsr(), hosts);
+            _mm_setcsr(beforeSse); // MinGW's environments leave the SSE unit alone
 #endif
-        std::fesetenv(&before);
-        EXPECT_EQ(out, expected) << "denormals flushed " << flushDenormals;
-    }
+            std::fesetenv(&before);
+            EXPECT_EQ(out, expected)
+                << "denormals flushed " << flushDenormals << ", restored " << restored;
+        }
 }
 
 } // namespace
