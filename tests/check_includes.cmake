@@ -3,7 +3,8 @@
 # framework's interfaces, the runtime knows nothing of the product or of any
 # other host library, the product's facts and the LV2 adapter nothing of the
 # sound files, the render engine or the command, safe output nothing of any
-# of them, and the render engine nothing of the command.
+# of them, the render engine nothing of the command, and the VST3 host
+# nothing of the product or of the reference host's runtime.
 #   cmake -DROOT=<source dir> -P check_includes.cmake
 # Each rule: "<folder>|<include prefixes its files must not use>".
 set(rules
@@ -17,6 +18,7 @@ set(rules
   "host/audio|host/runtime/ host/product/ host/render/ host/cli/ tapedelay/ lv2/"
   "host/render|host/cli/ tapedelay/ lv2/"
   "host/cli|tapedelay/ lv2/"
+  "host/vst3host|host/runtime/ host/product/ host/render/ host/cli/ tapedelay/ lv2/"
   "lv2|host/files/ host/audio/ host/render/ host/cli/ tapedelay/")
 set(broken "")
 foreach(rule IN LISTS rules)
