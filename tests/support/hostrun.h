@@ -18,10 +18,12 @@ inline std::vector<float> Samples(const std::string& path)
     return samples;
 }
 
-inline void WriteSamples(const std::string& path, const std::vector<float>& audio, double rate)
+// audio interleaved, of `channels` channels.
+inline void WriteSamples(const std::string& path, const std::vector<float>& audio, double rate,
+                         std::size_t channels = 1)
 {
-    const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, 1, rate);
-    sink->write(audio.data(), audio.size());
+    const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, channels, rate);
+    sink->write(audio.data(), audio.size() / channels);
     sink->commit();
 }
 
