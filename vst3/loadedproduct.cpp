@@ -1,5 +1,6 @@
 #include "loadedproduct.h"
 
+#include <exception>
 #include <filesystem>
 
 #include "host/product/parametercodes.h"
@@ -64,7 +65,11 @@ std::string ModuleFile()
     if (length == 0 || length >= buffer.size())
         return {};
     buffer.resize(length);
-    return std::filesystem::path(buffer).string();
+    try {
+        return std::filesystem::path(buffer).string();
+    } catch (const std::exception&) { // not in the system's code page
+        return {};
+    }
 #else
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&ModuleFile), &info) == 0 || info.dli_fname == nullptr)

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -29,8 +31,7 @@ struct Vst3Rig {
         controller->setComponentHandler(&handler);
         processor->connect(controller);
         controller->connect(processor);
-        Steinberg::Vst::SpeakerArrangement in = buses;
-        Steinberg::Vst::SpeakerArrangement out = buses;
+        Steinberg::Vst::SpeakerArrangement in = buses, out = buses;
         processor->setBusArrangements(&in, 1, &out, 1);
         channels = buses == Steinberg::Vst::SpeakerArr::kMono ? 1 : 2;
         setup = {Steinberg::Vst::kRealtime, Steinberg::Vst::kSample32, maxBlock, rate};
@@ -48,8 +49,7 @@ struct Vst3Rig {
     }
 
     // One block through the processor, each channel (one or two) in place,
-    // allocating nothing; the host's
-    // changes are cleared after it. The returned result is process's.
+    // allocating nothing; the host's changes are cleared after it.
     Steinberg::tresult process(std::vector<std::vector<float>>& audio, std::size_t at,
                                Steinberg::int32 frames)
     {
@@ -75,6 +75,34 @@ struct Vst3Rig {
         changes.clear();
         silenceFlags = out.silenceFlags;
         return result;
+    }
+
+    // The processor's saved state, and the state it holds.
+    std::vector<std::uint8_t> saved()
+    {
+        Steinberg::MemoryStream stream;
+        processor->getState(&stream);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(stream.getData());
+        return {data, data + stream.getSize()};
+    }
+    EffectState savedState() { return ReadEffectState(saved()).state.value_or(EffectState{}); }
+
+    // Bytes handed to the processor's setState, or the controller's
+    // setComponentState.
+    Steinberg::tresult restore(std::vector<std::uint8_t> bytes, bool toController = false)
+    {
+        Steinberg::MemoryStream stream(bytes.data(), static_cast<Steinberg::TSize>(bytes.size()));
+        return toController ? controller->setComponentState(&stream) : processor->setState(&stream);
+    }
+
+    // The value the last block sent out for a parameter ID, or NaN.
+    double sent(Steinberg::Vst::ParamID id)
+    {
+        Steinberg::Vst::ParamValue value = std::nan("");
+        for (Steinberg::int32 q = 0; q < outputs.getParameterCount(); ++q)
+            if (outputs.getParameterData(q)->getParameterId() == id)
+                static_cast<ParameterQueue*>(outputs.getParameterData(q))->last(value);
+        return value;
     }
 
     // A normalised value for a parameter ID at an offset of the next block.

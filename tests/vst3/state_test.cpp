@@ -14,34 +14,6 @@ namespace {
 
 using namespace Steinberg;
 
-std::vector<std::uint8_t> Saved(TapeDelayProcessor& processor)
-{
-    MemoryStream stream;
-    EXPECT_EQ(processor.getState(&stream), kResultOk);
-    const auto* data = reinterpret_cast<const std::uint8_t*>(stream.getData());
-    return {data, data + stream.getSize()};
-}
-
-tresult Restore(TapeDelayProcessor& processor, const std::vector<std::uint8_t>& bytes)
-{
-    MemoryStream stream;
-    int32 written = 0;
-    stream.write(const_cast<std::uint8_t*>(bytes.data()), static_cast<int32>(bytes.size()),
-                 &written);
-    stream.seek(0, IBStream::kIBSeekSet, nullptr);
-    return processor.setState(&stream);
-}
-
-tresult ShowState(TapeDelayController& controller, const std::vector<std::uint8_t>& bytes)
-{
-    MemoryStream stream;
-    int32 written = 0;
-    stream.write(const_cast<std::uint8_t*>(bytes.data()), static_cast<int32>(bytes.size()),
-                 &written);
-    stream.seek(0, IBStream::kIBSeekSet, nullptr);
-    return controller.setComponentState(&stream);
-}
-
 // A state with one value changed.
 std::vector<std::uint8_t> With(const std::vector<std::uint8_t>& bytes, const char* code,
                                double value)
@@ -69,39 +41,39 @@ TEST(Vst3State, WhatIsSavedComesBackWhileProcessing)
     Vst3Rig rig;
     std::vector<std::vector<float>> audio(1, std::vector<float>(64, 0.1f));
     rig.process(audio, 0, 64);
-    const std::vector<std::uint8_t> saved = Saved(*rig.processor);
+    const std::vector<std::uint8_t> saved = rig.saved();
     const std::vector<std::uint8_t> changed = With(With(saved, kFeedback, 6.5), kMode, 0.0);
 
-    ASSERT_EQ(Restore(*rig.processor, changed), kResultOk);
-    EXPECT_EQ(Saved(*rig.processor), changed); // before the audio thread took it
+    ASSERT_EQ(rig.restore(changed), kResultOk);
+    EXPECT_EQ(rig.saved(), changed); // before the audio thread took it
     rig.process(audio, 0, 64);
-    EXPECT_EQ(Saved(*rig.processor), changed);
-    ASSERT_EQ(Restore(*rig.processor, saved), kResultOk);
+    EXPECT_EQ(rig.saved(), changed);
+    ASSERT_EQ(rig.restore(saved), kResultOk);
     rig.process(audio, 0, 64);
-    EXPECT_EQ(Saved(*rig.processor), saved);
+    EXPECT_EQ(rig.saved(), saved);
 
     // Inactive, it applies at once.
     rig.processor->setActive(false);
-    ASSERT_EQ(Restore(*rig.processor, changed), kResultOk);
-    EXPECT_EQ(Saved(*rig.processor), changed);
+    ASSERT_EQ(rig.restore(changed), kResultOk);
+    EXPECT_EQ(rig.saved(), changed);
 }
 
 TEST(Vst3State, RefusedBytesChangeNothing)
 {
     Vst3Rig rig;
     std::vector<std::vector<float>> audio(1, std::vector<float>(64, 0.1f));
-    const std::vector<std::uint8_t> saved = Saved(*rig.processor);
-    ASSERT_EQ(ShowState(*rig.controller, With(saved, kFeedback, 3.0)), kResultOk);
+    const std::vector<std::uint8_t> saved = rig.saved();
+    ASSERT_EQ(rig.restore(With(saved, kFeedback, 3.0), true), kResultOk);
     const Vst::ParamID feedback = FourCharacterCode(kFeedback);
     const Vst::ParamValue shown = rig.controller->getParamNormalized(feedback);
     EXPECT_EQ(shown,
               rig.product->scales[*rig.product->description.find(kFeedback)].toNormalised(3.0));
 
     for (const std::vector<std::uint8_t>& bad : Refused(With(saved, kFeedback, 8.0))) {
-        EXPECT_EQ(Restore(*rig.processor, bad), kResultFalse) << bad.size();
+        EXPECT_EQ(rig.restore(bad), kResultFalse) << bad.size();
         rig.process(audio, 0, 64);
-        EXPECT_EQ(Saved(*rig.processor), saved);
-        EXPECT_EQ(ShowState(*rig.controller, bad), kResultFalse);
+        EXPECT_EQ(rig.saved(), saved);
+        EXPECT_EQ(rig.restore(bad, true), kResultFalse);
         EXPECT_EQ(rig.controller->getParamNormalized(feedback), shown);
     }
     EXPECT_EQ(rig.processor->setState(nullptr), kResultFalse);
