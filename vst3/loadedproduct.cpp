@@ -44,6 +44,13 @@ bool LoadedProduct::shown(std::size_t index) const
     return code == kShownSessionTempo || code == kShownTempoDelay;
 }
 
+std::size_t LoadedProduct::presetIndex(double normalised) const
+{
+    const auto count = static_cast<std::uint32_t>(presets.size());
+    return count < 2 ? 0
+                     : static_cast<std::size_t>(ParameterScale::Steps(count).toPlain(normalised));
+}
+
 std::size_t LoadedProduct::indexOf(std::uint32_t id) const
 {
     std::size_t i = 0;
