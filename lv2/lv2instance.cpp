@@ -1,26 +1,15 @@
 #include "lv2instance.h"
 
 #include <algorithm>
-#include <cfenv>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
+#include "host/effect/decimalvalue.h"
+#include "host/effect/defaultfloatingpoint.h"
 #include "host/product/parametercodes.h"
 #include "host/product/tempo.h"
 
 namespace {
-
-// A port's float as the decimal number it shows: 0.3f gives 0.3, the value
-// the same setting gives on the command line.
-double decimalValue(float value)
-{
-    char text[32];
-    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
-    double decimal = value;
-    std::from_chars(text, written.ptr, decimal);
-    return decimal;
-}
 
 // A parameter's range, or everything when the plug-in lacks it.
 std::pair<double, double> rangeOf(const PluginDescription& description, const char* code)
@@ -29,24 +18,6 @@ std::pair<double, double> rangeOf(const PluginDescription& description, const ch
         return {description.parameters[*index].minValue, description.parameters[*index].maxValue};
     return {0.0, std::numeric_limits<double>::infinity()};
 }
-
-// The tape delay is defined in IEEE arithmetic with the default modes; a
-// host may run its audio thread with denormals flushed to zero or another
-// rounding. The host's modes are put back when the run ends.
-class DefaultFloatingPoint {
-public:
-    DefaultFloatingPoint()
-    {
-        std::fegetenv(&hosts);
-        std::fesetenv(FE_DFL_ENV);
-    }
-    ~DefaultFloatingPoint() { std::fesetenv(&hosts); }
-    DefaultFloatingPoint(const DefaultFloatingPoint&) = delete;
-    DefaultFloatingPoint& operator=(const DefaultFloatingPoint&) = delete;
-
-private:
-    std::fenv_t hosts;
-};
 
 } // namespace
 
@@ -123,7 +94,7 @@ double Lv2Instance::parameterValue(const Control& control, float portValue) cons
     const ParameterInfo& parameter = description.parameters[control.parameter];
     if (parameter.hostBypass) // lv2:enabled is the bypass turned round
         return portValue > 0.0f ? 0.0 : 1.0;
-    return std::clamp(decimalValue(portValue), parameter.minValue, parameter.maxValue);
+    return std::clamp(DecimalValue(portValue), parameter.minValue, parameter.maxValue);
 }
 
 void Lv2Instance::readControls()

@@ -79,7 +79,8 @@ public:
     double hostValue(std::size_t index) const;
 
     // [audio, between runs] no allocation, no throw; an index past the
-    // parameters is ignored, a value is clamped to its parameter's range.
+    // parameters, a value the plug-in writes for display and a NaN are
+    // ignored, a value is clamped to its parameter's range.
     // Before the first run: a starting value. After: a change at the start
     // of the next run.
     void set(std::size_t index, double value);
@@ -91,7 +92,7 @@ public:
     // [audio] no allocation, no throw. frames at most maxBlockFrames per
     // call is not required: longer runs are split. inputs and outputs hold
     // one pointer per channel; a null input is silence. Events need not be
-    // sorted; a change past the parameters is ignored. After the plug-in
+    // sorted; a change is ignored where set() ignores it. After the plug-in
     // breaks its contract the effect puts out silence from then on.
     void run(std::span<const float* const> inputs, std::span<float* const> outputs,
              std::uint32_t frames, std::span<const EffectEvent> events);

@@ -30,6 +30,12 @@ void ParameterService::change(std::size_t index, double value)
     plugin->parameterChanged(parameter, true);
 }
 
+void ParameterService::store(std::span<const double> values)
+{
+    for (std::size_t i = 0; i < values.size() && i < objects.size(); ++i)
+        objects[i]->store(values[i]);
+}
+
 void ParameterService::reportAll()
 {
     for (const std::unique_ptr<HostParameter>& object : objects)

@@ -44,13 +44,8 @@ void PluginInstance::setUp()
     RunPluginOperation("the plug-in's initialise",
                        [&] { return plugin->initialise(&parameters, controllerInterface, this); });
 
-    // Every parameter starts at its default; what the plug-in writes back
-    // while the defaults are first handled is dropped.
-    parameters.discardPluginWrites(true);
-    parameters.reportAll();
-    plugin->query(settings.sessionTempo, 0.0, 0.0);
-    parameters.dispatch();
-    parameters.discardPluginWrites(false);
+    // Every parameter starts at its default.
+    handleAllStored();
 
     // The algorithm's buffers; its set-up reads no coefficients, so it may
     // come before the starting values.
@@ -61,6 +56,28 @@ void PluginInstance::setUp()
         throw PluginContractError(problem);
     if (const std::string& fault = blocks.fault(); !fault.empty())
         throw PluginContractError(fault);
+}
+
+// What the plug-in writes back while the whole set is handled is dropped:
+// the set is already consistent.
+void PluginInstance::handleAllStored()
+{
+    struct DiscardScope {
+        ParameterService& parameters;
+        ~DiscardScope() { parameters.discardPluginWrites(false); }
+    } scope{parameters};
+    parameters.discardPluginWrites(true);
+    parameters.reportAll();
+    plugin->query(settings.sessionTempo, 0.0, 0.0);
+    parameters.dispatch();
+}
+
+void PluginInstance::restore(std::span<const double> values)
+{
+    if (values.size() != parameters.size())
+        throw std::invalid_argument("a restore needs one value per parameter");
+    parameters.store(values);
+    handleAllStored();
 }
 
 // The user's values, turned in as a user turns the controls: each one is

@@ -66,6 +66,14 @@ public:
     // the tape from silence again; the values already in stand.
     void start(std::span<const StartingValue> values, const StartingValueObserver& observer = {});
 
+    // [audio thread, between blocks] no allocation; throws
+    // std::invalid_argument unless there is one value per parameter, and
+    // lets the plug-in's own handler exceptions pass.
+    // Every parameter's value at once, as one consistent set: all stored,
+    // then reported and handled with the plug-in's writes discarded, as the
+    // defaults are at set-up. The tape keeps running.
+    void restore(std::span<const double> values);
+
     // [any, owner's thread] no allocation, no throw; valid while the
     // instance lives.
     const PluginDescription& description() const { return described; }
@@ -111,6 +119,9 @@ public:
 
 private:
     void setUp();
+    // Reports every stored value and handles them with the plug-in's writes
+    // discarded.
+    void handleAllStored();
 
     InstanceSettings settings;
     HostCoeffBlockFactory blocks;
