@@ -89,8 +89,9 @@ ResolvedSetting ResolveSetting(IEditController& controller, const ParameterText&
 std::string ParameterValueLine(IEditController& controller, int32 index)
 {
     ParameterInfo info{};
-    if (controller.getParameterInfo(index, info) != kResultOk)
-        return "parameter " + std::to_string(index) + ": no information";
+    if (controller.getParameterInfo(index, info) != kResultOk ||
+        (info.flags & ParameterInfo::kIsReadOnly) != 0)
+        return {};
     const ParamValue normalized = controller.getParamNormalized(info.id);
     String128 shown{};
     controller.getParamStringByValue(info.id, normalized, shown);

@@ -26,5 +26,6 @@ ResolvedSetting ResolveSetting(Steinberg::Vst::IEditController& controller,
 std::string ParameterIdText(Steinberg::Vst::ParamID id);
 
 // [main] "fbak Feedback = 7.0 (0.75)": the parameter's ID, title, value as
-// the controller shows it, and normalised value.
+// the controller shows it, and normalised value; empty for a parameter the
+// host cannot set (read-only: meters, values the plug-in shows).
 std::string ParameterValueLine(Steinberg::Vst::IEditController& controller, Steinberg::int32 index);

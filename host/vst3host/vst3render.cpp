@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,13 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 namespace {
+
+std::string shown(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", seconds);
+    return text;
+}
 
 struct DuePoint {
     std::uint64_t frame = 0;
@@ -123,7 +131,7 @@ public:
             frame += got;
         }
         if (restoreAt)
-            throw HostInputError("--save-restore " + std::to_string(*options.saveRestoreSeconds) +
+            throw HostInputError("--save-restore " + shown(*options.saveRestoreSeconds) +
                                  ": past the end of the input (" + std::to_string(frame) +
                                  " frames)");
         return frame;
@@ -269,5 +277,6 @@ void RenderThroughVst3(const HostOptions& options, std::ostream& out, std::ostre
     sink->commit();
     if (options.showValues)
         for (int32 i = 0; i < render.controller().getParameterCount(); ++i)
-            out << ParameterValueLine(render.controller(), i) << '\n';
+            if (const std::string line = ParameterValueLine(render.controller(), i); !line.empty())
+                out << line << '\n';
 }

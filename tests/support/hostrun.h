@@ -8,13 +8,15 @@
 #include "host/audio/audiofile.h"
 #include "tests/support/shell.h"
 
+// The samples of a file, interleaved.
 inline std::vector<float> Samples(const std::string& path)
 {
     const std::unique_ptr<AudioSource> source = OpenAudioSource(path, 0.0);
-    std::vector<float> block(4096), samples;
-    while (const std::size_t n = source->read(block.data(), block.size()))
+    const std::size_t channels = source->channels();
+    std::vector<float> block(1024 * channels), samples;
+    while (const std::size_t n = source->read(block.data(), 1024))
         samples.insert(samples.end(), block.begin(),
-                       block.begin() + static_cast<std::ptrdiff_t>(n));
+                       block.begin() + static_cast<std::ptrdiff_t>(n * channels));
     return samples;
 }
 
