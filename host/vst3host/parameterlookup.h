@@ -17,8 +17,8 @@ struct ResolvedSetting {
 };
 
 // [main] throws HostInputError quoting setting.given when the parameter is
-// unknown, or the value neither text the controller reads nor a number in
-// its range.
+// unknown or read-only, or the value neither text the controller reads nor
+// a number in its range.
 ResolvedSetting ResolveSetting(Steinberg::Vst::IEditController& controller,
                                const ParameterText& setting);
 

@@ -131,6 +131,7 @@ TEST_F(Vst3Host, BadInputIsRefusedInOneLineAndTheOutputKept)
         {"--set tone=Purple " + bundle + " " + in, "--set tone=Purple: 'Purple' is not a value"},
         {"--set fbak=12 " + bundle + " " + in, "--set fbak=12: 12 is outside"},
         {"--at 0.5:Mood=1 " + bundle + " " + in, "--at 0.5:Mood=1: the plug-in has no parameter"},
+        {"--set 'Input Peak=0' " + bundle + " " + in, "Input Peak is read-only"},
         {"--save-restore 2 " + bundle + " " + in, "--save-restore 2: past the end of the input"},
         {bundle + " " + path("none.wav"), "none.wav"},
         {bundle + " " + path("three.wav"), "3 channels; the host renders mono or stereo"},
@@ -146,6 +147,15 @@ TEST_F(Vst3Host, BadInputIsRefusedInOneLineAndTheOutputKept)
         EXPECT_EQ(outcome.output.find('\n'), outcome.output.size() - 1) << outcome.output;
         EXPECT_EQ(readText(out), "kept") << arguments;
     }
+
+    // A rate the plug-in refuses (it may say why itself).
+    WriteSamples(path("low.wav"), std::vector<float>(800, 0.1f), 8000.0);
+    const Outcome low =
+        Shell(std::string(TAPEDELAY_VST3HOST) + " " + bundle + " " + path("low.wav") + " " + out);
+    EXPECT_EQ(low.status, 2);
+    EXPECT_NE(low.output.find("vst3host: the plug-in does not run at 8000 Hz"), std::string::npos)
+        << low.output;
+    EXPECT_EQ(readText(out), "kept");
 }
 
 } // namespace
