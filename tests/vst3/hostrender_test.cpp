@@ -103,22 +103,16 @@ TEST_F(Vst3Host, AStateRestoredMidFileCarriesEveryValue)
 
 TEST_F(Vst3Host, AStereoFileIsOneBusEachChannelItsOwnRender)
 {
-    const std::vector<float> left = TestSignal(kFrames, 1), right = TestSignal(kFrames, 2);
-    std::vector<float> stereo;
-    for (std::size_t i = 0; i < kFrames; ++i)
-        stereo.insert(stereo.end(), {left[i], right[i]});
-    WriteSamples(path("stereo.wav"), stereo, kRate, 2);
+    const std::vector<float> right = TestSignal(kFrames, 2);
+    WriteSamples(path("stereo.wav"), Interleave(TestSignal(kFrames, 1), right), kRate, 2);
     WriteSamples(path("right.wav"), right, kRate);
 
     const std::string setting = " --set time=0.25 --set fbak=8 --set mode=Retro";
     const std::vector<float> output =
         host(path("stereo.wav"), " --random-blocks 9 --block 333" + setting);
     ASSERT_EQ(output.size(), 2 * kFrames);
-    std::vector<float> channels[2];
-    for (std::size_t i = 0; i < output.size(); ++i)
-        channels[i % 2].push_back(output[i]);
-    EXPECT_EQ(Difference(channels[0], command(in, setting)), "");
-    EXPECT_EQ(Difference(channels[1], command(path("right.wav"), setting)), "");
+    EXPECT_EQ(Difference(Channel(output, 0), command(in, setting)), "");
+    EXPECT_EQ(Difference(Channel(output, 1), command(path("right.wav"), setting)), "");
 }
 
 TEST_F(Vst3Host, BadInputIsRefusedInOneLineAndTheOutputKept)

@@ -31,12 +31,9 @@ TEST_F(Vst3Wine, TheWindowsHostAndBundleRenderWhatLinuxRenders)
                                "'";
 
     const std::vector<float> left = TestSignal(40000, 3), right = TestSignal(40000, 4);
-    std::vector<float> stereo;
-    for (std::size_t i = 0; i < left.size(); ++i)
-        stereo.insert(stereo.end(), {left[i], right[i]});
     WriteSamples(path("in.wav"), left, 48000.0);
     WriteSamples(path("right.wav"), right, 48000.0);
-    WriteSamples(path("stereo.wav"), stereo, 48000.0, 2);
+    WriteSamples(path("stereo.wav"), Interleave(left, right), 48000.0, 2);
 
     const std::string setting = " --set nval=8th --set fbak=7 --set tone=Dark --set mode=Vintage"
                                 " --at 0.123457:time=0.3 --at 0.5:fbak=8";
@@ -51,11 +48,11 @@ TEST_F(Vst3Wine, TheWindowsHostAndBundleRenderWhatLinuxRenders)
     const std::vector<float> output =
         host(path("stereo.wav"), " --tempo 90" + tempo, nullptr, runner, bundle.string(), "Z:");
     ASSERT_EQ(output.size(), 2 * left.size());
-    std::vector<float> channels[2];
-    for (std::size_t i = 0; i < output.size(); ++i)
-        channels[i % 2].push_back(output[i]);
-    EXPECT_EQ(Difference(channels[0], command(path("in.wav"), " --session-bpm 90" + tempo)), "");
-    EXPECT_EQ(Difference(channels[1], command(path("right.wav"), " --session-bpm 90" + tempo)), "");
+    EXPECT_EQ(Difference(Channel(output, 0), command(path("in.wav"), " --session-bpm 90" + tempo)),
+              "");
+    EXPECT_EQ(
+        Difference(Channel(output, 1), command(path("right.wav"), " --session-bpm 90" + tempo)),
+        "");
 }
 
 } // namespace
