@@ -107,8 +107,8 @@ public:
         }
     }
 
-    // Runs the whole input into sink; the frames rendered.
-    std::uint64_t run(AudioSink& sink)
+    // Runs the whole input into sink.
+    void run(AudioSink& sink)
     {
         std::optional<std::uint64_t> restoreAt;
         if (options.saveRestoreSeconds)
@@ -134,7 +134,6 @@ public:
             throw HostInputError("--save-restore " + shown(*options.saveRestoreSeconds) +
                                  ": past the end of the input (" + std::to_string(frame) +
                                  " frames)");
-        return frame;
     }
 
     // The points that never fell due.
