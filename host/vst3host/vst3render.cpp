@@ -83,11 +83,10 @@ public:
           module(options.bundle),
           channels(static_cast<int32>(source.channels())),
           source(source),
-          host(owned(new HostApplication)),
           blocks(options.blockFrames, options.randomBlocksSeed)
     {
         setup = {kOffline, kSample32, static_cast<int32>(options.blockFrames), source.sampleRate()};
-        instance = std::make_unique<Vst3Instance>(module, host, &handler);
+        instance = std::make_unique<Vst3Instance>(module, &host, &handler);
         IEditController& controller = instance->controller();
         starting = startingValues(controller, options.starting);
         for (const ResolvedSetting& value : starting)
@@ -229,7 +228,7 @@ private:
     {
         const Vst3State state = instance->save();
         instance.reset();
-        instance = std::make_unique<Vst3Instance>(module, host, &handler);
+        instance = std::make_unique<Vst3Instance>(module, &host, &handler);
         instance->load(state);
         instance->start(setup, channels);
     }
@@ -238,7 +237,7 @@ private:
     Vst3Module module;
     int32 channels;
     AudioSource& source;
-    IPtr<HostApplication> host;
+    HostApplication host; // never deleted through its references
     ComponentHandler handler;
     BlockSizes blocks;
     ProcessSetup setup{};
