@@ -78,8 +78,7 @@ tresult PLUGIN_API TapeDelayController::setParamNormalized(ParamID id, ParamValu
     const tresult result = EditControllerEx1::setParamNormalized(id, value);
     // The processor applies a chosen preset; show its values meanwhile.
     if (result == kResultOk && id == kProgramParameter && !product->presets.empty()) {
-        const auto preset = static_cast<std::size_t>(getParameterObject(id)->toPlain(value));
-        for (const auto& [index, plain] : product->presets[preset].changes)
+        for (const auto& [index, plain] : product->presets[product->presetIndex(value)].changes)
             EditControllerEx1::setParamNormalized(product->description.parameters[index].identifier,
                                                   product->scales[index].toNormalised(plain));
     }

@@ -47,9 +47,7 @@ std::span<const EffectEvent> EventReader::read(Vst::IParameterChanges* changes,
             int32 offset = 0;
             Vst::ParamValue value = 0.0;
             if (queue->getPoint(queue->getPointCount() - 1, offset, value) == kResultOk) {
-                const auto count = static_cast<std::uint32_t>(product.presets.size());
-                preset = static_cast<std::size_t>(
-                    count < 2 ? 0.0 : ParameterScale::Steps(count).toPlain(value));
+                preset = product.presetIndex(value);
                 presetFrame = frameOf(offset);
             }
         } else {

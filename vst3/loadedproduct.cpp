@@ -1,5 +1,6 @@
 #include "loadedproduct.h"
 
+#include <exception>
 #include <filesystem>
 
 #include "host/product/parametercodes.h"
@@ -43,6 +44,13 @@ bool LoadedProduct::shown(std::size_t index) const
     return code == kShownSessionTempo || code == kShownTempoDelay;
 }
 
+std::size_t LoadedProduct::presetIndex(double normalised) const
+{
+    const auto count = static_cast<std::uint32_t>(presets.size());
+    return count < 2 ? 0
+                     : static_cast<std::size_t>(ParameterScale::Steps(count).toPlain(normalised));
+}
+
 std::size_t LoadedProduct::indexOf(std::uint32_t id) const
 {
     std::size_t i = 0;
@@ -64,7 +72,11 @@ std::string ModuleFile()
     if (length == 0 || length >= buffer.size())
         return {};
     buffer.resize(length);
-    return std::filesystem::path(buffer).string();
+    try {
+        return std::filesystem::path(buffer).string();
+    } catch (const std::exception&) { // not in the system's code page
+        return {};
+    }
 #else
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&ModuleFile), &info) == 0 || info.dli_fname == nullptr)

@@ -34,6 +34,9 @@ struct LoadedProduct {
 
     // Whether the parameter is one the plug-in writes for display.
     bool shown(std::size_t index) const;
+    // The preset a program change's normalised value chooses: [any] no
+    // allocation; presets must not be empty.
+    std::size_t presetIndex(double normalised) const;
     // The host index of a parameter ID (its four-character code), or
     // parameterCount when none: [any] no allocation.
     std::size_t indexOf(std::uint32_t id) const;

@@ -71,6 +71,7 @@ TapeDelayFactory::TapeDelayFactory(std::shared_ptr<LoadedProduct> loaded)
 
 TapeDelayFactory::~TapeDelayFactory()
 {
+    const std::lock_guard<std::mutex> lock(factoryMutex);
     if (liveFactory == this)
         liveFactory = nullptr;
 }

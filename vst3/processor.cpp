@@ -255,7 +255,7 @@ void TapeDelayProcessor::writeOutputs(Vst::IParameterChanges* outputs, int32 off
     });
     const float peaks[2] = {effect->inputMeter(), effect->outputMeter()};
     for (std::size_t m = 0; m < 2; ++m) {
-        const double normalised = std::clamp<double>(peaks[m], 0.0, 1.0);
+        const double normalised = peaks[m] > 0.0f ? std::min(peaks[m], 1.0f) : 0.0;
         if (normalised == meters[m] || outputs == nullptr)
             continue;
         meters[m] = normalised;
