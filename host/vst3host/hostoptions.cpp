@@ -132,7 +132,8 @@ Options:
   --save-restore SECONDS  at that time, save the plug-in's state, go on with
                           a new instance given that state
   --rate HZ               sample rate of headerless input [default 48000]
-  --show-values           print every parameter's value at the end
+  --show-values           print the value of every parameter a host sets,
+                          at the end
   -h, --help              this text
 
 Exit status: 0 success, 2 a bad option, file or value, 1 the plug-in failed.

@@ -35,7 +35,7 @@ struct HostOptions {
     double tempo = 120.0;                          // the transport's BPM
     std::optional<double> saveRestoreSeconds;
     double rawRate = 48000.0; // of headerless float input
-    bool showValues = false;  // print the parameters' values at the end
+    bool showValues = false;  // print the settable parameters' values at the end
     bool help = false;
 };
 

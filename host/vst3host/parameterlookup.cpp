@@ -52,10 +52,10 @@ ResolvedSetting ResolveSetting(IEditController& controller, const ParameterText&
 {
     const std::string wanted = lower(setting.id);
     ResolvedSetting resolved;
+    ParameterInfo info{};
     bool found = false;
     const int32 count = controller.getParameterCount();
     for (int32 i = 0; i < count && !found; ++i) {
-        ParameterInfo info{};
         found = controller.getParameterInfo(i, info) == kResultOk &&
                 (ParameterIdText(info.id) == setting.id || lower(utf8(info.title)) == wanted);
         if (found)
@@ -63,6 +63,9 @@ ResolvedSetting ResolveSetting(IEditController& controller, const ParameterText&
     }
     if (!found)
         throw HostInputError(setting.given + ": the plug-in has no parameter '" + setting.id + "'");
+    if ((info.flags & ParameterInfo::kIsReadOnly) != 0)
+        throw HostInputError(setting.given + ": " + setting.id +
+                             " is read-only (the plug-in sets it)");
 
     std::u16string text = StringConvert::convert(setting.value);
     ParamValue normalized = 0.0;
@@ -89,8 +92,9 @@ ResolvedSetting ResolveSetting(IEditController& controller, const ParameterText&
 std::string ParameterValueLine(IEditController& controller, int32 index)
 {
     ParameterInfo info{};
-    if (controller.getParameterInfo(index, info) != kResultOk)
-        return "parameter " + std::to_string(index) + ": no information";
+    if (controller.getParameterInfo(index, info) != kResultOk ||
+        (info.flags & ParameterInfo::kIsReadOnly) != 0)
+        return {};
     const ParamValue normalized = controller.getParamNormalized(info.id);
     String128 shown{};
     controller.getParamStringByValue(info.id, normalized, shown);

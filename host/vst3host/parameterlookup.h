@@ -17,8 +17,8 @@ struct ResolvedSetting {
 };
 
 // [main] throws HostInputError quoting setting.given when the parameter is
-// unknown, or the value neither text the controller reads nor a number in
-// its range.
+// unknown or read-only, or the value neither text the controller reads nor
+// a number in its range.
 ResolvedSetting ResolveSetting(Steinberg::Vst::IEditController& controller,
                                const ParameterText& setting);
 
@@ -26,5 +26,6 @@ ResolvedSetting ResolveSetting(Steinberg::Vst::IEditController& controller,
 std::string ParameterIdText(Steinberg::Vst::ParamID id);
 
 // [main] "fbak Feedback = 7.0 (0.75)": the parameter's ID, title, value as
-// the controller shows it, and normalised value.
+// the controller shows it, and normalised value; empty for a parameter the
+// host cannot set (read-only: meters, values the plug-in shows).
 std::string ParameterValueLine(Steinberg::Vst::IEditController& controller, Steinberg::int32 index);

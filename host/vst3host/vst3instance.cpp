@@ -3,6 +3,7 @@
 #include <pluginterfaces/vst/ivstmessage.h>
 #include <public.sdk/source/common/memorystream.h>
 
+#include <cmath>
 #include <string>
 
 #include "hosterrors.h"
@@ -141,7 +142,10 @@ void Vst3Instance::start(const ProcessSetup& setup, int32 channels)
     require(component->activateBus(kAudio, kOutput, 0, true), "IComponent::activateBus (output)");
     require(processor->canProcessSampleSize(kSample32), "32-bit float processing");
     ProcessSetup copy = setup;
-    require(processor->setupProcessing(copy), "IAudioProcessor::setupProcessing");
+    if (processor->setupProcessing(copy) != kResultOk)
+        throw HostInputError(
+            "the plug-in does not run at " + std::to_string(std::lround(setup.sampleRate)) +
+            " Hz in blocks of up to " + std::to_string(setup.maxSamplesPerBlock) + " frames");
     require(component->setActive(true), "IComponent::setActive");
     active = true;
     // Some plug-ins answer kNotImplemented here and process all the same.

@@ -38,7 +38,8 @@ public:
     Vst3State save();
 
     // [main] one bus of `channels` (1 or 2) each way, the processing set-up,
-    // activation and processing on. Throws PluginFailure.
+    // activation and processing on. Throws HostInputError when the plug-in
+    // refuses the rate or block size, PluginFailure for any other refusal.
     void start(const Steinberg::Vst::ProcessSetup& setup, Steinberg::int32 channels);
     // [audio] the plug-in's result.
     Steinberg::tresult process(Steinberg::Vst::ProcessData& data)

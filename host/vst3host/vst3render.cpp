@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,13 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 namespace {
+
+std::string shown(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", seconds);
+    return text;
+}
 
 struct DuePoint {
     std::uint64_t frame = 0;
@@ -75,11 +83,10 @@ public:
           module(options.bundle),
           channels(static_cast<int32>(source.channels())),
           source(source),
-          host(owned(new HostApplication)),
           blocks(options.blockFrames, options.randomBlocksSeed)
     {
         setup = {kOffline, kSample32, static_cast<int32>(options.blockFrames), source.sampleRate()};
-        instance = std::make_unique<Vst3Instance>(module, host, &handler);
+        instance = std::make_unique<Vst3Instance>(module, &host, &handler);
         IEditController& controller = instance->controller();
         starting = startingValues(controller, options.starting);
         for (const ResolvedSetting& value : starting)
@@ -99,8 +106,8 @@ public:
         }
     }
 
-    // Runs the whole input into sink; the frames rendered.
-    std::uint64_t run(AudioSink& sink)
+    // Runs the whole input into sink.
+    void run(AudioSink& sink)
     {
         std::optional<std::uint64_t> restoreAt;
         if (options.saveRestoreSeconds)
@@ -123,10 +130,9 @@ public:
             frame += got;
         }
         if (restoreAt)
-            throw HostInputError("--save-restore " + std::to_string(*options.saveRestoreSeconds) +
+            throw HostInputError("--save-restore " + shown(*options.saveRestoreSeconds) +
                                  ": past the end of the input (" + std::to_string(frame) +
                                  " frames)");
-        return frame;
     }
 
     // The points that never fell due.
@@ -222,7 +228,7 @@ private:
     {
         const Vst3State state = instance->save();
         instance.reset();
-        instance = std::make_unique<Vst3Instance>(module, host, &handler);
+        instance = std::make_unique<Vst3Instance>(module, &host, &handler);
         instance->load(state);
         instance->start(setup, channels);
     }
@@ -231,7 +237,7 @@ private:
     Vst3Module module;
     int32 channels;
     AudioSource& source;
-    IPtr<HostApplication> host;
+    HostApplication host; // never deleted through its references
     ComponentHandler handler;
     BlockSizes blocks;
     ProcessSetup setup{};
@@ -269,5 +275,6 @@ void RenderThroughVst3(const HostOptions& options, std::ostream& out, std::ostre
     sink->commit();
     if (options.showValues)
         for (int32 i = 0; i < render.controller().getParameterCount(); ++i)
-            out << ParameterValueLine(render.controller(), i) << '\n';
+            if (const std::string line = ParameterValueLine(render.controller(), i); !line.empty())
+                out << line << '\n';
 }
