@@ -81,7 +81,8 @@ tresult PLUGIN_API TapeDelayProcessor::setBusArrangements(Vst::SpeakerArrangemen
                                                           int32 numOuts)
 {
     if (numIns != 1 || numOuts != 1 || inputs == nullptr || outputs == nullptr ||
-        inputs[0] != outputs[0] || !SupportedArrangement(inputs[0]) || active)
+        inputs[0] != outputs[0] || !SupportedArrangement(inputs[0]) || active ||
+        audioInputs.empty() || audioOutputs.empty())
         return kResultFalse;
     static_cast<Vst::AudioBus*>(audioInputs.at(0).get())->setArrangement(inputs[0]);
     static_cast<Vst::AudioBus*>(audioOutputs.at(0).get())->setArrangement(outputs[0]);
