@@ -1,6 +1,7 @@
 #include "parameterscale.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "host/effect/decimalvalue.h"
@@ -33,14 +34,26 @@ ParameterScale ParameterScale::Steps(std::uint32_t count)
 double ParameterScale::toPlain(double normalised) const
 {
     const double n = std::isnan(normalised) ? 0.0 : std::clamp(normalised, 0.0, 1.0);
-    switch (scaleLaw) {
-    case Law::stepped: return std::min<double>(steps, std::floor(n * (steps + 1)));
-    case Law::logarithmic:
-        return std::clamp(DecimalValue(static_cast<float>(low * std::pow(high / low, n))), low,
-                          high);
-    case Law::linear: break;
-    }
-    return std::clamp(DecimalValue(static_cast<float>(low + n * (high - low))), low, high);
+    if (scaleLaw == Law::stepped)
+        return std::min<double>(steps, std::floor(n * (steps + 1)));
+    const double plain =
+        scaleLaw == Law::logarithmic ? low * std::pow(high / low, n) : low + n * (high - low);
+    // A host that keeps normalised values in single precision cannot send
+    // 0.3's exactly: take the shortest decimal whose normalised value it
+    // would keep as the same float.
+    const auto single = static_cast<float>(n);
+    if (static_cast<double>(single) == n)
+        for (int digits = 1; digits <= 9; ++digits) {
+            char text[32];
+            const std::to_chars_result written =
+                std::to_chars(text, text + sizeof text, plain, std::chars_format::general, digits);
+            double decimal = plain;
+            std::from_chars(text, written.ptr, decimal);
+            if (decimal >= low && decimal <= high &&
+                static_cast<float>(toNormalised(decimal)) == single)
+                return decimal;
+        }
+    return std::clamp(DecimalValue(static_cast<float>(plain)), low, high);
 }
 
 double ParameterScale::toNormalised(double plain) const

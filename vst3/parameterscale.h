@@ -8,7 +8,10 @@
 //   and the Tap button: stepped, one step per option (stepCount options - 1),
 //   an option's value its index / stepCount.
 // A continuous value becomes the decimal its single-precision float shows,
-// so 0.3 s sent as normalised comes back as exactly 0.3, as --set time=0.3.
+// so 0.3 s sent as normalised comes back as exactly 0.3, as --set time=0.3;
+// a normalised value that is itself a float (a host keeping them in single
+// precision) becomes the shortest decimal whose normalised value rounds to
+// that float, so 0.3 s comes back as 0.3 from such a host too.
 #pragma once
 
 #include <cstdint>

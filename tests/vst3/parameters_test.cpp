@@ -24,9 +24,13 @@ protected:
     const ParameterScale& scale(const char* code) const { return rig.product->scales[index(code)]; }
     Steinberg::Vst::ParamID id(const char* code) const { return FourCharacterCode(code); }
 
+    // Through the normalised value, and through it as a single-precision
+    // host keeps it; NaN when the two differ.
     double plainRoundTrip(const char* code, double plain) const
     {
-        return scale(code).toPlain(scale(code).toNormalised(plain));
+        const double normalised = scale(code).toNormalised(plain);
+        const double back = scale(code).toPlain(normalised);
+        return scale(code).toPlain(static_cast<float>(normalised)) == back ? back : std::nan("");
     }
 
     std::string text(const char* code, double plain)
