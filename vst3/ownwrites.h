@@ -46,8 +46,6 @@ public:
                 take(i, slots[i].value.load(std::memory_order_relaxed));
     }
 
-    std::size_t size() const { return count; }
-
     OBJ_METHODS(OwnWrites, FObject)
 
 private:

@@ -20,8 +20,6 @@
 
 class ParameterScale {
 public:
-    enum class Law : std::uint8_t { linear, logarithmic, stepped };
-
     ParameterScale() = default;
     // [set-up] no allocation.
     explicit ParameterScale(const ParameterInfo& parameter);
@@ -32,13 +30,11 @@ public:
     double toPlain(double normalised) const;
     double toNormalised(double plain) const;
 
-    Law law() const { return scaleLaw; }
     // 0 for a continuous control.
     std::int32_t stepCount() const { return steps; }
-    double minimum() const { return low; }
-    double maximum() const { return high; }
 
 private:
+    enum class Law : std::uint8_t { linear, logarithmic, stepped };
     Law scaleLaw = Law::linear;
     double low = 0.0;
     double high = 1.0;
