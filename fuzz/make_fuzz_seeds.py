@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of plugin_fuzz, lv2_fuzz and controller_fuzz, one seed
-per path, and missive_fuzz's well-formed messages.
+"""Writes the seed corpora of plugin_fuzz, lv2_fuzz, controller_fuzz and vst3_fuzz,
+one seed per path, and missive_fuzz's well-formed messages.
 
-The first three read their bytes with libFuzzer's FuzzedDataProvider: numbers
+The first four read their bytes with libFuzzer's FuzzedDataProvider: numbers
 from the end of the input backwards (the first one read is the last byte;
 a wider number's most significant byte comes first), strings and byte runs
 from the front. A Seed collects both in reading order.
@@ -407,13 +407,76 @@ def missive_seeds():
     }
 
 
+# ---------------------------------------------------------------- vst3_fuzz
+VST3_RATES = [44100, 48000, 96000, 11025, 204000, 8000, 0]
+ACTIVATE, BLOCK3, RAW_STATE, STATE3, READ_BACK, CONTROLLER_STATE, VALUES = range(7)
+
+
+def vst3_start(stereo, longest, rate):
+    s = Seed().n(1 if stereo else 0).n(longest - 1, 2).n(VST3_RATES.index(rate))
+    s.longest = longest
+    s.channels = 2 if stereo else 1
+    return s
+
+
+def known(s, index):
+    return s.ops(1, index)
+
+
+def vst3_block(s, count, queues=(), tempo=120.0, context=True, active=True):
+    """queues: (id index or None for 0x12345678, [(offset, value), ...])."""
+    frames(s.n(BLOCK3), count, s.longest).n(len(queues))
+    for index, points in queues:
+        known(s, index) if index is not None else s.n(0).n(0x12345678, 4)
+        s.n(len(points) - 1)
+        offset = 0
+        for at, v in points:
+            span = max(count - 1, offset) - offset  # no byte is read for a span of 0
+            if span > 0:
+                s.n(at - offset, 1 if span < 256 else 2)
+            offset = at
+            value(s.n(0), v)
+    s.n(8)  # level 1
+    for i in range(count * s.channels):
+        s.n((i * 2654435761) % 65536, 2)
+    value(s, tempo)
+    return s.n(1 if context else 0) if active else s
+
+
+def vst3_seeds():
+    seeds = {}
+    s = vst3_start(False, 255, 48000).ops(ACTIVATE, 1)
+    vst3_block(s, 255, [(4, [(10, 0.5), (200, "nan")]), (None, [(0, 2.0)])], tempo=96.0)
+    vst3_block(s, 0, [(8, [(0, 1.0)])], tempo="inf", context=False)
+    known(s.n(VALUES), 8)
+    s.n(1 << 63, 8).n(1 << 62, 8).text("Dark")  # normalised 0.5 and 0.25
+    value(s.n((1 << 64) - 1, 8), 9.0)  # normalised 1
+    seeds["mono_changes_and_tempo"] = s
+
+    s = vst3_start(True, 64, 44100).n(STATE3).n(3)
+    for index, v in ((2, 0.3), (4, 8.5), (9, "max")):
+        value(known(s, index), v)
+    s.ops(ACTIVATE, 1)
+    vst3_block(s, 64)
+    s.n(READ_BACK).n(RAW_STATE).n(12, 2).raw(b"TDST\x01\x00\x00\x00\xff\xff\xff\xff")
+    s.n(CONTROLLER_STATE).n(3).raw(b"abc")
+    s.ops(ACTIVATE, 0, READ_BACK)
+    seeds["stereo_states"] = s
+
+    s = vst3_start(False, 2048, 8000).ops(ACTIVATE, 1)
+    vst3_block(s, 16, active=False)
+    s.n(READ_BACK)
+    seeds["rate_refused"] = s
+    return seeds
+
+
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "fuzz/corpus")
     for name, seed in missive_seeds().items():
         (root / "missive").mkdir(parents=True, exist_ok=True)
         (root / "missive" / name).write_bytes(seed)
     for target, seeds in (("plugin", plugin_seeds()), ("lv2", lv2_seeds()),
-                          ("controller", controller_seeds())):
+                          ("controller", controller_seeds()), ("vst3", vst3_seeds())):
         folder = root / target
         folder.mkdir(parents=True, exist_ok=True)
         for name, seed in seeds.items():

@@ -1,10 +1,11 @@
 # Checks the include rules that keep the layers apart: the kernel knows
 # nothing of any host, the host reaches the plug-in only through the
 # framework's interfaces, the runtime knows nothing of the product or of any
-# other host library, the product's facts, the adapter core and the LV2
-# adapter nothing of the sound files, the render engine or the command (and
-# none but the adapters know the core), safe output nothing of any
-# of them, and the render engine nothing of the command.
+# other host library, the product's facts, the adapter core and the LV2 and
+# VST3 adapters nothing of the sound files, the render engine or the command
+# (and none but the adapters know the core), safe output nothing of any of
+# them, the render engine nothing of the command, and the VST3 host nothing
+# of the product or of the reference host's runtime.
 #   cmake -DROOT=<source dir> -P check_includes.cmake
 # Each rule: "<folder>|<include prefixes its files must not use>".
 set(rules
@@ -19,7 +20,9 @@ set(rules
   "host/audio|host/runtime/ host/product/ host/effect/ host/render/ host/cli/ tapedelay/ lv2/"
   "host/render|host/effect/ host/cli/ tapedelay/ lv2/"
   "host/cli|host/effect/ tapedelay/ lv2/"
-  "lv2|host/files/ host/audio/ host/render/ host/cli/ tapedelay/")
+  "host/vst3host|host/runtime/ host/product/ host/effect/ host/render/ host/cli/ tapedelay/ lv2/ vst3/"
+  "lv2|host/files/ host/audio/ host/render/ host/cli/ tapedelay/ vst3/"
+  "vst3|host/files/ host/audio/ host/render/ host/cli/ host/vst3host/ tapedelay/ lv2/")
 set(broken "")
 foreach(rule IN LISTS rules)
   string(REPLACE "|" ";" parts "${rule}")

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "host/product/presets.h"
-#include "hostrun.h"
 #include "lv2/bundleports.h"
+#include "tests/support/hostrun.h"
 #include "tests/support/scratchdirectory.h"
 
 namespace {

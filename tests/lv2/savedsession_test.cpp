@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "hostrun.h"
+#include "tests/support/hostrun.h"
 #include "lv2/bundleports.h"
 #include "tests/support/scratchdirectory.h"
 

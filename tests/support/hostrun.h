@@ -12,18 +12,19 @@
 #include "host/audio/audiofile.h"
 #include "tests/support/shell.h"
 
-// Interleaved, as many channels as the file has.
+// The samples of a file, interleaved.
 inline std::vector<float> Samples(const std::string& path)
 {
     const std::unique_ptr<AudioSource> source = OpenAudioSource(path, 0.0);
-    constexpr std::size_t kFrames = 4096;
-    std::vector<float> block(kFrames * source->channels()), samples;
-    while (const std::size_t n = source->read(block.data(), kFrames))
+    const std::size_t channels = source->channels();
+    std::vector<float> block(1024 * channels), samples;
+    while (const std::size_t n = source->read(block.data(), 1024))
         samples.insert(samples.end(), block.begin(),
-                       block.begin() + static_cast<std::ptrdiff_t>(n * source->channels()));
+                       block.begin() + static_cast<std::ptrdiff_t>(n * channels));
     return samples;
 }
 
+// Interleaved, of `channels` channels.
 inline void WriteSamples(const std::string& path, const std::vector<float>& interleaved,
                          double rate, std::size_t channels = 1)
 {

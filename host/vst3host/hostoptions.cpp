@@ -1,0 +1,141 @@
+#include "hostoptions.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void refuse(const std::string& text)
+{
+    throw HostInputError(text);
+}
+
+std::string shown(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+double number(const std::string& option, const std::string& text, double low, double high)
+{
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(begin, &end);
+    if (text.empty() || end != begin + text.size() || errno == ERANGE || !std::isfinite(value))
+        refuse(option + ": not a number: '" + text + "'");
+    if (value < low || value > high)
+        refuse(option + ": " + text + " is outside " + shown(low) + " to " + shown(high));
+    return value;
+}
+
+std::uint32_t whole(const std::string& option, const std::string& text, double low, double high)
+{
+    const double value = number(option, text, low, high);
+    if (value != std::floor(value))
+        refuse(option + ": not a whole number: '" + text + "'");
+    return static_cast<std::uint32_t>(value);
+}
+
+ParameterText setting(const std::string& option, const std::string& text)
+{
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
+        refuse(option + ": expected ID=VALUE, got '" + text + "'");
+    return {text.substr(0, equals), text.substr(equals + 1), option + " " + text};
+}
+
+AutomationPoint point(const std::string& text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos)
+        refuse("--at: expected SECONDS:ID=VALUE, got '" + text + "'");
+    AutomationPoint point{number("--at", text.substr(0, colon), 0.0, 86400.0),
+                          setting("--at", text.substr(colon + 1))};
+    point.setting.given = "--at " + text;
+    return point;
+}
+
+} // namespace
+
+HostOptions ParseHostOptions(std::span<const std::string> arguments)
+{
+    HostOptions options;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "-h" || argument == "--help") {
+            options.help = true;
+            return options;
+        }
+        if (argument == "--show-values") {
+            options.showValues = true;
+            continue;
+        }
+        if (argument.size() < 2 || argument.compare(0, 2, "--") != 0 || argument == "--") {
+            files.push_back(argument);
+            continue;
+        }
+        if (i + 1 == arguments.size())
+            refuse(argument + " needs a value");
+        const std::string& value = arguments[++i];
+        if (argument == "--set")
+            options.starting.push_back(setting(argument, value));
+        else if (argument == "--at")
+            options.points.push_back(point(value));
+        else if (argument == "--block")
+            options.blockFrames = whole(argument, value, 1, 1048576);
+        else if (argument == "--random-blocks")
+            options.randomBlocksSeed = whole(argument, value, 0, 4294967295.0);
+        else if (argument == "--tempo")
+            options.tempo = number(argument, value, 1, 999);
+        else if (argument == "--save-restore")
+            options.saveRestoreSeconds = number(argument, value, 0, 86400);
+        else if (argument == "--rate")
+            options.rawRate = number(argument, value, 1, 1000000);
+        else
+            refuse("unknown option " + argument);
+    }
+    if (files.size() != 3)
+        refuse("expected BUNDLE INPUT OUTPUT, got " + std::to_string(files.size()) +
+               (files.size() == 1 ? " file" : " files"));
+    options.bundle = files[0];
+    options.input = files[1];
+    options.output = files[2];
+    return options;
+}
+
+std::string HostUsageText()
+{
+    return R"(usage: vst3host [options] BUNDLE.vst3 INPUT OUTPUT
+
+Renders INPUT through the VST3 plug-in in BUNDLE into OUTPUT, as a host
+does: the plug-in is initialised, given its starting values with the first
+block, set up for offline processing and run block by block. A stereo file
+runs as one stereo bus. INPUT and OUTPUT are sound files, or headerless
+32-bit float mono when named ".f32" (or "-").
+
+Options:
+  --set ID=VALUE          a starting value; ID is the parameter's
+                          four-character ID or its title, VALUE its text as
+                          the plug-in reads it ("Dark", "0.3") or a plain
+                          number; several go to the plug-in in its own
+                          parameter order
+  --at SECONDS:ID=VALUE   an automation point at that time, at its exact
+                          sample within its block
+  --block N               frames per block [1 to 1048576; default 512]
+  --random-blocks SEED    block sizes drawn from 1 to N (--block) by SEED
+  --tempo BPM             the transport's tempo [1 to 999; default 120]
+  --save-restore SECONDS  at that time, save the plug-in's state, go on with
+                          a new instance given that state
+  --rate HZ               sample rate of headerless input [default 48000]
+  --show-values           print the value of every parameter a host sets,
+                          at the end
+  -h, --help              this text
+
+Exit status: 0 success, 2 a bad option, file or value, 1 the plug-in failed.
+)";
+}

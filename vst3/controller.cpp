@@ -1,0 +1,108 @@
+#include "controller.h"
+
+#include "classids.h"
+#include "controllerparameters.h"
+#include "host/effect/effectstate.h"
+#include "pluginterfaces/vst/ivstmessage.h"
+#include "streambytes.h"
+#include "text16.h"
+
+using namespace Steinberg;
+
+TapeDelayController::TapeDelayController(std::shared_ptr<LoadedProduct> loaded)
+    : product(std::move(loaded))
+{}
+
+tresult PLUGIN_API TapeDelayController::initialize(FUnknown* context)
+{
+    const tresult result = EditControllerEx1::initialize(context);
+    if (result != kResultOk)
+        return result;
+    AddParameters(*product, parameters);
+
+    Vst::String128 name{};
+    CopyText("Presets", name);
+    auto* programs = new Vst::ProgramList(name, kProgramParameter, Vst::kRootUnitId);
+    for (const PresetChanges& preset : product->presets) {
+        Vst::String128 label{};
+        CopyText(preset.label, label);
+        programs->addProgram(label);
+    }
+    addProgramList(programs);
+    parameters.addParameter(programs->getParameter());
+    CopyText(product->description.name, name);
+    addUnit(new Vst::Unit(name, Vst::kRootUnitId, Vst::kNoParentUnitId, kProgramParameter));
+    return kResultOk;
+}
+
+tresult PLUGIN_API TapeDelayController::terminate()
+{
+    ownWrites = nullptr;
+    return EditControllerEx1::terminate();
+}
+
+tresult PLUGIN_API TapeDelayController::notify(Vst::IMessage* message)
+{
+    if (message == nullptr)
+        return kInvalidArgument;
+    if (FIDStringsEqual(message->getMessageID(), kOwnWritesMessage)) {
+        int64 address = 0;
+        if (message->getAttributes() == nullptr ||
+            message->getAttributes()->getInt(kOwnWritesAddress, address) != kResultOk)
+            return kResultFalse;
+        ownWrites = reinterpret_cast<OwnWrites*>(static_cast<intptr_t>(address));
+        return kResultOk;
+    }
+    return EditControllerEx1::notify(message);
+}
+
+tresult PLUGIN_API TapeDelayController::setComponentState(IBStream* stream)
+{
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadStream(stream);
+    if (!bytes)
+        return kResultFalse;
+    const ReadStateResult read = ReadEffectState(*bytes);
+    if (!read.state)
+        return kResultFalse;
+    for (const auto& [code, value] : read.state->values) {
+        const std::size_t index = product->indexOf(code);
+        if (index < product->scales.size())
+            EditControllerEx1::setParamNormalized(code, product->scales[index].toNormalised(value));
+    }
+    return kResultOk;
+}
+
+tresult PLUGIN_API TapeDelayController::setParamNormalized(ParamID id, ParamValue value)
+{
+    passOwnWrites();
+    const tresult result = EditControllerEx1::setParamNormalized(id, value);
+    // The processor applies a chosen preset; show its values meanwhile.
+    if (result == kResultOk && id == kProgramParameter && !product->presets.empty()) {
+        for (const auto& [index, plain] : product->presets[product->presetIndex(value)].changes)
+            EditControllerEx1::setParamNormalized(product->description.parameters[index].identifier,
+                                                  product->scales[index].toNormalised(plain));
+    }
+    return result;
+}
+
+Vst::ParamValue PLUGIN_API TapeDelayController::getParamNormalized(ParamID id)
+{
+    passOwnWrites();
+    return EditControllerEx1::getParamNormalized(id);
+}
+
+void TapeDelayController::passOwnWrites()
+{
+    // performEdit may bring the host back here; those calls pass nothing.
+    if (!ownWrites || passing)
+        return;
+    passing = true;
+    ownWrites->takeAll([this](std::size_t index, double normalised) {
+        const ParamID id = product->description.parameters[index].identifier;
+        EditControllerEx1::setParamNormalized(id, normalised);
+        beginEdit(id);
+        performEdit(id, normalised);
+        endEdit(id);
+    });
+    passing = false;
+}

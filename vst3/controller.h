@@ -1,0 +1,44 @@
+// The VST3 edit controller: the plug-in's parameters (AddParameters), the
+// presets as the program list of its one unit, the processor's state shown
+// as the same values, and the plug-in's own writes passed on to the host as
+// edits (OwnWrites), so that the host records them.
+//
+// Threads: every call comes from the host's main thread.
+#pragma once
+
+#include <memory>
+
+#include "loadedproduct.h"
+#include "ownwrites.h"
+#include "public.sdk/source/vst/vsteditcontroller.h"
+
+class TapeDelayController : public Steinberg::Vst::EditControllerEx1 {
+public:
+    explicit TapeDelayController(std::shared_ptr<LoadedProduct> product);
+
+    using tresult = Steinberg::tresult;
+    using ParamID = Steinberg::Vst::ParamID;
+    using ParamValue = Steinberg::Vst::ParamValue;
+
+    tresult PLUGIN_API initialize(Steinberg::FUnknown* context) override;
+    tresult PLUGIN_API terminate() override;
+    tresult PLUGIN_API notify(Steinberg::Vst::IMessage* message) override;
+
+    tresult PLUGIN_API setComponentState(Steinberg::IBStream* state) override;
+    tresult PLUGIN_API setState(Steinberg::IBStream*) override { return Steinberg::kResultOk; }
+    tresult PLUGIN_API getState(Steinberg::IBStream*) override { return Steinberg::kResultOk; }
+
+    // Both first pass on the plug-in's own writes waiting in the mailbox.
+    tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) override;
+    ParamValue PLUGIN_API getParamNormalized(ParamID id) override;
+
+    OBJ_METHODS(TapeDelayController, EditControllerEx1)
+
+private:
+    // beginEdit, performEdit and endEdit for each value the processor set.
+    void passOwnWrites();
+
+    std::shared_ptr<LoadedProduct> product;
+    Steinberg::IPtr<OwnWrites> ownWrites;
+    bool passing = false;
+};
