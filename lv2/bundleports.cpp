@@ -18,11 +18,19 @@ std::string lowerCase(std::string text)
 
 } // namespace
 
-std::vector<BundlePort> BundlePorts(const PluginDescription& description)
+std::vector<BundlePort> BundlePorts(const PluginDescription& description, std::uint32_t channels)
 {
     std::vector<BundlePort> ports;
-    ports.push_back({PortRole::audioIn, "in", "In"});
-    ports.push_back({PortRole::audioOut, "out", "Out"});
+    for (const PortRole role : {PortRole::audioIn, PortRole::audioOut}) {
+        const std::string symbol = role == PortRole::audioIn ? "in" : "out";
+        const std::string name = role == PortRole::audioIn ? "In" : "Out";
+        if (channels == 1)
+            ports.push_back({role, symbol, name, 0});
+        else
+            for (std::uint32_t c = 0; c < channels; ++c)
+                ports.push_back(
+                    {role, symbol + (c == 0 ? "_l" : "_r"), name + (c == 0 ? " L" : " R"), c});
+    }
     const std::vector<ParameterInfo>& parameters = description.parameters;
     for (std::size_t i = 0; i < parameters.size(); ++i)
         if (parameters[i].automate && !parameters[i].hostBypass)

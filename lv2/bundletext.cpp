@@ -3,7 +3,6 @@
 #include <string_view>
 #include <vector>
 
-#include "bundleports.h"
 #include "host/product/controlscale.h"
 #include "host/product/presets.h"
 #include "host/runtime/values/parametervalue.h"
@@ -21,6 +20,7 @@ constexpr const char* kPrefixes = R"(@prefix atom:   <http://lv2plug.in/ns/ext/a
 @prefix pset:   <http://lv2plug.in/ns/ext/presets#> .
 @prefix rdf:    <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
 @prefix rdfs:   <http://www.w3.org/2000/01/rdf-schema#> .
+@prefix state:  <http://lv2plug.in/ns/ext/state#> .
 @prefix time:   <http://lv2plug.in/ns/ext/time#> .
 @prefix units:  <http://lv2plug.in/ns/extensions/units#> .
 @prefix urid:   <http://lv2plug.in/ns/ext/urid#> .
@@ -50,6 +50,15 @@ std::string number(double value)
 std::string presetUri(const Preset& preset)
 {
     return std::string(kPluginUri) + ":preset:" + preset.name;
+}
+
+// The presets' plug-ins: both.
+std::string appliesTo()
+{
+    std::string text;
+    for (const BundlePlugin& plugin : kBundlePlugins)
+        text += (text.empty() ? "<" : " , <") + std::string(plugin.uri) + ">";
+    return text;
 }
 
 // The unit a unit text names, if LV2 has one.
@@ -133,28 +142,33 @@ std::string closed(std::string text)
 
 std::string ManifestText(const std::string& binaryFile)
 {
-    std::string text = std::string(kPrefixes) + "<" + kPluginUri +
-                       ">\n    a lv2:Plugin ;\n    lv2:binary <" + binaryFile +
-                       "> ;\n    rdfs:seeAlso <" + kPluginFile + "> .\n";
+    std::string text = kPrefixes;
+    for (const BundlePlugin& plugin : kBundlePlugins)
+        text += "<" + std::string(plugin.uri) + ">\n    a lv2:Plugin ;\n    lv2:binary <" +
+                binaryFile + "> ;\n    rdfs:seeAlso <" + plugin.file + "> .\n\n";
     for (const Preset& preset : Presets())
-        text += "\n<" + presetUri(preset) + ">\n    a pset:Preset ;\n    lv2:appliesTo <" +
-                kPluginUri + "> ;\n    rdfs:seeAlso <" + kPresetsFile + "> .\n";
+        text += "<" + presetUri(preset) + ">\n    a pset:Preset ;\n    lv2:appliesTo " +
+                appliesTo() + " ;\n    rdfs:seeAlso <" + kPresetsFile + "> .\n\n";
+    text.pop_back();
     return text;
 }
 
-std::string PluginText(const PluginDescription& description)
+std::string PluginText(const PluginDescription& description, const BundlePlugin& plugin)
 {
-    std::string text = std::string(kPrefixes) + "<" + kPluginUri + ">\n" +
+    const bool stereo = plugin.channels == 2;
+    std::string text = std::string(kPrefixes) + "<" + plugin.uri + ">\n" +
                        "    a lv2:Plugin , lv2:DelayPlugin , doap:Project ;\n" + "    doap:name " +
-                       quoted(description.name) + " ;\n    doap:maintainer [ foaf:name " +
-                       quoted(description.developer) + " ] ;\n" +
-                       "    rdfs:comment \"A mono tape delay: a two-second tape loop with "
-                       "glide, wow, flutter, saturation and hiss, in free time or in step "
-                       "with a tempo.\" ;\n" +
+                       quoted(description.name + (stereo ? " Stereo" : "")) +
+                       " ;\n    doap:maintainer [ foaf:name " + quoted(description.developer) +
+                       " ] ;\n" + "    rdfs:comment \"A " + (stereo ? "stereo" : "mono") +
+                       " tape delay: a two-second tape loop" + (stereo ? " per channel" : "") +
+                       " with glide, wow, flutter, saturation and hiss, in free time or in "
+                       "step with a tempo.\" ;\n" +
                        "    lv2:optionalFeature lv2:hardRTCapable , urid:map , log:log , "
                        "opts:options ;\n" +
+                       "    lv2:extensionData state:interface ;\n" +
                        "    opts:supportedOption bufsz:maxBlockLength ;\n" + "    lv2:port\n";
-    const std::vector<BundlePort> ports = BundlePorts(description);
+    const std::vector<BundlePort> ports = BundlePorts(description, plugin.channels);
     for (std::size_t i = 0; i < ports.size(); ++i)
         text +=
             closed(portText(ports[i], i, description)) + (i + 1 < ports.size() ? " ,\n" : " .\n");
@@ -171,8 +185,8 @@ std::string PresetsText(const PluginDescription& description)
             values.push_back(parameter.defaultValue);
         for (const auto& [index, value] : PresetValues(preset, description))
             values[index] = value;
-        text += "<" + presetUri(preset) + ">\n    a pset:Preset ;\n    lv2:appliesTo <" +
-                kPluginUri + "> ;\n    rdfs:label " + quoted(preset.label) +
+        text += "<" + presetUri(preset) + ">\n    a pset:Preset ;\n    lv2:appliesTo " +
+                appliesTo() + " ;\n    rdfs:label " + quoted(preset.label) +
                 " ;\n    rdfs:comment " + quoted(preset.description) + " ;\n    lv2:port";
         const char* separator = "\n";
         for (const BundlePort& port : ports) {

@@ -7,14 +7,16 @@
 
 #include "host/runtime/plugindescription.h"
 
-// manifest.ttl: the plug-in and its presets, pointing at the other files.
+#include "bundleports.h"
+
+// manifest.ttl: the plug-ins and their presets, pointing at the other files.
 std::string ManifestText(const std::string& binaryFile);
 
-// tapedelay.ttl: the plug-in and its ports.
-std::string PluginText(const PluginDescription& description);
+// The plug-in's own file (plugin.file): the plug-in and its ports.
+std::string PluginText(const PluginDescription& description, const BundlePlugin& plugin);
 
-// presets.ttl: every preset as the values of all the parameter ports.
+// presets.ttl: every preset as the values of all the parameter ports, for
+// both plug-ins (their control ports are the same).
 std::string PresetsText(const PluginDescription& description);
 
-inline constexpr const char* kPluginFile = "tapedelay.ttl";
 inline constexpr const char* kPresetsFile = "presets.ttl";

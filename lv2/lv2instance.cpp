@@ -1,53 +1,40 @@
 #include "lv2instance.h"
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "host/effect/decimalvalue.h"
-#include "host/effect/defaultfloatingpoint.h"
-#include "host/product/parametercodes.h"
 #include "host/product/tempo.h"
 
-namespace {
-
-// A parameter's range, or everything when the plug-in lacks it.
-std::pair<double, double> rangeOf(const PluginDescription& description, const char* code)
-{
-    if (const std::optional<std::size_t> index = description.find(code))
-        return {description.parameters[*index].minValue, description.parameters[*index].maxValue};
-    return {0.0, std::numeric_limits<double>::infinity()};
-}
-
-} // namespace
-
 Lv2Instance::Lv2Instance(const std::string& libraryPath, double sampleRate,
-                         const HostFeatures& features)
+                         const HostFeatures& features, std::uint32_t channels)
     : library(libraryPath),
-      instance(library, {sampleRate, features.maxBlock, kDefaultSessionTempo}),
-      description(instance.description()),
-      ports(BundlePorts(description)),
+      effect(library, {sampleRate, features.maxBlock, channels}),
+      ports(BundlePorts(effect.description(), channels)),
       connections(ports.size(), nullptr),
-      maxBlock(features.maxBlock),
-      sampleRate(sampleRate),
-      transport(features.map)
+      transport(features.map),
+      saved(effect.parameterCount())
 {
+    const PluginDescription& description = effect.description();
     for (std::uint32_t i = 0; i < ports.size(); ++i) {
         const BundlePort& port = ports[i];
-        if (port.role == PortRole::parameterIn)
+        switch (port.role) {
+        case PortRole::audioIn: audioIn.push_back(i); break;
+        case PortRole::audioOut: audioOut.push_back(i); break;
+        case PortRole::parameterIn:
             controls.push_back(
                 {i, port.source,
                  static_cast<float>(description.parameters[port.source].defaultValue)});
-        else if (port.role == PortRole::enabled)
-            controls.push_back({i, port.source, 1.0f});
-        else if (port.role == PortRole::tap)
-            tapPort = i;
-        else if (port.role == PortRole::transport)
-            transportPort = i;
+            break;
+        case PortRole::enabled: controls.push_back({i, port.source, 1.0f}); break;
+        case PortRole::tap: tapPort = i; break;
+        case PortRole::transport: transportPort = i; break;
+        default: break;
+        }
     }
-    startingValues.reserve(controls.size());
-    std::tie(lowestTempo, highestTempo) = rangeOf(description, kShownSessionTempo);
-    std::tie(lowestTap, highestTap) = rangeOf(description, kTempo);
+    events.reserve(controls.size() + 1 + tempoEvents.size());
+    inputs.resize(channels);
+    outputs.resize(channels);
+    saved.publish([&](std::size_t i) { return effect.value(i); });
 }
 
 void Lv2Instance::connect(std::uint32_t port, void* data)
@@ -58,29 +45,24 @@ void Lv2Instance::connect(std::uint32_t port, void* data)
 
 void Lv2Instance::run(std::uint32_t frames)
 {
-    const void* input = connections[kAudioInPort];
-    auto* output = static_cast<float*>(connections[kAudioOutPort]);
-    if (!failed && input != nullptr && output != nullptr) {
-        const DefaultFloatingPoint modes;
-        try {
-            const std::size_t events =
-                transportPort ? transport.read(connections[*transportPort], frames, tempoEvents)
-                              : 0;
-            // The tempo at the run's start is there when the tape starts.
-            std::size_t next = 0;
-            for (; starting && next < events && tempoEvents[next].frame == 0; ++next)
-                setSessionTempo(tempoEvents[next].bpm);
-            readControls();
-            readTap();
-            processRun(frames, {tempoEvents.data() + next, events - next});
-            writeOutputs();
-        } catch (...) {
-            failed = true; // the plug-in broke its contract: silence from now on
-        }
+    events.clear();
+    readControls();
+    if (tapPort)
+        events.push_back(
+            {0, EffectEvent::Kind::tap, 0, portValue(*tapPort, 0.0f) > 0.0f ? 1.0 : 0.0});
+    const std::size_t tempos =
+        transportPort ? transport.read(connections[*transportPort], frames, tempoEvents) : 0;
+    for (std::size_t i = 0; i < tempos; ++i)
+        events.push_back({tempoEvents[i].frame, EffectEvent::Kind::tempo, 0, tempoEvents[i].bpm});
+    for (std::size_t c = 0; c < inputs.size(); ++c) {
+        inputs[c] = static_cast<const float*>(connections[audioIn[c]]);
+        outputs[c] = static_cast<float*>(connections[audioOut[c]]);
     }
-    if ((failed || input == nullptr) && output != nullptr)
-        std::fill_n(output, frames, 0.0f);
-    clock += frames;
+    effect.run(inputs, outputs, frames, events);
+    // The host's ports cannot take the plug-in's own values: they stay inside.
+    effect.takeOwnWrites([](std::size_t, double) {});
+    saved.publish([&](std::size_t i) { return effect.value(i); });
+    writeOutputs();
 }
 
 float Lv2Instance::portValue(std::uint32_t port, float fallback) const
@@ -91,74 +73,24 @@ float Lv2Instance::portValue(std::uint32_t port, float fallback) const
 
 double Lv2Instance::parameterValue(const Control& control, float portValue) const
 {
-    const ParameterInfo& parameter = description.parameters[control.parameter];
-    if (parameter.hostBypass) // lv2:enabled is the bypass turned round
-        return portValue > 0.0f ? 0.0 : 1.0;
-    return std::clamp(DecimalValue(portValue), parameter.minValue, parameter.maxValue);
+    if (effect.description().parameters[control.parameter].hostBypass)
+        return portValue > 0.0f ? 0.0 : 1.0; // lv2:enabled is the bypass turned round
+    return DecimalValue(portValue);
 }
 
 void Lv2Instance::readControls()
 {
-    if (starting)
-        startingValues.clear();
     for (Control& control : controls) {
         const float value = portValue(control.port, control.previous);
         if (value == control.previous)
             continue;
         control.previous = value;
-        if (starting)
-            startingValues.emplace_back(control.parameter, parameterValue(control, value));
-        else
-            instance.change(control.parameter, parameterValue(control, value));
+        if (!adoptPorts)
+            events.push_back({0, EffectEvent::Kind::change,
+                              static_cast<std::uint32_t>(control.parameter),
+                              parameterValue(control, value)});
     }
-    if (starting) {
-        instance.start(startingValues);
-        starting = false;
-    }
-}
-
-void Lv2Instance::readTap()
-{
-    if (!tapPort)
-        return;
-    const bool down = portValue(*tapPort, 0.0f) > 0.0f;
-    if (down && !tapDown) {
-        if (lastPress && clock > *lastPress) {
-            const double bpm = 60.0 * sampleRate / static_cast<double>(clock - *lastPress);
-            if (bpm >= lowestTap && bpm <= highestTap)
-                TapTempo(instance, bpm);
-        }
-        lastPress = clock;
-    }
-    tapDown = down;
-}
-
-void Lv2Instance::setSessionTempo(double bpm)
-{
-    instance.setSessionTempo(std::clamp(bpm, lowestTempo, highestTempo));
-}
-
-void Lv2Instance::processRun(std::uint32_t frames, std::span<const TempoEvent> events)
-{
-    const auto* input = static_cast<const float*>(connections[kAudioInPort]);
-    auto* output = static_cast<float*>(connections[kAudioOutPort]);
-    inputPeak = 0.0f;
-    outputPeak = 0.0f;
-    std::size_t next = 0;
-    for (std::uint32_t done = 0;;) {
-        // A tempo takes effect at its frame: the block before it ends there.
-        for (; next < events.size() && events[next].frame <= done; ++next)
-            setSessionTempo(events[next].bpm);
-        if (done == frames)
-            break;
-        std::uint32_t end = frames - done > maxBlock ? done + maxBlock : frames;
-        if (next < events.size())
-            end = std::min(end, events[next].frame);
-        instance.process(input + done, output + done, end - done);
-        inputPeak = std::max(inputPeak, instance.inputMeter());
-        outputPeak = std::max(outputPeak, instance.outputMeter());
-        done = end;
-    }
+    adoptPorts = false;
 }
 
 void Lv2Instance::writeOutputs()
@@ -168,8 +100,28 @@ void Lv2Instance::writeOutputs()
         if (value == nullptr)
             continue;
         if (ports[i].role == PortRole::parameterOut)
-            *value = static_cast<float>(instance.value(ports[i].source));
+            *value = static_cast<float>(effect.value(ports[i].source));
         else if (ports[i].role == PortRole::meter)
-            *value = ports[i].source == 0 ? inputPeak : outputPeak;
+            *value = ports[i].source == 0 ? effect.inputMeter() : effect.outputMeter();
     }
+}
+
+std::vector<std::uint8_t> Lv2Instance::saveState() const
+{
+    const std::vector<double> values = saved.read();
+    EffectState state;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        state.values.emplace_back(effect.description().parameters[i].identifier, values[i]);
+    return WriteEffectState(state);
+}
+
+std::string Lv2Instance::restoreState(std::span<const std::uint8_t> bytes)
+{
+    const ReadStateResult read = ReadEffectState(bytes);
+    if (!read.state)
+        return read.refusal;
+    effect.restore(*read.state);
+    saved.publish([&](std::size_t i) { return effect.value(i); });
+    adoptPorts = true;
+    return {};
 }

@@ -1,42 +1,41 @@
-// One instance of the tape delay in an LV2 host: the plug-in library loaded
-// from the bundle and driven by the reference host's rules, its parameters
-// bound to control ports.
+// One instance of the tape delay in an LV2 host, mono or stereo: the plug-in
+// library loaded from the bundle and run by the adapter core, its ports
+// translated into the core's calls.
 //
-// The first run after activate turns in the control values that differ
-// from the previous run's (the defaults at first), in port order, as a
-// user's clicks, and starts the tape from silence. Later runs report the
-// controls whose port value changed since the previous run, then process.
-// A host owns its input ports: what the plug-in writes into its own
-// parameters stays inside the instance.
+// Each run hands the core a change at frame 0 for every control whose port
+// value changed since the previous run (the enabled port turned round into
+// the bypass), the Tap port's value as a tap at frame 0, and the
+// transport's tempos at their frames; the first run after activate turns
+// them in as starting values. A host owns its input ports: what the plug-in
+// writes into its own parameters stays inside the instance, and its
+// state, which the host saves, carries it.
 //
-// Threads, as LV2 classes them: the constructor and the destructor are the
-// instantiation class, activate too; connect and run are the audio class.
-// The plug-in's parameter changes, taps and session tempos are dispatched
-// inside run, on the audio thread, before each block (the runtime's
-// instance is not shared between threads). Each declaration says whether
-// it may allocate or throw.
+// Threads, as LV2 classes them: the constructor, the destructor, activate
+// and restoreState are the instantiation class; connect and run the audio
+// class; saveState may come on any thread, even during a run. Each
+// declaration says whether it may allocate or throw.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "bundleports.h"
-#include "host/runtime/plugininstance.h"
+#include "host/effect/effect.h"
 #include "hostfeatures.h"
 #include "transport.h"
+#include "valuesnapshot.h"
 
 class Lv2Instance {
 public:
     // [instantiation] allocates; throws PluginLoadError,
     // PluginContractError or the plug-in's refusal of the rate.
-    // Loads the plug-in library and starts it at its defaults.
-    Lv2Instance(const std::string& libraryPath, double sampleRate, const HostFeatures& features);
+    // Loads the plug-in library and starts channels (1 or 2) at its defaults.
+    Lv2Instance(const std::string& libraryPath, double sampleRate, const HostFeatures& features,
+                std::uint32_t channels);
     // [instantiation] no throw: releases the plug-in's objects and unloads
     // the library.
     ~Lv2Instance() = default;
@@ -47,10 +46,19 @@ public:
     void connect(std::uint32_t port, void* data);
     // [instantiation] no allocation, no throw: the next run starts the tape
     // from silence.
-    void activate() { starting = true; }
+    void activate() { effect.activate(); }
     // [audio] no allocation, no throw: after a failure the instance puts out
     // silence.
     void run(std::uint32_t frames);
+
+    // [any thread] allocates, no throw: the values the last run left, as
+    // the core's state bytes.
+    std::vector<std::uint8_t> saveState() const;
+    // [instantiation] allocates, no throw: the state, or why it was
+    // refused, with nothing changed. On success the next run takes the
+    // control ports' values as they are, without turning them in: the
+    // host's copies of what the plug-in set itself are older than the state.
+    std::string restoreState(std::span<const std::uint8_t> bytes);
 
 private:
     // A control input's state: its last value as the host left it.
@@ -60,44 +68,27 @@ private:
         float previous = 0.0f;
     };
 
-    // The helpers of run: [audio] no allocation; what they throw, run
-    // catches.
-    // The controls: at the start, the starting values; later, changes.
+    // The helpers of run: [audio] no allocation, no throw.
     void readControls();
-    // A press of the Tap button after an earlier one taps their tempo.
-    void readTap();
-    // The session tempo, within its range.
-    void setSessionTempo(double bpm);
-    // The run in blocks, each tempo event taking effect at its frame.
-    void processRun(std::uint32_t frames, std::span<const TempoEvent> events);
     void writeOutputs();
-    // [audio] no allocation, no throw.
     double parameterValue(const Control& control, float portValue) const;
     float portValue(std::uint32_t port, float fallback) const;
 
     PluginLibrary library;
-    PluginInstance instance;
-    const PluginDescription& description;
+    Effect effect;
     std::vector<BundlePort> ports;
     std::vector<void*> connections;
     std::vector<Control> controls; // parameters and enabled, in port order
+    std::vector<std::uint32_t> audioIn;
+    std::vector<std::uint32_t> audioOut;
     std::optional<std::uint32_t> tapPort;
     std::optional<std::uint32_t> transportPort;
-    std::uint32_t maxBlock;
-    double sampleRate;
     TransportReader transport;
+    ValueSnapshot saved;
 
-    bool starting = true;
-    bool failed = false;
-    std::vector<StartingValue> startingValues; // room for every control
+    std::vector<EffectEvent> events; // room for every control, a tap and the tempos
     std::array<TempoEvent, 32> tempoEvents{};
-    double lowestTempo = 0.0; // the session tempo's range
-    double highestTempo = 0.0;
-    double lowestTap = 0.0; // the tapped tempo's range
-    double highestTap = 0.0;
-    bool tapDown = false;
-    std::optional<std::uint64_t> lastPress; // in frames
-    std::uint64_t clock = 0;                // frames run so far
-    float inputPeak = 0.0f;
-    float outputPeak = 0.0f;
+    std::vector<const float*> inputs;
+    std::vector<float*> outputs;
+    bool adoptPorts = false; // after a restore
 };

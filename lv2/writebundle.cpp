@@ -39,7 +39,8 @@ int main(int argc, char** argv)
         const std::filesystem::path bundle = argv[2];
         std::filesystem::create_directories(bundle);
         writeFile(bundle / "manifest.ttl", ManifestText(argv[3]));
-        writeFile(bundle / kPluginFile, PluginText(description));
+        for (const BundlePlugin& plugin : kBundlePlugins)
+            writeFile(bundle / plugin.file, PluginText(description, plugin));
         writeFile(bundle / kPresetsFile, PresetsText(description));
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "tapedelay_lv2_bundle: %s\n", failure.what());

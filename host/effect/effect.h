@@ -91,9 +91,10 @@ public:
 
     // [audio] no allocation, no throw. frames at most maxBlockFrames per
     // call is not required: longer runs are split. inputs and outputs hold
-    // one pointer per channel; a null input is silence. Events need not be
-    // sorted; a change is ignored where set() ignores it. After the plug-in
-    // breaks its contract the effect puts out silence from then on.
+    // one pointer per channel; a null input is silence, a null output is
+    // not written. Events need not be sorted; a change is ignored where
+    // set() ignores it. After the plug-in breaks its contract the effect
+    // puts out silence from then on.
     void run(std::span<const float* const> inputs, std::span<float* const> outputs,
              std::uint32_t frames, std::span<const EffectEvent> events);
 

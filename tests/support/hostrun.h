@@ -1,8 +1,12 @@
 // Running a host program as a user does and reading back what it wrote.
 #pragma once
 
+#include <unistd.h>
+
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/audio/audiofile.h"
@@ -20,12 +24,12 @@ inline std::vector<float> Samples(const std::string& path)
     return samples;
 }
 
-// audio interleaved, of `channels` channels.
-inline void WriteSamples(const std::string& path, const std::vector<float>& audio, double rate,
-                         std::size_t channels = 1)
+// Interleaved, of `channels` channels.
+inline void WriteSamples(const std::string& path, const std::vector<float>& interleaved,
+                         double rate, std::size_t channels = 1)
 {
     const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, channels, rate);
-    sink->write(audio.data(), audio.size() / channels);
+    sink->write(interleaved.data(), interleaved.size() / channels);
     sink->commit();
 }
 
@@ -42,3 +46,31 @@ inline std::string Difference(const std::vector<float>& got, const std::vector<f
                ? ""
                : std::to_string(differing) + " samples differ from sample " + std::to_string(first);
 }
+
+// A JACK server of the test's own on the dummy driver, for jalv; stopped
+// with the test.
+class JackServer {
+public:
+    explicit JackServer(int rate = 48000) : name("tapedelay-test-" + std::to_string(getpid()))
+    {
+        const Outcome started = Shell("jackd -n " + name + " --no-realtime -d dummy -r " +
+                                      std::to_string(rate) + " -p 256 >/dev/null 2>&1 & echo $!");
+        process = started.output.substr(0, started.output.find('\n'));
+        for (int i = 0; i < 50 && !up; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            up = Shell(environment() + " jack_lsp").status == 0;
+        }
+    }
+    ~JackServer() { Shell("kill " + process); }
+    JackServer(const JackServer&) = delete;
+    JackServer& operator=(const JackServer&) = delete;
+
+    bool running() const { return up; }
+    // What a command line puts before a JACK client.
+    std::string environment() const { return "JACK_DEFAULT_SERVER=" + name; }
+
+private:
+    std::string name;
+    std::string process;
+    bool up = false;
+};

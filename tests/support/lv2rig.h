@@ -18,6 +18,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/log/log.h>
 #include <lv2/options/options.h>
+#include <lv2/state/state.h>
 #include <lv2/time/time.h>
 #include <lv2/urid/urid.h>
 
@@ -83,10 +84,11 @@ private:
     LV2_Feature optionsFeature{};
 };
 
-// The adapter's descriptor, from the bundle's shared object.
+// A descriptor of the bundle's shared object: the mono plug-in's, or the
+// one at that index of kBundlePlugins.
 class Lv2Module {
 public:
-    Lv2Module()
+    explicit Lv2Module(std::uint32_t index = 0) : channels(kBundlePlugins[index].channels)
     {
         handle = dlopen((std::string(TAPEDELAY_LV2_BUNDLE) + "/tapedelay_lv2.so").c_str(),
                         RTLD_NOW | RTLD_LOCAL);
@@ -94,16 +96,24 @@ public:
             throw std::runtime_error(dlerror());
         const auto entry = reinterpret_cast<const LV2_Descriptor* (*)(std::uint32_t)>(
             dlsym(handle, "lv2_descriptor"));
-        descriptor = entry != nullptr ? entry(0) : nullptr;
+        descriptor = entry != nullptr ? entry(index) : nullptr;
         if (descriptor == nullptr)
             throw std::runtime_error("no lv2_descriptor");
     }
     ~Lv2Module() { dlclose(handle); }
 
     const LV2_Descriptor* descriptor = nullptr;
+    std::uint32_t channels;
 
 private:
     void* handle = nullptr;
+};
+
+// A state as a host keeps it: one property.
+struct Lv2SavedState {
+    LV2_URID key = 0;
+    LV2_URID type = 0;
+    std::vector<std::uint8_t> bytes;
 };
 
 // One instance with a buffer for every control port, connected by symbol.
@@ -115,7 +125,7 @@ public:
     {
         PluginLibrary library(std::string(TAPEDELAY_LV2_BUNDLE) + "/" + PluginLibrary::fileName());
         const PluginDescription description = DescribeLibrary(library);
-        ports = BundlePorts(description);
+        ports = BundlePorts(description, module.channels);
         controls.resize(ports.size(), 0.0f);
         const std::vector<const LV2_Feature*> offered = host.features(features);
         instance = descriptor->instantiate(descriptor, rate, bundle.c_str(), offered.data());
@@ -161,7 +171,46 @@ public:
         descriptor->run(instance, frames);
     }
 
+    // Through the state interface, with the features given at instantiation.
+    LV2_State_Status save(Lv2SavedState& state)
+    {
+        return stateInterface()->save(instance, store, &state, LV2_STATE_IS_POD, nullptr);
+    }
+    LV2_State_Status restore(const Lv2SavedState& state)
+    {
+        return stateInterface()->restore(instance, retrieve, const_cast<Lv2SavedState*>(&state), 0,
+                                         nullptr);
+    }
+
 private:
+    const LV2_State_Interface* stateInterface() const
+    {
+        const auto* found = static_cast<const LV2_State_Interface*>(
+            descriptor->extension_data(LV2_STATE__interface));
+        if (found == nullptr)
+            throw std::runtime_error("no state interface");
+        return found;
+    }
+    static LV2_State_Status store(LV2_State_Handle handle, std::uint32_t key, const void* value,
+                                  std::size_t size, std::uint32_t type, std::uint32_t)
+    {
+        auto& state = *static_cast<Lv2SavedState*>(handle);
+        const auto* bytes = static_cast<const std::uint8_t*>(value);
+        state = {key, type, std::vector<std::uint8_t>(bytes, bytes + size)};
+        return LV2_STATE_SUCCESS;
+    }
+    static const void* retrieve(LV2_State_Handle handle, std::uint32_t key, std::size_t* size,
+                                std::uint32_t* type, std::uint32_t* flags)
+    {
+        const auto& state = *static_cast<const Lv2SavedState*>(handle);
+        if (key != state.key)
+            return nullptr;
+        *size = state.bytes.size();
+        *type = state.type;
+        *flags = LV2_STATE_IS_POD;
+        return state.bytes.data();
+    }
+
     const LV2_Descriptor* descriptor;
     LV2_Handle instance = nullptr;
     std::vector<BundlePort> ports;

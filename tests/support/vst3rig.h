@@ -22,12 +22,11 @@ struct Vst3Rig {
     explicit Vst3Rig(double rate = 48000.0, Steinberg::int32 maxBlock = 512,
                      Steinberg::Vst::SpeakerArrangement buses = Steinberg::Vst::SpeakerArr::kMono)
         : product(std::make_shared<LoadedProduct>(TAPEDELAY_PLUGIN_FILE)),
-          host(Steinberg::owned(new Steinberg::Vst::HostApplication)),
           processor(Steinberg::owned(new TapeDelayProcessor(product))),
           controller(Steinberg::owned(new TapeDelayController(product)))
     {
-        processor->initialize(host);
-        controller->initialize(host);
+        processor->initialize(&host);
+        controller->initialize(&host);
         controller->setComponentHandler(&handler);
         processor->connect(controller);
         controller->connect(processor);
@@ -111,8 +110,8 @@ struct Vst3Rig {
         changes.add(id, offset, normalised);
     }
 
+    Steinberg::Vst::HostApplication host; // not reference-counted
     std::shared_ptr<LoadedProduct> product;
-    Steinberg::IPtr<Steinberg::Vst::HostApplication> host;
     Steinberg::IPtr<TapeDelayProcessor> processor;
     Steinberg::IPtr<TapeDelayController> controller;
     ComponentHandler handler;

@@ -1,5 +1,6 @@
 # Fails unless every DLL the module imports is one Windows itself ships.
 #   cmake -DOBJDUMP=<objdump> -DMODULE=<tapedelay.vst3> -P check_imports.cmake
+cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "${OBJDUMP} -p ${MODULE} failed")

@@ -1,0 +1,202 @@
+// A session saved and reopened as lilv-based hosts do it: lilv saves the
+// instance's state with the host's port values into a state folder, and
+// both lilv and jalv (-l) reopen it with the delay the plug-in ran with,
+// not the one the host's stale port values would give.
+#include <gtest/gtest.h>
+
+#include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
+#include <lv2/urid/urid.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/hostrun.h"
+#include "lv2/bundleports.h"
+#include "tests/support/scratchdirectory.h"
+
+namespace {
+
+constexpr double kRate = 48000.0;
+constexpr std::uint32_t kRun = 4800;
+
+// Both directions, as saving a state to Turtle needs.
+class UridTable {
+public:
+    LV2_URID_Map map{this, mapUri};
+    LV2_URID_Unmap unmap{this, unmapUri};
+    LV2_Feature mapFeature{LV2_URID__map, &map};
+    LV2_Feature unmapFeature{LV2_URID__unmap, &unmap};
+    const LV2_Feature* features[3] = {&mapFeature, &unmapFeature, nullptr};
+
+private:
+    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri)
+    {
+        auto& table = *static_cast<UridTable*>(handle);
+        const auto [at, added] = table.ids.emplace(uri, table.uris.size() + 1);
+        if (added)
+            table.uris.push_back(uri);
+        return static_cast<LV2_URID>(at->second);
+    }
+    static const char* unmapUri(LV2_URID_Unmap_Handle handle, LV2_URID urid)
+    {
+        const auto& table = *static_cast<UridTable*>(handle);
+        return urid >= 1 && urid <= table.uris.size() ? table.uris[urid - 1].c_str() : nullptr;
+    }
+
+    std::map<std::string, std::size_t> ids;
+    std::vector<std::string> uris;
+};
+
+// An instance as a lilv host holds it: a value per port, set by symbol.
+class LilvHost {
+public:
+    LilvHost(LilvWorld* world, const LilvPlugin* plugin, UridTable& urids)
+        : plugin(plugin),
+          urids(urids),
+          instance(lilv_plugin_instantiate(plugin, kRate, urids.features)),
+          values(lilv_plugin_get_num_ports(plugin), 0.0f),
+          audio(kRun, 0.0f)
+    {
+        if (instance == nullptr)
+            throw std::runtime_error("lilv could not instantiate the plug-in");
+        lilv_plugin_get_port_ranges_float(plugin, nullptr, nullptr, values.data());
+        for (std::uint32_t i = 0; i < values.size(); ++i) {
+            const LilvPort* port = lilv_plugin_get_port_by_index(plugin, i);
+            LilvNode* audioClass = lilv_new_uri(world, LV2_CORE__AudioPort);
+            void* data = lilv_port_is_a(plugin, port, audioClass) ? static_cast<void*>(audio.data())
+                                                                  : &values[i];
+            lilv_node_free(audioClass);
+            lilv_instance_connect_port(instance, i, data);
+        }
+        lilv_instance_activate(instance);
+    }
+    ~LilvHost()
+    {
+        lilv_instance_deactivate(instance);
+        lilv_instance_free(instance);
+    }
+    LilvHost(const LilvHost&) = delete;
+    LilvHost& operator=(const LilvHost&) = delete;
+
+    float& value(const std::string& symbol) { return values[index(symbol)]; }
+    void run() { lilv_instance_run(instance, kRun); }
+
+    // The state with the input ports' values, into folder.
+    LilvState* save(const std::string& folder)
+    {
+        return lilv_state_new_from_instance(plugin, instance, &urids.map, nullptr, nullptr, nullptr,
+                                            folder.c_str(), portValue, this, 0, urids.features);
+    }
+    void restore(const LilvState* state)
+    {
+        lilv_state_restore(state, instance, setPortValue, this, 0, urids.features);
+    }
+
+private:
+    std::uint32_t index(const std::string& symbol) const
+    {
+        for (std::uint32_t i = 0; i < values.size(); ++i)
+            if (lilv_node_as_string(lilv_port_get_symbol(
+                    plugin, lilv_plugin_get_port_by_index(plugin, i))) == symbol)
+                return i;
+        throw std::invalid_argument("no port " + symbol);
+    }
+    static const void* portValue(const char* symbol, void* self, std::uint32_t* size,
+                                 std::uint32_t* type)
+    {
+        auto& host = *static_cast<LilvHost*>(self);
+        *size = sizeof(float);
+        *type = host.urids.map.map(host.urids.map.handle, LV2_ATOM__Float);
+        return &host.value(symbol);
+    }
+    static void setPortValue(const char* symbol, void* self, const void* value, std::uint32_t size,
+                             std::uint32_t)
+    {
+        if (size == sizeof(float))
+            std::memcpy(&static_cast<LilvHost*>(self)->value(symbol), value, sizeof(float));
+    }
+
+    const LilvPlugin* plugin;
+    UridTable& urids;
+    LilvInstance* instance;
+    std::vector<float> values;
+    std::vector<float> audio;
+};
+
+class SavedSession : public ScratchDirectory {
+protected:
+    SavedSession()
+    {
+        LilvNode* bundle = lilv_new_file_uri(world.get(), nullptr,
+                                             (std::string(TAPEDELAY_LV2_BUNDLE) + "/").c_str());
+        lilv_world_load_bundle(world.get(), bundle);
+        lilv_node_free(bundle);
+        LilvNode* uri = lilv_new_uri(world.get(), kPluginUri);
+        plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world.get()), uri);
+        lilv_node_free(uri);
+    }
+
+    // Delay Time 0.3 s, then an 8th: the plug-in sets 100 BPM; the host's
+    // ports hold 0.3 s, the 8th and their own 120 BPM. Saved into folder.
+    void saveSession(const std::string& folder)
+    {
+        LilvHost host(world.get(), plugin, urids);
+        host.value("time") = 0.3f;
+        host.run();
+        host.value("nval") = 3.0f;
+        host.run();
+        ASSERT_EQ(host.value("uiDT"), 0.3f);
+        LilvState* state = host.save(folder);
+        ASSERT_NE(state, nullptr);
+        EXPECT_EQ(lilv_state_save(world.get(), &urids.map, &urids.unmap, state, nullptr,
+                                  folder.c_str(), "state.ttl"),
+                  0);
+        lilv_state_free(state);
+    }
+
+    std::unique_ptr<LilvWorld, decltype(&lilv_world_free)> world{lilv_world_new(), lilv_world_free};
+    const LilvPlugin* plugin = nullptr;
+    UridTable urids;
+};
+
+TEST_F(SavedSession, LilvReopensItWithTheDelayThePluginRan)
+{
+    ASSERT_NE(plugin, nullptr);
+    const std::string folder = path("session");
+    saveSession(folder);
+    EXPECT_NE(readText(folder + "/state.ttl").find("urn:orlund:vx9:tapedelay#state"),
+              std::string::npos);
+
+    LilvState* state =
+        lilv_state_new_from_file(world.get(), &urids.map, nullptr, (folder + "/state.ttl").c_str());
+    ASSERT_NE(state, nullptr);
+    LilvHost host(world.get(), plugin, urids);
+    host.restore(state);
+    lilv_state_free(state);
+    EXPECT_EQ(host.value("bpm"), 120.0f); // the host's own copy
+    host.run();
+    EXPECT_EQ(host.value("uiDT"), 0.3f);
+}
+
+// jalv loads the folder (-l) and, asked on its console a second later,
+// prints the output ports' values.
+TEST_F(SavedSession, JalvReopensItWithTheDelayThePluginRan)
+{
+    ASSERT_NE(plugin, nullptr);
+    const std::string folder = path("session");
+    saveSession(folder);
+    const JackServer jack;
+    ASSERT_TRUE(jack.running()) << "the JACK server did not start";
+    setenv("LV2_PATH", std::filesystem::path(TAPEDELAY_LV2_BUNDLE).parent_path().c_str(), 1);
+    const Outcome jalv = Shell("(sleep 1; echo monitors; sleep 0.5) | " + jack.environment() +
+                               " timeout -s INT 5 jalv -l " + folder);
+    const std::size_t shown = jalv.output.rfind("uiDT = ");
+    ASSERT_NE(shown, std::string::npos) << jalv.output;
+    EXPECT_EQ(std::stod(jalv.output.substr(shown + 7)), 0.3) << jalv.output;
+}
+
+} // namespace
