@@ -34,8 +34,8 @@ set(tapedelay_vst3_tools_args
   -DSMTG_CREATE_PLUGIN_LINK=OFF
   -DSMTG_RUN_VST_VALIDATOR=OFF
   -DSMTG_CREATE_MODULE_INFO=OFF)
-# The tools run from the SDK's copy, so that a patch never touches the
-# vendored files.
+# The tools are built from a copy of the SDK, so that a patch never touches
+# the vendored files.
 set(tapedelay_vst3_tools_patch_step "")
 set(tapedelay_vst3_tools_suffix "")
 # The SDK puts executables in bin/ for Windows and in bin/<build type>/ elsewhere.

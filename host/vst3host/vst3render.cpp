@@ -259,6 +259,8 @@ private:
 
 void RenderThroughVst3(const HostOptions& options, std::ostream& out, std::ostream& warnings)
 {
+    if (SameFile(options.input, options.output))
+        throw HostInputError("OUTPUT " + options.output + " is the same file as INPUT");
     const std::unique_ptr<AudioSource> source = OpenAudioSource(options.input, options.rawRate);
     if (source->channels() < 1 || source->channels() > 2)
         throw HostInputError(options.input + ": " + std::to_string(source->channels()) +

@@ -142,7 +142,14 @@ TEST_F(Vst3Host, BadInputIsRefusedInOneLineAndTheOutputKept)
         EXPECT_EQ(readText(out), "kept") << arguments;
     }
 
-    // A rate the plug-in refuses (it may say why itself).
+    // The input as the output, and a rate the plug-in refuses (it may say
+    // why itself).
+    const Bytes input = readBytes(in);
+    const Outcome same =
+        Shell(std::string(TAPEDELAY_VST3HOST) + " " + bundle + " " + in + " " + in);
+    EXPECT_EQ(same.status, 2);
+    EXPECT_NE(same.output.find("is the same file as INPUT"), std::string::npos) << same.output;
+    EXPECT_TRUE(readBytes(in) == input);
     WriteSamples(path("low.wav"), std::vector<float>(800, 0.1f), 8000.0);
     const Outcome low =
         Shell(std::string(TAPEDELAY_VST3HOST) + " " + bundle + " " + path("low.wav") + " " + out);
