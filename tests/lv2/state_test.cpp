@@ -111,8 +111,7 @@ TEST_F(Lv2State, TappedTempoReopensWithItsDelay)
     EXPECT_EQ(plugin->control("uiDT"), 0.3f);
 }
 
-// A host that saves between a change of its ports and the next run (as
-// Ardour does when it copies an instance after loading a preset): the
+// A host that saves between a change of its ports and the next run: the
 // reopened instance turns in what was still pending.
 TEST_F(Lv2State, AChangeStillPendingWhenSavedIsTurnedIn)
 {
