@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "host/effect/decimalvalue.h"
-#include "host/product/tempo.h"
 
 namespace {
 
