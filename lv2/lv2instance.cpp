@@ -1,9 +1,23 @@
 #include "lv2instance.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "host/effect/decimalvalue.h"
-#include "host/product/tempo.h"
+
+namespace {
+
+std::size_t controlCount(const std::vector<BundlePort>& ports)
+{
+    std::size_t count = 0;
+    for (const BundlePort& port : ports)
+        count += port.role == PortRole::parameterIn || port.role == PortRole::enabled ? 1 : 0;
+    return count;
+}
+
+} // namespace
 
 Lv2Instance::Lv2Instance(const std::string& libraryPath, double sampleRate,
                          const HostFeatures& features, std::uint32_t channels)
@@ -12,7 +26,7 @@ Lv2Instance::Lv2Instance(const std::string& libraryPath, double sampleRate,
       ports(BundlePorts(effect.description(), channels)),
       connections(ports.size(), nullptr),
       transport(features.map),
-      saved(effect.parameterCount())
+      saved(effect.parameterCount() + controlCount(ports))
 {
     const PluginDescription& description = effect.description();
     for (std::uint32_t i = 0; i < ports.size(); ++i) {
@@ -34,7 +48,15 @@ Lv2Instance::Lv2Instance(const std::string& libraryPath, double sampleRate,
     events.reserve(controls.size() + 1 + tempoEvents.size());
     inputs.resize(channels);
     outputs.resize(channels);
-    saved.publish([&](std::size_t i) { return effect.value(i); });
+    publish();
+}
+
+void Lv2Instance::publish()
+{
+    const std::size_t parameters = effect.parameterCount();
+    saved.publish([&](std::size_t i) {
+        return i < parameters ? effect.value(i) : controls[i - parameters].previous;
+    });
 }
 
 void Lv2Instance::connect(std::uint32_t port, void* data)
@@ -61,7 +83,7 @@ void Lv2Instance::run(std::uint32_t frames)
     effect.run(inputs, outputs, frames, events);
     // The host's ports cannot take the plug-in's own values: they stay inside.
     effect.takeOwnWrites([](std::size_t, double) {});
-    saved.publish([&](std::size_t i) { return effect.value(i); });
+    publish();
     writeOutputs();
 }
 
@@ -106,22 +128,44 @@ void Lv2Instance::writeOutputs()
     }
 }
 
-std::vector<std::uint8_t> Lv2Instance::saveState() const
+Lv2Instance::State Lv2Instance::saveState() const
 {
     const std::vector<double> values = saved.read();
-    EffectState state;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        state.values.emplace_back(effect.description().parameters[i].identifier, values[i]);
-    return WriteEffectState(state);
+    const std::vector<ParameterInfo>& parameters = effect.description().parameters;
+    EffectState effectValues;
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        effectValues.values.emplace_back(parameters[i].identifier, values[i]);
+    EffectState portValues;
+    for (std::size_t k = 0; k < controls.size(); ++k)
+        portValues.values.emplace_back(parameters[controls[k].parameter].identifier,
+                                       values[parameters.size() + k]);
+    return {WriteEffectState(effectValues), WriteEffectState(portValues)};
 }
 
-std::string Lv2Instance::restoreState(std::span<const std::uint8_t> bytes)
+std::string Lv2Instance::restoreState(std::span<const std::uint8_t> values,
+                                      std::span<const std::uint8_t> ports)
 {
-    const ReadStateResult read = ReadEffectState(bytes);
+    const ReadStateResult read = ReadEffectState(values);
     if (!read.state)
         return read.refusal;
+    std::optional<EffectState> portValues;
+    if (!ports.empty()) {
+        ReadStateResult portsRead = ReadEffectState(ports);
+        if (!portsRead.state)
+            return "the ports' values: " + portsRead.refusal;
+        portValues = std::move(portsRead.state);
+    }
     effect.restore(*read.state);
-    saved.publish([&](std::size_t i) { return effect.value(i); });
-    adoptPorts = true;
+    adoptPorts = !portValues;
+    if (portValues) {
+        const std::vector<ParameterInfo>& parameters = effect.description().parameters;
+        for (const auto& [code, value] : portValues->values)
+            for (Control& control : controls)
+                if (parameters[control.parameter].identifier == code)
+                    control.previous = static_cast<float>(
+                        std::clamp<double>(value, -std::numeric_limits<float>::max(),
+                                           std::numeric_limits<float>::max()));
+    }
+    publish();
     return {};
 }

@@ -51,14 +51,21 @@ public:
     // silence.
     void run(std::uint32_t frames);
 
-    // [any thread] allocates, no throw: the values the last run left, as
-    // the core's state bytes.
-    std::vector<std::uint8_t> saveState() const;
+    // A state as two blobs in the core's format: the parameters' values and
+    // the control ports' values, both as the last run left them.
+    struct State {
+        std::vector<std::uint8_t> values;
+        std::vector<std::uint8_t> ports;
+    };
+    // [any thread] allocates, no throw.
+    State saveState() const;
     // [instantiation] allocates, no throw: the state, or why it was
-    // refused, with nothing changed. On success the next run takes the
-    // control ports' values as they are, without turning them in: the
-    // host's copies of what the plug-in set itself are older than the state.
-    std::string restoreState(std::span<const std::uint8_t> bytes);
+    // refused, with nothing changed. The next run turns in only the control
+    // ports that differ from the values they had when the state was saved
+    // (a host's change still pending then); without those, none: the host's
+    // copies of what the plug-in set itself are older than the state.
+    std::string restoreState(std::span<const std::uint8_t> values,
+                             std::span<const std::uint8_t> ports);
 
 private:
     // A control input's state: its last value as the host left it.
@@ -70,6 +77,8 @@ private:
 
     // The helpers of run: [audio] no allocation, no throw.
     void readControls();
+    // The parameters' values, then the controls' previous port values.
+    void publish();
     void writeOutputs();
     double parameterValue(const Control& control, float portValue) const;
     float portValue(std::uint32_t port, float fallback) const;
@@ -84,7 +93,7 @@ private:
     std::optional<std::uint32_t> tapPort;
     std::optional<std::uint32_t> transportPort;
     TransportReader transport;
-    ValueSnapshot saved;
+    ValueSnapshot saved; // the parameters' values, then the controls' port values
 
     std::vector<EffectEvent> events; // room for every control, a tap and the tempos
     std::array<TempoEvent, 32> tempoEvents{};

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <span>
 #include <string>
 
 #include <lv2/atom/atom.h>
@@ -15,8 +16,11 @@
 
 namespace {
 
-// The state's one property: the core's state bytes as an atom:Chunk.
+// The state's properties, each bytes in the core's state format as an
+// atom:Chunk: the parameters' values, and the control ports' values the
+// plug-in had seen.
 constexpr const char* kStateKey = "urn:orlund:vx9:tapedelay#state";
+constexpr const char* kPortsKey = "urn:orlund:vx9:tapedelay#ports";
 
 // What an instance needs beside itself: the host's features, for the state
 // and the log.
@@ -82,17 +86,23 @@ LV2_State_Status save(LV2_Handle handle, LV2_State_Store_Function store,
     if (map == nullptr)
         return LV2_STATE_ERR_NO_FEATURE;
     try {
-        const std::vector<std::uint8_t> bytes = instanceOf(handle).saveState();
-        return store(storeHandle, map->map(map->handle, kStateKey), bytes.data(), bytes.size(),
-                     map->map(map->handle, LV2_ATOM__Chunk),
-                     LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+        const Lv2Instance::State state = instanceOf(handle).saveState();
+        const LV2_URID chunk = map->map(map->handle, LV2_ATOM__Chunk);
+        const std::uint32_t flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+        const LV2_State_Status stored =
+            store(storeHandle, map->map(map->handle, kStateKey), state.values.data(),
+                  state.values.size(), chunk, flags);
+        if (stored != LV2_STATE_SUCCESS)
+            return stored;
+        return store(storeHandle, map->map(map->handle, kPortsKey), state.ports.data(),
+                     state.ports.size(), chunk, flags);
     } catch (...) {
         return LV2_STATE_ERR_UNKNOWN;
     }
 }
 
-// A state without our property (a host's preset of port values) leaves the
-// instance as it is.
+// A state without our properties (a host's preset of port values) leaves
+// the instance as it is.
 LV2_State_Status restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve,
                          LV2_State_Handle retrieveHandle, std::uint32_t, const LV2_Feature* const*)
 {
@@ -100,20 +110,29 @@ LV2_State_Status restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve
     const LV2_URID_Map* map = owner.host.map;
     if (map == nullptr)
         return LV2_STATE_ERR_NO_FEATURE;
-    std::size_t size = 0;
-    std::uint32_t type = 0;
-    std::uint32_t flags = 0;
-    const void* data =
-        retrieve(retrieveHandle, map->map(map->handle, kStateKey), &size, &type, &flags);
-    if (data == nullptr)
+    const LV2_URID chunk = map->map(map->handle, LV2_ATOM__Chunk);
+    bool chunks = true;
+    const auto bytes = [&](const char* key) -> std::span<const std::uint8_t> {
+        std::size_t size = 0;
+        std::uint32_t type = 0;
+        std::uint32_t flags = 0;
+        const void* data =
+            retrieve(retrieveHandle, map->map(map->handle, key), &size, &type, &flags);
+        if (data == nullptr)
+            return {};
+        chunks = chunks && type == chunk;
+        return {static_cast<const std::uint8_t*>(data), size};
+    };
+    const std::span<const std::uint8_t> values = bytes(kStateKey);
+    const std::span<const std::uint8_t> ports = bytes(kPortsKey);
+    if (values.data() == nullptr)
         return LV2_STATE_SUCCESS;
-    if (type != map->map(map->handle, LV2_ATOM__Chunk)) {
+    if (!chunks) {
         owner.host.logError("the saved state is not a chunk of bytes; the plug-in kept its own");
         return LV2_STATE_ERR_BAD_TYPE;
     }
     try {
-        const std::string refusal =
-            instanceOf(handle).restoreState({static_cast<const std::uint8_t*>(data), size});
+        const std::string refusal = instanceOf(handle).restoreState(values, ports);
         if (refusal.empty())
             return LV2_STATE_SUCCESS;
         owner.host.logError("the saved state was refused (" + refusal +

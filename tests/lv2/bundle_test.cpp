@@ -169,4 +169,32 @@ TEST_F(BundleTest, EveryPresetCarriesItsValues)
     }
 }
 
+// The stereo plug-in: two audio channels, then the mono one's ports; both
+// offer the state interface and the presets.
+TEST_F(BundleTest, TheStereoPluginIsTheMonoOneWithTwoChannels)
+{
+    const LilvPlugin* stereo =
+        lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world.get()), uri(kStereoPluginUri));
+    ASSERT_NE(plugin, nullptr);
+    ASSERT_NE(stereo, nullptr);
+    const std::uint32_t ports = lilv_plugin_get_num_ports(plugin);
+    ASSERT_EQ(lilv_plugin_get_num_ports(stereo), ports + 2);
+    const char* audio[] = {"in_l", "in_r", "out_l", "out_r"};
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        const LilvPort* p = lilv_plugin_get_port_by_index(stereo, i);
+        EXPECT_EQ(text(lilv_port_get_symbol(stereo, p)), audio[i]);
+        EXPECT_TRUE(lilv_port_is_a(stereo, p, uri(kLv2 + "AudioPort")));
+        EXPECT_TRUE(lilv_port_is_a(stereo, p, uri(kLv2 + (i < 2 ? "InputPort" : "OutputPort"))));
+    }
+    for (std::uint32_t i = 2; i < ports; ++i)
+        EXPECT_EQ(text(lilv_port_get_symbol(stereo, lilv_plugin_get_port_by_index(stereo, i + 2))),
+                  text(lilv_port_get_symbol(plugin, lilv_plugin_get_port_by_index(plugin, i))));
+    for (const LilvPlugin* each : {plugin, stereo}) {
+        EXPECT_TRUE(lilv_plugin_has_extension_data(each, uri(kExtensions + "/state#interface")));
+        LilvNodes* presets = lilv_plugin_get_related(each, uri(kExtensions + "/presets#Preset"));
+        EXPECT_EQ(lilv_nodes_size(presets), Presets().size());
+        lilv_nodes_free(presets);
+    }
+}
+
 } // namespace

@@ -2,7 +2,6 @@
 // render is bit-identical to the tapedelay command's with the same values,
 // and a rate the tape delay cannot run at is reported, not crashed on.
 
-
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -16,6 +16,8 @@ namespace {
 
 constexpr double kRate = 48000.0;
 constexpr std::uint32_t kRun = 4800;
+constexpr const char* kValuesKey = "urn:orlund:vx9:tapedelay#state";
+constexpr const char* kPortsKey = "urn:orlund:vx9:tapedelay#ports";
 
 using Controls = std::vector<std::pair<const char*, float>>;
 
@@ -71,8 +73,8 @@ TEST_F(Lv2State, ANoteValueChosenOverAFreeDelayReopensWithItsDelay)
     ASSERT_EQ(saved->control("uiDT"), 0.3f);
     Lv2SavedState state;
     ASSERT_EQ(saved->save(state), LV2_STATE_SUCCESS);
-    EXPECT_EQ(state.key, host.urid("urn:orlund:vx9:tapedelay#state"));
-    EXPECT_EQ(state.type, host.urid(LV2_ATOM__Chunk));
+    for (const char* key : {kValuesKey, kPortsKey})
+        EXPECT_EQ(state.properties.at(host.urid(key)).type, host.urid(LV2_ATOM__Chunk)) << key;
 
     const auto plugin = reopened(ports, state);
     std::vector<float> in(30000, 0.0f);
@@ -109,6 +111,22 @@ TEST_F(Lv2State, TappedTempoReopensWithItsDelay)
     EXPECT_EQ(plugin->control("uiDT"), 0.3f);
 }
 
+// A host that saves between a change of its ports and the next run: the
+// reopened instance turns in what was still pending.
+TEST_F(Lv2State, AChangeStillPendingWhenSavedIsTurnedIn)
+{
+    const Controls ports = {{"nval", 3.0f}, {"bpm", 100.0f}};
+    const auto saved = started({});
+    run(*saved, {{}});
+    set(*saved, ports);
+    Lv2SavedState state;
+    ASSERT_EQ(saved->save(state), LV2_STATE_SUCCESS);
+
+    const auto plugin = reopened(ports, state);
+    run(*plugin, {{}});
+    EXPECT_EQ(plugin->control("uiDT"), 0.3f);
+}
+
 // A blob that is not ours, damaged or of the wrong type: refused, saying
 // why, and the instance runs with the host's port values as if no state
 // had come.
@@ -119,14 +137,22 @@ TEST_F(Lv2State, ABadStateIsRefusedWithNothingChanged)
     Lv2SavedState good;
     ASSERT_EQ(saved->save(good), LV2_STATE_SUCCESS);
 
+    const auto property = [&](Lv2SavedState& state, const char* key) -> Lv2SavedState::Property& {
+        return state.properties.at(host.urid(key));
+    };
     Lv2SavedState truncated = good;
-    truncated.bytes.pop_back();
+    property(truncated, kValuesKey).bytes.pop_back();
     Lv2SavedState damaged = good;
-    damaged.bytes[20] ^= 1;
+    property(damaged, kValuesKey).bytes[20] ^= 1;
+    Lv2SavedState damagedPorts = good;
+    property(damagedPorts, kPortsKey).bytes[20] ^= 1;
     Lv2SavedState wrongType = good;
-    wrongType.type = host.urid(LV2_ATOM__String);
+    property(wrongType, kPortsKey).type = host.urid(LV2_ATOM__String);
     const std::pair<const Lv2SavedState*, const char*> cases[] = {
-        {&truncated, "truncated"}, {&damaged, "checksum"}, {&wrongType, "not a chunk"}};
+        {&truncated, "truncated"},
+        {&damaged, "checksum"},
+        {&damagedPorts, "the ports' values: damaged"},
+        {&wrongType, "not a chunk"}};
     for (const auto& [state, reason] : cases) {
         host.logged.clear();
         const auto plugin =
@@ -137,10 +163,10 @@ TEST_F(Lv2State, ABadStateIsRefusedWithNothingChanged)
         EXPECT_EQ(plugin->control("uiDT"), 0.3f) << reason; // the ports' 8th at 100 BPM
     }
 
-    // A state without the property (a host's preset of port values) changes
-    // nothing either.
-    Lv2SavedState other = good;
-    other.key = host.urid("urn:example:other");
+    // A state without the properties (a host's preset of port values)
+    // changes nothing either.
+    Lv2SavedState other;
+    other.properties[host.urid("urn:example:other")] = property(good, kValuesKey);
     const auto plugin = reopened({{"nval", 3.0f}, {"bpm", 150.0f}}, other);
     run(*plugin, {{}});
     EXPECT_EQ(plugin->control("uiDT"), 0.2f);

@@ -109,11 +109,13 @@ private:
     void* handle = nullptr;
 };
 
-// A state as a host keeps it: one property.
+// A state as a host keeps it: properties by key.
 struct Lv2SavedState {
-    LV2_URID key = 0;
-    LV2_URID type = 0;
-    std::vector<std::uint8_t> bytes;
+    struct Property {
+        LV2_URID type = 0;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::map<LV2_URID, Property> properties;
 };
 
 // One instance with a buffer for every control port, connected by symbol.
@@ -196,19 +198,20 @@ private:
     {
         auto& state = *static_cast<Lv2SavedState*>(handle);
         const auto* bytes = static_cast<const std::uint8_t*>(value);
-        state = {key, type, std::vector<std::uint8_t>(bytes, bytes + size)};
+        state.properties[key] = {type, std::vector<std::uint8_t>(bytes, bytes + size)};
         return LV2_STATE_SUCCESS;
     }
     static const void* retrieve(LV2_State_Handle handle, std::uint32_t key, std::size_t* size,
                                 std::uint32_t* type, std::uint32_t* flags)
     {
-        const auto& state = *static_cast<const Lv2SavedState*>(handle);
-        if (key != state.key)
+        const auto& properties = static_cast<const Lv2SavedState*>(handle)->properties;
+        const auto found = properties.find(key);
+        if (found == properties.end())
             return nullptr;
-        *size = state.bytes.size();
-        *type = state.type;
+        *size = found->second.bytes.size();
+        *type = found->second.type;
         *flags = LV2_STATE_IS_POD;
-        return state.bytes.data();
+        return found->second.bytes.data();
     }
 
     const LV2_Descriptor* descriptor;
