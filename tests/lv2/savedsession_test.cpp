@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/hostrun.h"
 #include "lv2/bundleports.h"
+#include "tests/support/hostrun.h"
 #include "tests/support/scratchdirectory.h"
 
 namespace {
