@@ -9,9 +9,10 @@
 // of any tempo or none; component states of arbitrary bytes and well-formed
 // states of any codes and values, given to the processor and the
 // controller; the controller's own state of arbitrary bytes; the
-// controller's values (normalised ones within 0 to 1) and texts. A crash, a sanitizer report, a
-// leak, a non-finite output sample, a text read to a value outside 0 to 1, or a state that does not
-// read back as written is a finding.
+// controller's values (any, NaN and infinities included) and texts. A
+// crash, a sanitizer report, a leak, a non-finite output sample, a value
+// kept or a text read outside 0 to 1, or a state that does not read back
+// as written is a finding.
 #include <pluginterfaces/vst/ivstaudioprocessor.h>
 #include <pluginterfaces/vst/ivstcomponent.h>
 #include <pluginterfaces/vst/ivsteditcontroller.h>
@@ -236,22 +237,22 @@ private:
         Require(BytesOf(*first) == BytesOf(*second));
     }
 
-    // A value set and shown, and a text read: within 0 to 1 when read.
-    // Normalised values stay within 0 to 1 here, as hosts keep them: the
-    // SDK's list parameters convert them to integers unchecked.
+    // A value set and shown, and a text read: within 0 to 1 when kept or read.
     void values(FuzzedDataProvider& in)
     {
         const ParamID id = anyId(in);
-        controller->setParamNormalized(id, in.ConsumeProbability<double>());
+        controller->setParamNormalized(id, AnyValue<double>(in));
+        const ParamValue kept = controller->getParamNormalized(id);
+        Require(kept >= 0.0 && kept <= 1.0);
         String128 shown{};
-        controller->getParamStringByValue(id, in.ConsumeProbability<double>(), shown);
+        controller->getParamStringByValue(id, AnyValue<double>(in), shown);
         std::u16string text;
         for (char c : in.ConsumeRandomLengthString(40))
             text.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
         ParamValue read = -1.0;
         if (controller->getParamValueByString(id, text.data(), read) == kResultOk)
             Require(read >= 0.0 && read <= 1.0);
-        controller->normalizedParamToPlain(id, in.ConsumeProbability<double>());
+        controller->normalizedParamToPlain(id, AnyValue<double>(in));
         controller->plainParamToNormalized(id, AnyValue<double>(in));
     }
 

@@ -3,6 +3,7 @@
 #include "classids.h"
 #include "controllerparameters.h"
 #include "host/effect/effectstate.h"
+#include "parameterscale.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "streambytes.h"
 #include "text16.h"
@@ -75,10 +76,14 @@ tresult PLUGIN_API TapeDelayController::setComponentState(IBStream* stream)
 tresult PLUGIN_API TapeDelayController::setParamNormalized(ParamID id, ParamValue value)
 {
     passOwnWrites();
-    const tresult result = EditControllerEx1::setParamNormalized(id, value);
+    const std::optional<double> normalised = HostNormalised(value);
+    if (!normalised)
+        return kInvalidArgument;
+    const tresult result = EditControllerEx1::setParamNormalized(id, *normalised);
     // The processor applies a chosen preset; show its values meanwhile.
     if (result == kResultOk && id == kProgramParameter && !product->presets.empty()) {
-        for (const auto& [index, plain] : product->presets[product->presetIndex(value)].changes)
+        for (const auto& [index, plain] :
+             product->presets[product->presetIndex(*normalised)].changes)
             EditControllerEx1::setParamNormalized(product->description.parameters[index].identifier,
                                                   product->scales[index].toNormalised(plain));
     }
@@ -89,6 +94,19 @@ Vst::ParamValue PLUGIN_API TapeDelayController::getParamNormalized(ParamID id)
 {
     passOwnWrites();
     return EditControllerEx1::getParamNormalized(id);
+}
+
+tresult PLUGIN_API TapeDelayController::getParamStringByValue(ParamID id, ParamValue value,
+                                                              Vst::String128 text)
+{
+    const std::optional<double> normalised = HostNormalised(value);
+    return normalised ? EditControllerEx1::getParamStringByValue(id, *normalised, text)
+                      : kInvalidArgument;
+}
+
+Vst::ParamValue PLUGIN_API TapeDelayController::normalizedParamToPlain(ParamID id, ParamValue value)
+{
+    return EditControllerEx1::normalizedParamToPlain(id, HostNormalised(value).value_or(0.0));
 }
 
 void TapeDelayController::passOwnWrites()

@@ -29,8 +29,13 @@ public:
     tresult PLUGIN_API getState(Steinberg::IBStream*) override { return Steinberg::kResultOk; }
 
     // Both first pass on the plug-in's own writes waiting in the mailbox.
+    // A normalised value from the host is taken within 0 to 1 here and
+    // below; NaN is refused.
     tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) override;
     ParamValue PLUGIN_API getParamNormalized(ParamID id) override;
+    tresult PLUGIN_API getParamStringByValue(ParamID id, ParamValue value,
+                                             Steinberg::Vst::String128 text) override;
+    ParamValue PLUGIN_API normalizedParamToPlain(ParamID id, ParamValue value) override;
 
     OBJ_METHODS(TapeDelayController, EditControllerEx1)
 

@@ -37,7 +37,8 @@ EffectParameter::EffectParameter(const LoadedProduct& product, std::size_t index
 
 void EffectParameter::toString(Vst::ParamValue normalised, Vst::String128 text) const
 {
-    CopyText(FormatParameterValue(product.description.parameters[index], toPlain(normalised)), text,
+    // The unit is the host's to show, from info.units.
+    CopyText(ParameterValueText(product.description.parameters[index], toPlain(normalised)), text,
              128);
 }
 
@@ -84,8 +85,10 @@ void AddParameters(const LoadedProduct& product, Vst::ParameterContainer& parame
 {
     for (std::size_t i = 0; i < product.description.parameters.size(); ++i)
         parameters.addParameter(new EffectParameter(product, i));
-    parameters.addParameter(STR16("Tap"), nullptr, 1, 0.0, 0, kTapParameter, Vst::kRootUnitId,
-                            STR16("Tap"));
+    // Automatable, as hosts such as Ardour list no other parameter as a
+    // control a user can press.
+    parameters.addParameter(STR16("Tap"), nullptr, 1, 0.0, Vst::ParameterInfo::kCanAutomate,
+                            kTapParameter, Vst::kRootUnitId, STR16("Tap"));
     parameters.addParameter(new MeterParameter("Input Peak", kMeterParameters[0]));
     parameters.addParameter(new MeterParameter("Output Peak", kMeterParameters[1]));
 }

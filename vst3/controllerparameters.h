@@ -3,8 +3,8 @@
 // list stepped with its options' first forms as step texts, the bypass
 // flagged as the host's, the values the plug-in writes for display
 // read-only), then the Tap button, and the two meters, read-only. Texts in
-// and out are the command line's: "300ms" or "8th" in, "0.3 secs" or
-// "8th" out.
+// and out are the command line's: "300ms" or "8th" in, "0.3" or "8th" out
+// (the host shows the units beside a number).
 #pragma once
 
 #include <cstddef>

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "classids.h"
+#include "parameterscale.h"
 
 using namespace Steinberg;
 
@@ -11,6 +12,16 @@ namespace {
 std::uint32_t frameOf(int32 offset)
 {
     return static_cast<std::uint32_t>(std::max<int32>(offset, 0));
+}
+
+// Point p of queue, its value within 0 to 1; false for none or NaN.
+bool ReadPoint(Vst::IParamValueQueue& queue, int32 p, int32& offset, Vst::ParamValue& value)
+{
+    if (queue.getPoint(p, offset, value) != kResultOk)
+        return false;
+    const std::optional<double> normalised = HostNormalised(value);
+    value = normalised.value_or(0.0);
+    return normalised.has_value();
 }
 
 } // namespace
@@ -46,7 +57,7 @@ std::span<const EffectEvent> EventReader::read(Vst::IParameterChanges* changes,
         if (queue->getParameterId() == kProgramParameter && !product.presets.empty()) {
             int32 offset = 0;
             Vst::ParamValue value = 0.0;
-            if (queue->getPoint(queue->getPointCount() - 1, offset, value) == kResultOk) {
+            if (ReadPoint(*queue, queue->getPointCount() - 1, offset, value)) {
                 preset = product.presetIndex(value);
                 presetFrame = frameOf(offset);
             }
@@ -70,7 +81,7 @@ void EventReader::readQueue(Vst::IParamValueQueue& queue)
     for (int32 p = 0; p < queue.getPointCount(); ++p) {
         int32 offset = 0;
         Vst::ParamValue value = 0.0;
-        if (queue.getPoint(p, offset, value) != kResultOk)
+        if (!ReadPoint(queue, p, offset, value))
             continue;
         if (tap) {
             add({frameOf(offset), EffectEvent::Kind::tap, 0, value}, queueLast);

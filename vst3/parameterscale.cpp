@@ -33,7 +33,7 @@ ParameterScale ParameterScale::Steps(std::uint32_t count)
 
 double ParameterScale::toPlain(double normalised) const
 {
-    const double n = std::isnan(normalised) ? 0.0 : std::clamp(normalised, 0.0, 1.0);
+    const double n = HostNormalised(normalised).value_or(0.0);
     if (scaleLaw == Law::stepped)
         return std::min<double>(steps, std::floor(n * (steps + 1)));
     const double plain =
@@ -67,4 +67,11 @@ double ParameterScale::toNormalised(double plain) const
     case Law::linear: break;
     }
     return (p - low) / (high - low);
+}
+
+std::optional<double> HostNormalised(double value)
+{
+    if (std::isnan(value))
+        return std::nullopt;
+    return std::clamp(value, 0.0, 1.0);
 }

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "host/runtime/plugindescription.h"
 
@@ -40,3 +41,8 @@ private:
     double high = 1.0;
     std::int32_t steps = 0;
 };
+
+// [any] no allocation, no throw. A normalised value as a host sent it,
+// brought within 0 to 1 (infinities to the ends); none for NaN, which
+// stands for no value.
+std::optional<double> HostNormalised(double value);

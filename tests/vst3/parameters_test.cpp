@@ -98,11 +98,12 @@ TEST_F(Vst3Parameters, TextsInAndOutAreTheCommandLines)
          {std::pair{kFeedback, "12"}, {kFeedback, "3ms"}, {kNoteValue, "x"}})
         EXPECT_TRUE(std::isnan(typed(code, refused))) << refused;
 
-    EXPECT_EQ(text(kDelayTime, 0.3), "0.3 secs");
+    EXPECT_EQ(text(kDelayTime, 0.3), "0.3");
     EXPECT_EQ(text(kNoteValue, 4.0), "Quarter");
     EXPECT_EQ(text(kDottedTriplet, 2.0), "Triplet");
     EXPECT_EQ(text(kFeedback, 4.5), "4.5");
-    EXPECT_EQ(text(kTempo, 120.0), "120 bpm");
+    EXPECT_EQ(text(kTempo, 120.0), "120");
+    EXPECT_EQ(typed(kTempo, "120bpm"), 120.0);
 
     Steinberg::Vst::TChar small[3]{};
     CopyText("Quarter", small);
@@ -138,7 +139,7 @@ TEST_F(Vst3Parameters, TheControllerListsEveryControlWithItsFlags)
     EXPECT_EQ(info(id(kShownSessionTempo)).flags, ParameterInfo::kIsReadOnly);
     EXPECT_EQ(Utf8Text(info(id(kShownTempoDelay)).units), "secs");
     EXPECT_EQ(info(kMeterParameters[1]).flags, ParameterInfo::kIsReadOnly);
-    EXPECT_EQ(info(kTapParameter).flags, 0);
+    EXPECT_EQ(info(kTapParameter).flags, ParameterInfo::kCanAutomate);
     EXPECT_EQ(info(kTapParameter).stepCount, 1);
     EXPECT_NE(info(kProgramParameter).flags & ParameterInfo::kIsProgramChange, 0);
     EXPECT_EQ(info(kProgramParameter).stepCount, static_cast<Steinberg::int32>(presets - 1));

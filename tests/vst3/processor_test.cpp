@@ -7,12 +7,14 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "host/product/parametercodes.h"
 #include "host/product/presets.h"
 #include "tests/host/effect/effectdriver.h"
 #include "tests/support/vst3rig.h"
+#include "vst3/text16.h"
 
 namespace {
 
@@ -176,3 +178,45 @@ TEST(Vst3Processor, AProgramChangeAppliesThePreset)
 }
 
 } // namespace
+
+// A host's normalised values outside 0 to 1 count as the nearest end; NaN
+// stands for no value and changes nothing, in the processor and in the
+// controller alike.
+TEST(Vst3Processor, ValuesOutsideTheRangeAreClampedAndNaNIgnored)
+{
+    const double nan = std::nan("");
+    const double inf = std::numeric_limits<double>::infinity();
+    Vst3Rig rig;
+    std::vector<std::vector<float>> audio(1, std::vector<float>(64, 0.0f));
+    const std::size_t feedback = *rig.product->description.find(kFeedback);
+    const std::size_t mode = *rig.product->description.find(kMode);
+    rig.change(FourCharacterCode(kFeedback), inf);
+    rig.change(FourCharacterCode(kMode), 7.0);
+    rig.process(audio, 0, 64);
+    EXPECT_EQ(rig.savedState().values.at(feedback).second, 9.0);
+    EXPECT_EQ(rig.savedState().values.at(mode).second, 2.0);
+    // No preset either: it would set Feedback.
+    rig.change(FourCharacterCode(kFeedback), nan);
+    rig.change(FourCharacterCode(kMode), -inf);
+    rig.change(kProgramParameter, nan);
+    rig.process(audio, 0, 64);
+    EXPECT_EQ(rig.savedState().values.at(feedback).second, 9.0);
+    EXPECT_EQ(rig.savedState().values.at(mode).second, 0.0);
+
+    const Vst::ParamID tone = FourCharacterCode(kTone);
+    ASSERT_EQ(rig.controller->setParamNormalized(tone, 0.5), kResultOk);
+    EXPECT_EQ(rig.controller->setParamNormalized(tone, nan), kInvalidArgument);
+    EXPECT_EQ(rig.controller->getParamNormalized(tone), 0.5);
+    for (const Vst::ParamID id : {tone, kProgramParameter, kTapParameter}) {
+        EXPECT_EQ(rig.controller->setParamNormalized(id, inf), kResultOk);
+        EXPECT_EQ(rig.controller->getParamNormalized(id), 1.0);
+        Vst::String128 text{};
+        EXPECT_EQ(rig.controller->getParamStringByValue(id, nan, text), kInvalidArgument);
+        EXPECT_EQ(rig.controller->getParamStringByValue(id, -inf, text), kResultOk);
+        EXPECT_EQ(rig.controller->normalizedParamToPlain(id, -inf), 0.0);
+        EXPECT_EQ(rig.controller->normalizedParamToPlain(id, nan), 0.0);
+    }
+    Vst::String128 text{};
+    rig.controller->getParamStringByValue(tone, 1e300, text);
+    EXPECT_EQ(Utf8Text(text), "Bright");
+}
