@@ -4,6 +4,8 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <string_view>
+#include <type_traits>
 
 #include "classids.h"
 #include "controller.h"
@@ -40,11 +42,44 @@ bool factsOf(int32 index, const LoadedProduct& product, ClassFacts& facts)
     return true;
 }
 
-template <std::size_t N>
-void copyAscii(const std::string& text, char8 (&to)[N])
+struct CopyAscii {
+    template <std::size_t N>
+    void operator()(const std::string& text, char8 (&to)[N]) const
+    {
+        std::strncpy(to, text.c_str(), N - 1);
+        to[N - 1] = 0;
+    }
+} constexpr copyAscii;
+
+struct CopyWide {
+    template <std::size_t N>
+    void operator()(std::string_view text, Vst::TChar (&to)[N]) const
+    {
+        ::CopyText(text, to);
+    }
+} constexpr copyWide;
+
+// Any form of class info: the first form's fields, and the later forms'
+// sub-categories, vendor and versions; copy writes names in the form's own
+// characters.
+template <class Info, class Copy>
+tresult describeClass(int32 index, const LoadedProduct& product, Info* info, Copy copy)
 {
-    std::strncpy(to, text.c_str(), N - 1);
-    to[N - 1] = 0;
+    ClassFacts facts;
+    if (info == nullptr || !factsOf(index, product, facts))
+        return kInvalidArgument;
+    *info = {};
+    facts.cid->toTUID(info->cid);
+    info->cardinality = PClassInfo::kManyInstances;
+    copyAscii(facts.category, info->category);
+    copy(facts.name, info->name);
+    if constexpr (!std::is_same_v<Info, PClassInfo>) {
+        copyAscii(index == 0 ? kSubCategories : "", info->subCategories);
+        copy(product.description.developer, info->vendor);
+        copy(TAPEDELAY_VERSION, info->version);
+        copy(kVstVersionString, info->sdkVersion);
+    }
+    return kResultOk;
 }
 
 } // namespace
@@ -88,49 +123,17 @@ tresult PLUGIN_API TapeDelayFactory::getFactoryInfo(PFactoryInfo* info)
 
 tresult PLUGIN_API TapeDelayFactory::getClassInfo(int32 index, PClassInfo* info)
 {
-    ClassFacts facts;
-    if (info == nullptr || !factsOf(index, *product, facts))
-        return kInvalidArgument;
-    *info = {};
-    facts.cid->toTUID(info->cid);
-    info->cardinality = PClassInfo::kManyInstances;
-    copyAscii(facts.category, info->category);
-    copyAscii(facts.name, info->name);
-    return kResultOk;
+    return describeClass(index, *product, info, copyAscii);
 }
 
 tresult PLUGIN_API TapeDelayFactory::getClassInfo2(int32 index, PClassInfo2* info)
 {
-    ClassFacts facts;
-    if (info == nullptr || !factsOf(index, *product, facts))
-        return kInvalidArgument;
-    *info = {};
-    facts.cid->toTUID(info->cid);
-    info->cardinality = PClassInfo::kManyInstances;
-    copyAscii(facts.category, info->category);
-    copyAscii(facts.name, info->name);
-    copyAscii(index == 0 ? kSubCategories : "", info->subCategories);
-    copyAscii(product->description.developer, info->vendor);
-    copyAscii(TAPEDELAY_VERSION, info->version);
-    copyAscii(kVstVersionString, info->sdkVersion);
-    return kResultOk;
+    return describeClass(index, *product, info, copyAscii);
 }
 
 tresult PLUGIN_API TapeDelayFactory::getClassInfoUnicode(int32 index, PClassInfoW* info)
 {
-    ClassFacts facts;
-    if (info == nullptr || !factsOf(index, *product, facts))
-        return kInvalidArgument;
-    *info = {};
-    facts.cid->toTUID(info->cid);
-    info->cardinality = PClassInfo::kManyInstances;
-    copyAscii(facts.category, info->category);
-    CopyText(facts.name, info->name);
-    copyAscii(index == 0 ? kSubCategories : "", info->subCategories);
-    CopyText(product->description.developer, info->vendor);
-    CopyText(TAPEDELAY_VERSION, info->version);
-    CopyText(kVstVersionString, info->sdkVersion);
-    return kResultOk;
+    return describeClass(index, *product, info, copyWide);
 }
 
 tresult PLUGIN_API TapeDelayFactory::createInstance(FIDString cid, FIDString iid, void** object)
