@@ -51,7 +51,10 @@ inline std::string Difference(const std::vector<float>& got, const std::vector<f
 // with the test.
 class JackServer {
 public:
-    explicit JackServer(int rate = 48000) : name("tapedelay-test-" + std::to_string(getpid()))
+    // Each server has a name of its own: one that is still shutting down
+    // keeps its name for a while.
+    explicit JackServer(int rate = 48000)
+        : name("tapedelay-test-" + std::to_string(getpid()) + "-" + std::to_string(++servers))
     {
         const Outcome started = Shell("jackd -n " + name + " --no-realtime -d dummy -r " +
                                       std::to_string(rate) + " -p 256 >/dev/null 2>&1 & echo $!");
@@ -61,7 +64,12 @@ public:
             up = Shell(environment() + " jack_lsp").status == 0;
         }
     }
-    ~JackServer() { Shell("kill " + process); }
+    // Waits (up to five seconds) until the server has gone.
+    ~JackServer()
+    {
+        Shell("kill " + process + "; for i in $(seq 50); do kill -0 " + process +
+              " 2>/dev/null || break; sleep 0.1; done");
+    }
     JackServer(const JackServer&) = delete;
     JackServer& operator=(const JackServer&) = delete;
 
@@ -70,6 +78,7 @@ public:
     std::string environment() const { return "JACK_DEFAULT_SERVER=" + name; }
 
 private:
+    static inline int servers = 0; // started by this process
     std::string name;
     std::string process;
     bool up = false;
