@@ -109,6 +109,19 @@ Vst::ParamValue PLUGIN_API TapeDelayController::normalizedParamToPlain(ParamID i
     return EditControllerEx1::normalizedParamToPlain(id, HostNormalised(value).value_or(0.0));
 }
 
+tresult PLUGIN_API TapeDelayController::getParamValueByString(ParamID id, Vst::TChar* text,
+                                                              ParamValue& value)
+{
+    ParamValue read = 0.0;
+    if (EditControllerEx1::getParamValueByString(id, text, read) != kResultOk)
+        return kResultFalse;
+    const std::optional<double> normalised = HostNormalised(read);
+    if (!normalised)
+        return kResultFalse;
+    value = *normalised;
+    return kResultOk;
+}
+
 void TapeDelayController::passOwnWrites()
 {
     // performEdit may bring the host back here; those calls pass nothing.

@@ -36,6 +36,9 @@ public:
     tresult PLUGIN_API getParamStringByValue(ParamID id, ParamValue value,
                                              Steinberg::Vst::String128 text) override;
     ParamValue PLUGIN_API normalizedParamToPlain(ParamID id, ParamValue value) override;
+    // A text read as a value within 0 to 1, whatever number it holds.
+    tresult PLUGIN_API getParamValueByString(ParamID id, Steinberg::Vst::TChar* text,
+                                             ParamValue& value) override;
 
     OBJ_METHODS(TapeDelayController, EditControllerEx1)
 

@@ -1,5 +1,6 @@
 #include "effectstate.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -69,8 +70,13 @@ std::vector<std::uint8_t> WriteEffectState(const EffectState& state)
 {
     std::vector<std::uint8_t> out(kMagic.begin(), kMagic.end());
     putLittle(out, kEffectStateVersion, 4);
-    putLittle(out, state.values.size(), 4);
+    // A value that is not a finite number could not be read back: left out.
+    const auto kept = std::count_if(state.values.begin(), state.values.end(),
+                                    [](const auto& pair) { return std::isfinite(pair.second); });
+    putLittle(out, static_cast<std::uint64_t>(kept), 4);
     for (const auto& [code, value] : state.values) {
+        if (!std::isfinite(value))
+            continue;
         putLittle(out, code, 4);
         putLittle(out, std::bit_cast<std::uint64_t>(value), 8);
     }

@@ -20,7 +20,8 @@ struct EffectState {
 
 inline constexpr std::uint32_t kEffectStateVersion = 1;
 
-// [any] allocates, no throw.
+// [any] allocates, no throw. A value that is not a finite number is left
+// out, as reading it back would refuse the whole state.
 std::vector<std::uint8_t> WriteEffectState(const EffectState& state);
 
 // [any] allocates, no throw: the state, or why the bytes are refused (one

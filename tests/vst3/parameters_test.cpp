@@ -104,6 +104,12 @@ TEST_F(Vst3Parameters, TextsInAndOutAreTheCommandLines)
     EXPECT_EQ(text(kFeedback, 4.5), "4.5");
     EXPECT_EQ(text(kTempo, 120.0), "120");
     EXPECT_EQ(typed(kTempo, "120bpm"), 120.0);
+    // The Tap button's text is the SDK's; any number it holds reads within 0 to 1.
+    Steinberg::Vst::TChar four[2] = {u'4', 0};
+    Steinberg::Vst::ParamValue pressed = -1.0;
+    EXPECT_EQ(rig.controller->getParamValueByString(kTapParameter, four, pressed),
+              Steinberg::kResultOk);
+    EXPECT_EQ(pressed, 1.0);
 
     Steinberg::Vst::TChar small[3]{};
     CopyText("Quarter", small);

@@ -56,6 +56,13 @@ TEST(EffectStateBytes, ReadBackAsWrittenInTheirOrder)
     ASSERT_TRUE(read.state) << read.refusal;
     EXPECT_EQ(read.state->values, kState.values);
     EXPECT_TRUE(ReadEffectState(WriteEffectState({})).state);
+
+    // A value that is not a number is left out, so the rest still reads.
+    EffectState withNan = kState;
+    withNan.values.insert(withNan.values.begin() + 1, {0x2e62706d, std::nan("")});
+    const ReadStateResult nanRead = ReadEffectState(WriteEffectState(withNan));
+    ASSERT_TRUE(nanRead.state) << nanRead.refusal;
+    EXPECT_EQ(nanRead.state->values, kState.values);
 }
 
 TEST(EffectStateBytes, RefusesEveryKindOfBadBlobWithItsReason)
@@ -89,11 +96,16 @@ TEST(EffectStateBytes, RefusesEveryKindOfBadBlobWithItsReason)
     huge[11] = 0xFF; // a count no blob of this size holds
     Rechecksum(huge);
     cases.push_back({"huge count", huge, "truncated: 52 bytes of"});
-    for (const double bad : {std::nan(""), std::numeric_limits<double>::infinity()})
-        cases.push_back({"not finite",
-                         WriteEffectState({{{FourCharacterCode(kFeedback), 5.0},
-                                            {FourCharacterCode(kMode), bad}}}),
-                         "the value of mode is not a finite number"});
+    // The writer leaves such values out: the blobs are made by hand.
+    for (const double bad : {std::nan(""), std::numeric_limits<double>::infinity()}) {
+        Bytes blob = WriteEffectState(
+            {{{FourCharacterCode(kFeedback), 5.0}, {FourCharacterCode(kMode), 1.0}}});
+        const auto bits = std::bit_cast<std::uint64_t>(bad);
+        for (int i = 0; i < 8; ++i) // the second pair's value
+            blob[28 + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+        Rechecksum(blob);
+        cases.push_back({"not finite", blob, "the value of mode is not a finite number"});
+    }
 
     for (const Case& bad : cases) {
         const ReadStateResult read = ReadEffectState(bad.bytes);
