@@ -4,8 +4,9 @@
 # other host library, the product's facts, the adapter core and the LV2 and
 # VST3 adapters nothing of the sound files, the render engine or the command
 # (and none but the adapters know the core), safe output nothing of any of
-# them, the render engine nothing of the command, and the VST3 host nothing
-# of the product or of the reference host's runtime.
+# them, the render engine nothing of the command, and the test hosts (the
+# loop they share, the VST3 and the CLAP host) nothing of the product, of
+# the reference host's runtime or of each other.
 #   cmake -DROOT=<source dir> -P check_includes.cmake
 # Each rule: "<folder>|<include prefixes its files must not use>".
 set(rules
@@ -20,7 +21,9 @@ set(rules
   "host/audio|host/runtime/ host/product/ host/effect/ host/render/ host/cli/ tapedelay/ lv2/"
   "host/render|host/effect/ host/cli/ tapedelay/ lv2/"
   "host/cli|host/effect/ tapedelay/ lv2/"
-  "host/vst3host|host/runtime/ host/product/ host/effect/ host/render/ host/cli/ tapedelay/ lv2/ vst3/"
+  "host/pluginhost|host/runtime/ host/product/ host/effect/ host/render/ host/cli/ host/vst3host/ host/claphost/ tapedelay/ lv2/ vst3/ clap/"
+  "host/vst3host|host/runtime/ host/product/ host/effect/ host/render/ host/cli/ host/claphost/ tapedelay/ lv2/ vst3/"
+  "host/claphost|host/runtime/ host/product/ host/effect/ host/render/ host/cli/ host/vst3host/ tapedelay/ lv2/ vst3/ clap/"
   "lv2|host/files/ host/audio/ host/render/ host/cli/ tapedelay/ vst3/"
   "vst3|host/files/ host/audio/ host/render/ host/cli/ host/vst3host/ tapedelay/ lv2/")
 set(broken "")

@@ -1,36 +1,22 @@
 // vst3host: renders a sound file through a VST3 bundle as a host does.
-#include <iostream>
-#include <string>
-#include <vector>
+#include "host/pluginhost/hostmain.h"
+#include "vst3plugin.h"
 
-#include "host/audio/audiofile.h"
-#include "host/files/outputfile.h"
-#include "hostoptions.h"
-#include "vst3render.h"
+namespace {
+
+constexpr HostCommand kCommand{"vst3host", "BUNDLE", R"(usage: vst3host [options] BUNDLE.vst3 INPUT OUTPUT
+
+Renders INPUT through the VST3 plug-in in BUNDLE into OUTPUT, as a host
+does: the plug-in is initialised, given its starting values with the first
+block, set up for offline processing and run block by block. A stereo file
+runs as one stereo bus. INPUT and OUTPUT are sound files, or headerless
+32-bit float mono when named ".f32" (or "-").
+)",
+                               false, false};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    InstallInterruptCleanup();
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    try {
-        const HostOptions options = ParseHostOptions(arguments);
-        if (options.help) {
-            std::cout << HostUsageText();
-            return 0;
-        }
-        RenderThroughVst3(options, std::cout, std::cerr);
-        return 0;
-    } catch (const HostInputError& e) {
-        std::cerr << "vst3host: " << e.what() << '\n';
-        return 2;
-    } catch (const AudioFileError& e) {
-        std::cerr << "vst3host: " << e.what() << '\n';
-        return 2;
-    } catch (const OutputFileError& e) {
-        std::cerr << "vst3host: " << e.what() << '\n';
-        return 2;
-    } catch (const std::exception& e) {
-        std::cerr << "vst3host: " << e.what() << '\n';
-        return 1;
-    }
+    return RunHost(kCommand, LoadVst3Plugin, argc, argv);
 }

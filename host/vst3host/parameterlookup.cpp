@@ -2,62 +2,31 @@
 
 #include <public.sdk/source/common/commonstringconvert.h>
 
-#include <cctype>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
-#include "hosterrors.h"
+#include "host/pluginhost/parametertext.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 namespace {
 
-std::string lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string utf8(const TChar* text)
 {
     return StringConvert::convert(std::u16string(text));
 }
 
-bool plainNumber(const std::string& text, double& value)
-{
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    value = std::strtod(begin, &end);
-    return !text.empty() && end == begin + text.size() && std::isfinite(value);
-}
-
 } // namespace
 
-std::string ParameterIdText(ParamID id)
+ParameterSetting ResolveSetting(IEditController& controller, const ParameterText& setting)
 {
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const auto c = static_cast<unsigned char>(id >> shift);
-        if (!std::isprint(c))
-            return std::to_string(id);
-        text += static_cast<char>(c);
-    }
-    return text;
-}
-
-ResolvedSetting ResolveSetting(IEditController& controller, const ParameterText& setting)
-{
-    const std::string wanted = lower(setting.id);
-    ResolvedSetting resolved;
+    ParameterSetting resolved;
     ParameterInfo info{};
     bool found = false;
     const int32 count = controller.getParameterCount();
     for (int32 i = 0; i < count && !found; ++i) {
         found = controller.getParameterInfo(i, info) == kResultOk &&
-                (ParameterIdText(info.id) == setting.id || lower(utf8(info.title)) == wanted);
+                NamesParameter(setting.id, info.id, utf8(info.title));
         if (found)
             resolved = {info.id, i, 0.0};
     }
@@ -72,7 +41,7 @@ ResolvedSetting ResolveSetting(IEditController& controller, const ParameterText&
     double plain = 0.0;
     if (controller.getParamValueByString(resolved.id, const_cast<TChar*>(text.data()),
                                          normalized) != kResultOk) {
-        if (!plainNumber(setting.value, plain))
+        if (!PlainNumber(setting.value, plain))
             throw HostInputError(setting.given + ": '" + setting.value + "' is not a value of " +
                                  setting.id);
         const double low = controller.normalizedParamToPlain(resolved.id, 0.0);
@@ -85,7 +54,7 @@ ResolvedSetting ResolveSetting(IEditController& controller, const ParameterText&
     if (!(normalized >= 0.0 && normalized <= 1.0))
         throw HostInputError(setting.given + ": " + setting.value + " is outside " + setting.id +
                              "'s range");
-    resolved.normalized = normalized;
+    resolved.value = normalized;
     return resolved;
 }
 
@@ -98,8 +67,5 @@ std::string ParameterValueLine(IEditController& controller, int32 index)
     const ParamValue normalized = controller.getParamNormalized(info.id);
     String128 shown{};
     controller.getParamStringByValue(info.id, normalized, shown);
-    char number[32];
-    std::snprintf(number, sizeof number, "%.17g", normalized);
-    return ParameterIdText(info.id) + " " + utf8(info.title) + " = " + utf8(shown) + " (" + number +
-           ")";
+    return ValueLine(info.id, utf8(info.title), utf8(shown), normalized);
 }

@@ -8,22 +8,13 @@
 
 #include <string>
 
-#include "hostoptions.h"
+#include "host/pluginhost/hostedplugin.h"
 
-struct ResolvedSetting {
-    Steinberg::Vst::ParamID id = 0;
-    Steinberg::int32 index = 0; // in the controller's parameter order
-    Steinberg::Vst::ParamValue normalized = 0.0;
-};
-
-// [main] throws HostInputError quoting setting.given when the parameter is
-// unknown or read-only, or the value neither text the controller reads nor
-// a number in its range.
-ResolvedSetting ResolveSetting(Steinberg::Vst::IEditController& controller,
+// [main] the parameter and its normalised value; throws HostInputError
+// quoting setting.given when the parameter is unknown or read-only, or the
+// value neither text the controller reads nor a number in its range.
+ParameterSetting ResolveSetting(Steinberg::Vst::IEditController& controller,
                                const ParameterText& setting);
-
-// The ID as four characters when it is printable so, else as a number.
-std::string ParameterIdText(Steinberg::Vst::ParamID id);
 
 // [main] "fbak Feedback = 7.0 (0.75)": the parameter's ID, title, value as
 // the controller shows it, and normalised value; empty for a parameter the

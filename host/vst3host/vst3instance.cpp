@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "hosterrors.h"
+#include "host/pluginhost/hosterrors.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;

@@ -2,7 +2,7 @@
 
 #include <pluginterfaces/vst/ivstaudioprocessor.h>
 
-#include "hosterrors.h"
+#include "host/pluginhost/hosterrors.h"
 
 Vst3Module::Vst3Module(const std::string& bundle)
 {

@@ -59,9 +59,18 @@ AutomationPoint point(const std::string& text)
     return point;
 }
 
+TempoPoint tempoPoint(const std::string& text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos)
+        refuse("--tempo-at: expected SECONDS:BPM, got '" + text + "'");
+    return {number("--tempo-at", text.substr(0, colon), 0.0, 86400.0),
+            number("--tempo-at", text.substr(colon + 1), 1, 999), "--tempo-at " + text};
+}
+
 } // namespace
 
-HostOptions ParseHostOptions(std::span<const std::string> arguments)
+HostOptions ParseHostOptions(const HostCommand& command, std::span<const std::string> arguments)
 {
     HostOptions options;
     std::vector<std::string> files;
@@ -92,32 +101,30 @@ HostOptions ParseHostOptions(std::span<const std::string> arguments)
             options.randomBlocksSeed = whole(argument, value, 0, 4294967295.0);
         else if (argument == "--tempo")
             options.tempo = number(argument, value, 1, 999);
+        else if (argument == "--tempo-at" && command.tempoPoints)
+            options.tempoPoints.push_back(tempoPoint(value));
         else if (argument == "--save-restore")
             options.saveRestoreSeconds = number(argument, value, 0, 86400);
         else if (argument == "--rate")
             options.rawRate = number(argument, value, 1, 1000000);
+        else if (argument == "--plugin-id" && command.pluginIds)
+            options.pluginId = value;
         else
             refuse("unknown option " + argument);
     }
     if (files.size() != 3)
-        refuse("expected BUNDLE INPUT OUTPUT, got " + std::to_string(files.size()) +
-               (files.size() == 1 ? " file" : " files"));
-    options.bundle = files[0];
+        refuse("expected " + std::string(command.pluginFile) + " INPUT OUTPUT, got " +
+               std::to_string(files.size()) + (files.size() == 1 ? " file" : " files"));
+    options.plugin = files[0];
     options.input = files[1];
     options.output = files[2];
     return options;
 }
 
-std::string HostUsageText()
+std::string HostUsageText(const HostCommand& command)
 {
-    return R"(usage: vst3host [options] BUNDLE.vst3 INPUT OUTPUT
-
-Renders INPUT through the VST3 plug-in in BUNDLE into OUTPUT, as a host
-does: the plug-in is initialised, given its starting values with the first
-block, set up for offline processing and run block by block. A stereo file
-runs as one stereo bus. INPUT and OUTPUT are sound files, or headerless
-32-bit float mono when named ".f32" (or "-").
-
+    std::string text = command.usageHead;
+    text += R"(
 Options:
   --set ID=VALUE          a starting value; ID is the parameter's
                           four-character ID or its title, VALUE its text as
@@ -129,13 +136,24 @@ Options:
   --block N               frames per block [1 to 1048576; default 512]
   --random-blocks SEED    block sizes drawn from 1 to N (--block) by SEED
   --tempo BPM             the transport's tempo [1 to 999; default 120]
-  --save-restore SECONDS  at that time, save the plug-in's state, go on with
+)";
+    if (command.tempoPoints)
+        text += R"(  --tempo-at SECONDS:BPM  the transport's tempo from that time on, changed at
+                          its exact sample within its block
+)";
+    text += R"(  --save-restore SECONDS  at that time, save the plug-in's state, go on with
                           a new instance given that state
   --rate HZ               sample rate of headerless input [default 48000]
-  --show-values           print the value of every parameter a host sets,
+)";
+    if (command.pluginIds)
+        text += R"(  --plugin-id ID          the plug-in of the file to run [default: the first
+                          whose audio ports have INPUT's channels]
+)";
+    text += R"(  --show-values           print the value of every parameter a host sets,
                           at the end
   -h, --help              this text
 
 Exit status: 0 success, 2 a bad option, file or value, 1 the plug-in failed.
 )";
+    return text;
 }

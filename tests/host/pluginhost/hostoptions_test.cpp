@@ -1,20 +1,35 @@
-// The VST3 host's command line: every option lands where the render reads
-// it, and every bad one is refused with a line that names it.
+// The test hosts' command line: every option lands where the render reads
+// it, every bad one is refused with a line that names it, and a format's
+// own options exist only where the format offers them.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "host/vst3host/hostoptions.h"
+#include "host/pluginhost/hostoptions.h"
 
 namespace {
 
-HostOptions Parse(const std::vector<std::string>& arguments)
+constexpr HostCommand kPlain{"host", "BUNDLE", "usage: host\n", false, false};
+constexpr HostCommand kOwnOptions{"host", "FILE", "usage: host\n", true, true};
+
+HostOptions Parse(const std::vector<std::string>& arguments, const HostCommand& command = kPlain)
 {
-    return ParseHostOptions(arguments);
+    return ParseHostOptions(command, arguments);
 }
 
-TEST(Vst3HostOptions, EveryOptionLandsInItsField)
+// What the parser says when it refuses the arguments.
+std::string Refusal(const std::vector<std::string>& arguments, const HostCommand& command)
+{
+    try {
+        ParseHostOptions(command, arguments);
+    } catch (const HostInputError& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+TEST(HostOptions, EveryOptionLandsInItsField)
 {
     const HostOptions options = Parse({"--set",
                                        "fbak=7",
@@ -36,7 +51,7 @@ TEST(Vst3HostOptions, EveryOptionLandsInItsField)
                                        "44100",
                                        "--show-values",
                                        "out.wav"});
-    EXPECT_EQ(options.bundle, "b.vst3");
+    EXPECT_EQ(options.plugin, "b.vst3");
     EXPECT_EQ(options.input, "in.wav");
     EXPECT_EQ(options.output, "out.wav");
     ASSERT_EQ(options.starting.size(), 2u);
@@ -62,7 +77,38 @@ TEST(Vst3HostOptions, EveryOptionLandsInItsField)
     EXPECT_TRUE(Parse({"b", "--help"}).help);
 }
 
-TEST(Vst3HostOptions, BadOptionsAreRefusedByName)
+TEST(HostOptions, AFormatsOwnOptionsOnlyWhereItOffersThem)
+{
+    const HostOptions options =
+        Parse({"--tempo-at", "2.5:90", "p.clap", "--plugin-id", "a.b", "i", "--tempo-at", "1:140.5",
+               "o"},
+              kOwnOptions);
+    ASSERT_EQ(options.tempoPoints.size(), 2u);
+    EXPECT_EQ(options.tempoPoints[0].seconds, 2.5);
+    EXPECT_EQ(options.tempoPoints[0].bpm, 90.0);
+    EXPECT_EQ(options.tempoPoints[1].given, "--tempo-at 1:140.5");
+    EXPECT_EQ(options.pluginId, "a.b");
+    EXPECT_EQ(options.plugin, "p.clap");
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--tempo-at", "90", "p", "i", "o"}, "--tempo-at: expected SECONDS:BPM, got '90'"},
+        {{"--tempo-at", "1:0", "p", "i", "o"}, "--tempo-at: 0 is outside 1 to 999"},
+        {{"--tempo-at", "-1:90", "p", "i", "o"}, "--tempo-at: -1 is outside 0 to 86400"},
+        {{"p", "i"}, "expected FILE INPUT OUTPUT, got 2 files"},
+    };
+    for (const auto& [arguments, message] : cases)
+        EXPECT_NE(Refusal(arguments, kOwnOptions).find(message), std::string::npos) << message;
+    EXPECT_EQ(Refusal({"--tempo-at", "1:90", "b", "i", "o"}, kPlain),
+              "unknown option --tempo-at");
+    EXPECT_EQ(Refusal({"--plugin-id", "a.b", "b", "i", "o"}, kPlain),
+              "unknown option --plugin-id");
+    const std::string usage = HostUsageText(kOwnOptions);
+    EXPECT_EQ(usage.rfind("usage: host\n", 0), 0u);
+    EXPECT_NE(usage.find("--tempo-at SECONDS:BPM"), std::string::npos);
+    EXPECT_EQ(HostUsageText(kPlain).find("--plugin-id"), std::string::npos);
+}
+
+TEST(HostOptions, BadOptionsAreRefusedByName)
 {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"b", "in"}, "expected BUNDLE INPUT OUTPUT, got 2 files"},
@@ -82,14 +128,8 @@ TEST(Vst3HostOptions, BadOptionsAreRefusedByName)
         {{"--at", "1s:fbak=7", "b", "i", "o"}, "--at: not a number: '1s'"},
         {{"--at", "2:fbak", "b", "i", "o"}, "--at: expected ID=VALUE, got 'fbak'"},
     };
-    for (const auto& [arguments, message] : cases) {
-        try {
-            Parse(arguments);
-            ADD_FAILURE() << "accepted: " << message;
-        } catch (const HostInputError& e) {
-            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
-        }
-    }
+    for (const auto& [arguments, message] : cases)
+        EXPECT_NE(Refusal(arguments, kPlain).find(message), std::string::npos) << message;
 }
 
 } // namespace

@@ -1,9 +1,10 @@
-// The VST3 host's failures, each with a one-line what() for the user.
+// A test host's failures, each with a one-line what() for the user.
 #pragma once
 
 #include <stdexcept>
 
-// A bad option, value, file or bundle: the user's to fix (exit status 2).
+// A bad option, value, file or plug-in file: the user's to fix (exit
+// status 2).
 struct HostInputError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
