@@ -48,7 +48,7 @@ struct HostBlock {
 
 struct RenderSetup {
     double rate = 48000.0;
-    std::uint32_t channels = 1;        // 1 or 2, one port (bus) of that many each way
+    std::uint32_t channels = 1; // 1 or 2, one port (bus) of that many each way
     std::uint32_t longestBlock = 512;
 };
 

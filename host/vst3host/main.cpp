@@ -4,7 +4,8 @@
 
 namespace {
 
-constexpr HostCommand kCommand{"vst3host", "BUNDLE", R"(usage: vst3host [options] BUNDLE.vst3 INPUT OUTPUT
+constexpr HostCommand kCommand{"vst3host", "BUNDLE",
+                               R"(usage: vst3host [options] BUNDLE.vst3 INPUT OUTPUT
 
 Renders INPUT through the VST3 plug-in in BUNDLE into OUTPUT, as a host
 does: the plug-in is initialised, given its starting values with the first

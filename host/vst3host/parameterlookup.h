@@ -14,7 +14,7 @@
 // quoting setting.given when the parameter is unknown or read-only, or the
 // value neither text the controller reads nor a number in its range.
 ParameterSetting ResolveSetting(Steinberg::Vst::IEditController& controller,
-                               const ParameterText& setting);
+                                const ParameterText& setting);
 
 // [main] "fbak Feedback = 7.0 (0.75)": the parameter's ID, title, value as
 // the controller shows it, and normalised value; empty for a parameter the

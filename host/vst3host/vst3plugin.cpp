@@ -93,8 +93,8 @@ public:
         const tresult result = instance->process(data);
         if (result != kResultOk)
             throw PluginFailure("the plug-in's process failed at frame " +
-                                std::to_string(block.frame) + " (result " +
-                                std::to_string(result) + ")");
+                                std::to_string(block.frame) + " (result " + std::to_string(result) +
+                                ")");
 
         // What the plug-in set itself, the controller learns as a host tells it.
         for (int32 q = 0; q < outputChanges->getParameterCount(); ++q) {

@@ -1,68 +1,9 @@
 // Renders through the VST3 bundle by the project's VST3 host and by the
-// tapedelay command, as a user runs them, with files in a scratch
-// directory; and the test signal both are given.
+// tapedelay command, as a user runs them.
 #pragma once
 
-#include <cmath>
-#include <string>
-#include <vector>
+#include "tests/support/pluginhostrun.h"
 
-#include "tests/support/hostrun.h"
-#include "tests/support/scratchdirectory.h"
-
-// Clicks over a quiet tone, with noise so that every sample counts.
-inline std::vector<float> TestSignal(std::size_t frames, std::uint32_t seed = 1)
-{
-    std::vector<float> audio = Noise(frames, 0.05f, seed);
-    for (std::size_t i = 0; i < frames; ++i)
-        audio[i] += 0.1f * static_cast<float>(std::sin(0.02 * static_cast<double>(i))) +
-                    (i % 12000 == 200 ? 0.7f : 0.0f);
-    return audio;
-}
-
-// Two channels as one interleaved stereo signal, and back.
-inline std::vector<float> Interleave(const std::vector<float>& left,
-                                     const std::vector<float>& right)
-{
-    std::vector<float> stereo;
-    for (std::size_t i = 0; i < left.size(); ++i)
-        stereo.insert(stereo.end(), {left[i], right[i]});
-    return stereo;
-}
-inline std::vector<float> Channel(const std::vector<float>& stereo, std::size_t channel)
-{
-    std::vector<float> samples;
-    for (std::size_t i = channel; i < stereo.size(); i += 2)
-        samples.push_back(stereo[i]);
-    return samples;
-}
-
-struct Vst3Render : ScratchDirectory {
-    // The command's render of `in` with these options, no pre-roll, no tail.
-    std::vector<float> command(const std::string& in, const std::string& options)
-    {
-        const std::string out = path("command.wav");
-        const Outcome done =
-            Shell(std::string(TAPEDELAY_COMMAND) + " render --quiet --preroll 0 --tail 0" +
-                  options + " " + in + " " + out);
-        EXPECT_EQ(done.status, 0) << options << ": " << done.output;
-        return done.status == 0 ? Samples(out) : std::vector<float>();
-    }
-
-    // What `program` (the host, or its runner and the host) renders from
-    // `in` through `bundle`; `printed` gets what it wrote.
-    std::vector<float> host(const std::string& in, const std::string& options,
-                            std::string* printed = nullptr,
-                            const std::string& program = TAPEDELAY_VST3HOST,
-                            const std::string& bundle = TAPEDELAY_VST3_BUNDLE,
-                            const std::string& drive = "")
-    {
-        const std::string out = path("host.wav");
-        const Outcome done =
-            Shell(program + options + " " + drive + bundle + " " + drive + in + " " + drive + out);
-        EXPECT_EQ(done.status, 0) << options << ": " << done.output;
-        if (printed != nullptr)
-            *printed = done.output;
-        return done.status == 0 ? Samples(out) : std::vector<float>();
-    }
+struct Vst3Render : PluginHostRun {
+    Vst3Render() : PluginHostRun(TAPEDELAY_VST3HOST, TAPEDELAY_VST3_BUNDLE) {}
 };

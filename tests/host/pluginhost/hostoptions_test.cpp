@@ -79,10 +79,9 @@ TEST(HostOptions, EveryOptionLandsInItsField)
 
 TEST(HostOptions, AFormatsOwnOptionsOnlyWhereItOffersThem)
 {
-    const HostOptions options =
-        Parse({"--tempo-at", "2.5:90", "p.clap", "--plugin-id", "a.b", "i", "--tempo-at", "1:140.5",
-               "o"},
-              kOwnOptions);
+    const HostOptions options = Parse(
+        {"--tempo-at", "2.5:90", "p.clap", "--plugin-id", "a.b", "i", "--tempo-at", "1:140.5", "o"},
+        kOwnOptions);
     ASSERT_EQ(options.tempoPoints.size(), 2u);
     EXPECT_EQ(options.tempoPoints[0].seconds, 2.5);
     EXPECT_EQ(options.tempoPoints[0].bpm, 90.0);
@@ -98,10 +97,8 @@ TEST(HostOptions, AFormatsOwnOptionsOnlyWhereItOffersThem)
     };
     for (const auto& [arguments, message] : cases)
         EXPECT_NE(Refusal(arguments, kOwnOptions).find(message), std::string::npos) << message;
-    EXPECT_EQ(Refusal({"--tempo-at", "1:90", "b", "i", "o"}, kPlain),
-              "unknown option --tempo-at");
-    EXPECT_EQ(Refusal({"--plugin-id", "a.b", "b", "i", "o"}, kPlain),
-              "unknown option --plugin-id");
+    EXPECT_EQ(Refusal({"--tempo-at", "1:90", "b", "i", "o"}, kPlain), "unknown option --tempo-at");
+    EXPECT_EQ(Refusal({"--plugin-id", "a.b", "b", "i", "o"}, kPlain), "unknown option --plugin-id");
     const std::string usage = HostUsageText(kOwnOptions);
     EXPECT_EQ(usage.rfind("usage: host\n", 0), 0u);
     EXPECT_NE(usage.find("--tempo-at SECONDS:BPM"), std::string::npos);
