@@ -172,6 +172,11 @@ private:
             tempoChanges.push_back({static_cast<std::uint32_t>(tempos[nextTempo].frame - frame),
                                     tempos[nextTempo].bpm});
 
+        // The transport's tempo is the one at the block's first sample.
+        for (const TempoChange& change : tempoChanges)
+            if (change.offset == 0)
+                tempo = change.bpm;
+
         HostBlock block;
         block.frame = frame;
         block.frames = frames;
