@@ -6,6 +6,7 @@
 // and bad input is refused in one line.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,9 @@ TEST_F(ClapHost, BadInputIsRefusedInOneLineAndTheOutputKept)
     WriteSamples(path("three.wav"), std::vector<float>(300, 0.1f), kRate, 3);
     writeText(path("fake.clap"), "not a library");
     const std::string file = TAPEDELAY_CLAP_FILE;
+    // A shared library that is no CLAP plug-in: the one beside the CLAP file.
+    const std::string library =
+        (std::filesystem::path(file).parent_path() / "libtapedelay.so").string();
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"--set wxyz=1 " + file + " " + in, "--set wxyz=1: the plug-in has no parameter 'wxyz'"},
         {"--set tone=Purple " + file + " " + in, "--set tone=Purple: 'Purple' is not a value"},
@@ -165,7 +169,7 @@ TEST_F(ClapHost, BadInputIsRefusedInOneLineAndTheOutputKept)
         {file + " " + path("three.wav"), "3 channels; the host renders mono or stereo"},
         {path("none.clap") + " " + in, "none.clap: no such file"},
         {path("fake.clap") + " " + in, "fake.clap: cannot load the CLAP file"},
-        {std::string(TAPEDELAY_COMMAND) + " " + in, "not a CLAP plug-in (it has no clap_entry)"},
+        {library + " " + in, "libtapedelay.so: not a CLAP plug-in (it has no clap_entry)"},
     };
     for (const auto& [arguments, message] : cases) {
         writeText(out, "kept");
