@@ -4,48 +4,12 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "host/audio/audiofile.h"
+#include "tests/support/samplefiles.h"
 #include "tests/support/shell.h"
-
-// The samples of a file, interleaved.
-inline std::vector<float> Samples(const std::string& path)
-{
-    const std::unique_ptr<AudioSource> source = OpenAudioSource(path, 0.0);
-    const std::size_t channels = source->channels();
-    std::vector<float> block(1024 * channels), samples;
-    while (const std::size_t n = source->read(block.data(), 1024))
-        samples.insert(samples.end(), block.begin(),
-                       block.begin() + static_cast<std::ptrdiff_t>(n * channels));
-    return samples;
-}
-
-// Interleaved, of `channels` channels.
-inline void WriteSamples(const std::string& path, const std::vector<float>& interleaved,
-                         double rate, std::size_t channels = 1)
-{
-    const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, channels, rate);
-    sink->write(interleaved.data(), interleaved.size() / channels);
-    sink->commit();
-}
-
-// Empty when equal, else where they part.
-inline std::string Difference(const std::vector<float>& got, const std::vector<float>& expected)
-{
-    if (got.size() != expected.size())
-        return std::to_string(got.size()) + " samples, not " + std::to_string(expected.size());
-    std::size_t differing = 0, first = 0;
-    for (std::size_t i = expected.size(); i-- > 0;)
-        if (got[i] != expected[i])
-            ++differing, first = i;
-    return differing == 0
-               ? ""
-               : std::to_string(differing) + " samples differ from sample " + std::to_string(first);
-}
 
 // A JACK server of the test's own on the dummy driver, for jalv; stopped
 // with the test.

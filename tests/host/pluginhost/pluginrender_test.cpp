@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/pluginhost/pluginrender.h"
-#include "tests/support/hostrun.h"
+#include "tests/support/samplefiles.h"
 #include "tests/support/scratchdirectory.h"
 
 namespace {
