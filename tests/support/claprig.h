@@ -157,7 +157,8 @@ struct ClapRig {
             [](const clap_istream_t* self, void* data, std::uint64_t size) -> std::int64_t {
                 auto& from = *static_cast<Reader*>(self->ctx);
                 const std::size_t n = std::min<std::size_t>(size, from.bytes.size() - from.at);
-                std::memcpy(data, from.bytes.data() + from.at, n);
+                if (n > 0)
+                    std::memcpy(data, from.bytes.data() + from.at, n);
                 from.at += n;
                 return static_cast<std::int64_t>(n);
             }};
