@@ -16,9 +16,11 @@ import json
 import subprocess
 import sys
 
+# The plug-ins in the file, in order; each is named after the plug-in's
+# description, the stereo one with a suffix.
 PLUGINS = [
-    {"id": "orlund.vx9.tapedelay", "name": "Tape Delay", "layout": "mono", "channels": 1},
-    {"id": "orlund.vx9.tapedelay.stereo", "name": "Tape Delay (Stereo)", "layout": "stereo", "channels": 2},
+    {"id": "orlund.vx9.tapedelay", "suffix": "", "layout": "mono", "channels": 1},
+    {"id": "orlund.vx9.tapedelay.stereo", "suffix": " (Stereo)", "layout": "stereo", "channels": 2},
 ]
 
 # The parameters the CLAP plug-in adds after the plug-in's own: the Tap
@@ -51,21 +53,20 @@ def expected_parameters(describe):
             low, high = 0, len(p["options"]) - 1
         else:
             low, high = p["min"], p["max"]
-        flags = set()
-        if not p["settable"]:
-            flags.add("readonly")
+        flags = {"auto"} if p["settable"] else {"readonly"}
         if p["kind"] == "list":
             flags.add("stepped")
         if p["hostBypass"]:
             flags |= {"bypass", "stepped"}
         expected.append((code(p["id"]), p["names"][0], low, high, p["default"], flags))
     for text, name, readonly in ADDED_PARAMETERS:
-        expected.append((code(text), name, 0, 1, 0, {"readonly"} if readonly else {"stepped"}))
+        expected.append((code(text), name, 0, 1, 0, {"readonly"} if readonly else {"auto", "stepped"}))
     return expected
 
 
-# The flags the comparison decides; clap-info prints others (automation) too.
-CHECKED_FLAGS = {"readonly", "stepped", "bypass"}
+# The flags the comparison decides; clap-info prints others (modulation,
+# automation per note) too.
+CHECKED_FLAGS = {"auto", "readonly", "stepped", "bypass"}
 
 
 def check_parameters(params, describe, fail):
@@ -121,9 +122,12 @@ def check_plugin(info, index, describe, fail):
         return
     found = found[0]
     descriptor = found["descriptor"]
-    for key in ("id", "name"):
-        if descriptor.get(key) != plugin[key]:
-            fail(f"descriptor {key} {descriptor.get(key)!r}, expected {plugin[key]!r}")
+    # The description's first name is the one hosts show.
+    name = describe["descriptor"]["pluginName"].split(",")[0].strip() + plugin["suffix"]
+    wanted = {"id": plugin["id"], "name": name, "vendor": describe["descriptor"]["developer"]}
+    for key, value in wanted.items():
+        if descriptor.get(key) != value:
+            fail(f"descriptor {key} {descriptor.get(key)!r}, expected {value!r}")
     features = descriptor.get("features", [])
     if sorted(features) != sorted(["audio-effect", "delay", plugin["layout"]]):
         fail(f"features {features}")
