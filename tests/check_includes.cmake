@@ -21,8 +21,9 @@ set(rules
   "host/render|host/effect/ host/cli/ tapedelay/ lv2/"
   "host/cli|host/effect/ tapedelay/ lv2/"
   "host/vst3host|host/runtime/ host/product/ host/effect/ host/render/ host/cli/ tapedelay/ lv2/ vst3/"
-  "lv2|host/files/ host/audio/ host/render/ host/cli/ tapedelay/ vst3/"
-  "vst3|host/files/ host/audio/ host/render/ host/cli/ host/vst3host/ tapedelay/ lv2/")
+  "lv2|host/files/ host/audio/ host/render/ host/cli/ tapedelay/ vst3/ clap/"
+  "vst3|host/files/ host/audio/ host/render/ host/cli/ host/vst3host/ tapedelay/ lv2/ clap/"
+  "clap|host/files/ host/audio/ host/render/ host/cli/ host/vst3host/ tapedelay/ lv2/ vst3/")
 set(broken "")
 foreach(rule IN LISTS rules)
   string(REPLACE "|" ";" parts "${rule}")

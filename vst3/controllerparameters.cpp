@@ -89,6 +89,6 @@ void AddParameters(const LoadedProduct& product, Vst::ParameterContainer& parame
     // control a user can press.
     parameters.addParameter(STR16("Tap"), nullptr, 1, 0.0, Vst::ParameterInfo::kCanAutomate,
                             kTapParameter, Vst::kRootUnitId, STR16("Tap"));
-    parameters.addParameter(new MeterParameter("Input Peak", kMeterParameters[0]));
-    parameters.addParameter(new MeterParameter("Output Peak", kMeterParameters[1]));
+    parameters.addParameter(new MeterParameter(kMeterNames[0], kMeterParameters[0]));
+    parameters.addParameter(new MeterParameter(kMeterNames[1], kMeterParameters[1]));
 }

@@ -3,45 +3,16 @@
 #include <exception>
 #include <filesystem>
 
-#include "host/product/parametercodes.h"
-#include "host/product/parameternames.h"
-#include "host/product/presets.h"
-
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <dlfcn.h>
 #endif
 
-LoadedProduct::LoadedProduct(const std::string& libraryPath)
-    : library(libraryPath),
-      description(DescribeLibrary(library)),
-      words(TapeDelayWords(description))
+LoadedProduct::LoadedProduct(const std::string& libraryPath) : ProductLibrary(libraryPath)
 {
     for (const ParameterInfo& parameter : description.parameters)
         scales.emplace_back(parameter);
-    for (const Preset& preset : Presets()) {
-        PresetChanges entry{preset.label, {}};
-        const std::vector<std::pair<std::size_t, double>> values =
-            PresetValues(preset, description);
-        for (std::uint32_t i = 0; i < description.parameters.size(); ++i) {
-            const ParameterInfo& parameter = description.parameters[i];
-            if (shown(i) || parameter.hostBypass)
-                continue;
-            double value = parameter.defaultValue;
-            for (const auto& [index, presetValue] : values)
-                if (index == i)
-                    value = presetValue;
-            entry.changes.emplace_back(i, value);
-        }
-        presets.push_back(std::move(entry));
-    }
-}
-
-bool LoadedProduct::shown(std::size_t index) const
-{
-    const std::string& code = description.parameters[index].code;
-    return code == kShownSessionTempo || code == kShownTempoDelay;
 }
 
 std::size_t LoadedProduct::presetIndex(double normalised) const
@@ -49,14 +20,6 @@ std::size_t LoadedProduct::presetIndex(double normalised) const
     const auto count = static_cast<std::uint32_t>(presets.size());
     return count < 2 ? 0
                      : static_cast<std::size_t>(ParameterScale::Steps(count).toPlain(normalised));
-}
-
-std::size_t LoadedProduct::indexOf(std::uint32_t id) const
-{
-    std::size_t i = 0;
-    while (i < description.parameters.size() && description.parameters[i].identifier != id)
-        ++i;
-    return i;
 }
 
 std::string ModuleFile()

@@ -132,7 +132,7 @@ bool TapeDelayProcessor::createEffect()
     try {
         auto created = std::make_unique<Effect>(product->library, settings);
         if (effect)
-            created->restore(effect->state());
+            created->carry(*effect);
         effect = std::move(created);
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "%s\n", failure.what());

@@ -15,11 +15,11 @@
 #include "base/source/fobject.h"
 #include "eventreader.h"
 #include "host/effect/effect.h"
+#include "host/effect/statehandoff.h"
 #include "loadedproduct.h"
 #include "ownwrites.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "public.sdk/source/vst/vstcomponent.h"
-#include "statehandoff.h"
 
 class TapeDelayProcessor : public Steinberg::Vst::Component,
                            public Steinberg::Vst::IAudioProcessor,

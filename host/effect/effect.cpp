@@ -352,3 +352,11 @@ void Effect::restore(const EffectState& state)
     s.tapDown = false;
     s.lastPress.reset();
 }
+
+void Effect::carry(const Effect& previous)
+{
+    restore(previous.state());
+    for (std::size_t i = 0; i < parameterCount(); ++i)
+        if (previous.hostValue(i) != previous.value(i))
+            set(i, previous.hostValue(i));
+}

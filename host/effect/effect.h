@@ -127,6 +127,10 @@ public:
     // discarded (as for the defaults); codes the plug-in lacks are skipped.
     // The host's view becomes those values; the tape keeps running.
     void restore(const EffectState& state);
+    // [set-up] allocates, no throw: restore() with the values of an effect
+    // this one replaces (other settings, the same plug-in), then its host
+    // values that its plug-in had not yet taken, as starting values.
+    void carry(const Effect& previous);
 
 private:
     void adopt(std::size_t index);

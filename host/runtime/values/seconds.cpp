@@ -48,13 +48,17 @@ NumberAndUnit SplitUnit(std::string_view text)
 {
     double value = 0.0;
     const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    const std::string_view unit = text.substr(static_cast<std::size_t>(stop - text.data()));
+    const std::string_view number = text.substr(0, static_cast<std::size_t>(stop - text.data()));
+    std::string_view unit = text.substr(number.size());
+    // A space may stand between them, as a host shows a value: "0.3 secs".
+    if (unit.size() > 1 && unit.front() == ' ')
+        unit.remove_prefix(1);
     const bool letters = std::all_of(unit.begin(), unit.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
     });
     if (error != std::errc() || !letters)
         return {text, {}};
-    return {text.substr(0, text.size() - unit.size()), unit};
+    return {number, unit};
 }
 
 double ParseSeconds(std::string_view text, const std::string& what)

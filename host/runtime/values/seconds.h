@@ -10,7 +10,8 @@
 // Whether a parameter's unit is seconds ("secs", "s", "seconds").
 bool InSeconds(const ParameterInfo& parameter);
 
-// A number and the letters right after it: "300ms" gives "300" and "ms".
+// A number and the letters after it, right after or after one space:
+// "300ms" gives "300" and "ms", as does "300 ms".
 // Text that is not a number followed by letters only has no unit.
 struct NumberAndUnit {
     std::string_view number;

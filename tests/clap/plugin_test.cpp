@@ -1,0 +1,286 @@
+// The CLAP plug-in as a host drives it: the parameters it lists and their
+// texts, values given before and after activation, the plug-in's own writes
+// and the meters as output events, blocks with more events than the room
+// for one run, the transport's tempo, the rates it refuses, and its state.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "host/effect/adapterparameters.h"
+#include "host/effect/effectstate.h"
+#include "host/product/parametercodes.h"
+#include "host/runtime/values/parametervalue.h"
+#include "tests/support/claprig.h"
+
+namespace {
+
+clap_id Id(const char* code)
+{
+    return FourCharacterCode(code);
+}
+
+struct ClapPlugin : ::testing::Test {
+    ClapRig rig;
+    const PluginDescription& description = rig.module->product.description;
+
+    clap_param_info_t info(clap_id id)
+    {
+        for (std::uint32_t i = 0; i < rig.params->count(rig.plugin); ++i) {
+            clap_param_info_t found{};
+            rig.params->get_info(rig.plugin, i, &found);
+            if (found.id == id)
+                return found;
+        }
+        ADD_FAILURE() << "no parameter " << id;
+        return {};
+    }
+    std::string text(clap_id id, double value)
+    {
+        char shown[64] = {};
+        return rig.params->value_to_text(rig.plugin, id, value, shown, sizeof shown) ? shown : "?";
+    }
+    // The value a text gives, or NaN when it is refused.
+    double typed(clap_id id, const char* input)
+    {
+        double value = 0.0;
+        return rig.params->text_to_value(rig.plugin, id, input, &value) ? value : std::nan("");
+    }
+    // The frame of the loudest echo of a click, past the first 50 ms.
+    std::size_t echoFrame(ClapRig& on)
+    {
+        const std::vector<float> out = render(on, 48000, 512);
+        std::size_t loudest = 2400;
+        for (std::size_t i = loudest; i < out.size(); ++i)
+            if (std::abs(out[i]) > std::abs(out[loudest]))
+                loudest = i;
+        return loudest;
+    }
+    // Frames of a click train through the plug-in, in blocks of `block`.
+    std::vector<float> render(ClapRig& on, std::size_t frames, std::uint32_t block)
+    {
+        std::vector<std::vector<float>> audio(1, std::vector<float>(frames, 0.0f));
+        for (std::size_t i = 0; i < frames; i += 48000)
+            audio[0][i] = 0.5f;
+        for (std::size_t at = 0; at < frames; at += block)
+            on.process(audio, at,
+                       static_cast<std::uint32_t>(std::min<std::size_t>(block, frames - at)));
+        return audio[0];
+    }
+};
+
+TEST_F(ClapPlugin, ListsTheParametersInHostOrderThenTapAndMeters)
+{
+    ASSERT_EQ(rig.params->count(rig.plugin), description.parameters.size() + 3);
+    for (std::uint32_t i = 0; i < description.parameters.size(); ++i) {
+        const ParameterInfo& parameter = description.parameters[i];
+        clap_param_info_t shown{};
+        ASSERT_TRUE(rig.params->get_info(rig.plugin, i, &shown));
+        EXPECT_EQ(shown.id, parameter.identifier);
+        EXPECT_EQ(std::string(shown.name), parameter.name());
+        EXPECT_EQ(shown.min_value, parameter.minValue);
+        EXPECT_EQ(shown.max_value, parameter.maxValue);
+        EXPECT_EQ(shown.default_value, parameter.defaultValue);
+        EXPECT_EQ((shown.flags & CLAP_PARAM_IS_ENUM) != 0, parameter.kind == ParameterKind::list)
+            << parameter.code;
+        EXPECT_EQ((shown.flags & CLAP_PARAM_IS_BYPASS) != 0, parameter.hostBypass)
+            << parameter.code;
+    }
+    for (const char* shown : {kShownSessionTempo, kShownTempoDelay})
+        EXPECT_EQ(info(Id(shown)).flags, CLAP_PARAM_IS_READONLY);
+    EXPECT_NE(info(kTapParameter).flags & CLAP_PARAM_IS_AUTOMATABLE, 0u);
+    EXPECT_EQ(info(kMeterParameters[1]).flags, CLAP_PARAM_IS_READONLY);
+    clap_param_info_t past{};
+    EXPECT_FALSE(rig.params->get_info(rig.plugin, rig.params->count(rig.plugin), &past));
+}
+
+TEST_F(ClapPlugin, TextsReadAsTheCommandReadsThem)
+{
+    const ParameterInfo& time = description.parameters[*description.find(kDelayTime)];
+    EXPECT_EQ(typed(Id(kDelayTime), "0.3"), ParseParameterValue(time, "0.3"));
+    EXPECT_EQ(typed(Id(kDelayTime), "300ms"), ParseParameterValue(time, "300ms"));
+    EXPECT_EQ(typed(Id(kNoteValue), "eighth"), typed(Id(kNoteValue), "8th"));
+    EXPECT_EQ(typed(Id(kTone), "dark"), 1.0);
+    // Every value a host shows reads back as itself.
+    for (const ParameterInfo& parameter : description.parameters) {
+        if (parameter.code == kShownSessionTempo || parameter.code == kShownTempoDelay)
+            continue;
+        for (const double value : {parameter.minValue, parameter.defaultValue, parameter.maxValue})
+            EXPECT_EQ(typed(parameter.identifier, text(parameter.identifier, value).c_str()), value)
+                << parameter.code << " " << text(parameter.identifier, value);
+    }
+    EXPECT_EQ(text(Id(kTone), 1.0), "Dark");
+    EXPECT_EQ(text(kTapParameter, 1.0), "Down");
+    EXPECT_EQ(typed(kTapParameter, "up"), 0.0);
+    EXPECT_EQ(text(kMeterParameters[0], 0.5), "-6.0 dBFS");
+    // Refused: what is no value, what a host only reads, an unknown ID.
+    EXPECT_TRUE(std::isnan(typed(Id(kFeedback), "loud")));
+    EXPECT_TRUE(std::isnan(typed(Id(kFeedback), "12")));
+    EXPECT_TRUE(std::isnan(typed(Id(kShownSessionTempo), "100")));
+    EXPECT_TRUE(std::isnan(typed(kMeterParameters[0], "0")));
+    EXPECT_TRUE(std::isnan(typed(Id("none"), "1")));
+    EXPECT_EQ(text(Id("none"), 1.0), "?");
+}
+
+TEST_F(ClapPlugin, ValuesBeforeActivationStartItAndOwnWritesGoOut)
+{
+    // Before activation: starting values, read back at once.
+    rig.change(Id(kDelayTime), 0.35);
+    rig.change(Id(kFeedback), 7.0);
+    rig.flush();
+    EXPECT_EQ(rig.value(Id(kDelayTime)), 0.35);
+    ASSERT_TRUE(rig.activate());
+    EXPECT_EQ(rig.value(Id(kFeedback)), 7.0);
+    std::vector<std::vector<float>> audio(1, std::vector<float>(64, 0.0f));
+    rig.process(audio, 0, 64);
+    // A note value after a free delay: the plug-in chooses the BPM at which
+    // the note keeps the delay, and tells the host.
+    rig.change(Id(kNoteValue), 3.0, 10);
+    rig.process(audio, 0, 64);
+    EXPECT_NEAR(rig.sent(Id(kTempo)), 60.0 / 0.7, 1e-9);
+    EXPECT_NEAR(rig.value(Id(kTempo)), 60.0 / 0.7, 1e-9);
+    // Sent once: a value the host has heard is not sent again.
+    rig.process(audio, 0, 64);
+    EXPECT_TRUE(std::isnan(rig.sent(Id(kTempo))));
+    // Given by flush while active, applied at once.
+    rig.change(Id(kFeedback), 2.0);
+    rig.flush();
+    EXPECT_EQ(rig.value(Id(kFeedback)), 2.0);
+}
+
+TEST_F(ClapPlugin, ManyEventsInOneBlockSoundAsInSmallBlocks)
+{
+    ClapRig small;
+    ASSERT_TRUE(rig.activate(48000.0, 8192));
+    ASSERT_TRUE(small.activate(48000.0, 8192));
+    // 6000 changes in one block of 8000 frames (more than one run holds),
+    // against the same changes in blocks of 100 frames.
+    for (std::uint32_t frame = 0; frame < 6000; ++frame)
+        rig.change(Id(kFeedback), 1.0 + (frame % 80) / 10.0, frame + frame / 3);
+    const std::vector<float> together = render(rig, 8000, 8000);
+    std::vector<std::vector<float>> audio(1, std::vector<float>(8000, 0.0f));
+    for (std::size_t i = 0; i < 8000; i += 48000)
+        audio[0][i] = 0.5f;
+    for (std::uint32_t at = 0; at < 8000; at += 100) {
+        for (std::uint32_t frame = 0; frame < 6000; ++frame)
+            if (const std::uint32_t due = frame + frame / 3; due >= at && due < at + 100)
+                small.change(Id(kFeedback), 1.0 + (frame % 80) / 10.0, due - at);
+        small.process(audio, at, 100);
+    }
+    EXPECT_EQ(together, audio[0]);
+    EXPECT_EQ(rig.value(Id(kFeedback)), small.value(Id(kFeedback)));
+}
+
+TEST_F(ClapPlugin, TheTransportTempoIsTheSessionTempo)
+{
+    rig.change(Id(kTempoLock), 1.0);
+    rig.flush();
+    ASSERT_TRUE(rig.activate());
+    std::vector<std::vector<float>> audio(1, std::vector<float>(256, 0.0f));
+    clap_event_transport_t transport{};
+    transport.flags = CLAP_TRANSPORT_HAS_TEMPO;
+    transport.tempo = 90.0;
+    rig.process(audio, 0, 256, &transport);
+    EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 90.0);
+    rig.tempoAt(100.0, 17);
+    rig.process(audio, 0, 256, &transport);
+    EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 100.0);
+    // Without a transport the tempo stays.
+    rig.process(audio, 0, 256);
+    EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 100.0);
+}
+
+TEST_F(ClapPlugin, TwoTapsSetTheTempo)
+{
+    ASSERT_TRUE(rig.activate());
+    std::vector<std::vector<float>> audio(1, std::vector<float>(48000, 0.0f));
+    // The first value seen only sets the edge; the presses are half a
+    // 0.6 s apart.
+    rig.change(kTapParameter, 0.0, 0);
+    rig.change(kTapParameter, 1.0, 100);
+    rig.change(kTapParameter, 0.0, 200);
+    rig.change(kTapParameter, 1.0, 28900);
+    rig.process(audio, 0, 48000);
+    EXPECT_EQ(rig.sent(Id(kTempo)), 100.0);
+    EXPECT_NE(rig.sent(Id(kNoteValue)), 0.0);
+}
+
+TEST_F(ClapPlugin, RefusesAnUnsupportedRateThroughTheHostsLog)
+{
+    EXPECT_FALSE(rig.activate(8000.0));
+    ASSERT_EQ(rig.logged.size(), 1u);
+    EXPECT_NE(rig.logged[0].find("8000"), std::string::npos) << rig.logged[0];
+    EXPECT_TRUE(rig.activate(44100.0));
+}
+
+TEST_F(ClapPlugin, MetersAndSilenceGoOut)
+{
+    ASSERT_TRUE(rig.activate());
+    std::vector<std::vector<float>> audio(1, std::vector<float>(256, 0.0f));
+    audio[0][10] = 0.5f;
+    rig.process(audio, 0, 256);
+    EXPECT_EQ(rig.sent(kMeterParameters[0]), 0.5);
+    EXPECT_EQ(rig.value(kMeterParameters[0]), 0.5);
+    EXPECT_EQ(rig.constantMask, 0u);
+    rig.change(Id(kHostBypassCode), 1.0);
+    std::fill(audio[0].begin(), audio[0].end(), 0.0f);
+    rig.process(audio, 0, 256);
+    EXPECT_EQ(rig.constantMask, 1u);
+}
+
+TEST_F(ClapPlugin, StateRestoresTheValuesAndRefusesCorruptBytes)
+{
+    // Delay Time, then a note value: the delay stays 0.35 s.
+    const auto configure = [](ClapRig& on) {
+        on.change(Id(kDelayTime), 0.35);
+        on.flush();
+        ASSERT_TRUE(on.activate());
+        std::vector<std::vector<float>> audio(1, std::vector<float>(64, 0.0f));
+        on.process(audio, 0, 64);
+        on.change(Id(kNoteValue), 3.0);
+        on.process(audio, 0, 64);
+    };
+    configure(rig);
+    const std::vector<std::uint8_t> saved = rig.saved();
+    EXPECT_NEAR(static_cast<double>(echoFrame(rig)), 0.35 * 48000.0, 48.0);
+    // Started with the same values (in host order Note Value, Delay Time,
+    // then BPM: the BPM the plug-in chose keeps 0.35 s).
+    ClapRig reference;
+    for (const char* code : {kDelayTime, kNoteValue, kTempo})
+        reference.change(Id(code), rig.value(Id(code)));
+    reference.flush();
+    ASSERT_TRUE(reference.activate());
+    const std::size_t expected = echoFrame(reference);
+
+    // Into a new instance, before it is activated and after: it reads the
+    // same values back and its echo falls where the reference's does (the
+    // tape's own noise makes the two differ in the last bits).
+    for (const bool activeFirst : {false, true}) {
+        ClapRig fresh;
+        if (activeFirst) {
+            ASSERT_TRUE(fresh.activate());
+        }
+        ASSERT_TRUE(fresh.load(saved));
+        EXPECT_EQ(fresh.rescans, 1);
+        for (const ParameterInfo& parameter : description.parameters)
+            EXPECT_EQ(fresh.value(parameter.identifier), rig.value(parameter.identifier))
+                << parameter.code;
+        if (!activeFirst) {
+            ASSERT_TRUE(fresh.activate());
+        }
+        EXPECT_EQ(echoFrame(fresh), expected) << activeFirst;
+    }
+
+    // Corrupt: refused, nothing changed.
+    std::vector<std::uint8_t> corrupt = saved;
+    corrupt[corrupt.size() / 2] ^= 0x40;
+    rig.change(Id(kFeedback), 2.0);
+    rig.flush();
+    EXPECT_FALSE(rig.load(corrupt));
+    EXPECT_FALSE(rig.load({}));
+    EXPECT_EQ(rig.value(Id(kFeedback)), 2.0);
+    EXPECT_EQ(rig.logged.size(), 2u);
+}
+
+} // namespace
