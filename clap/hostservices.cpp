@@ -1,6 +1,7 @@
 #include "hostservices.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -30,10 +31,14 @@ void HostServices::log(clap_log_severity severity, const char* message) const
         std::fprintf(stderr, "tapedelay.clap: %s\n", message);
 }
 
-bool HostServices::onMainThread() const
+bool HostServices::onMainThread(const char* call) const
 {
-    return threadCheck == nullptr || threadCheck->is_main_thread == nullptr ||
-           threadCheck->is_main_thread(host);
+    if (threadCheck == nullptr || threadCheck->is_main_thread == nullptr ||
+        threadCheck->is_main_thread(host))
+        return true;
+    const std::string message = std::string(call) + " called off the main thread: refused";
+    log(CLAP_LOG_HOST_MISBEHAVING, message.c_str());
+    return false;
 }
 
 void HostServices::valuesChanged() const

@@ -15,8 +15,9 @@ public:
 
     // [any] the host's log, or standard error.
     void log(clap_log_severity severity, const char* message) const;
-    // [any] false only when the host says this is not its main thread.
-    bool onMainThread() const;
+    // [any] false only when the host says this is not its main thread; then
+    // the call named is logged as the host's misuse.
+    bool onMainThread(const char* call) const;
     // [main] the host re-reads every parameter's value.
     void valuesChanged() const;
 

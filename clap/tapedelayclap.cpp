@@ -43,7 +43,7 @@ bool TapeDelayClap::init()
 
 bool TapeDelayClap::activate(double sampleRate, std::uint32_t maxFrames)
 {
-    if (active || !services.onMainThread())
+    if (active || !services.onMainThread("activate"))
         return false;
     if (!SupportedRate(sampleRate)) {
         services.log(CLAP_LOG_ERROR, UnsupportedRateText(sampleRate).c_str());
@@ -222,6 +222,8 @@ void TapeDelayClap::keepPending(const clap_input_events_t* in)
 
 bool TapeDelayClap::save(const clap_ostream_t* stream) const
 {
+    if (!services.onMainThread("state save"))
+        return false;
     EffectState state;
     if (const EffectState* waiting = handoff.waiting()) {
         state = *waiting;
@@ -235,6 +237,8 @@ bool TapeDelayClap::save(const clap_ostream_t* stream) const
 
 bool TapeDelayClap::load(const clap_istream_t* stream)
 {
+    if (!services.onMainThread("state load"))
+        return false;
     const std::optional<std::vector<std::uint8_t>> bytes = ReadStream(stream);
     if (!bytes) {
         services.log(CLAP_LOG_ERROR, "the saved state could not be read");

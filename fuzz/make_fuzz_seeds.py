@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of plugin_fuzz, lv2_fuzz, controller_fuzz and vst3_fuzz,
+"""Writes the seed corpora of plugin_fuzz, lv2_fuzz, controller_fuzz, vst3_fuzz and clap_fuzz,
 one seed per path, and missive_fuzz's well-formed messages.
 
 The first four read their bytes with libFuzzer's FuzzedDataProvider: numbers
@@ -470,13 +470,92 @@ def vst3_seeds():
     return seeds
 
 
+# ---------------------------------------------------------------- clap_fuzz
+CLAP_RATES = VST3_RATES
+(CLAP_ACTIVATE, CLAP_DEACTIVATE, CLAP_RESET, CLAP_BLOCK, CLAP_FLUSH, CLAP_RAW_STATE, CLAP_STATE,
+ CLAP_READ_BACK, CLAP_VALUES) = range(9)
+
+
+def clap_activate(s, rate, longest):
+    s.ops(CLAP_ACTIVATE, CLAP_RATES.index(rate)).n(longest - 1, 2)
+    s.longest = longest
+    return s
+
+
+def clap_events(s, count, events):
+    """events: (frame, id index or None for 0x12345678, or "tempo", value)."""
+    s.n(len(events))
+    frame = 0
+    for at, target, v in events:
+        upper = max(frame, count) - (1 if count > 0 else 0)
+        span = upper - frame  # no byte is read for a span of 0
+        if span > 0:
+            s.n(at - frame, 1 if span < 256 else 2)
+        frame = at
+        if target == "tempo":
+            s.n(0)
+        else:
+            s.n(1)
+            known(s, target) if target is not None else s.n(0).n(0x12345678, 4)
+        value(s, v)
+    return s
+
+
+def clap_block(s, count, events=(), tempo=120.0, transport=True):
+    frames(s.n(CLAP_BLOCK), count, s.longest)
+    clap_events(s, count, events)
+    s.n(8)  # level 1
+    for i in range(count * s.channels):
+        s.n((i * 2654435761) % 65536, 2)
+    value(s, tempo)
+    return s.n(1 if transport else 0)
+
+
+def clap_seeds():
+    seeds = {}
+    s = Seed().n(0)
+    s.channels = 1
+    clap_activate(s, 48000, 255)
+    clap_block(s, 255, [(10, 4, 0.5), (200, "tempo", 96.0), (200, None, 2.0)])
+    clap_block(s, 0, [(0, 8, 1.0)], tempo="inf", transport=False)
+    s.n(CLAP_READ_BACK)
+    known(s.n(CLAP_VALUES), 1)
+    value(s, 0.3)
+    value(s, 9.0)
+    s.n(64, 2).text("Dark")
+    seeds["mono_events_and_tempo"] = s
+
+    s = Seed().n(1)
+    s.channels = 2
+    s.n(CLAP_STATE).n(3)
+    for index, v in ((2, 0.3), (4, 8.5), (9, "max")):
+        value(known(s, index), v)
+    s.n(CLAP_FLUSH)
+    clap_events(s, 0, [(0, 3, 7.0), (0, 1, 3.0)])
+    clap_activate(s, 44100, 64)
+    tap = PARAMETERS  # after the plug-in's own
+    clap_block(s, 64, [(0, tap, 0.0), (5, tap, 1.0), (6, tap, 0.0), (60, tap, 1.0)])
+    s.n(CLAP_RAW_STATE).n(12, 2).raw(b"TDST\x01\x00\x00\x00\xff\xff\xff\xff")
+    s.ops(CLAP_RESET, CLAP_DEACTIVATE, CLAP_READ_BACK)
+    seeds["stereo_states_and_taps"] = s
+
+    s = Seed().n(0)
+    s.channels = 1
+    clap_activate(s, 8000, 2048)
+    clap_block(s, 1, transport=False)
+    s.n(CLAP_READ_BACK)
+    seeds["rate_refused"] = s
+    return seeds
+
+
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "fuzz/corpus")
     for name, seed in missive_seeds().items():
         (root / "missive").mkdir(parents=True, exist_ok=True)
         (root / "missive" / name).write_bytes(seed)
     for target, seeds in (("plugin", plugin_seeds()), ("lv2", lv2_seeds()),
-                          ("controller", controller_seeds()), ("vst3", vst3_seeds())):
+                          ("controller", controller_seeds()), ("vst3", vst3_seeds()),
+                          ("clap", clap_seeds())):
         folder = root / target
         folder.mkdir(parents=True, exist_ok=True)
         for name, seed in seeds.items():

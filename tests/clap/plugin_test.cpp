@@ -279,8 +279,12 @@ TEST_F(ClapPlugin, StateRestoresTheValuesAndRefusesCorruptBytes)
     rig.flush();
     EXPECT_FALSE(rig.load(corrupt));
     EXPECT_FALSE(rig.load({}));
+    // Off the main thread, as the host's thread check says: refused.
+    rig.mainThread = false;
+    EXPECT_FALSE(rig.load(saved));
+    EXPECT_TRUE(rig.saved().empty());
     EXPECT_EQ(rig.value(Id(kFeedback)), 2.0);
-    EXPECT_EQ(rig.logged.size(), 2u);
+    EXPECT_EQ(rig.logged.size(), 4u);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "clap/ext/log.h"
 #include "clap/ext/params.h"
 #include "clap/ext/state.h"
+#include "clap/ext/thread-check.h"
 #include "clap/module.h"
 #include "clap/tapedelayclap.h"
 
@@ -30,6 +31,8 @@ struct ClapRig {
                 return &Rig(self).hostLog;
             if (std::strcmp(id, CLAP_EXT_PARAMS) == 0)
                 return &Rig(self).hostParams;
+            if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0)
+                return &Rig(self).hostThreads;
             return nullptr;
         };
         plugin = CreateTapeDelayPlugin(module, &host, channels);
@@ -154,7 +157,8 @@ struct ClapRig {
             [](const clap_istream_t* self, void* data, std::uint64_t size) -> std::int64_t {
                 auto& from = *static_cast<Reader*>(self->ctx);
                 const std::size_t n = std::min<std::size_t>(size, from.bytes.size() - from.at);
-                std::memcpy(data, from.bytes.data() + from.at, n);
+                if (n > 0)
+                    std::memcpy(data, from.bytes.data() + from.at, n);
                 from.at += n;
                 return static_cast<std::int64_t>(n);
             }};
@@ -176,6 +180,7 @@ struct ClapRig {
     std::vector<clap_event_param_value_t> outputs;
     std::vector<std::string> logged;
     int rescans = 0;
+    bool mainThread = true; // what the host's thread check answers
     std::uint64_t constantMask = 0;
     std::vector<float> scratch[2] = {std::vector<float>(1 << 16), std::vector<float>(1 << 16)};
 
@@ -195,6 +200,9 @@ private:
         [](const clap_host_t* self, clap_log_severity, const char* message) {
             Rig(self).logged.emplace_back(message);
         }};
+    const clap_host_thread_check_t hostThreads{
+        [](const clap_host_t* self) { return Rig(self).mainThread; },
+        [](const clap_host_t* self) { return !Rig(self).mainThread; }};
     const clap_host_params_t hostParams{
         [](const clap_host_t* self, clap_param_rescan_flags) { ++Rig(self).rescans; },
         [](const clap_host_t*, clap_id, clap_param_clear_flags) {}, [](const clap_host_t*) {}};

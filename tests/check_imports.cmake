@@ -1,5 +1,5 @@
 # Fails unless every DLL the module imports is one Windows itself ships.
-#   cmake -DOBJDUMP=<objdump> -DMODULE=<tapedelay.vst3> -P check_imports.cmake
+#   cmake -DOBJDUMP=<objdump> -DMODULE=<tapedelay.vst3 or .clap> -P check_imports.cmake
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
