@@ -2,12 +2,10 @@
 # third_party/ as an external project. They are build and test tools only:
 # nothing of that SDK links into what this project ships.
 #
-# Defines, when TAPEDELAY_VST3_TOOLS is ON:
-#   vst3_validator, vst3_moduleinfotool  imported executables
-#   TAPEDELAY_VST3_TOOL_RUNNER           the command prefix that runs them:
-#                                        empty on Linux, Wine under a timeout
-#                                        in the MinGW build
-# Both are built once per build folder, for the build's target platform.
+# Defines, when TAPEDELAY_VST3_TOOLS is ON, the imported executables
+# vst3_validator and vst3_moduleinfotool, run through TAPEDELAY_TOOL_RUNNER
+# (cmake/toolrunner.cmake). Both are built once per build folder, for the
+# build's target platform.
 
 set(tapedelay_vst3_tools_default ON)
 if(TAPEDELAY_SANITIZE OR TAPEDELAY_FUZZ)
@@ -16,7 +14,7 @@ endif()
 option(TAPEDELAY_VST3_TOOLS "Build the VST3 validator and moduleinfotool (build and test tools)"
   ${tapedelay_vst3_tools_default})
 
-set(TAPEDELAY_VST3_TOOL_RUNNER "")
+include(${CMAKE_CURRENT_LIST_DIR}/toolrunner.cmake)
 if(NOT TAPEDELAY_VST3_TOOLS)
   return()
 endif()
@@ -54,8 +52,6 @@ if(MINGW)
     "${TAPEDELAY_PATCH} --dry-run --reverse --force --silent ${tapedelay_patch_args} >/dev/null || ${TAPEDELAY_PATCH} --forward ${tapedelay_patch_args}")
   set(tapedelay_vst3_tools_suffix .exe)
   set(tapedelay_vst3_tools_bin ${tapedelay_vst3_tools_dir}/build/bin)
-  # Wine quiet, in the build's own prefix; one SDK test could hang under it.
-  set(TAPEDELAY_VST3_TOOL_RUNNER timeout 120 ${PROJECT_SOURCE_DIR}/cmake/wine-run)
 endif()
 
 ExternalProject_Add(vst3tools

@@ -5,15 +5,20 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${ZIP}
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cannot list ${ZIP}")
 endif()
+# Whole lines only: a file in a subfolder does not count.
+string(PREPEND listing "\n")
 foreach(entry
     INSTALL.txt
     licences/vst3sdk.txt
+    licences/clap.txt
+    CLAP/tapedelay.clap
+    CLAP/tapedelay.dll
     tapedelay/tapedelay.exe
     tapedelay/tapedelay.dll
     tapedelay.vst3/Contents/x86_64-win/tapedelay.vst3
     tapedelay.vst3/Contents/x86_64-win/tapedelay.dll
     tapedelay.vst3/Contents/Resources/moduleinfo.json)
-  string(FIND "${listing}" "${entry}\n" found)
+  string(FIND "${listing}" "\n${entry}\n" found)
   if(found EQUAL -1)
     message(FATAL_ERROR "${ZIP} lacks ${entry}:\n${listing}")
   endif()
