@@ -30,10 +30,14 @@ void ParameterService::change(std::size_t index, double value)
     plugin->parameterChanged(parameter, true);
 }
 
-void ParameterService::store(std::span<const double> values)
+void ParameterService::storeAndReportChanges(std::span<const double> values)
 {
-    for (std::size_t i = 0; i < values.size() && i < objects.size(); ++i)
+    for (std::size_t i = 0; i < values.size() && i < objects.size(); ++i) {
+        const double previous = objects[i]->value();
         objects[i]->store(values[i]);
+        if (!(previous == values[i] || (std::isnan(previous) && std::isnan(values[i]))))
+            plugin->parameterChanged(*objects[i], true);
+    }
 }
 
 void ParameterService::reportAll()

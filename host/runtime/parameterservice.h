@@ -70,8 +70,9 @@ public:
     void set(std::size_t index, double value) { setAndHandle(*objects.at(index), value); }
     // A change by automation: stored and reported.
     void change(std::size_t index, double value);
-    // Every parameter's value, in index order, stored without a report.
-    void store(std::span<const double> values);
+    // Every parameter's value, in index order, stored; those that changed
+    // are reported.
+    void storeAndReportChanges(std::span<const double> values);
     // Reports every parameter, in index order.
     void reportAll();
     // Dispatches, then walks again while a walk left reports behind.

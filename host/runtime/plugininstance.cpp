@@ -45,7 +45,8 @@ void PluginInstance::setUp()
                        [&] { return plugin->initialise(&parameters, controllerInterface, this); });
 
     // Every parameter starts at its default.
-    handleAllStored();
+    parameters.reportAll();
+    handleReported();
 
     // The algorithm's buffers; its set-up reads no coefficients, so it may
     // come before the starting values.
@@ -58,16 +59,15 @@ void PluginInstance::setUp()
         throw PluginContractError(fault);
 }
 
-// What the plug-in writes back while the whole set is handled is dropped:
-// the set is already consistent.
-void PluginInstance::handleAllStored()
+// What the plug-in writes back while a whole set is handled is dropped: the
+// set is already consistent.
+void PluginInstance::handleReported()
 {
     struct DiscardScope {
         ParameterService& parameters;
         ~DiscardScope() { parameters.discardPluginWrites(false); }
     } scope{parameters};
     parameters.discardPluginWrites(true);
-    parameters.reportAll();
     plugin->query(settings.sessionTempo, 0.0, 0.0);
     parameters.dispatch();
 }
@@ -76,8 +76,10 @@ void PluginInstance::restore(std::span<const double> values)
 {
     if (values.size() != parameters.size())
         throw std::invalid_argument("a restore needs one value per parameter");
-    parameters.store(values);
-    handleAllStored();
+    // Only what changes is handled, as when a user sets a control: handling
+    // a value again may move what its handler glides towards it.
+    parameters.storeAndReportChanges(values);
+    handleReported();
 }
 
 // The user's values, turned in as a user turns the controls: each one is

@@ -70,8 +70,9 @@ public:
     // std::invalid_argument unless there is one value per parameter, and
     // lets the plug-in's own handler exceptions pass.
     // Every parameter's value at once, as one consistent set: all stored,
-    // then reported and handled with the plug-in's writes discarded, as the
-    // defaults are at set-up. The tape keeps running.
+    // then those that changed reported and handled with the plug-in's
+    // writes discarded, as the defaults are at set-up. The tape keeps
+    // running.
     void restore(std::span<const double> values);
 
     // [any, owner's thread] no allocation, no throw; valid while the
@@ -119,9 +120,8 @@ public:
 
 private:
     void setUp();
-    // Reports every stored value and handles them with the plug-in's writes
-    // discarded.
-    void handleAllStored();
+    // Handles what was reported, with the plug-in's writes discarded.
+    void handleReported();
 
     InstanceSettings settings;
     HostCoeffBlockFactory blocks;
