@@ -266,8 +266,9 @@ bool TapeDelayClap::load(const clap_istream_t* stream)
 
 void TapeDelayClap::publish()
 {
+    const std::vector<ParameterInfo>& own = module->product.description.parameters;
     for (std::size_t i = 0; i < effect->parameterCount(); ++i)
-        published[i].store(effect->hostValue(i), std::memory_order_relaxed);
+        published[i].store(HostReadable(own[i], effect->hostValue(i)), std::memory_order_relaxed);
     for (std::size_t m = 0; m < 2; ++m)
         published[module->parameters.position(module->parameters.meter(m))].store(
             std::max(sentMeters[m], 0.0), std::memory_order_relaxed);

@@ -192,7 +192,8 @@ tresult PLUGIN_API TapeDelayProcessor::getState(IBStream* stream)
 void TapeDelayProcessor::publishValues()
 {
     for (std::size_t i = 0; i < product->description.parameters.size(); ++i)
-        published[i].store(effect->value(i), std::memory_order_relaxed);
+        published[i].store(HostReadable(product->description.parameters[i], effect->value(i)),
+                           std::memory_order_relaxed);
 }
 
 tresult PLUGIN_API TapeDelayProcessor::process(Vst::ProcessData& data)

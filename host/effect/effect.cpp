@@ -201,6 +201,12 @@ void Effect::Impl::process(std::span<const float* const> inputs, std::span<float
     }
 }
 
+double HostReadable(const ParameterInfo& parameter, double value)
+{
+    return std::isnan(value) ? parameter.defaultValue
+                             : std::clamp(value, parameter.minValue, parameter.maxValue);
+}
+
 // Every call that reaches the plug-in runs with the default floating-point
 // modes: its set-up and its handlers compute coefficients too.
 Effect::Effect(PluginLibrary& library, const EffectSettings& settings)

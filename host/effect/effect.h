@@ -56,6 +56,12 @@ struct EffectEvent {
     double value = 0.0;
 };
 
+// [any] no allocation: a value as a host may read and save it, within its
+// parameter's range. The plug-in's own writes may lie outside it (a BPM from
+// a delay of 0 is infinite): those read as the nearer end, and a value that
+// is no number as the default. A restore takes either as the same value.
+double HostReadable(const ParameterInfo& parameter, double value);
+
 class Effect {
 public:
     // [set-up] allocates; throws PluginLoadError, PluginContractError, the

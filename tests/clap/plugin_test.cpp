@@ -206,6 +206,28 @@ TEST_F(ClapPlugin, TwoTapsSetTheTempo)
     EXPECT_NE(rig.sent(Id(kNoteValue)), 0.0);
 }
 
+// Tempo Lock on with no note value (a state may hold that) and a session
+// tempo put the delay at 0 s; Note Value set to none then writes that 0
+// into Delay Time, below its range. A host reads, hears of and saves it
+// within the range, and what it saves reads back the same.
+TEST_F(ClapPlugin, OwnWritesOutsideTheRangeReachTheHostWithinIt)
+{
+    ASSERT_TRUE(rig.load(WriteEffectState({{{Id(kTempoLock), 1.0}, {Id(kNoteValue), 0.0}}})));
+    ASSERT_TRUE(rig.activate());
+    std::vector<std::vector<float>> audio(1, std::vector<float>(64, 0.0f));
+    clap_event_transport_t transport{};
+    transport.flags = CLAP_TRANSPORT_HAS_TEMPO;
+    transport.tempo = 100.0;
+    rig.process(audio, 0, 64, &transport);
+    rig.change(Id(kNoteValue), 0.0);
+    rig.process(audio, 0, 64);
+    EXPECT_EQ(rig.sent(Id(kDelayTime)), 0.005);
+    EXPECT_EQ(rig.value(Id(kDelayTime)), 0.005);
+    const std::vector<std::uint8_t> saved = rig.saved();
+    ASSERT_TRUE(rig.load(saved));
+    EXPECT_EQ(rig.saved(), saved);
+}
+
 TEST_F(ClapPlugin, RefusesAnUnsupportedRateThroughTheHostsLog)
 {
     EXPECT_FALSE(rig.activate(8000.0));
