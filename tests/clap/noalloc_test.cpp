@@ -19,8 +19,7 @@ TEST(ClapProcess, AllocatesNothingAtAnyLengthChangeOrState)
     ASSERT_TRUE(rig.activate(48000.0, kMax));
     std::vector<std::vector<float>> audio(2, std::vector<float>(kMax, 0.25f));
     const std::vector<std::uint8_t> saved = rig.saved();
-    clap_event_transport_t transport{};
-    transport.flags = CLAP_TRANSPORT_HAS_TEMPO;
+    clap_event_transport_t transport = ClapRig::Transport(120.0);
 
     const long before = AllocationCount();
     for (std::uint32_t frames = 1; frames <= kMax; frames += frames / 3 + 1) {

@@ -178,9 +178,7 @@ TEST_F(ClapPlugin, TheTransportTempoIsTheSessionTempo)
     rig.flush();
     ASSERT_TRUE(rig.activate());
     std::vector<std::vector<float>> audio(1, std::vector<float>(256, 0.0f));
-    clap_event_transport_t transport{};
-    transport.flags = CLAP_TRANSPORT_HAS_TEMPO;
-    transport.tempo = 90.0;
+    const clap_event_transport_t transport = ClapRig::Transport(90.0);
     rig.process(audio, 0, 256, &transport);
     EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 90.0);
     rig.tempoAt(100.0, 17);
@@ -215,9 +213,7 @@ TEST_F(ClapPlugin, OwnWritesOutsideTheRangeReachTheHostWithinIt)
     ASSERT_TRUE(rig.load(WriteEffectState({{{Id(kTempoLock), 1.0}, {Id(kNoteValue), 0.0}}})));
     ASSERT_TRUE(rig.activate());
     std::vector<std::vector<float>> audio(1, std::vector<float>(64, 0.0f));
-    clap_event_transport_t transport{};
-    transport.flags = CLAP_TRANSPORT_HAS_TEMPO;
-    transport.tempo = 100.0;
+    const clap_event_transport_t transport = ClapRig::Transport(100.0);
     rig.process(audio, 0, 64, &transport);
     rig.change(Id(kNoteValue), 0.0);
     rig.process(audio, 0, 64);

@@ -67,6 +67,14 @@ struct ClapRig {
         event.value.value = value;
         queue(event);
     }
+    // A block's transport at a tempo.
+    static clap_event_transport_t Transport(double bpm)
+    {
+        clap_event_transport_t transport{};
+        transport.flags = CLAP_TRANSPORT_HAS_TEMPO;
+        transport.tempo = bpm;
+        return transport;
+    }
     // A tempo change at a frame of the next block.
     void tempoAt(double bpm, std::uint32_t frame)
     {
