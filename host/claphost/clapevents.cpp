@@ -51,3 +51,27 @@ const clap_output_events_t* DroppingOutputEvents()
         nullptr, [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
     return &events;
 }
+
+ClapGestureEvents::ClapGestureEvents(GestureLog& log) : log(log)
+{
+    clapList.ctx = this;
+    clapList.try_push = [](const clap_output_events_t* list, const clap_event_header_t* event) {
+        if (event == nullptr || event->space_id != CLAP_CORE_EVENT_SPACE_ID)
+            return true;
+        GestureLog& log = static_cast<ClapGestureEvents*>(list->ctx)->log;
+        if ((event->type == CLAP_EVENT_PARAM_GESTURE_BEGIN ||
+             event->type == CLAP_EVENT_PARAM_GESTURE_END) &&
+            event->size >= sizeof(clap_event_param_gesture_t)) {
+            const auto* gesture = reinterpret_cast<const clap_event_param_gesture_t*>(event);
+            if (event->type == CLAP_EVENT_PARAM_GESTURE_BEGIN)
+                log.begin(gesture->param_id);
+            else
+                log.end(gesture->param_id);
+        } else if (event->type == CLAP_EVENT_PARAM_VALUE &&
+                   event->size >= sizeof(clap_event_param_value_t)) {
+            const auto* value = reinterpret_cast<const clap_event_param_value_t*>(event);
+            log.value(value->param_id, value->value);
+        }
+        return true;
+    };
+}

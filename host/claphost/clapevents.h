@@ -1,13 +1,16 @@
 // The event lists a CLAP host hands the plug-in: parameter values and
 // transport updates at their sample, in time order, for one process or
-// flush call; and the output list, which takes whatever the plug-in sends
-// (the test host reads values through params.get_value instead).
+// flush call; the output list, which takes whatever the plug-in sends
+// (the test host reads values through params.get_value instead); and the
+// one that logs the gestures and values an editor sends.
 #pragma once
 
 #include <clap/events.h>
 
 #include <cstdint>
 #include <vector>
+
+#include "host/pluginhost/gesturelog.h"
 
 class ClapInputEvents {
 public:
@@ -39,3 +42,18 @@ clap_event_transport_t TransportAt(std::uint32_t time, double bpm);
 
 // Takes and drops every event.
 const clap_output_events_t* DroppingOutputEvents();
+
+// Takes every event; gesture begins and ends and parameter values go to
+// the log.
+class ClapGestureEvents {
+public:
+    explicit ClapGestureEvents(GestureLog& log);
+    ClapGestureEvents(const ClapGestureEvents&) = delete;
+    ClapGestureEvents& operator=(const ClapGestureEvents&) = delete;
+
+    const clap_output_events_t* list() const { return &clapList; }
+
+private:
+    clap_output_events_t clapList{};
+    GestureLog& log;
+};

@@ -39,7 +39,10 @@ ClapHostContext::ClapHostContext(const char* name, std::ostream& log)
     clapHost.version = "1";
     clapHost.get_extension = extension;
     clapHost.request_restart = [](const clap_host_t* host) { ++of(host).asked.restarts; };
-    clapHost.request_process = [](const clap_host_t* host) { ++of(host).asked.processes; };
+    clapHost.request_process = [](const clap_host_t* host) {
+        ++of(host).asked.processes;
+        of(host).flushRequested = true;
+    };
     clapHost.request_callback = [](const clap_host_t* host) { of(host).callbackRequested = true; };
 }
 
@@ -53,6 +56,18 @@ bool ClapHostContext::takeCallbackRequest()
     const bool requested = callbackRequested;
     callbackRequested = false;
     return requested;
+}
+
+bool ClapHostContext::takeFlushRequest()
+{
+    const bool requested = flushRequested;
+    flushRequested = false;
+    return requested;
+}
+
+ClapEditorServices& EditorServicesOf(const clap_host_t* host)
+{
+    return ClapHostContext::of(host).editorServices();
 }
 
 const void* ClapHostContext::extension(const clap_host_t*, const char* id)
@@ -74,7 +89,10 @@ const void* ClapHostContext::extension(const clap_host_t*, const char* id)
                 ++context.asked.infoRescansWhileActive;
         },
         [](const clap_host_t* host, clap_id, clap_param_clear_flags) { ++of(host).asked.clears; },
-        [](const clap_host_t* host) { ++of(host).asked.flushes; }};
+        [](const clap_host_t* host) {
+            ++of(host).asked.flushes;
+            of(host).flushRequested = true;
+        }};
     static const clap_host_state_t state{[](const clap_host_t* host) { ++of(host).asked.dirty; }};
     static const clap_host_latency_t latency{[](const clap_host_t* host) {
         ClapHostContext& context = of(host);
@@ -99,7 +117,7 @@ const void* ClapHostContext::extension(const clap_host_t*, const char* id)
         return &latency;
     if (std::strcmp(id, CLAP_EXT_TAIL) == 0)
         return &tail;
-    return nullptr;
+    return ClapEditorServices::extension(id);
 }
 
 std::vector<std::string> ClapHostContext::ruleBreaches() const

@@ -5,10 +5,14 @@
 // caller to run on the main thread; the requests a test host has no use for
 // (rescans, clears, flushes, restarts, processing, a dirty state, a changed
 // latency or tail) are only counted, and those the CLAP rules forbid while
-// the plug-in is active are told once the render ends.
+// the plug-in is active are told once the render ends; a flush or process
+// the plug-in asks for is kept for the caller too. An open editor's
+// services (gui, timers, descriptors) are the context's own.
 #pragma once
 
 #include <clap/host.h>
+
+#include "clapeditorservices.h"
 
 #include <ostream>
 #include <string>
@@ -39,6 +43,11 @@ public:
 
     // [main] whether the plug-in asked for on_main_thread since the last call.
     bool takeCallbackRequest();
+    // [main] whether the plug-in asked for a flush or a process since the
+    // last call.
+    bool takeFlushRequest();
+
+    ClapEditorServices& editorServices() { return editor; }
 
     // [main] the plug-in's state, as the thread check and the rules see it.
     void setActive(bool on) { active = on; }
@@ -47,8 +56,9 @@ public:
     // The requests the rules forbid, one line each.
     std::vector<std::string> ruleBreaches() const;
 
-private:
     static ClapHostContext& of(const clap_host_t* host);
+
+private:
     static const void* extension(const clap_host_t* host, const char* id);
 
     clap_host_t clapHost{};
@@ -58,4 +68,6 @@ private:
     bool active = false;
     bool processing = false;
     bool callbackRequested = false;
+    bool flushRequested = false;
+    ClapEditorServices editor;
 };

@@ -100,6 +100,13 @@ clap_process_status ClapInstance::process(const clap_process_t& process)
     return status;
 }
 
+void ClapInstance::flush(const clap_input_events_t* in, const clap_output_events_t* out)
+{
+    context.setProcessing(active);
+    paramsExtension->flush(clapPlugin, in, out);
+    context.setProcessing(false);
+}
+
 void ClapInstance::stop()
 {
     if (processing) {

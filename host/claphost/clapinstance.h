@@ -41,6 +41,8 @@ public:
     void start(double rate, std::uint32_t longestBlock);
     // [audio] the plug-in's status.
     clap_process_status process(const clap_process_t& process);
+    // [main when inactive, audio when active] params.flush.
+    void flush(const clap_input_events_t* in, const clap_output_events_t* out);
 
     // [main] throws PluginFailure when the plug-in refuses.
     std::vector<char> save() const;

@@ -2,6 +2,7 @@
 
 #include <clap/process.h>
 
+#include "clapeditor.h"
 #include "clapevents.h"
 #include "claphostcontext.h"
 #include "clapinstance.h"
@@ -42,14 +43,15 @@ public:
         return ResolveClapSetting(*instance, setting);
     }
 
-    void start(std::span<const ParameterSetting> starting) override
+    void give(std::span<const ParameterSetting> starting) override
     {
         events.clear();
         for (const ParameterSetting& value : starting)
             events.addValue(0, value.id, value.value);
-        instance->params().flush(&instance->plugin(), events.list(), DroppingOutputEvents());
-        instance->start(setup.rate, setup.longestBlock);
+        instance->flush(events.list(), DroppingOutputEvents());
     }
+
+    void start() override { instance->start(setup.rate, setup.longestBlock); }
 
     void process(const HostBlock& block) override
     {
@@ -103,7 +105,64 @@ public:
 
     std::vector<std::string> valueLines() override { return ClapValueLines(*instance); }
 
+    std::unique_ptr<PluginEditor> openEditor(HostWindow& window, RunLoop& loop,
+                                             GestureLog& gestures) override
+    {
+        return std::make_unique<Open>(*this, window, loop, gestures);
+    }
+
+    // As automation while the plug-in is not processing: a value event
+    // through params.flush.
+    void changeFromHost(const ParameterSetting& setting) override
+    {
+        events.clear();
+        events.addValue(0, setting.id, setting.value);
+        instance->flush(events.list(), outputs());
+    }
+
 private:
+    // The editor open, the flushes and main-thread callbacks the plug-in
+    // asks for served after every round of the run loop, its gestures
+    // logged; on close one more round, for what it sent while it went.
+    struct Open final : PluginEditor {
+        Open(ClapPlugin& owner, HostWindow& window, RunLoop& loop, GestureLog& gestures)
+            : owner(owner),
+              loop(loop),
+              out(gestures)
+        {
+            owner.gestures = &out;
+            loop.afterEachRound([&owner] { owner.serveRequests(); });
+            editor = std::make_unique<ClapEditor>(*owner.instance, owner.context.editorServices(),
+                                                  window, loop, owner.log);
+        }
+        ~Open() override
+        {
+            editor.reset();
+            owner.serveRequests();
+            loop.afterEachRound({});
+            owner.gestures = nullptr;
+        }
+        ClapPlugin& owner;
+        RunLoop& loop;
+        ClapGestureEvents out;
+        std::unique_ptr<ClapEditor> editor;
+    };
+
+    const clap_output_events_t* outputs() const
+    {
+        return gestures != nullptr ? gestures->list() : DroppingOutputEvents();
+    }
+
+    void serveRequests()
+    {
+        if (context.takeCallbackRequest())
+            instance->plugin().on_main_thread(&instance->plugin());
+        if (context.takeFlushRequest()) {
+            events.clear();
+            instance->flush(events.list(), outputs());
+        }
+    }
+
     // The descriptor's id when the factory has it.
     std::string givenId(const std::string& wanted) const
     {
@@ -141,6 +200,7 @@ private:
     std::string id;
     std::unique_ptr<ClapInstance> instance;
     ClapInputEvents events;
+    const ClapGestureEvents* gestures = nullptr; // while an editor is open
 };
 
 } // namespace

@@ -68,6 +68,17 @@ TempoPoint tempoPoint(const std::string& text)
             number("--tempo-at", text.substr(colon + 1), 1, 999), "--tempo-at " + text};
 }
 
+EditorChange editorChange(const std::string& text)
+{
+    const std::size_t at = text.rfind('@');
+    if (at == std::string::npos)
+        refuse("--editor-set: expected ID=VALUE@SECONDS, got '" + text + "'");
+    EditorChange change{number("--editor-set", text.substr(at + 1), 0.0, 86400.0),
+                        setting("--editor-set", text.substr(0, at))};
+    change.setting.given = "--editor-set " + text;
+    return change;
+}
+
 } // namespace
 
 HostOptions ParseHostOptions(const HostCommand& command, std::span<const std::string> arguments)
@@ -107,11 +118,21 @@ HostOptions ParseHostOptions(const HostCommand& command, std::span<const std::st
             options.saveRestoreSeconds = number(argument, value, 0, 86400);
         else if (argument == "--rate")
             options.rawRate = number(argument, value, 1, 1000000);
+        else if (argument == "--editor")
+            options.editorSeconds = number(argument, value, 0.001, 86400);
+        else if (argument == "--editor-set")
+            options.editorChanges.push_back(editorChange(value));
+        else if (argument == "--editor-cycles")
+            options.editorCycles = whole(argument, value, 1, 100000);
         else if (argument == "--plugin-id" && command.pluginIds)
             options.pluginId = value;
         else
             refuse("unknown option " + argument);
     }
+    for (const EditorChange& change : options.editorChanges)
+        if (!(change.seconds < options.editorSeconds))
+            refuse(change.setting.given + ": not while the editor is open (--editor " +
+                   shown(options.editorSeconds) + ")");
     if (files.size() != 3)
         refuse("expected " + std::string(command.pluginFile) + " INPUT OUTPUT, got " +
                std::to_string(files.size()) + (files.size() == 1 ? " file" : " files"));
@@ -149,7 +170,18 @@ Options:
         text += R"(  --plugin-id ID          the plug-in of the file to run [default: the first
                           whose audio ports have INPUT's channels]
 )";
-    text += R"(  --show-values           print the value of every parameter a host sets,
+    text += R"(  --editor SECONDS        before the render, open the plug-in's editor in a
+                          window for that long (or until the window is
+                          closed), print each gesture the host receives
+                          ("begin fbak", "value fbak 6.2", "end fbak"), then
+                          render with the values the editor left
+  --editor-set ID=VALUE@SECONDS
+                          a change the host makes itself (as automation)
+                          that long after the editor opened
+  --editor-cycles N       before the render, open and close the editor N
+                          times, a few of its timer ticks each, and print the
+                          resident memory after the first and the last
+  --show-values           print the value of every parameter a host sets,
                           at the end
   -h, --help              this text
 

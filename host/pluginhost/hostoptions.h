@@ -32,6 +32,13 @@ struct TempoPoint {
     std::string given;
 };
 
+// --editor-set ID=VALUE@SECONDS: a change the host makes itself while the
+// editor is open, that long after it opened.
+struct EditorChange {
+    double seconds = 0.0;
+    ParameterText setting;
+};
+
 // What sets one host's command line apart from another's.
 struct HostCommand {
     const char* name;       // the program, "vst3host", for messages
@@ -52,9 +59,12 @@ struct HostOptions {
     double tempo = 120.0;                          // the transport's BPM
     std::vector<TempoPoint> tempoPoints;           // --tempo-at, in the order given
     std::optional<double> saveRestoreSeconds;
-    std::string pluginId;     // --plugin-id; empty: the host chooses
-    double rawRate = 48000.0; // of headerless float input
-    bool showValues = false;  // print the settable parameters' values at the end
+    std::string pluginId;                    // --plugin-id; empty: the host chooses
+    double rawRate = 48000.0;                // of headerless float input
+    bool showValues = false;                 // print the settable parameters' values at the end
+    double editorSeconds = 0.0;              // --editor: how long it is open; 0: not at all
+    std::vector<EditorChange> editorChanges; // --editor-set, in the order given
+    std::uint32_t editorCycles = 0;          // --editor-cycles: opened and closed that often
     bool help = false;
 };
 

@@ -1,6 +1,7 @@
 #include "parametertext.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,13 @@ std::string ParameterIdText(std::uint32_t id)
 bool NamesParameter(const std::string& given, std::uint32_t id, const std::string& title)
 {
     return ParameterIdText(id) == given || lower(title) == lower(given);
+}
+
+std::string ShortestText(double value)
+{
+    char text[32];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, written.ptr);
 }
 
 bool PlainNumber(const std::string& text, double& value)

@@ -13,6 +13,10 @@ std::string ParameterIdText(std::uint32_t id);
 // its title in any case.
 bool NamesParameter(const std::string& given, std::uint32_t id, const std::string& title);
 
+// The number in the fewest digits that read back as the same double
+// ("6.2", "0.30000000000000004").
+std::string ShortestText(double value);
+
 // The text as a number when it is all one finite number.
 bool PlainNumber(const std::string& text, double& value);
 

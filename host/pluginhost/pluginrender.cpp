@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "blocksizes.h"
+#include "editorsession.h"
 #include "host/audio/audiofile.h"
 
 namespace {
@@ -90,8 +91,8 @@ std::size_t readBlock(AudioSource& source, float* interleaved, std::size_t frame
 
 class Render {
 public:
-    Render(const HostOptions& options, const PluginLoader& load, AudioSource& source,
-           std::ostream& log)
+    Render(const HostCommand& command, const HostOptions& options, const PluginLoader& load,
+           AudioSource& source, std::ostream& out, std::ostream& log)
         : options(options),
           source(source),
           setup{source.sampleRate(), static_cast<std::uint32_t>(source.channels()),
@@ -103,7 +104,10 @@ public:
         const std::vector<ParameterSetting> starting = startingValues(*plugin, options.starting);
         points = duePoints(*plugin, options.points, setup.rate);
         tempos = dueTempos(options.tempoPoints, setup.rate);
-        plugin->start(starting);
+        plugin->give(starting);
+        if (options.editorCycles > 0 || options.editorSeconds > 0.0)
+            RunEditorSession(command, options, *plugin, out);
+        plugin->start();
 
         interleaved.resize(std::size_t{options.blockFrames} * setup.channels);
         for (std::uint32_t c = 0; c < setup.channels; ++c) {
@@ -225,7 +229,7 @@ void RenderThroughPlugin(const HostCommand& command, const HostOptions& options,
     if (source->channels() < 1 || source->channels() > 2)
         throw HostInputError(options.input + ": " + std::to_string(source->channels()) +
                              " channels; the host renders mono or stereo files");
-    Render render(options, load, *source, warnings);
+    Render render(command, options, load, *source, out, warnings);
     const std::unique_ptr<AudioSink> sink =
         CreateAudioSink(options.output, source->channels(), source->sampleRate());
     render.run(*sink);

@@ -9,6 +9,7 @@
 #include "componenthandler.h"
 #include "parameterlookup.h"
 #include "parameterqueues.h"
+#include "vst3editor.h"
 #include "vst3instance.h"
 
 using namespace Steinberg;
@@ -18,8 +19,9 @@ namespace {
 
 class Vst3Plugin final : public HostedPlugin {
 public:
-    Vst3Plugin(const HostOptions& options, const RenderSetup& render)
+    Vst3Plugin(const HostOptions& options, const RenderSetup& render, std::ostream& log)
         : module(options.plugin),
+          log(log),
           channels(static_cast<int32>(render.channels)),
           pointCapacity(options.points.size())
     {
@@ -32,12 +34,16 @@ public:
         return ResolveSetting(instance->controller(), setting);
     }
 
-    void start(std::span<const ParameterSetting> values) override
+    void give(std::span<const ParameterSetting> values) override
     {
-        IEditController& controller = instance->controller();
         starting.assign(values.begin(), values.end());
         for (const ParameterSetting& value : starting)
-            controller.setParamNormalized(value.id, value.value);
+            instance->controller().setParamNormalized(value.id, value.value);
+    }
+
+    void start() override
+    {
+        IEditController& controller = instance->controller();
         instance->start(setup, channels);
 
         const auto queues = static_cast<std::size_t>(std::max(controller.getParameterCount(), 1));
@@ -124,6 +130,40 @@ public:
         return lines;
     }
 
+    std::unique_ptr<PluginEditor> openEditor(HostWindow& window, RunLoop& loop,
+                                             GestureLog& gestures) override
+    {
+        // Declared before the editor: it goes after it, so the view's last
+        // edits (on removal) are still logged.
+        struct Logged final : PluginEditor {
+            Logged(ComponentHandler& handler, GestureLog& gestures, IEditController& controller)
+                : handler(handler)
+            {
+                handler.logGestures(&gestures, &controller);
+            }
+            ~Logged() override { handler.logGestures(nullptr, nullptr); }
+            ComponentHandler& handler;
+        };
+        struct Open final : PluginEditor {
+            Open(ComponentHandler& handler, GestureLog& gestures, IEditController& controller,
+                 HostWindow& window, RunLoop& loop, std::ostream& log)
+                : logged(handler, gestures, controller),
+                  editor(controller, window, loop, log)
+            {}
+            Logged logged;
+            Vst3Editor editor;
+        };
+        return std::make_unique<Open>(handler, gestures, instance->controller(), window, loop, log);
+    }
+
+    // As automation: the controller told, the processor given it with the
+    // next block.
+    void changeFromHost(const ParameterSetting& setting) override
+    {
+        instance->controller().setParamNormalized(setting.id, setting.value);
+        handler.keep(setting.id, setting.value);
+    }
+
 private:
     // Room per block for the controller's edits and the plug-in's own
     // changes, beyond the automation points.
@@ -136,6 +176,7 @@ private:
     }
 
     Vst3Module module;
+    std::ostream& log;
     int32 channels;
     std::size_t pointCapacity;
     HostApplication host; // never deleted through its references
@@ -150,7 +191,7 @@ private:
 } // namespace
 
 std::unique_ptr<HostedPlugin> LoadVst3Plugin(const HostOptions& options, const RenderSetup& setup,
-                                             std::ostream&)
+                                             std::ostream& log)
 {
-    return std::make_unique<Vst3Plugin>(options, setup);
+    return std::make_unique<Vst3Plugin>(options, setup, log);
 }

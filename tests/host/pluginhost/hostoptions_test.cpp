@@ -105,6 +105,46 @@ TEST(HostOptions, AFormatsOwnOptionsOnlyWhereItOffersThem)
     EXPECT_EQ(HostUsageText(kPlain).find("--plugin-id"), std::string::npos);
 }
 
+TEST(HostOptions, TheEditorsOptionsAndTheirRefusals)
+{
+    const HostOptions options =
+        Parse({"--editor-set", "fbak=9@1.5", "--editor", "4", "b", "i", "--editor-set",
+               "Tone=Dark@0", "--editor-cycles", "100", "o"});
+    EXPECT_EQ(options.editorSeconds, 4.0);
+    EXPECT_EQ(options.editorCycles, 100u);
+    ASSERT_EQ(options.editorChanges.size(), 2u);
+    EXPECT_EQ(options.editorChanges[0].seconds, 1.5);
+    EXPECT_EQ(options.editorChanges[0].setting.id, "fbak");
+    EXPECT_EQ(options.editorChanges[0].setting.value, "9");
+    EXPECT_EQ(options.editorChanges[1].setting.given, "--editor-set Tone=Dark@0");
+    // A value with an '@' of its own: the last one starts the time.
+    EXPECT_EQ(Parse({"--editor", "2", "--editor-set", "x=a@b@1", "b", "i", "o"})
+                  .editorChanges[0]
+                  .setting.value,
+              "a@b");
+    const HostOptions plain = Parse({"b", "i", "o"});
+    EXPECT_EQ(plain.editorSeconds, 0.0);
+    EXPECT_EQ(plain.editorCycles, 0u);
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--editor", "0", "b", "i", "o"}, "--editor: 0 is outside 0.001 to 86400"},
+        {{"--editor-cycles", "0", "b", "i", "o"}, "--editor-cycles: 0 is outside"},
+        {{"--editor-cycles", "1.5", "b", "i", "o"}, "--editor-cycles: not a whole number"},
+        {{"--editor", "2", "--editor-set", "fbak=9", "b", "i", "o"},
+         "--editor-set: expected ID=VALUE@SECONDS, got 'fbak=9'"},
+        {{"--editor", "2", "--editor-set", "fbak@1", "b", "i", "o"},
+         "--editor-set: expected ID=VALUE, got 'fbak'"},
+        {{"--editor", "2", "--editor-set", "fbak=9@-1", "b", "i", "o"},
+         "--editor-set: -1 is outside 0 to 86400"},
+        {{"--editor", "2", "--editor-set", "fbak=9@2", "b", "i", "o"},
+         "--editor-set fbak=9@2: not while the editor is open (--editor 2)"},
+        {{"--editor-set", "fbak=9@0", "b", "i", "o"}, "not while the editor is open (--editor 0)"},
+    };
+    for (const auto& [arguments, message] : cases)
+        EXPECT_NE(Refusal(arguments, kPlain).find(message), std::string::npos) << message;
+    EXPECT_NE(HostUsageText(kPlain).find("--editor-set ID=VALUE@SECONDS"), std::string::npos);
+}
+
 TEST(HostOptions, BadOptionsAreRefusedByName)
 {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {

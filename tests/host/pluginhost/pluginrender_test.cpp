@@ -42,10 +42,11 @@ public:
             throw HostInputError(setting.given + ": no such parameter");
         return {setting.id == "a" ? 1u : 2u, setting.id == "a" ? 1 : 0, std::stod(setting.value)};
     }
-    void start(std::span<const ParameterSetting> starting) override
+    void give(std::span<const ParameterSetting> starting) override
     {
         seen.starting.assign(starting.begin(), starting.end());
     }
+    void start() override {}
     void process(const HostBlock& block) override
     {
         seen.calls.push_back("block " + std::to_string(block.frame) + "+" +
@@ -63,6 +64,11 @@ public:
     }
     void restore() override { seen.calls.push_back("restore"); }
     std::vector<std::string> valueLines() override { return {"a = 1", "b = 2"}; }
+    std::unique_ptr<PluginEditor> openEditor(HostWindow&, RunLoop&, GestureLog&) override
+    {
+        throw PluginFailure("the recording plug-in has no editor");
+    }
+    void changeFromHost(const ParameterSetting&) override {}
 
 private:
     Seen& seen;

@@ -1,0 +1,41 @@
+// The test hosts' top-level window, which a plug-in's editor embeds into: a
+// pugl view with the stub back end (it draws nothing of its own) on X11 or
+// Win32. The window manager's close marks it closed; the run loop dispatches
+// its events.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// pugl's own world and view types.
+struct PuglWorldImpl;
+struct PuglViewImpl;
+
+class HostWindow {
+public:
+    // [main] shown at once. Throws HostInputError when there is no display
+    // to open it on (DISPLAY unset or unreachable) or the window cannot be
+    // made.
+    HostWindow(const std::string& title, std::uint32_t width, std::uint32_t height);
+    ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+
+    // The window an editor takes as its parent: an X11 Window id or an HWND.
+    std::uintptr_t native() const;
+    // [main] the client area's new size; false when the window refused it.
+    bool resize(std::uint32_t width, std::uint32_t height);
+    // Whether the user closed it.
+    bool closed() const { return closeRequested; }
+
+    // The X11 connection's file descriptor, or -1 (Windows).
+    int connectionFd() const;
+    // [main] handles the pending events; on Windows it first waits up to
+    // `seconds` for one (on X11 the caller polls connectionFd() instead).
+    void dispatch(double seconds);
+
+private:
+    PuglWorldImpl* world = nullptr;
+    PuglViewImpl* view = nullptr;
+    bool closeRequested = false;
+};
