@@ -1,10 +1,12 @@
 // Running a shell command as a user does (POSIX): its exit status and what
-// it printed.
+// it printed; whether a program the test needs is installed.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 struct Outcome {
@@ -24,4 +26,19 @@ inline Outcome Shell(const std::string& command, bool withErrors = true)
     const int status = pclose(pipe);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return outcome;
+}
+
+// Whether a program is installed. Under tools/test-all, which installs it
+// (TAPEDELAY_TEST_ALL=1), its absence fails the test; elsewhere it skips
+// it. A test returns when it is not.
+inline bool ToolInstalled(const std::string& name, const std::string& package)
+{
+    if (!Shell("command -v " + name, false).output.empty())
+        return true;
+    const std::string missing = name + " is missing (apt-get install " + package + ")";
+    if (std::getenv("TAPEDELAY_TEST_ALL") != nullptr)
+        ADD_FAILURE() << missing << "; tools/test-all installs it";
+    else
+        [&] { GTEST_SKIP() << missing << "; tools/test-all installs it"; }();
+    return false;
 }

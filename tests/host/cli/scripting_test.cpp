@@ -46,21 +46,6 @@ struct Scripts : CommandTest {
         return rows;
     }
 
-    // Whether a program is installed. Under tools/test-all, which installs
-    // it (TAPEDELAY_TEST_ALL=1), its absence fails the test; elsewhere it
-    // skips it.
-    static bool tool(const std::string& name, const std::string& package)
-    {
-        if (!Shell("command -v " + name, false).output.empty())
-            return true;
-        const std::string missing = name + " is missing (apt-get install " + package + ")";
-        if (std::getenv("TAPEDELAY_TEST_ALL") != nullptr)
-            ADD_FAILURE() << missing << "; tools/test-all installs it";
-        else
-            [&] { GTEST_SKIP() << missing << "; tools/test-all installs it"; }();
-        return false;
-    }
-
     // As written, subnormal numbers too.
     static double number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 };
@@ -206,7 +191,7 @@ for w in r["warnings"]:
 // (beyond two channels they are extensible, on which sox always warns).
 TEST_F(Scripts, SoxReadsTheWavFilesAsTheyAre)
 {
-    if (!tool("soxi", "sox"))
+    if (!ToolInstalled("soxi", "sox"))
         return;
     for (const std::size_t channels : {1, 2}) {
         const std::string file = path(std::to_string(channels) + ".wav");
@@ -230,7 +215,7 @@ TEST_F(Scripts, ThePlotDrawsWhatItsRenderMeasures)
         run({"plot", "--quiet", "--preroll", "3", "--tail", "4", "--set", "fbak=5", "--compare",
              "mode=Vintage tone=Dark", "--compare", "Dub Echo", path("plot.svg")}),
         0);
-    if (!tool("xmllint", "libxml2-utils"))
+    if (!ToolInstalled("xmllint", "libxml2-utils"))
         return;
     const Outcome lint = Shell("xmllint --noout '" + path("plot.svg") + "'");
     ASSERT_EQ(lint.status, 0) << "xmllint refused the plot: " << lint.output;
@@ -341,7 +326,7 @@ TEST_F(Scripts, ThePlotShowsEachPresetsWholeTrain)
 // into a canvas, the picture is not blank and shows the series' colours.
 TEST_F(Scripts, HeadlessChromiumShowsThePlotWithEveryTextInside)
 {
-    if (!tool("chromium", "chromium"))
+    if (!ToolInstalled("chromium", "chromium"))
         return;
     std::vector<std::string> line = {"plot", "--quiet", "--preroll", "3", "--tail", "2"};
     for (const char* setting : {"inpt=6", "oput=3", "blnd=7", "tone=Bright"})
@@ -417,7 +402,7 @@ TEST_F(Scripts, ThePlotWritesTheFormatItsNameAsksFor)
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_FALSE(std::filesystem::exists(path("plot.png")));
 
-    if (!tool("rsvg-convert", "librsvg2-bin"))
+    if (!ToolInstalled("rsvg-convert", "librsvg2-bin"))
         return;
     ASSERT_EQ(run({"plot", "--quiet", "--tail", "1", path("plot.Png")}), 0);
     const std::string png = readText(path("plot.Png"));

@@ -1,0 +1,117 @@
+// An X display of the test's own (Xvfb on a display number it picks
+// itself, 24-bit, Mesa's software OpenGL for its clients), stopped with the
+// test; and what a user does on it with xdotool and ImageMagick: find a
+// window, drag and click, take a screenshot, compare two.
+#pragma once
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "tests/support/shell.h"
+
+class XvfbDisplay {
+public:
+    // `scratch`: a directory for the server's display number file.
+    explicit XvfbDisplay(const std::string& scratch)
+    {
+        const std::string numberFile = scratch + "/display";
+        const Outcome started = Shell("Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>'" +
+                                      numberFile + "' >/dev/null 2>&1 & echo $!");
+        process = started.output.substr(0, started.output.find('\n'));
+        for (int i = 0; i < 100 && number.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::ifstream in(numberFile);
+            std::getline(in, number);
+        }
+    }
+    ~XvfbDisplay()
+    {
+        Shell("kill " + process + "; for i in $(seq 50); do kill -0 " + process +
+              " 2>/dev/null || break; sleep 0.1; done");
+    }
+    XvfbDisplay(const XvfbDisplay&) = delete;
+    XvfbDisplay& operator=(const XvfbDisplay&) = delete;
+
+    bool running() const { return !number.empty(); }
+    // What a command line puts before a client of this display.
+    std::string environment() const
+    {
+        return "DISPLAY=:" + number + " LIBGL_ALWAYS_SOFTWARE=1";
+    }
+    // An xdotool or ImageMagick command on this display.
+    Outcome run(const std::string& command) const
+    {
+        return Shell(environment() + " " + command);
+    }
+
+    // The first visible window whose title matches `pattern` (a regular
+    // expression), waited for up to `seconds`; empty when none came.
+    std::string window(const std::string& pattern, int seconds = 60) const
+    {
+        const Outcome found = run("timeout " + std::to_string(seconds) +
+                                  " xdotool search --sync --onlyvisible --name '" + pattern + "'");
+        return found.status == 0 ? found.output.substr(0, found.output.find('\n')) : "";
+    }
+    // Its width and height in pixels.
+    std::pair<int, int> size(const std::string& window) const
+    {
+        const Outcome shape = run("xdotool getwindowgeometry --shell " + window);
+        const auto field = [&](const std::string& name) {
+            const std::size_t at = shape.output.find(name + "=");
+            return at == std::string::npos ? 0 : std::atoi(shape.output.c_str() + at + name.size() + 1);
+        };
+        return {field("WIDTH"), field("HEIGHT")};
+    }
+    // The window's contents with its children, as a PNG file.
+    bool screenshot(const std::string& window, const std::string& file) const
+    {
+        return run("import -window " + window + " '" + file + "'").status == 0;
+    }
+
+    // A press at (x, y) within the window, moved by (dx, dy) in `steps`
+    // steps, released.
+    void drag(const std::string& window, int x, int y, int dx, int dy, int steps = 8) const
+    {
+        std::string moves;
+        for (int i = 1; i <= steps; ++i)
+            moves += " mousemove --window " + window + " " + std::to_string(x + dx * i / steps) +
+                     " " + std::to_string(y + dy * i / steps) + " sleep 0.05";
+        run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
+            std::to_string(y) + " sleep 0.1 mousedown 1 sleep 0.1" + moves +
+            " sleep 0.1 mouseup 1");
+    }
+    void click(const std::string& window, int x, int y) const
+    {
+        run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
+            std::to_string(y) + " sleep 0.1 click 1");
+    }
+
+private:
+    std::string process;
+    std::string number;
+};
+
+// How many pixels of two images differ by more than `fuzz` ("10%"), as
+// ImageMagick's compare counts them (AE); -1 when they cannot be compared
+// (a file missing or unreadable, or sizes that differ). `region`
+// ("WxH+X+Y") limits the count to it.
+inline long DifferentPixels(const std::string& a, const std::string& b, const std::string& fuzz,
+                            const std::string& region = "")
+{
+    const auto shape = [](const std::string& file) {
+        const Outcome size = Shell("identify -format '%wx%h' '" + file + "'", false);
+        return size.status == 0 ? size.output : std::string();
+    };
+    if (shape(a).empty() || shape(a) != shape(b))
+        return -1;
+    const Outcome compared =
+        Shell("compare -metric AE -fuzz " + fuzz + (region.empty() ? "" : " -extract " + region) +
+              " '" + a + "' '" + b + "' null:");
+    if (compared.status > 1 || compared.output.empty() ||
+        compared.output.find_first_not_of("0123456789.e+\n") != std::string::npos)
+        return -1;
+    return std::atol(compared.output.c_str());
+}
