@@ -1,7 +1,8 @@
 # tapedelay_plugin_module(<target> <folder>): a plug-in format's module
 # (LV2 aside, whose bundle has its own rules), written to <folder> under its
 # format's name with the plug-in library copied beside it, from where the
-# module loads it. On Linux only the entry points leave the module.
+# module loads it, and the editor's font beside both. On Linux only the
+# entry points leave the module.
 function(tapedelay_plugin_module target folder)
   set_target_properties(${target} PROPERTIES
       PREFIX ""
@@ -14,8 +15,9 @@ function(tapedelay_plugin_module target folder)
     endif()
   endif()
   add_custom_command(TARGET ${target} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tapedelay> ${folder}/
-      COMMENT "Copying the plug-in library beside ${target}"
+      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tapedelay>
+              ${PROJECT_SOURCE_DIR}/third_party/dejavu/DejaVuSans.ttf ${folder}/
+      COMMENT "Copying the plug-in library and the editor's font beside ${target}"
       VERBATIM)
   add_dependencies(${target} tapedelay)
 endfunction()

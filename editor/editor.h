@@ -32,8 +32,8 @@ public:
     // [ui] allocates; throws std::runtime_error when no window or OpenGL
     // context can be made. parent is the host's window: an X11 Window id on
     // Linux, an HWND on Windows. fontPath is the bundled DejaVu Sans.
-    Editor(const ProductLibrary& product, EditorHost& host, std::uintptr_t parent,
-           EditorSize size, const std::string& fontPath);
+    Editor(const ProductLibrary& product, EditorHost& host, std::uintptr_t parent, EditorSize size,
+           const std::string& fontPath);
     ~Editor();
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
