@@ -37,15 +37,9 @@ public:
 
     bool running() const { return !number.empty(); }
     // What a command line puts before a client of this display.
-    std::string environment() const
-    {
-        return "DISPLAY=:" + number + " LIBGL_ALWAYS_SOFTWARE=1";
-    }
+    std::string environment() const { return "DISPLAY=:" + number + " LIBGL_ALWAYS_SOFTWARE=1"; }
     // An xdotool or ImageMagick command on this display.
-    Outcome run(const std::string& command) const
-    {
-        return Shell(environment() + " " + command);
-    }
+    Outcome run(const std::string& command) const { return Shell(environment() + " " + command); }
 
     // The first visible window whose title matches `pattern` (a regular
     // expression), waited for up to `seconds`; empty when none came.
@@ -61,14 +55,17 @@ public:
         const Outcome shape = run("xdotool getwindowgeometry --shell " + window);
         const auto field = [&](const std::string& name) {
             const std::size_t at = shape.output.find(name + "=");
-            return at == std::string::npos ? 0 : std::atoi(shape.output.c_str() + at + name.size() + 1);
+            return at == std::string::npos ? 0
+                                           : std::atoi(shape.output.c_str() + at + name.size() + 1);
         };
         return {field("WIDTH"), field("HEIGHT")};
     }
-    // The window's contents with its children, as a PNG file.
+    // The window's contents with its children, as a PNG file. (import
+    // waits for a click on the screen when the window has gone: the
+    // timeout ends that.)
     bool screenshot(const std::string& window, const std::string& file) const
     {
-        return run("import -window " + window + " '" + file + "'").status == 0;
+        return run("timeout 20 import -silent -window " + window + " '" + file + "'").status == 0;
     }
 
     // A press at (x, y) within the window, moved by (dx, dy) in `steps`
@@ -102,7 +99,7 @@ inline long DifferentPixels(const std::string& a, const std::string& b, const st
                             const std::string& region = "")
 {
     const auto shape = [](const std::string& file) {
-        const Outcome size = Shell("identify -format '%wx%h' '" + file + "'", false);
+        const Outcome size = Shell("identify -format '%wx%h' '" + file + "' 2>/dev/null", false);
         return size.status == 0 ? size.output : std::string();
     };
     if (shape(a).empty() || shape(a) != shape(b))
