@@ -16,16 +16,15 @@
 #include <thread>
 
 #include "editor/panellayout.h"
+#include "editorscreens.h"
 #include "formatrun.h"
-#include "tests/support/xvfbdisplay.h"
 
 namespace {
 
 constexpr double kRate = 48000.0;
 constexpr std::size_t kFrames = 24000;
-// Screenshots match within this: pixels more than 10% apart, at most
-// 0.1% of the panel's (760 x 300) pixels.
-constexpr const char* kFuzz = "10%";
+// Screenshots match when at most 0.1% of the panel's (760 x 300) pixels
+// differ.
 constexpr long kPixelBudget = 228;
 // Tone and Mode: Normal, Dark, Bright; Vintage, Retro, Modern.
 constexpr std::size_t kToneOptions = 3, kModeOptions = 3;
@@ -71,19 +70,10 @@ struct FormatEditor : FormatRun {
 
     // The host, with these options before the plug-in and files, started in
     // the background on the display.
-    void start(const std::string& options)
+    BackgroundRun start(const std::string& options) const
     {
-        Shell("(" + display->environment() + " " + program + options + " " + pluginFile + " " + in +
-              " " + path("host.wav") + " >'" + path("host.log") + "' 2>&1; echo $? >'" +
-              path("status") + "') >/dev/null 2>&1 &");
-    }
-    // Waits for the host to end (up to two minutes); what it printed.
-    std::string finish()
-    {
-        for (int i = 0; i < 1200 && !std::filesystem::exists(path("status")); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        EXPECT_EQ(readText(path("status")), "0\n") << readText(path("host.log"));
-        return readText(path("host.log"));
+        return {*display, program + options + " " + pluginFile + " " + in + " " + path("host.wav"),
+                path("")};
     }
 
     // The host's window, and the panel's scale in it.
@@ -99,32 +89,11 @@ struct FormatEditor : FormatRun {
         return {static_cast<int>(std::lround(x * scale)), static_cast<int>(std::lround(y * scale))};
     }
 
-    // Screenshots of the window, taken until one matches the reference (by
-    // `seconds`); the last is kept as `name` in the build's screenshot
-    // folder, where a mismatch says it is.
     std::string shows(const std::string& window, const std::string& reference,
-                      const std::string& name, double seconds = 8.0)
+                      const std::string& kept, double seconds = 8.0) const
     {
-        const std::string shot =
-            (std::filesystem::path(TAPEDELAY_EDITOR_SCREENSHOTS) / (GetParam().name + name))
-                .string();
-        std::filesystem::create_directories(TAPEDELAY_EDITOR_SCREENSHOTS);
-        const std::string expected =
-            (std::filesystem::path(TAPEDELAY_EDITOR_REFERENCES) / reference).string();
-        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        long differing = -1;
-        do {
-            if (display->screenshot(window, shot))
-                differing = DifferentPixels(shot, expected, kFuzz);
-            if (differing >= 0 && differing <= kPixelBudget)
-                return shot;
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        } while (std::chrono::steady_clock::now() < end);
-        ADD_FAILURE() << "the window does not show " << expected << " ("
-                      << (differing < 0 ? "no reference, or not of the window's size"
-                                        : std::to_string(differing) + " pixels differ")
-                      << "); it shows " << shot;
-        return shot;
+        return ExpectShows(*display, window, reference, GetParam().name + kept, kPixelBudget,
+                           seconds);
     }
 
     std::unique_ptr<XvfbDisplay> display;
@@ -136,9 +105,9 @@ TEST_P(FormatEditor, DragsAndClicksAreGesturesAndTheRenderTakesTheirValues)
 {
     if (!display)
         return;
-    start(" --editor 8");
+    const BackgroundRun host = start(" --editor 8");
     const std::string shown = window();
-    ASSERT_FALSE(shown.empty()) << readText(path("host.log"));
+    ASSERT_FALSE(shown.empty()) << host.printed();
     shows(shown, "panel.png", "-opened.png");
 
     const DialGeometry feedback = PanelLayout::dial(Control::feedback);
@@ -149,7 +118,7 @@ TEST_P(FormatEditor, DragsAndClicksAreGesturesAndTheRenderTakesTheirValues)
     const Point segment = at(modern.x + modern.w / 2, modern.y + modern.h / 2);
     display->click(shown, segment.x, segment.y);
 
-    const std::vector<std::string> gestures = Gestures(finish());
+    const std::vector<std::string> gestures = Gestures(host.finish());
     ASSERT_GE(gestures.size(), 6u);
     EXPECT_EQ(gestures.front(), "begin fbak");
     std::size_t i = 1;
@@ -175,15 +144,15 @@ TEST_P(FormatEditor, AHostChangeRedrawsTheDialAndReachesTheRender)
 {
     if (!display)
         return;
-    start(" --editor 7 --editor-set fbak=9@4");
+    const BackgroundRun host = start(" --editor 7 --editor-set fbak=9@4");
     const std::string shown = window();
-    ASSERT_FALSE(shown.empty()) << readText(path("host.log"));
+    ASSERT_FALSE(shown.empty()) << host.printed();
     const std::string before = shows(shown, "panel.png", "-before.png", 3.5);
     const std::string after = shows(shown, "panel-feedback9.png", "-after.png");
     const std::string dial = Region(PanelLayout::bounds(Control::feedback), scale);
-    EXPECT_GT(DifferentPixels(before, after, kFuzz, dial), kPixelBudget);
+    EXPECT_GT(DifferentPixels(before, after, kScreenFuzz, dial), kPixelBudget);
 
-    const std::string log = finish();
+    const std::string log = host.finish();
     EXPECT_EQ(log.find("begin"), std::string::npos) << "a host's change is no gesture: " << log;
     EXPECT_EQ(Difference(Samples(path("host.wav")), command(in, " --set fbak=9")), "");
 }
