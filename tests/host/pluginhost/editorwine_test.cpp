@@ -44,7 +44,7 @@ TEST_F(EditorWine, TheWindowsVst3EditorShowsThePanel)
         display,
         "WINEPREFIX='" + prefix +
             "' WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES='mscoree,mshtml=' "
-            "timeout 300 /usr/lib/wine/wine64 '" +
+            "timeout 300 \"${TAPEDELAY_WINE:-/usr/lib/wine/wine64}\" '" +
             host.string() + "' --editor 20 'Z:" + bundle.string() + "' 'Z:" + path("in.wav") +
             "' 'Z:" + path("out.wav") + "'",
         path(""));
