@@ -29,6 +29,12 @@ constexpr long kPixelBudget = 228;
 // Tone and Mode: Normal, Dark, Bright; Vintage, Retro, Modern.
 constexpr std::size_t kToneOptions = 3, kModeOptions = 3;
 constexpr std::size_t kModern = 2;
+// The sanitizers slow the editor's drawing: its times stretched.
+#if defined(TAPEDELAY_SANITIZED)
+constexpr int kSlower = 3;
+#else
+constexpr int kSlower = 1;
+#endif
 // What a hundred opens and closes may add to the resident memory.
 constexpr long kCycleGrowthKiB = 8192;
 
@@ -36,6 +42,11 @@ struct Point {
     int x = 0;
     int y = 0;
 };
+
+std::string Seconds(int seconds)
+{
+    return std::to_string(seconds * kSlower);
+}
 
 // A rectangle of the panel in window pixels, as ImageMagick's "WxH+X+Y".
 std::string Region(const Rect& r, double scale)
@@ -93,7 +104,7 @@ struct FormatEditor : FormatRun {
                       const std::string& kept, double seconds = 8.0) const
     {
         return ExpectShows(*display, window, reference, GetParam().name + kept, kPixelBudget,
-                           seconds);
+                           seconds * kSlower);
     }
 
     std::unique_ptr<XvfbDisplay> display;
@@ -105,7 +116,7 @@ TEST_P(FormatEditor, DragsAndClicksAreGesturesAndTheRenderTakesTheirValues)
 {
     if (!display)
         return;
-    const BackgroundRun host = start(" --editor 8");
+    const BackgroundRun host = start(" --editor " + Seconds(8));
     const std::string shown = window();
     ASSERT_FALSE(shown.empty()) << host.printed();
     shows(shown, "panel.png", "-opened.png");
@@ -144,7 +155,8 @@ TEST_P(FormatEditor, AHostChangeRedrawsTheDialAndReachesTheRender)
 {
     if (!display)
         return;
-    const BackgroundRun host = start(" --editor 7 --editor-set fbak=9@4");
+    const BackgroundRun host =
+        start(" --editor " + Seconds(7) + " --editor-set fbak=9@" + Seconds(4));
     const std::string shown = window();
     ASSERT_FALSE(shown.empty()) << host.printed();
     const std::string before = shows(shown, "panel.png", "-before.png", 3.5);
