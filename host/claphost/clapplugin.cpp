@@ -130,10 +130,12 @@ private:
               loop(loop),
               out(gestures)
         {
-            owner.gestures = &out;
-            loop.afterEachRound([&owner] { owner.serveRequests(); });
+            // What the plug-in asks for while its gui is made waits for the
+            // loop's first round; an editor that fails leaves nothing set.
             editor = std::make_unique<ClapEditor>(*owner.instance, owner.context.editorServices(),
                                                   window, loop, owner.log);
+            owner.gestures = &out;
+            loop.afterEachRound([&owner] { owner.serveRequests(); });
         }
         ~Open() override
         {
