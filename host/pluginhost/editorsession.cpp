@@ -29,6 +29,7 @@ void cycle(HostedPlugin& plugin, const HostOptions& options, HostWindow& window,
     for (std::uint32_t i = 1; i <= options.editorCycles; ++i) {
         {
             const std::unique_ptr<PluginEditor> editor = plugin.openEditor(window, loop, gestures);
+            window.show();
             loop.run(kCycleSeconds);
         }
         if (i == 1 || i == options.editorCycles)
@@ -47,6 +48,7 @@ void session(HostedPlugin& plugin, const HostOptions& options, HostWindow& windo
                      [](const auto& a, const auto& b) { return a.seconds < b.seconds; });
 
     const std::unique_ptr<PluginEditor> editor = plugin.openEditor(window, loop, gestures);
+    window.show();
     const auto opened = std::chrono::steady_clock::now();
     const auto elapsed = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - opened).count();

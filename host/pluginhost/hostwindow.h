@@ -1,7 +1,9 @@
-// The test hosts' top-level window, which a plug-in's editor embeds into: a
-// pugl view with the stub back end (it draws nothing of its own) on X11 or
-// Win32. The window manager's close marks it closed; the run loop dispatches
-// its events.
+// The test hosts' top-level window, which a plug-in's editor embeds into;
+// it draws nothing of its own. On X11 a pugl view with the stub back end;
+// on Windows a plain Win32 window (pugl's would take an OpenGL pixel
+// format, and under Wine an OpenGL child inside an OpenGL window is never
+// shown). The window manager's close marks it closed; the run loop
+// dispatches its events.
 #pragma once
 
 #include <cstdint>
@@ -13,13 +15,16 @@ struct PuglViewImpl;
 
 class HostWindow {
 public:
-    // [main] shown at once. Throws HostInputError when there is no display
+    // [main] hidden until show(). Throws HostInputError when there is no display
     // to open it on (DISPLAY unset or unreachable) or the window cannot be
     // made.
     HostWindow(const std::string& title, std::uint32_t width, std::uint32_t height);
     ~HostWindow();
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
+
+    // [main] shown (once an editor sits in it, at its size).
+    void show();
 
     // The window an editor takes as its parent: an X11 Window id or an HWND.
     std::uintptr_t native() const;
@@ -35,7 +40,11 @@ public:
     void dispatch(double seconds);
 
 private:
+#if defined(_WIN32)
+    void* window = nullptr; // HWND
+#else
     PuglWorldImpl* world = nullptr;
     PuglViewImpl* view = nullptr;
+#endif
     bool closeRequested = false;
 };

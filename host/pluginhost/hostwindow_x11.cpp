@@ -1,11 +1,9 @@
+// The host window on X11: a pugl view with the stub back end.
 #include "hostwindow.h"
 
+#include <X11/Xlib.h>
 #include <pugl/pugl.h>
 #include <pugl/stub.h>
-
-#if !defined(_WIN32)
-#include <X11/Xlib.h>
-#endif
 
 #include "hosterrors.h"
 
@@ -35,11 +33,16 @@ HostWindow::HostWindow(const std::string& title, std::uint32_t width, std::uint3
                     static_cast<PuglSpan>(height));
     puglSetPositionHint(view, PUGL_DEFAULT_POSITION, 0, 0);
     puglSetViewHint(view, PUGL_RESIZABLE, true);
-    if (puglRealize(view) != PUGL_SUCCESS || puglShow(view, PUGL_SHOW_RAISE) != PUGL_SUCCESS) {
+    if (puglRealize(view) != PUGL_SUCCESS) {
         puglFreeView(view);
         puglFreeWorld(world);
         throw HostInputError("cannot open the editor's window");
     }
+}
+
+void HostWindow::show()
+{
+    puglShow(view, PUGL_SHOW_RAISE);
 }
 
 HostWindow::~HostWindow()
@@ -61,19 +64,10 @@ bool HostWindow::resize(std::uint32_t width, std::uint32_t height)
 
 int HostWindow::connectionFd() const
 {
-#if defined(_WIN32)
-    return -1;
-#else
     return ConnectionNumber(static_cast<Display*>(puglGetNativeWorld(world)));
-#endif
 }
 
-void HostWindow::dispatch(double seconds)
+void HostWindow::dispatch(double)
 {
-#if defined(_WIN32)
-    puglUpdate(world, seconds);
-#else
-    (void)seconds;
     puglUpdate(world, 0.0);
-#endif
 }
