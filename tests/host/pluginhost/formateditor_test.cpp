@@ -19,6 +19,13 @@
 #include "editorscreens.h"
 #include "formatrun.h"
 
+// In the sanitizer build Mesa's driver stays loaded in the hosts, so that
+// what it holds when a display closes is not taken for a leak of an
+// unloaded module.
+#if !defined(TAPEDELAY_KEEP_LOADED)
+#define TAPEDELAY_KEEP_LOADED ""
+#endif
+
 namespace {
 
 constexpr double kRate = 48000.0;
@@ -84,7 +91,9 @@ struct FormatEditor : FormatRun {
     // the background on the display.
     BackgroundRun start(const std::string& options) const
     {
-        return {*display, program + options + " " + pluginFile + " " + in + " " + path("host.wav"),
+        return {*display,
+                TAPEDELAY_KEEP_LOADED + program + options + " " + pluginFile + " " + in + " " +
+                    path("host.wav"),
                 path("")};
     }
 
@@ -172,14 +181,14 @@ TEST_P(FormatEditor, AHostChangeRedrawsTheDialAndReachesTheRender)
 
 // Each cycle opens the editor, lets its timer tick a few times and closes
 // it. The sanitizer build (ASan, LSan) fails the host on any invalid access
-// or leak, but for Mesa's and X11's own, which the suppressions name.
+// or leak.
 TEST_P(FormatEditor, OpeningAndClosingAHundredTimesKeepsTheMemory)
 {
     if (!display)
         return;
     const Outcome done =
-        display->run("LSAN_OPTIONS=suppressions=" TAPEDELAY_LSAN_SUPPRESSIONS " " + program +
-                     " --editor-cycles 100 " + pluginFile + " " + in + " " + path("out.wav"));
+        display->run(std::string(TAPEDELAY_KEEP_LOADED) + program + " --editor-cycles 100 " +
+                     pluginFile + " " + in + " " + path("out.wav"));
     ASSERT_EQ(done.status, 0) << done.output;
     EXPECT_EQ(done.output.find("warning"), std::string::npos) << done.output;
     const auto kib = [&](const std::string& after) {
