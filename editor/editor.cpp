@@ -170,6 +170,7 @@ PuglStatus Editor::Impl::handle(const PuglEvent& event)
         break;
     case PUGL_KEY_PRESS: {
         const std::uint32_t key = event.key.key;
+        const bool shift = (event.key.state & PUGL_MOD_SHIFT) != 0;
         bool used = false;
         if (key == PUGL_KEY_ENTER || key == PUGL_KEY_PAD_ENTER)
             used = model.key(EditKey::enter, now);
@@ -177,6 +178,10 @@ PuglStatus Editor::Impl::handle(const PuglEvent& event)
             used = model.key(EditKey::escape, now);
         else if (key == PUGL_KEY_BACKSPACE)
             used = model.key(EditKey::backspace, now);
+        else if (key == PUGL_KEY_UP || key == PUGL_KEY_PAD_UP)
+            used = model.key(EditKey::up, now, shift);
+        else if (key == PUGL_KEY_DOWN || key == PUGL_KEY_PAD_DOWN)
+            used = model.key(EditKey::down, now, shift);
         redrawChanged();
         return used || model.typing() ? PUGL_SUCCESS : PUGL_UNSUPPORTED;
     }

@@ -30,7 +30,16 @@ TEST_F(PanelInput, DragsMoveADialItsFullRangeIn200PixelsAndTenTimesFinerWithShif
     EXPECT_DOUBLE_EQ(model.value(feedback), 9.0);
     model.drag(0.0, 500.0 - 1000.0 + 50.0, false);
     EXPECT_DOUBLE_EQ(model.value(feedback), 7.0);
-    model.release();
+
+    // A press without the release before it ends the gesture first.
+    heard();
+    press(Control::mode, 0);
+    EXPECT_EQ(heard(), (std::vector<RecordingHost::Event>{{'e', feedback, 0.0},
+                                                          {'b', index("mode"), 0.0},
+                                                          {'c', index("mode"), 0.0},
+                                                          {'e', index("mode"), 0.0}}));
+    model.drag(0.0, 0.0, false);
+    EXPECT_TRUE(heard().empty());
 }
 
 TEST_F(PanelInput, TheDelayTimeDialIsLogarithmic)
@@ -180,9 +189,20 @@ TEST_F(PanelInput, TypedValuesAreParsedWithUnitsAndWordsAndBadTextChangesNothing
     EXPECT_TRUE(heard().empty());
     EXPECT_DOUBLE_EQ(model.value(feedback), 1.0);
 
-    // Without a field open, Enter on no dial and typing do nothing.
+    // Up and Down step the focused dial as the wheel does.
+    EXPECT_TRUE(model.key(EditKey::up, clock));
+    EXPECT_EQ(heard(), gesture(feedback, 1.1));
+    EXPECT_TRUE(model.key(EditKey::down, clock, true));
+    EXPECT_EQ(heard(), gesture(feedback, 1.09));
+
+    // Without a field open, typing and Escape do nothing; nor do keys
+    // before any dial has the focus.
     model.type("5");
     EXPECT_FALSE(model.key(EditKey::escape, clock));
+    EXPECT_TRUE(heard().empty());
+    PanelModel fresh{product, host};
+    EXPECT_FALSE(fresh.key(EditKey::enter, clock));
+    EXPECT_FALSE(fresh.key(EditKey::up, clock));
 }
 
 TEST_F(PanelInput, TheHostsValueWaitsWhileTheUserDragsThatDial)
