@@ -150,17 +150,14 @@ PuglStatus Editor::Impl::handle(const PuglEvent& event)
                                            static_cast<float>(event.button.y), scale());
             if (IsDial(hit.control))
                 puglGrabFocus(view.get());
-            model.press(hit, event.button.x, event.button.y, now,
-                        (event.button.state & PUGL_MOD_SHIFT) != 0);
+            model.press(hit, event.button.y, now);
         }
         break;
     case PUGL_BUTTON_RELEASE:
         if (event.button.button == 0)
             model.release();
         break;
-    case PUGL_MOTION:
-        model.drag(event.motion.x, event.motion.y, (event.motion.state & PUGL_MOD_SHIFT) != 0);
-        break;
+    case PUGL_MOTION: model.drag(event.motion.y, (event.motion.state & PUGL_MOD_SHIFT) != 0); break;
     case PUGL_SCROLL:
         if (event.scroll.direction != PUGL_SCROLL_LEFT &&
             event.scroll.direction != PUGL_SCROLL_RIGHT)

@@ -181,10 +181,8 @@ void PanelModel::choosePreset(int steps)
     changed(Control::presets);
 }
 
-void PanelModel::press(Hit hit, double x, double y, double now, bool shift)
+void PanelModel::press(Hit hit, double y, double now)
 {
-    (void)x;
-    (void)shift;
     release(); // a release the window never saw
     if (typing() && !(hit.control == editing && hit.part == Part::valueText))
         stopTyping();
@@ -244,9 +242,8 @@ void PanelModel::press(Hit hit, double x, double y, double now, bool shift)
     }
 }
 
-void PanelModel::drag(double x, double y, bool shift)
+void PanelModel::drag(double y, bool shift)
 {
-    (void)x;
     if (dragging == Control::none || std::isnan(y))
         return;
     const double moved = dragY - y; // up is more

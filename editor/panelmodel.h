@@ -69,11 +69,12 @@ public:
     bool setValue(std::size_t index, double value);
     double value(std::size_t index) const;
 
-    // The user: a button pressed on what is under the pointer, the pointer
-    // moved with the button held, the button released; wheel notches
-    // (positive up); typed text and editing keys for the inline field.
-    void press(Hit hit, double x, double y, double now, bool shift);
-    void drag(double x, double y, bool shift);
+    // The user: a button pressed on what is under the pointer (at height
+    // y), the pointer moved with the button held, the button released;
+    // wheel notches (positive up); typed text and editing keys for the
+    // inline field.
+    void press(Hit hit, double y, double now);
+    void drag(double y, bool shift);
     void release();
     void wheel(Hit hit, double notches, bool shift);
     void type(std::string_view text);

@@ -65,7 +65,7 @@ struct PanelTest : ::testing::Test {
     void press(Control control, int part = 0, double y = 500.0)
     {
         clock += 1.0;
-        model.press({control, part}, 0.0, y, clock, false);
+        model.press({control, part}, y, clock);
     }
     void click(Control control, int part = 0)
     {
@@ -76,7 +76,7 @@ struct PanelTest : ::testing::Test {
     void dragDial(Control control, double pixels, bool shift = false)
     {
         press(control, Part::knob);
-        model.drag(0.0, 500.0 - pixels, shift);
+        model.drag(500.0 - pixels, shift);
         model.release();
     }
     // What the host heard, then forgotten.

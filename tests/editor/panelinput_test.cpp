@@ -26,9 +26,9 @@ TEST_F(PanelInput, DragsMoveADialItsFullRangeIn200PixelsAndTenTimesFinerWithShif
 
     // Past either end the value stops there, and turning back moves it at once.
     press(Control::feedback);
-    model.drag(0.0, 500.0 - 1000.0, false);
+    model.drag(500.0 - 1000.0, false);
     EXPECT_DOUBLE_EQ(model.value(feedback), 9.0);
-    model.drag(0.0, 500.0 - 1000.0 + 50.0, false);
+    model.drag(500.0 - 1000.0 + 50.0, false);
     EXPECT_DOUBLE_EQ(model.value(feedback), 7.0);
 
     // A press without the release before it ends the gesture first.
@@ -38,7 +38,7 @@ TEST_F(PanelInput, DragsMoveADialItsFullRangeIn200PixelsAndTenTimesFinerWithShif
                                                           {'b', index("mode"), 0.0},
                                                           {'c', index("mode"), 0.0},
                                                           {'e', index("mode"), 0.0}}));
-    model.drag(0.0, 0.0, false);
+    model.drag(0.0, false);
     EXPECT_TRUE(heard().empty());
 }
 
@@ -121,9 +121,9 @@ TEST_F(PanelInput, ADoubleClickResetsADialToItsDefault)
     const std::size_t input = index("inpt");
     model.setValue(input, 8.0);
     clock += 1.0;
-    model.press({Control::input, Part::knob}, 0.0, 500.0, clock, false);
+    model.press({Control::input, Part::knob}, 500.0, clock);
     model.release();
-    model.press({Control::input, Part::knob}, 0.0, 500.0, clock + 0.3, false);
+    model.press({Control::input, Part::knob}, 500.0, clock + 0.3);
     model.release();
     std::vector<RecordingHost::Event> events = heard();
     const std::vector<RecordingHost::Event> reset = gesture(input, parameter("inpt").defaultValue);
@@ -133,13 +133,13 @@ TEST_F(PanelInput, ADoubleClickResetsADialToItsDefault)
 
     // Slower clicks, or clicks on two dials, are not a double-click.
     model.setValue(input, 8.0);
-    model.press({Control::input, Part::knob}, 0.0, 500.0, clock + 5.0, false);
+    model.press({Control::input, Part::knob}, 500.0, clock + 5.0);
     model.release();
-    model.press({Control::input, Part::knob}, 0.0, 500.0, clock + 5.5, false);
+    model.press({Control::input, Part::knob}, 500.0, clock + 5.5);
     model.release();
-    model.press({Control::output, Part::knob}, 0.0, 500.0, clock + 10.0, false);
+    model.press({Control::output, Part::knob}, 500.0, clock + 10.0);
     model.release();
-    model.press({Control::input, Part::knob}, 0.0, 500.0, clock + 10.1, false);
+    model.press({Control::input, Part::knob}, 500.0, clock + 10.1);
     model.release();
     EXPECT_DOUBLE_EQ(model.value(input), 8.0);
 }
@@ -209,11 +209,11 @@ TEST_F(PanelInput, TheHostsValueWaitsWhileTheUserDragsThatDial)
 {
     const std::size_t feedback = index("fbak");
     press(Control::feedback);
-    model.drag(0.0, 400.0, false); // 1 + 0.5 * 8 = 5
+    model.drag(400.0, false); // 1 + 0.5 * 8 = 5
     EXPECT_FALSE(model.setValue(feedback, 2.0));
     EXPECT_DOUBLE_EQ(model.value(feedback), 5.0);
     EXPECT_TRUE(model.setValue(index("blnd"), 7.0)); // other dials still follow
-    model.drag(0.0, 375.0, false);
+    model.drag(375.0, false);
     EXPECT_DOUBLE_EQ(model.value(feedback), 6.0);
     model.release();
     EXPECT_TRUE(model.setValue(feedback, 2.0));
@@ -224,7 +224,7 @@ TEST_F(PanelInput, TheTapButtonPressesAndReleasesAndBlinksOnTheBeat)
 {
     press(Control::tap);
     EXPECT_TRUE(model.switchFace(Control::tap).on);
-    model.drag(0.0, 0.0, false); // a drag off the button changes nothing
+    model.drag(0.0, false); // a drag off the button changes nothing
     model.release();
     model.release();
     EXPECT_EQ(heard(), (std::vector<RecordingHost::Event>{{'t', 0, 1.0}, {'t', 0, 0.0}}));

@@ -91,7 +91,7 @@ TEST_F(PanelModelTest, TheTimeDialFollowsANoteWithTheTempoAndTheDelayInEffect)
 TEST_F(PanelModelTest, APresetIsOneGesturePerParameterItSets)
 {
     ASSERT_GE(product.presets.size(), 2u);
-    model.press({Control::presets, Part::stepUp}, 0.0, 0.0, clock, false);
+    model.press({Control::presets, Part::stepUp}, 0.0, clock);
     const PresetChanges& first = product.presets.front();
     std::vector<RecordingHost::Event> expected;
     for (const auto& [at, value] : first.changes) {
@@ -104,7 +104,7 @@ TEST_F(PanelModelTest, APresetIsOneGesturePerParameterItSets)
         EXPECT_DOUBLE_EQ(model.value(at), value) << product.description.parameters[at].code;
 
     // Back from the first is the last; the wheel steps the same way.
-    model.press({Control::presets, Part::stepDown}, 0.0, 0.0, clock + 1.0, false);
+    model.press({Control::presets, Part::stepDown}, 0.0, clock + 1.0);
     EXPECT_EQ(model.switchFace(Control::presets).text, product.presets.back().label);
     model.wheel({Control::presets, Part::label}, 1.0, false);
     EXPECT_EQ(model.switchFace(Control::presets).text, first.label);
