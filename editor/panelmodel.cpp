@@ -319,9 +319,9 @@ void PanelModel::wheel(Hit hit, double notches, bool shift)
 
 void PanelModel::startTyping(Control control)
 {
+    entry.open(dial(control).value);
     editing = control;
     errorUntil.reset();
-    entry.open(dial(control).value);
     changed(control);
 }
 
