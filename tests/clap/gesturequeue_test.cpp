@@ -113,7 +113,8 @@ TEST(GestureQueue, EveryOpenGestureKeepsRoomForItsEnd)
     ASSERT_GT(begun, 1u);
     for (std::uint32_t p = 0; p < begun; ++p)
         EXPECT_TRUE(queue.change(p, 10.0 + p));
-    queue.endAll();
+    EXPECT_TRUE(queue.endAll());
+    EXPECT_FALSE(queue.endAll()); // nothing left open
     for (std::uint32_t p = 0; p <= begun; ++p)
         EXPECT_FALSE(queue.open(p));
 
