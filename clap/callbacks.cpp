@@ -10,6 +10,7 @@
 #include "clap/ext/render.h"
 #include "clap/ext/state.h"
 #include "clap/ext/tail.h"
+#include "guicallbacks.h"
 #include "tapedelayclap.h"
 
 namespace {
@@ -177,7 +178,7 @@ const void* Extension(const clap_plugin_t*, const char* id)
     for (const auto& extension : extensions)
         if (std::strcmp(id, extension.id) == 0)
             return extension.table;
-    return nullptr;
+    return GuiExtension(id);
 }
 
 void OnMainThread(const clap_plugin_t*) {}

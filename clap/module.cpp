@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "clap/plugin-features.h"
+#include "editorglue/editorfont.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ clap_plugin_descriptor_t Descriptor(const char* id, const std::string& name,
 ClapModule::ClapModule(const std::string& libraryPath)
     : product(libraryPath),
       parameters(product),
+      fontPath(EditorFontBeside(libraryPath)),
       name(product.description.name),
       stereoName(product.description.name + " (Stereo)"),
       vendor(product.description.developer)

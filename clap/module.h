@@ -21,6 +21,8 @@ struct ClapModule {
     ClapParameters parameters;
     // Mono first, then stereo (two instances with one setting).
     std::array<clap_plugin_descriptor_t, 2> descriptors{};
+    // The editor's font, beside the plug-in library.
+    std::string fontPath;
 
     // [any] no allocation: the channels of the descriptor with that ID, or
     // 0 when none has it.

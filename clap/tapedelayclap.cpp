@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "gui.h"
 #include "host/product/rates.h"
 #include "streams.h"
 
@@ -28,11 +29,29 @@ TapeDelayClap::TapeDelayClap(std::shared_ptr<ClapModule> shared, const clap_host
       clapHost(host),
       channelCount(channels),
       input(module->parameters, kEventCapacity),
-      published(std::make_unique<std::atomic<double>[]>(module->parameters.count()))
+      published(std::make_unique<std::atomic<double>[]>(module->parameters.count())),
+      gestures(module->parameters.count()),
+      gestureEvents(module->parameters),
+      editorGestures(module->product, module->parameters, gestures, services)
 {
     pending.values.resize(module->product.description.parameters.size());
     for (std::uint32_t p = 0; p < module->parameters.count(); ++p)
         published[p] = module->parameters.at(p)->info.default_value;
+}
+
+TapeDelayClap::~TapeDelayClap() = default;
+
+bool TapeDelayClap::createGui()
+{
+    if (editorGui)
+        return false;
+    editorGui = ClapGui::Create(*this);
+    return editorGui != nullptr;
+}
+
+void TapeDelayClap::destroyGui()
+{
+    editorGui.reset();
 }
 
 bool TapeDelayClap::init()
@@ -117,7 +136,10 @@ clap_process_status TapeDelayClap::process(const clap_process_t& process)
     }
     if (!complete && frames > 0)
         return CLAP_PROCESS_ERROR; // nowhere to put the block
-    run(process.in_events, process.transport, inputs, outputs, frames);
+    run(gestureEvents.take(gestures, process.in_events, process.out_events), process.transport,
+        inputs, outputs, frames);
+    meterPeaks[0].raise(peaks[0]);
+    meterPeaks[1].raise(peaks[1]);
     if (complete) {
         out->constant_mask = 0;
         for (std::uint32_t c = 0; c < channelCount; ++c)
@@ -193,8 +215,9 @@ bool TapeDelayClap::value(clap_id id, double* value) const
     return true;
 }
 
-void TapeDelayClap::flush(const clap_input_events_t* in, const clap_output_events_t* out)
+void TapeDelayClap::flush(const clap_input_events_t* hostEvents, const clap_output_events_t* out)
 {
+    const clap_input_events_t* in = gestureEvents.take(gestures, hostEvents, out);
     if (!effect) {
         keepPending(in);
         return;

@@ -8,7 +8,9 @@
 // active, else the main thread. The core exists from the first activate
 // on; before it, the host's values wait in `pending`. A state loaded while
 // active reaches the audio thread through a StateHandoff. The values a host
-// reads (`published`) are written after every block and every state.
+// reads (`published`) are written after every block and every state. The
+// editor (ClapGui) reads them on the main thread with the meters' peaks;
+// its gestures reach the audio thread through a GestureQueue.
 #pragma once
 
 #include <atomic>
@@ -19,17 +21,24 @@
 
 #include "clap/plugin.h"
 #include "clap/stream.h"
+#include "editorgestures.h"
 #include "eventinput.h"
+#include "gestureevents.h"
+#include "gesturequeue.h"
 #include "host/effect/effect.h"
 #include "host/effect/statehandoff.h"
 #include "hostservices.h"
 #include "module.h"
+#include "peakhold.h"
+
+class ClapGui;
 
 class TapeDelayClap {
 public:
     // [main] allocates.
     TapeDelayClap(std::shared_ptr<ClapModule> module, const clap_host_t* host,
                   std::uint32_t channels);
+    ~TapeDelayClap();
 
     clap_plugin_t clap{}; // plugin_data points back here
     static TapeDelayClap& Of(const clap_plugin_t* plugin)
@@ -56,6 +65,21 @@ public:
     std::uint32_t channels() const { return channelCount; }
     const ClapModule& shared() const { return *module; }
     const HostServices& host() const { return services; }
+
+    // [main] the editor, between the gui's create and destroy.
+    bool createGui();
+    void destroyGui();
+    ClapGui* gui() const { return editorGui.get(); }
+    // [main] what the editor reads and where its gestures go: a value the
+    // host reads, by position in the parameter list; a meter's peak since
+    // the last take (0 input, 1 output).
+    double publishedValue(std::size_t position) const
+    {
+        return published[position].load(std::memory_order_relaxed);
+    }
+    PeakHold& meterPeak(std::size_t which) { return meterPeaks[which]; }
+    GestureQueue& gestureQueue() { return gestures; }
+    EditorHost& editorHost() { return editorGestures; }
 
 private:
     // [audio, or main while inactive] no allocation: the block's events and
@@ -88,6 +112,11 @@ private:
     std::unique_ptr<std::atomic<double>[]> published; // by ClapParameters position
     float peaks[2] = {};                              // of the block so far
     double sentMeters[2] = {-1.0, -1.0};
+    PeakHold meterPeaks[2];
+    GestureQueue gestures;
+    GestureEvents gestureEvents;
+    EditorGestures editorGestures;
+    std::unique_ptr<ClapGui> editorGui;
 };
 
 // [main] allocates: a new instance as the factory hands it out, or null.

@@ -1,7 +1,8 @@
 # tapedelay_plugin_module(<target> <folder>): a plug-in format's module
 # (LV2 aside, whose bundle has its own rules), written to <folder> under its
 # format's name with the plug-in library copied beside it, from where the
-# module loads it. On Linux only the entry points leave the module.
+# module loads it, and the editor's font beside both. On Linux only the
+# entry points leave the module.
 function(tapedelay_plugin_module target folder)
   set_target_properties(${target} PROPERTIES
       PREFIX ""
@@ -18,4 +19,5 @@ function(tapedelay_plugin_module target folder)
       COMMENT "Copying the plug-in library beside ${target}"
       VERBATIM)
   add_dependencies(${target} tapedelay)
+  tapedelay_copy_editor_font(${target} ${folder})
 endfunction()

@@ -3,6 +3,7 @@
 #include "classids.h"
 #include "controllerparameters.h"
 #include "host/effect/effectstate.h"
+#include "panelview.h"
 #include "parameterscale.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "streambytes.h"
@@ -68,7 +69,7 @@ tresult PLUGIN_API TapeDelayController::setComponentState(IBStream* stream)
     for (const auto& [code, value] : read.state->values) {
         const std::size_t index = product->indexOf(code);
         if (index < product->scales.size())
-            EditControllerEx1::setParamNormalized(code, product->scales[index].toNormalised(value));
+            hold(code, product->scales[index].toNormalised(value));
     }
     return kResultOk;
 }
@@ -79,13 +80,13 @@ tresult PLUGIN_API TapeDelayController::setParamNormalized(ParamID id, ParamValu
     const std::optional<double> normalised = HostNormalised(value);
     if (!normalised)
         return kInvalidArgument;
-    const tresult result = EditControllerEx1::setParamNormalized(id, *normalised);
+    const tresult result = hold(id, *normalised);
     // The processor applies a chosen preset; show its values meanwhile.
     if (result == kResultOk && id == kProgramParameter && !product->presets.empty()) {
         for (const auto& [index, plain] :
              product->presets[product->presetIndex(*normalised)].changes)
-            EditControllerEx1::setParamNormalized(product->description.parameters[index].identifier,
-                                                  product->scales[index].toNormalised(plain));
+            hold(product->description.parameters[index].identifier,
+                 product->scales[index].toNormalised(plain));
     }
     return result;
 }
@@ -130,10 +131,32 @@ void TapeDelayController::passOwnWrites()
     passing = true;
     ownWrites->takeAll([this](std::size_t index, double normalised) {
         const ParamID id = product->description.parameters[index].identifier;
-        EditControllerEx1::setParamNormalized(id, normalised);
+        hold(id, normalised);
         beginEdit(id);
         performEdit(id, normalised);
         endEdit(id);
     });
     passing = false;
+}
+
+tresult TapeDelayController::hold(ParamID id, ParamValue normalised)
+{
+    const tresult result = EditControllerEx1::setParamNormalized(id, normalised);
+    if (result == kResultOk && view != nullptr)
+        view->show(id, normalised);
+    return result;
+}
+
+IPlugView* PLUGIN_API TapeDelayController::createView(FIDString name)
+{
+    if (name == nullptr || !FIDStringsEqual(name, Vst::ViewType::kEditor) || view != nullptr)
+        return nullptr;
+    view = new PanelView(*this);
+    return view;
+}
+
+void TapeDelayController::viewClosed(const PanelView* closed)
+{
+    if (view == closed)
+        view = nullptr;
 }

@@ -1,7 +1,8 @@
 // The VST3 edit controller: the plug-in's parameters (AddParameters), the
 // presets as the program list of its one unit, the processor's state shown
 // as the same values, and the plug-in's own writes passed on to the host as
-// edits (OwnWrites), so that the host records them.
+// edits (OwnWrites), so that the host records them; its one view at a time
+// (PanelView), which it hands every value it takes.
 //
 // Threads: every call comes from the host's main thread.
 #pragma once
@@ -10,7 +11,10 @@
 
 #include "loadedproduct.h"
 #include "ownwrites.h"
+#include "pluginterfaces/gui/iplugview.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
+
+class PanelView;
 
 class TapeDelayController : public Steinberg::Vst::EditControllerEx1 {
 public:
@@ -40,13 +44,24 @@ public:
     tresult PLUGIN_API getParamValueByString(ParamID id, Steinberg::Vst::TChar* text,
                                              ParamValue& value) override;
 
+    // The panel for "editor", while no other view of this controller is
+    // open; null for any other name.
+    Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
+    // [ui] the view going: the controller no longer hands it values.
+    void viewClosed(const PanelView* closed);
+
+    const LoadedProduct& loaded() const { return *product; }
+
     OBJ_METHODS(TapeDelayController, EditControllerEx1)
 
 private:
     // beginEdit, performEdit and endEdit for each value the processor set.
     void passOwnWrites();
+    // The controller's value set, and handed to the open view.
+    tresult hold(ParamID id, ParamValue normalised);
 
     std::shared_ptr<LoadedProduct> product;
     Steinberg::IPtr<OwnWrites> ownWrites;
     bool passing = false;
+    PanelView* view = nullptr; // the open view, which holds a reference to this
 };

@@ -3,13 +3,17 @@
 #include <exception>
 #include <filesystem>
 
+#include "editorglue/editorfont.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <dlfcn.h>
 #endif
 
-LoadedProduct::LoadedProduct(const std::string& libraryPath) : ProductLibrary(libraryPath)
+LoadedProduct::LoadedProduct(const std::string& libraryPath)
+    : ProductLibrary(libraryPath),
+      fontPath(EditorFontBeside(libraryPath))
 {
     for (const ParameterInfo& parameter : description.parameters)
         scales.emplace_back(parameter);

@@ -15,6 +15,7 @@ struct LoadedProduct : ProductLibrary {
     explicit LoadedProduct(const std::string& libraryPath);
 
     std::vector<ParameterScale> scales; // by host index
+    std::string fontPath;               // the editor's, beside the library
 
     // The preset a program change's normalised value chooses: [any] no
     // allocation; presets must not be empty.

@@ -11,12 +11,17 @@ foreach(entry
     INSTALL.txt
     licences/vst3sdk.txt
     licences/clap.txt
+    licences/pugl.txt
+    licences/nanovg.txt
+    licences/dejavu-fonts.txt
     CLAP/tapedelay.clap
     CLAP/tapedelay.dll
+    CLAP/DejaVuSans.ttf
     tapedelay/tapedelay.exe
     tapedelay/tapedelay.dll
     tapedelay.vst3/Contents/x86_64-win/tapedelay.vst3
     tapedelay.vst3/Contents/x86_64-win/tapedelay.dll
+    tapedelay.vst3/Contents/x86_64-win/DejaVuSans.ttf
     tapedelay.vst3/Contents/Resources/moduleinfo.json)
   string(FIND "${listing}" "\n${entry}\n" found)
   if(found EQUAL -1)
