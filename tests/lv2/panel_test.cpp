@@ -20,7 +20,10 @@
 
 #include <lv2/ui/ui.h>
 
+#include "editor/editor.h"
+#include "editor/panellayout.h"
 #include "lv2/bundleports.h"
+#include "tests/support/lv2portindices.h"
 #include "tests/support/lv2rig.h"
 #include "tests/support/shell.h"
 #include "tests/support/xvfb.h"
@@ -274,6 +277,64 @@ TEST_F(PanelOnDisplay, OpensInTheHostsWindowAndClosesWithoutATrace)
             EXPECT_TRUE(children().empty());
         }
     }
+}
+
+// A user's drag on the Feedback dial and a click on Tap, as the X server
+// delivers them to the panel at its default size.
+TEST_F(PanelOnDisplay, AUsersDragIsATouchedGestureAndTapWritesItsPort)
+{
+    ASSERT_TRUE(server.running()) << "Xvfb did not start";
+    ASSERT_NE(display, nullptr);
+    const UiModule module;
+    const LV2UI_Descriptor* descriptor = module.descriptor(1); // stereo: ports moved by two
+    const auto* idle =
+        static_cast<const LV2UI_Idle_Interface*>(descriptor->extension_data(LV2_UI__idleInterface));
+    PanelHost host(window);
+    LV2UI_Handle panel = host.open(descriptor, kStereoPluginUri);
+    ASSERT_NE(panel, nullptr) << host.lv2.logged;
+    const auto idleAWhile = [&] {
+        for (int i = 0; i < 10; ++i) {
+            idle->idle(panel);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    };
+    idleAWhile();
+
+    const auto at = [](float x, float y) {
+        const float scale = static_cast<float>(Editor::defaultSize().width) / kPanelWidth;
+        return " " + std::to_string(static_cast<int>(x * scale)) + " " +
+               std::to_string(static_cast<int>(y * scale));
+    };
+    const std::string xdotool = "DISPLAY=" + server.display() + " xdotool ";
+    const auto widget = std::to_string(reinterpret_cast<std::uintptr_t>(host.widget));
+    const DialGeometry dial = PanelLayout::dial(Control::feedback);
+    ASSERT_EQ(Shell(xdotool + "mousemove --sync --window " + widget +
+                    at(dial.centerX, dial.centerY) + " mousedown 1 mousemove --window " + widget +
+                    at(dial.centerX, dial.centerY - 40.0f) + " mouseup 1")
+                  .status,
+              0);
+    idleAWhile();
+
+    const std::map<std::string, std::uint32_t> ports = Lv2PortIndices(kStereoPluginUri);
+    const std::uint32_t feedback = ports.at("fbak");
+    const decltype(host.touched) touchedFeedback = {{feedback, true}, {feedback, false}};
+    EXPECT_EQ(host.touched, touchedFeedback);
+    ASSERT_FALSE(host.written.empty());
+    float last = 0.0f;
+    for (const auto& [port, value] : host.written) {
+        EXPECT_EQ(port, feedback);
+        EXPECT_GT(value, last) << "an upward drag raises the feedback";
+        last = value;
+    }
+
+    host.written.clear();
+    const Rect tap = PanelLayout::bounds(Control::tap);
+    Shell(xdotool + "mousemove --sync --window " + widget +
+          at(tap.x + tap.w / 2.0f, tap.y + tap.h / 2.0f) + " mousedown 1 mouseup 1");
+    idleAWhile();
+    const decltype(host.written) tapped = {{ports.at("tap"), 1.0f}, {ports.at("tap"), 0.0f}};
+    EXPECT_EQ(host.written, tapped);
+    descriptor->cleanup(panel);
 }
 
 } // namespace

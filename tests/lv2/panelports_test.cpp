@@ -5,41 +5,20 @@
 // and the meters; anything else is refused, not crashed on.
 #include <gtest/gtest.h>
 
-#include <lilv/lilv.h>
-
 #include <cmath>
 #include <limits>
 #include <map>
-#include <memory>
 #include <string>
 
 #include "host/product/parametercodes.h"
 #include "host/product/parameternames.h"
 #include "host/runtime/pluginlibrary.h"
 #include "lv2/panelports.h"
+#include "tests/support/lv2portindices.h"
 
 namespace {
 
 using Kind = PanelUpdate::Kind;
-
-// A plug-in's port indices by symbol, as lilv reads the built bundle.
-std::map<std::string, std::uint32_t> PortIndices(const char* pluginUri)
-{
-    std::unique_ptr<LilvWorld, decltype(&lilv_world_free)> world{lilv_world_new(), lilv_world_free};
-    LilvNode* bundle =
-        lilv_new_file_uri(world.get(), nullptr, (std::string(TAPEDELAY_LV2_BUNDLE) + "/").c_str());
-    lilv_world_load_bundle(world.get(), bundle);
-    lilv_node_free(bundle);
-    LilvNode* uri = lilv_new_uri(world.get(), pluginUri);
-    const LilvPlugin* plugin =
-        lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world.get()), uri);
-    lilv_node_free(uri);
-    std::map<std::string, std::uint32_t> indices;
-    for (std::uint32_t i = 0; plugin != nullptr && i < lilv_plugin_get_num_ports(plugin); ++i)
-        indices[lilv_node_as_string(
-            lilv_port_get_symbol(plugin, lilv_plugin_get_port_by_index(plugin, i)))] = i;
-    return indices;
-}
 
 class PanelPortsTest : public ::testing::TestWithParam<BundlePlugin> {
 protected:
@@ -47,7 +26,7 @@ protected:
         : library(std::string(TAPEDELAY_LV2_BUNDLE) + "/" + PluginLibrary::fileName()),
           description(DescribeLibrary(library)),
           ports(description, GetParam().channels),
-          indices(PortIndices(GetParam().uri))
+          indices(Lv2PortIndices(GetParam().uri))
     {}
 
     std::size_t indexOf(const char* code) const { return *description.find(code); }
