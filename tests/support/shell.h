@@ -25,3 +25,24 @@ inline Outcome Shell(const std::string& command, bool withErrors = true)
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return outcome;
 }
+
+// A command run in the background (POSIX shell), what it prints going to a
+// file; stopped when this goes.
+class BackgroundCommand {
+public:
+    explicit BackgroundCommand(const std::string& command, const std::string& output = "/dev/null")
+    {
+        const Outcome started = Shell(command + " >" + output + " 2>&1 & echo $!", false);
+        process = started.output.substr(0, started.output.find('\n'));
+    }
+    ~BackgroundCommand()
+    {
+        if (!process.empty())
+            Shell("kill " + process + " 2>/dev/null");
+    }
+    BackgroundCommand(const BackgroundCommand&) = delete;
+    BackgroundCommand& operator=(const BackgroundCommand&) = delete;
+
+private:
+    std::string process;
+};
