@@ -70,10 +70,12 @@ bool GestureQueue::end(std::uint32_t parameter)
     return queued;
 }
 
-void GestureQueue::endAll()
+bool GestureQueue::endAll()
 {
+    bool queued = false;
     for (std::uint32_t p = 0; p < gestures.size(); ++p)
-        end(p);
+        queued = end(p) || queued;
+    return queued;
 }
 
 bool GestureQueue::open(std::uint32_t parameter) const

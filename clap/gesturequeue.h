@@ -38,8 +38,9 @@ public:
     bool begin(std::uint32_t parameter);
     bool change(std::uint32_t parameter, double value);
     bool end(std::uint32_t parameter);
-    // [main] ends every gesture still open (the editor is closing).
-    void endAll();
+    // [main] ends every gesture still open (the editor is closing); whether
+    // any end was queued.
+    bool endAll();
     // [main] whether the editor's gesture on a parameter is open (queued or
     // dropped).
     bool open(std::uint32_t parameter) const;

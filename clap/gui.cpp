@@ -56,8 +56,8 @@ ClapGui::ClapGui(TapeDelayClap& instance, std::optional<clap_id> timer)
 ClapGui::~ClapGui()
 {
     // Gestures the closing editor left open end here, as the host expects.
-    instance.gestureQueue().endAll();
-    instance.host().requestFlush();
+    if (instance.gestureQueue().endAll())
+        instance.host().requestFlush();
     if (watchedFd >= 0)
         instance.host().unregisterFd(watchedFd);
     if (timer)

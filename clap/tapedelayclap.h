@@ -22,7 +22,6 @@
 #include "clap/plugin.h"
 #include "clap/stream.h"
 #include "editorgestures.h"
-#include "editorglue/peakhold.h"
 #include "eventinput.h"
 #include "gestureevents.h"
 #include "gesturequeue.h"
@@ -30,6 +29,7 @@
 #include "host/effect/statehandoff.h"
 #include "hostservices.h"
 #include "module.h"
+#include "peakhold.h"
 
 class ClapGui;
 

@@ -15,9 +15,9 @@ function(tapedelay_plugin_module target folder)
     endif()
   endif()
   add_custom_command(TARGET ${target} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tapedelay>
-              ${PROJECT_SOURCE_DIR}/third_party/dejavu/DejaVuSans.ttf ${folder}/
-      COMMENT "Copying the plug-in library and the editor's font beside ${target}"
+      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tapedelay> ${folder}/
+      COMMENT "Copying the plug-in library beside ${target}"
       VERBATIM)
   add_dependencies(${target} tapedelay)
+  tapedelay_copy_editor_font(${target} ${folder})
 endfunction()

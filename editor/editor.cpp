@@ -150,17 +150,14 @@ PuglStatus Editor::Impl::handle(const PuglEvent& event)
                                            static_cast<float>(event.button.y), scale());
             if (IsDial(hit.control))
                 puglGrabFocus(view.get());
-            model.press(hit, event.button.x, event.button.y, now,
-                        (event.button.state & PUGL_MOD_SHIFT) != 0);
+            model.press(hit, event.button.y, now);
         }
         break;
     case PUGL_BUTTON_RELEASE:
         if (event.button.button == 0)
             model.release();
         break;
-    case PUGL_MOTION:
-        model.drag(event.motion.x, event.motion.y, (event.motion.state & PUGL_MOD_SHIFT) != 0);
-        break;
+    case PUGL_MOTION: model.drag(event.motion.y, (event.motion.state & PUGL_MOD_SHIFT) != 0); break;
     case PUGL_SCROLL:
         if (event.scroll.direction != PUGL_SCROLL_LEFT &&
             event.scroll.direction != PUGL_SCROLL_RIGHT)
@@ -170,6 +167,7 @@ PuglStatus Editor::Impl::handle(const PuglEvent& event)
         break;
     case PUGL_KEY_PRESS: {
         const std::uint32_t key = event.key.key;
+        const bool shift = (event.key.state & PUGL_MOD_SHIFT) != 0;
         bool used = false;
         if (key == PUGL_KEY_ENTER || key == PUGL_KEY_PAD_ENTER)
             used = model.key(EditKey::enter, now);
@@ -177,6 +175,10 @@ PuglStatus Editor::Impl::handle(const PuglEvent& event)
             used = model.key(EditKey::escape, now);
         else if (key == PUGL_KEY_BACKSPACE)
             used = model.key(EditKey::backspace, now);
+        else if (key == PUGL_KEY_UP || key == PUGL_KEY_PAD_UP)
+            used = model.key(EditKey::up, now, shift);
+        else if (key == PUGL_KEY_DOWN || key == PUGL_KEY_PAD_DOWN)
+            used = model.key(EditKey::down, now, shift);
         redrawChanged();
         return used || model.typing() ? PUGL_SUCCESS : PUGL_UNSUPPORTED;
     }

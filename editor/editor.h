@@ -30,8 +30,10 @@ public:
     static EditorSize constrain(EditorSize wanted);
 
     // [ui] allocates; throws std::runtime_error when no window or OpenGL
-    // context can be made. parent is the host's window: an X11 Window id on
-    // Linux, an HWND on Windows. fontPath is the bundled DejaVu Sans.
+    // context can be made, or when the font at fontPath is missing or no
+    // TrueType font (checked before any window is made). parent is the
+    // host's window: an X11 Window id on Linux, an HWND on Windows.
+    // fontPath is the bundled DejaVu Sans.
     Editor(const ProductLibrary& product, EditorHost& host, std::uintptr_t parent, EditorSize size,
            const std::string& fontPath);
     ~Editor();

@@ -181,10 +181,9 @@ void PanelModel::choosePreset(int steps)
     changed(Control::presets);
 }
 
-void PanelModel::press(Hit hit, double x, double y, double now, bool shift)
+void PanelModel::press(Hit hit, double y, double now)
 {
-    (void)x;
-    (void)shift;
+    release(); // a release the window never saw
     if (typing() && !(hit.control == editing && hit.part == Part::valueText))
         stopTyping();
     const bool twice = hit.control == lastPress && now - lastPressTime <= kDoubleClickSeconds;
@@ -209,7 +208,6 @@ void PanelModel::press(Hit hit, double x, double y, double now, bool shift)
             dragY = y;
             dragPosition = index == at.note ? 0.0 : DialPosition(parameter(index), values[index]);
             dragStartOption = option(at.note);
-            host.beginGesture(index);
         }
         return;
     }
@@ -244,9 +242,8 @@ void PanelModel::press(Hit hit, double x, double y, double now, bool shift)
     }
 }
 
-void PanelModel::drag(double x, double y, bool shift)
+void PanelModel::drag(double y, bool shift)
 {
-    (void)x;
     if (dragging == Control::none || std::isnan(y))
         return;
     const double moved = dragY - y; // up is more
@@ -265,6 +262,10 @@ void PanelModel::drag(double x, double y, bool shift)
         next = DialValue(parameter(dragIndex), dragPosition);
     }
     if (next != values[dragIndex]) {
+        // The gesture begins with the first change: a click alone is none.
+        if (!dragGesture)
+            host.beginGesture(dragIndex);
+        dragGesture = true;
         values[dragIndex] = next;
         host.changeValue(dragIndex, next);
         changed(dragIndex);
@@ -273,10 +274,10 @@ void PanelModel::drag(double x, double y, bool shift)
 
 void PanelModel::release()
 {
-    if (dragging != Control::none) {
-        dragging = Control::none;
+    if (dragging != Control::none && dragGesture)
         host.endGesture(dragIndex);
-    }
+    dragging = Control::none;
+    dragGesture = false;
     if (tapHeld) {
         tapHeld = false;
         host.tapButton(false);
@@ -319,9 +320,9 @@ void PanelModel::wheel(Hit hit, double notches, bool shift)
 
 void PanelModel::startTyping(Control control)
 {
+    entry.open(dial(control).value);
     editing = control;
     errorUntil.reset();
-    entry.open(dial(control).value);
     changed(control);
 }
 
@@ -355,14 +356,18 @@ void PanelModel::type(std::string_view text)
     changed(editing);
 }
 
-bool PanelModel::key(EditKey key, double now)
+bool PanelModel::key(EditKey key, double now, bool shift)
 {
     if (!typing()) {
-        if (key == EditKey::enter && IsDial(focus)) {
+        if (!IsDial(focus))
+            return false;
+        if (key == EditKey::enter)
             startTyping(focus);
-            return true;
-        }
-        return false;
+        else if (key == EditKey::up || key == EditKey::down)
+            wheel({focus, Part::knob}, key == EditKey::up ? 1.0 : -1.0, shift);
+        else
+            return false;
+        return true;
     }
     switch (key) {
     case EditKey::enter: commitTyping(now); break;
@@ -372,6 +377,8 @@ bool PanelModel::key(EditKey key, double now)
         entry.backspace();
         changed(editing);
         break;
+    case EditKey::up:
+    case EditKey::down: break;
     }
     return true;
 }

@@ -45,7 +45,9 @@ struct DisplayFace {
     std::string session; // "Session 120 BPM"
 };
 
-enum class EditKey { enter, escape, backspace };
+// Keys for the inline field; Up and Down step the focused dial as a wheel
+// notch does.
+enum class EditKey { enter, escape, backspace, up, down };
 
 class PanelModel {
 public:
@@ -67,16 +69,17 @@ public:
     bool setValue(std::size_t index, double value);
     double value(std::size_t index) const;
 
-    // The user: a button pressed on what is under the pointer, the pointer
-    // moved with the button held, the button released; wheel notches
-    // (positive up); typed text and editing keys for the inline field.
-    void press(Hit hit, double x, double y, double now, bool shift);
-    void drag(double x, double y, bool shift);
+    // The user: a button pressed on what is under the pointer (at height
+    // y), the pointer moved with the button held, the button released;
+    // wheel notches (positive up); typed text and editing keys for the
+    // inline field.
+    void press(Hit hit, double y, double now);
+    void drag(double y, bool shift);
     void release();
     void wheel(Hit hit, double notches, bool shift);
     void type(std::string_view text);
     // Returns whether the key was used.
-    bool key(EditKey key, double now);
+    bool key(EditKey key, double now, bool shift = false);
     // Ends what has run its time (the refused text's red); the window calls
     // it from its timer.
     void tick(double now);
@@ -126,6 +129,7 @@ private:
     // A drag on a dial: the parameter in its gesture and where it stands.
     Control dragging = Control::none;
     std::size_t dragIndex = 0;
+    bool dragGesture = false; // begun with the drag's first change
     double dragY = 0.0;
     double dragPosition = 0.0; // along the dial, or note steps moved
     std::size_t dragStartOption = 0;

@@ -41,14 +41,17 @@ struct Painter {
         nvgStroke(vg);
     }
 
-    // Text centred in a box (or left-aligned from its left edge).
+    // Text centred in a box (or left-aligned from its left edge), smaller
+    // where it would not fit the box's width.
     void text(const Rect& box, const std::string& words, float size, NVGcolor color,
               bool centred = true) const
     {
         if (font < 0 || words.empty())
             return;
+        const float wide = width(words, size);
+        const float room = box.w - 4.0f;
         nvgFontFaceId(vg, font);
-        nvgFontSize(vg, size);
+        nvgFontSize(vg, wide > room && room > 0.0f ? size * room / wide : size);
         nvgFillColor(vg, color);
         nvgTextAlign(vg, (centred ? NVG_ALIGN_CENTER : NVG_ALIGN_LEFT) | NVG_ALIGN_MIDDLE);
         nvgText(vg, centred ? box.x + box.w / 2.0f : box.x, box.y + box.h / 2.0f, words.c_str(),

@@ -16,14 +16,17 @@ inline constexpr const char* kPluginUri = "urn:orlund:vx9:tapedelay";
 inline constexpr const char* kStereoPluginUri = "urn:orlund:vx9:tapedelay-stereo";
 
 // The bundle's plug-ins in descriptor order: the mono tape delay, and the
-// same in stereo (two channels with one setting).
+// same in stereo (two channels with one setting), each with its panel (the
+// UI module's descriptors in the same order).
 struct BundlePlugin {
     const char* uri;
     std::uint32_t channels;
     const char* file; // its description file
+    const char* ui;   // its panel's URI
 };
-inline constexpr BundlePlugin kBundlePlugins[] = {{kPluginUri, 1, "tapedelay.ttl"},
-                                                  {kStereoPluginUri, 2, "tapedelay-stereo.ttl"}};
+inline constexpr BundlePlugin kBundlePlugins[] = {
+    {kPluginUri, 1, "tapedelay.ttl", "urn:orlund:vx9:tapedelay#ui"},
+    {kStereoPluginUri, 2, "tapedelay-stereo.ttl", "urn:orlund:vx9:tapedelay-stereo#ui"}};
 
 enum class PortRole {
     audioIn,

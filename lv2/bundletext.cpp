@@ -22,6 +22,7 @@ constexpr const char* kPrefixes = R"(@prefix atom:   <http://lv2plug.in/ns/ext/a
 @prefix rdfs:   <http://www.w3.org/2000/01/rdf-schema#> .
 @prefix state:  <http://lv2plug.in/ns/ext/state#> .
 @prefix time:   <http://lv2plug.in/ns/ext/time#> .
+@prefix ui:     <http://lv2plug.in/ns/extensions/ui#> .
 @prefix units:  <http://lv2plug.in/ns/extensions/units#> .
 @prefix urid:   <http://lv2plug.in/ns/ext/urid#> .
 
@@ -131,6 +132,28 @@ std::string portText(const BundlePort& port, std::size_t index,
     return {};
 }
 
+// The plug-in's panel: an X11 window in the host's, driven by the host's
+// idle calls; it shows the values the plug-in writes for display and the
+// meters, so the host sends those.
+std::string panelText(const PluginDescription& description, const BundlePlugin& plugin)
+{
+    std::string text = std::string("<") + plugin.ui +
+                       ">\n    a ui:X11UI ;\n"
+                       "    lv2:requiredFeature ui:idleInterface , ui:parent ;\n"
+                       "    lv2:optionalFeature ui:resize , ui:touch , log:log ;\n"
+                       "    lv2:extensionData ui:idleInterface , ui:resize ;\n"
+                       "    ui:portNotification";
+    const char* separator = "\n";
+    for (const BundlePort& port : BundlePorts(description, plugin.channels)) {
+        if (port.role != PortRole::parameterOut && port.role != PortRole::meter)
+            continue;
+        text += std::string(separator) + "        [ ui:plugin <" + plugin.uri + "> ; lv2:symbol " +
+                quoted(port.symbol) + " ; ui:protocol ui:floatProtocol ]";
+        separator = " ,\n";
+    }
+    return text + " .\n";
+}
+
 // A port block's text ends in " ;\n"; the last statement closes it.
 std::string closed(std::string text)
 {
@@ -140,12 +163,14 @@ std::string closed(std::string text)
 
 } // namespace
 
-std::string ManifestText(const std::string& binaryFile)
+std::string ManifestText(const std::string& binaryFile, const std::string& panelBinaryFile)
 {
     std::string text = kPrefixes;
     for (const BundlePlugin& plugin : kBundlePlugins)
         text += "<" + std::string(plugin.uri) + ">\n    a lv2:Plugin ;\n    lv2:binary <" +
-                binaryFile + "> ;\n    rdfs:seeAlso <" + plugin.file + "> .\n\n";
+                binaryFile + "> ;\n    rdfs:seeAlso <" + plugin.file + "> .\n\n<" + plugin.ui +
+                ">\n    a ui:X11UI ;\n    ui:binary <" + panelBinaryFile +
+                "> ;\n    rdfs:seeAlso <" + plugin.file + "> .\n\n";
     for (const Preset& preset : Presets())
         text += "<" + presetUri(preset) + ">\n    a pset:Preset ;\n    lv2:appliesTo " +
                 appliesTo() + " ;\n    rdfs:seeAlso <" + kPresetsFile + "> .\n\n";
@@ -166,13 +191,14 @@ std::string PluginText(const PluginDescription& description, const BundlePlugin&
                        "step with a tempo.\" ;\n" +
                        "    lv2:optionalFeature lv2:hardRTCapable , urid:map , log:log , "
                        "opts:options ;\n" +
-                       "    lv2:extensionData state:interface ;\n" +
-                       "    opts:supportedOption bufsz:maxBlockLength ;\n" + "    lv2:port\n";
+                       "    lv2:extensionData state:interface ;\n" + "    ui:ui <" + plugin.ui +
+                       "> ;\n" + "    opts:supportedOption bufsz:maxBlockLength ;\n" +
+                       "    lv2:port\n";
     const std::vector<BundlePort> ports = BundlePorts(description, plugin.channels);
     for (std::size_t i = 0; i < ports.size(); ++i)
         text +=
             closed(portText(ports[i], i, description)) + (i + 1 < ports.size() ? " ,\n" : " .\n");
-    return text;
+    return text + "\n" + panelText(description, plugin);
 }
 
 std::string PresetsText(const PluginDescription& description)

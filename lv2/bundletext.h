@@ -9,10 +9,12 @@
 
 #include "bundleports.h"
 
-// manifest.ttl: the plug-ins and their presets, pointing at the other files.
-std::string ManifestText(const std::string& binaryFile);
+// manifest.ttl: the plug-ins, their panels and their presets, pointing at
+// the other files.
+std::string ManifestText(const std::string& binaryFile, const std::string& panelBinaryFile);
 
-// The plug-in's own file (plugin.file): the plug-in and its ports.
+// The plug-in's own file (plugin.file): the plug-in and its ports, and its
+// panel.
 std::string PluginText(const PluginDescription& description, const BundlePlugin& plugin);
 
 // presets.ttl: every preset as the values of all the parameter ports, for

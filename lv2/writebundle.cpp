@@ -1,5 +1,6 @@
-// tapedelay_lv2_bundle PLUGIN_LIBRARY BUNDLE_DIR BINARY_FILE: writes the
-// bundle's description files, read from the plug-in library itself.
+// tapedelay_lv2_bundle PLUGIN_LIBRARY BUNDLE_DIR BINARY_FILE UI_BINARY_FILE:
+// writes the bundle's description files, read from the plug-in library
+// itself.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -29,8 +30,9 @@ void writeFile(const std::filesystem::path& path, const std::string& text)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: tapedelay_lv2_bundle PLUGIN_LIBRARY BUNDLE_DIR BINARY_FILE\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: tapedelay_lv2_bundle PLUGIN_LIBRARY BUNDLE_DIR BINARY_FILE "
+                             "UI_BINARY_FILE\n");
         return 2;
     }
     try {
@@ -38,7 +40,7 @@ int main(int argc, char** argv)
         const PluginDescription description = DescribeLibrary(library);
         const std::filesystem::path bundle = argv[2];
         std::filesystem::create_directories(bundle);
-        writeFile(bundle / "manifest.ttl", ManifestText(argv[3]));
+        writeFile(bundle / "manifest.ttl", ManifestText(argv[3], argv[4]));
         for (const BundlePlugin& plugin : kBundlePlugins)
             writeFile(bundle / plugin.file, PluginText(description, plugin));
         writeFile(bundle / kPresetsFile, PresetsText(description));

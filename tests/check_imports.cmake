@@ -9,8 +9,10 @@ string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 if(NOT imports)
   message(FATAL_ERROR "no imports found in ${MODULE}")
 endif()
+# The panel's window and OpenGL context add gdi32, opengl32, dwmapi and
+# shlwapi, all part of Windows.
 set(system kernel32.dll user32.dll ole32.dll shell32.dll advapi32.dll msvcrt.dll ws2_32.dll
-           bcrypt.dll)
+           bcrypt.dll gdi32.dll opengl32.dll dwmapi.dll shlwapi.dll)
 foreach(line IN LISTS imports)
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(TOLOWER "${dll}" dll)

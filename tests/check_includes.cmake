@@ -6,7 +6,9 @@
 # (and none but the adapters know the core), safe output nothing of any of
 # them, the render engine nothing of the command, and the test hosts (the
 # loop they share, the VST3 and the CLAP host) nothing of the product, of
-# the reference host's runtime or of each other.
+# the reference host's runtime or of each other; the editor knows the
+# product and none of the formats or test hosts, nor does what the VST3
+# and CLAP glue share around it.
 #   cmake -DROOT=<source dir> -P check_includes.cmake
 # Each rule: "<folder>|<include prefixes its files must not use>".
 set(rules
@@ -26,6 +28,8 @@ set(rules
   "host/claphost|host/runtime/ host/product/ host/effect/ host/render/ host/cli/ host/vst3host/ tapedelay/ lv2/ vst3/ clap/"
   "lv2|host/files/ host/audio/ host/render/ host/cli/ tapedelay/ vst3/ clap/"
   "vst3|host/files/ host/audio/ host/render/ host/cli/ host/vst3host/ tapedelay/ lv2/ clap/"
+  "editor|host/files/ host/audio/ host/render/ host/cli/ host/pluginhost/ host/vst3host/ host/claphost/ tapedelay/ lv2/ vst3/ clap/"
+  "editorglue|host/files/ host/audio/ host/render/ host/cli/ host/pluginhost/ host/vst3host/ host/claphost/ tapedelay/ lv2/ vst3/ clap/"
   "clap|host/files/ host/audio/ host/render/ host/cli/ host/vst3host/ host/pluginhost/ host/claphost/ tapedelay/ lv2/ vst3/")
 set(broken "")
 foreach(rule IN LISTS rules)

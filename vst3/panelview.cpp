@@ -74,9 +74,9 @@ bool PanelView::open(std::uintptr_t parent)
                                           product.fontPath);
 #if defined(_WIN32)
         timer = std::make_unique<WindowsTimer>(editor->nativeWindow(), kTickMilliseconds,
-                                               [this] { tick(); });
+                                               [this] { editor->idle(); });
 #else
-        handler = owned(new RunLoopHandler([this] { tick(); }, [this] { editor->idle(); }));
+        handler = owned(new RunLoopHandler([this] { editor->idle(); }));
 #endif
     } catch (const std::exception&) {
         close();
@@ -159,17 +159,12 @@ void PanelView::show(Vst::ParamID id, Vst::ParamValue normalised)
         return;
     for (std::size_t m = 0; m < 2; ++m)
         if (id == kMeterParameters[m]) {
-            meters[m].raise(static_cast<float>(normalised));
+            const auto peak = static_cast<float>(normalised);
+            editor->setMeters(m == 0 ? peak : 0.0f, m == 1 ? peak : 0.0f);
             return;
         }
     const LoadedProduct& product = controller->loaded();
     const std::size_t index = product.indexOf(id);
     if (index < product.scales.size() && !editorGestures.editing(index))
         editor->setValue(index, product.scales[index].toPlain(normalised));
-}
-
-void PanelView::tick()
-{
-    editor->setMeters(meters[0].take(), meters[1].take());
-    editor->idle();
 }

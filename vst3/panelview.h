@@ -4,8 +4,8 @@
 // second and the X11 connection's input; without one attached() refuses
 // rather than show a dead window. On Windows a timer on the panel's window,
 // delivered by the host's message loop, drives it. Values reach it from the
-// controller as the host and the processor set them; the meters' peaks
-// are held until the next tick.
+// controller as the host and the processor set them, the meters' peaks
+// too (the editor keeps the highest until it draws).
 //
 // Threads: [ui], the controller's main thread, for everything.
 #pragma once
@@ -15,7 +15,6 @@
 #include "base/source/fobject.h"
 #include "controllergestures.h"
 #include "editor/editor.h"
-#include "editorglue/peakhold.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/vsttypes.h"
 #if defined(_WIN32)
@@ -69,14 +68,12 @@ private:
     // cannot be had.
     bool open(std::uintptr_t parent);
     void close();
-    void tick();
 
     Steinberg::IPtr<TapeDelayController> controller;
     ControllerGestures editorGestures;
     Steinberg::IPtr<Steinberg::IPlugFrame> frame;
     Steinberg::ViewRect rect;
     std::unique_ptr<Editor> editor;
-    PeakHold meters[2];
 #if defined(_WIN32)
     std::unique_ptr<WindowsTimer> timer;
 #else

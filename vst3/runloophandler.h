@@ -1,5 +1,5 @@
-// What a Linux host's run loop calls back: a timer and a file descriptor
-// with input, each handed to a function until stop. The host may keep its
+// What a Linux host's run loop calls back, its timer and a file descriptor
+// with input, both handed to one function until stop. The host may keep its
 // reference a while after the view unregistered it.
 //
 // Threads: [ui], the host's run loop.
@@ -14,26 +14,19 @@ class RunLoopHandler : public Steinberg::FObject,
                        public Steinberg::Linux::ITimerHandler,
                        public Steinberg::Linux::IEventHandler {
 public:
-    RunLoopHandler(std::function<void()> timer, std::function<void()> input)
-        : timer(std::move(timer)),
-          input(std::move(input))
-    {}
+    explicit RunLoopHandler(std::function<void()> call) : call(std::move(call)) {}
 
     void PLUGIN_API onTimer() override
     {
-        if (timer)
-            timer();
+        if (call)
+            call();
     }
     void PLUGIN_API onFDIsSet(Steinberg::Linux::FileDescriptor) override
     {
-        if (input)
-            input();
+        if (call)
+            call();
     }
-    void stop()
-    {
-        timer = nullptr;
-        input = nullptr;
-    }
+    void stop() { call = nullptr; }
 
     OBJ_METHODS(RunLoopHandler, FObject)
     DEFINE_INTERFACES
@@ -43,6 +36,5 @@ public:
     REFCOUNT_METHODS(FObject)
 
 private:
-    std::function<void()> timer;
-    std::function<void()> input;
+    std::function<void()> call;
 };

@@ -1,6 +1,6 @@
-// process and an active flush must not allocate, whatever the host sends:
-// every operator new of this program, the plug-in's and the core's
-// included, is counted.
+// process and an active flush must not allocate, whatever the host sends
+// and the editor's gestures queue: every operator new of this program, the
+// plug-in's and the core's included, is counted.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -21,8 +21,16 @@ TEST(ClapProcess, AllocatesNothingAtAnyLengthChangeOrState)
     const std::vector<std::uint8_t> saved = rig.saved();
     clap_event_transport_t transport = ClapRig::Transport(120.0);
 
+    EditorHost& editor = TapeDelayClap::Of(rig.plugin).editorHost();
+    const std::size_t feedback = *rig.module->product.description.find(kFeedback);
     const long before = AllocationCount();
     for (std::uint32_t frames = 1; frames <= kMax; frames += frames / 3 + 1) {
+        if (frames % 2 == 0)
+            editor.beginGesture(feedback);
+        editor.changeValue(feedback, frames % 9);
+        if (frames % 3 == 0)
+            editor.endGesture(feedback);
+        editor.tapButton(frames % 2 == 0);
         transport.tempo = 90.0 + frames % 50;
         rig.change(FourCharacterCode(kFeedback), 1.0 + frames % 9, frames / 2);
         rig.change(FourCharacterCode(kNoteValue), frames % 7, frames - 1);

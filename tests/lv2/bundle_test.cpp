@@ -5,8 +5,10 @@
 
 #include <lilv/lilv.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "host/product/parameternames.h"
@@ -195,6 +197,69 @@ TEST_F(BundleTest, TheStereoPluginIsTheMonoOneWithTwoChannels)
         EXPECT_EQ(lilv_nodes_size(presets), Presets().size());
         lilv_nodes_free(presets);
     }
+}
+
+// Each plug-in's panel: an X11 UI in the bundle's UI module that needs the
+// host's window and idle calls, told of every output control port.
+TEST_F(BundleTest, EachPluginHasItsPanel)
+{
+    const std::string ui = "http://lv2plug.in/ns/extensions/ui#";
+    for (const BundlePlugin& bundlePlugin : kBundlePlugins) {
+        SCOPED_TRACE(bundlePlugin.uri);
+        const LilvPlugin* each =
+            lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world.get()), uri(bundlePlugin.uri));
+        ASSERT_NE(each, nullptr);
+        LilvUIs* uis = lilv_plugin_get_uis(each);
+        ASSERT_EQ(lilv_uis_size(uis), 1u);
+        const LilvUI* panel = lilv_uis_get_by_uri(uis, uri(bundlePlugin.ui));
+        ASSERT_NE(panel, nullptr);
+        EXPECT_TRUE(lilv_ui_is_a(panel, uri(ui + "X11UI")));
+        char* binary =
+            lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(panel)), nullptr);
+        EXPECT_EQ(std::string(binary), std::string(TAPEDELAY_LV2_BUNDLE) + "/tapedelay_ui.so");
+        EXPECT_TRUE(std::filesystem::exists(binary));
+        lilv_free(binary);
+
+        const LilvNode* subject = lilv_ui_get_uri(panel);
+        const auto objects = [&](const std::string& property) {
+            std::set<std::string> found;
+            LilvNodes* nodes = lilv_world_find_nodes(world.get(), subject, uri(property), nullptr);
+            LILV_FOREACH(nodes, i, nodes)
+            {
+                found.insert(text(lilv_nodes_get(nodes, i)));
+            }
+            lilv_nodes_free(nodes);
+            return found;
+        };
+        EXPECT_EQ(objects(kLv2 + "requiredFeature"),
+                  (std::set<std::string>{ui + "idleInterface", ui + "parent"}));
+        EXPECT_TRUE(objects(kLv2 + "extensionData").contains(ui + "idleInterface"));
+
+        std::set<std::string> notified;
+        LilvNodes* notifications =
+            lilv_world_find_nodes(world.get(), subject, uri(ui + "portNotification"), nullptr);
+        LILV_FOREACH(nodes, i, notifications)
+        {
+            const LilvNode* notification = lilv_nodes_get(notifications, i);
+            EXPECT_EQ(
+                text(node(lilv_world_get(world.get(), notification, uri(ui + "plugin"), nullptr))),
+                bundlePlugin.uri);
+            notified.insert(text(
+                node(lilv_world_get(world.get(), notification, uri(kLv2 + "symbol"), nullptr))));
+        }
+        lilv_nodes_free(notifications);
+        std::set<std::string> outputs;
+        for (std::uint32_t i = 0; i < lilv_plugin_get_num_ports(each); ++i) {
+            const LilvPort* p = lilv_plugin_get_port_by_index(each, i);
+            if (lilv_port_is_a(each, p, uri(kLv2 + "ControlPort")) &&
+                lilv_port_is_a(each, p, uri(kLv2 + "OutputPort")))
+                outputs.insert(text(lilv_port_get_symbol(each, p)));
+        }
+        EXPECT_EQ(notified, outputs);
+        lilv_uis_free(uis);
+    }
+    // The panel's font lies beside it.
+    EXPECT_TRUE(std::filesystem::exists(std::string(TAPEDELAY_LV2_BUNDLE) + "/DejaVuSans.ttf"));
 }
 
 } // namespace

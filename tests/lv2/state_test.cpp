@@ -127,9 +127,9 @@ TEST_F(Lv2State, AChangeStillPendingWhenSavedIsTurnedIn)
     EXPECT_EQ(plugin->control("uiDT"), 0.3f);
 }
 
-// A blob that is not ours, damaged or of the wrong type: refused, saying
-// why, and the instance runs with the host's port values as if no state
-// had come.
+// Either blob damaged, or of the wrong type: refused, saying why, and the
+// instance runs with the host's port values as if no state had come (which
+// blobs the reader refuses is the core's: tests/host/effect).
 TEST_F(Lv2State, ABadStateIsRefusedWithNothingChanged)
 {
     const auto saved = started({{"fbak", 6.0f}});
@@ -140,8 +140,6 @@ TEST_F(Lv2State, ABadStateIsRefusedWithNothingChanged)
     const auto property = [&](Lv2SavedState& state, const char* key) -> Lv2SavedState::Property& {
         return state.properties.at(host.urid(key));
     };
-    Lv2SavedState truncated = good;
-    property(truncated, kValuesKey).bytes.pop_back();
     Lv2SavedState damaged = good;
     property(damaged, kValuesKey).bytes[20] ^= 1;
     Lv2SavedState damagedPorts = good;
@@ -149,7 +147,6 @@ TEST_F(Lv2State, ABadStateIsRefusedWithNothingChanged)
     Lv2SavedState wrongType = good;
     property(wrongType, kPortsKey).type = host.urid(LV2_ATOM__String);
     const std::pair<const Lv2SavedState*, const char*> cases[] = {
-        {&truncated, "truncated"},
         {&damaged, "checksum"},
         {&damagedPorts, "the ports' values: damaged"},
         {&wrongType, "not a chunk"}};

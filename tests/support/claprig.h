@@ -1,8 +1,9 @@
 // A CLAP instance of the tape delay, made and driven as a host does
 // (without loading the module: the classes are linked in, the plug-in
 // library is the built one), with a host that records its log and rescans,
-// an input queue of parameter values and transports at sample offsets, and
-// an output queue that keeps what the plug-in sent.
+// an input queue of parameter values and transports at sample offsets, an
+// output queue that keeps what the plug-in sent, and (when offered) timers
+// and flush requests as the editor asks for them.
 #pragma once
 
 #include <cmath>
@@ -16,14 +17,17 @@
 #include "clap/ext/params.h"
 #include "clap/ext/state.h"
 #include "clap/ext/thread-check.h"
+#include "clap/ext/timer-support.h"
 #include "clap/module.h"
 #include "clap/tapedelayclap.h"
 
 struct ClapRig {
     explicit ClapRig(
         std::uint32_t channels = 1,
-        std::shared_ptr<ClapModule> shared = std::make_shared<ClapModule>(TAPEDELAY_PLUGIN_FILE))
-        : module(std::move(shared))
+        std::shared_ptr<ClapModule> shared = std::make_shared<ClapModule>(TAPEDELAY_PLUGIN_FILE),
+        bool timers = false)
+        : module(std::move(shared)),
+          offersTimers(timers)
     {
         host.host_data = this;
         host.get_extension = [](const clap_host_t* self, const char* id) -> const void* {
@@ -33,6 +37,8 @@ struct ClapRig {
                 return &Rig(self).hostParams;
             if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0)
                 return &Rig(self).hostThreads;
+            if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0 && Rig(self).offersTimers)
+                return &Rig(self).hostTimers;
             return nullptr;
         };
         plugin = CreateTapeDelayPlugin(module, &host, channels);
@@ -43,6 +49,7 @@ struct ClapRig {
             static_cast<const clap_plugin_state_t*>(plugin->get_extension(plugin, CLAP_EXT_STATE));
         inputs.reserve(65536);
         outputs.reserve(4096);
+        sequence.reserve(4096);
     }
     ~ClapRig()
     {
@@ -110,6 +117,7 @@ struct ClapRig {
         process.in_events = &inQueue;
         process.out_events = &outQueue;
         outputs.clear();
+        sequence.clear();
         const clap_process_status status = plugin->process(plugin, &process);
         inputs.clear();
         for (std::size_t c = 0; c < audio.size() && c < 2; ++c)
@@ -121,6 +129,7 @@ struct ClapRig {
     void flush()
     {
         outputs.clear();
+        sequence.clear();
         params->flush(plugin, &inQueue, &outQueue);
         inputs.clear();
     }
@@ -179,13 +188,25 @@ struct ClapRig {
         clap_event_transport_t transport;
     };
 
+    // An output event: a value, or a gesture's begin or end (value 0).
+    struct Sent {
+        std::uint16_t type;
+        clap_id id;
+        double value;
+        bool operator==(const Sent&) const = default;
+    };
+
     std::shared_ptr<ClapModule> module;
+    bool offersTimers;
     clap_host_t host{CLAP_VERSION, nullptr, "rig", "", "", "0", nullptr, nullptr, nullptr, nullptr};
     const clap_plugin_t* plugin = nullptr;
     const clap_plugin_params_t* params = nullptr;
     const clap_plugin_state_t* state = nullptr;
     std::vector<Event> inputs;
     std::vector<clap_event_param_value_t> outputs;
+    std::vector<Sent> sequence; // every event sent, in order
+    int flushRequests = 0;
+    std::vector<std::pair<clap_id, std::uint32_t>> timers; // registered: ID, period
     std::vector<std::string> logged;
     int rescans = 0;
     bool mainThread = true; // what the host's thread check answers
@@ -213,7 +234,21 @@ private:
         [](const clap_host_t* self) { return !Rig(self).mainThread; }};
     const clap_host_params_t hostParams{
         [](const clap_host_t* self, clap_param_rescan_flags) { ++Rig(self).rescans; },
-        [](const clap_host_t*, clap_id, clap_param_clear_flags) {}, [](const clap_host_t*) {}};
+        [](const clap_host_t*, clap_id, clap_param_clear_flags) {},
+        [](const clap_host_t* self) { ++Rig(self).flushRequests; }};
+    const clap_host_timer_support_t hostTimers{
+        [](const clap_host_t* self, std::uint32_t period, clap_id* id) {
+            auto& timers = Rig(self).timers;
+            *id = static_cast<clap_id>(100 + timers.size());
+            timers.emplace_back(*id, period);
+            return true;
+        },
+        [](const clap_host_t* self, clap_id id) {
+            auto& timers = Rig(self).timers;
+            const auto before = timers.size();
+            std::erase_if(timers, [id](const auto& timer) { return timer.first == id; });
+            return timers.size() < before;
+        }};
     const clap_input_events_t inQueue{
         this,
         [](const clap_input_events_t* self) {
@@ -224,10 +259,18 @@ private:
         }};
     const clap_output_events_t outQueue{
         this, [](const clap_output_events_t* self, const clap_event_header_t* event) {
+            ClapRig& rig = *static_cast<ClapRig*>(self->ctx);
+            if (event->type == CLAP_EVENT_PARAM_GESTURE_BEGIN ||
+                event->type == CLAP_EVENT_PARAM_GESTURE_END) {
+                const auto& gesture = *reinterpret_cast<const clap_event_param_gesture_t*>(event);
+                rig.sequence.push_back({event->type, gesture.param_id, 0.0});
+                return true;
+            }
             if (event->type != CLAP_EVENT_PARAM_VALUE)
                 return false;
-            static_cast<ClapRig*>(self->ctx)->outputs.push_back(
-                *reinterpret_cast<const clap_event_param_value_t*>(event));
+            const auto& value = *reinterpret_cast<const clap_event_param_value_t*>(event);
+            rig.outputs.push_back(value);
+            rig.sequence.push_back({event->type, value.param_id, value.value});
             return true;
         }};
 };

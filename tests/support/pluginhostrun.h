@@ -21,23 +21,6 @@ inline std::vector<float> TestSignal(std::size_t frames, std::uint32_t seed = 1)
     return audio;
 }
 
-// Two channels as one interleaved stereo signal, and back.
-inline std::vector<float> Interleave(const std::vector<float>& left,
-                                     const std::vector<float>& right)
-{
-    std::vector<float> stereo;
-    for (std::size_t i = 0; i < left.size(); ++i)
-        stereo.insert(stereo.end(), {left[i], right[i]});
-    return stereo;
-}
-inline std::vector<float> Channel(const std::vector<float>& stereo, std::size_t channel)
-{
-    std::vector<float> samples;
-    for (std::size_t i = channel; i < stereo.size(); i += 2)
-        samples.push_back(stereo[i]);
-    return samples;
-}
-
 // A fixture for one host and plug-in file.
 struct PluginHostRun : ScratchDirectory {
     PluginHostRun(std::string program, std::string pluginFile)

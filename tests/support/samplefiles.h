@@ -1,5 +1,5 @@
 // Sound files as the tests write and read them (every platform): samples
-// in, samples out, and where two renders part.
+// in, samples out, stereo as one signal, and where two renders part.
 #pragma once
 
 #include <memory>
@@ -27,6 +27,23 @@ inline void WriteSamples(const std::string& path, const std::vector<float>& inte
     const std::unique_ptr<AudioSink> sink = CreateAudioSink(path, channels, rate);
     sink->write(interleaved.data(), interleaved.size() / channels);
     sink->commit();
+}
+
+// Two channels as one interleaved stereo signal, and back.
+inline std::vector<float> Interleave(const std::vector<float>& left,
+                                     const std::vector<float>& right)
+{
+    std::vector<float> stereo;
+    for (std::size_t i = 0; i < left.size(); ++i)
+        stereo.insert(stereo.end(), {left[i], right[i]});
+    return stereo;
+}
+inline std::vector<float> Channel(const std::vector<float>& stereo, std::size_t channel)
+{
+    std::vector<float> samples;
+    for (std::size_t i = channel; i < stereo.size(); i += 2)
+        samples.push_back(stereo[i]);
+    return samples;
 }
 
 // Empty when equal, else where they part.

@@ -1,5 +1,6 @@
 // Running a shell command as a user does (POSIX): its exit status and what
-// it printed; whether a program the test needs is installed.
+// it printed; whether a program the test needs is installed; a command in
+// the background.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,3 +43,24 @@ inline bool ToolInstalled(const std::string& name, const std::string& package)
         [&] { GTEST_SKIP() << missing << "; tools/test-all installs it"; }();
     return false;
 }
+
+// A command run in the background (POSIX shell), what it prints going to a
+// file; stopped when this goes.
+class BackgroundCommand {
+public:
+    explicit BackgroundCommand(const std::string& command, const std::string& output = "/dev/null")
+    {
+        const Outcome started = Shell(command + " >" + output + " 2>&1 & echo $!", false);
+        process = started.output.substr(0, started.output.find('\n'));
+    }
+    ~BackgroundCommand()
+    {
+        if (!process.empty())
+            Shell("kill " + process + " 2>/dev/null");
+    }
+    BackgroundCommand(const BackgroundCommand&) = delete;
+    BackgroundCommand& operator=(const BackgroundCommand&) = delete;
+
+private:
+    std::string process;
+};

@@ -1,43 +1,18 @@
-// An X display of the test's own (Xvfb on a display number it picks
-// itself, 24-bit, Mesa's software OpenGL for its clients), stopped with the
-// test; and what a user does on it with xdotool and ImageMagick: find a
-// window, drag and click, take a screenshot, compare two.
+// What a user does on an X server of the test's own with xdotool and
+// ImageMagick: find a window, drag and click, take a screenshot, compare
+// two.
 #pragma once
 
-#include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <thread>
 
 #include "tests/support/shell.h"
+#include "tests/support/xvfb.h"
 
 class XvfbDisplay {
 public:
-    // `scratch`: a directory for the server's display number file.
-    explicit XvfbDisplay(const std::string& scratch)
-    {
-        const std::string numberFile = scratch + "/display";
-        const Outcome started = Shell("Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>'" +
-                                      numberFile + "' >/dev/null 2>&1 & echo $!");
-        process = started.output.substr(0, started.output.find('\n'));
-        for (int i = 0; i < 100 && number.empty(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            std::ifstream in(numberFile);
-            std::getline(in, number);
-        }
-    }
-    ~XvfbDisplay()
-    {
-        Shell("kill " + process + "; for i in $(seq 50); do kill -0 " + process +
-              " 2>/dev/null || break; sleep 0.1; done");
-    }
-    XvfbDisplay(const XvfbDisplay&) = delete;
-    XvfbDisplay& operator=(const XvfbDisplay&) = delete;
-
-    bool running() const { return !number.empty(); }
-    // What a command line puts before a client of this display.
-    std::string environment() const { return "DISPLAY=:" + number + " LIBGL_ALWAYS_SOFTWARE=1"; }
+    bool running() const { return server.running(); }
+    std::string environment() const { return server.environment(); }
     // An xdotool or ImageMagick command on this display.
     Outcome run(const std::string& command) const { return Shell(environment() + " " + command); }
 
@@ -87,8 +62,7 @@ public:
     }
 
 private:
-    std::string process;
-    std::string number;
+    XvfbServer server;
 };
 
 // How many pixels of two images differ by more than `fuzz` ("10%"), as

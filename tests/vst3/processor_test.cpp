@@ -1,8 +1,9 @@
-// The processor driven directly, as a host drives it: its output matches the
-// adapter core's for the same changes at the same samples, it takes only
-// the buses, sample size and rates it can run, its own writes reach the
-// host as edits without their echo coming back as a change, and a program
-// change applies the preset.
+// The processor driven directly, as a host drives it: it takes only the
+// buses, sample size and rates it can run, its own writes reach the host as
+// edits without their echo coming back as a change, and a program change
+// applies the preset. (That it renders what the command renders, with
+// changes at their samples and the transport's tempo, mono and stereo:
+// tests/host/pluginhost/formatrender_test.cpp, through vst3host.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,67 +13,12 @@
 
 #include "host/product/parametercodes.h"
 #include "host/product/presets.h"
-#include "tests/host/effect/effectdriver.h"
 #include "tests/support/vst3rig.h"
 #include "vst3/text16.h"
 
 namespace {
 
 using namespace Steinberg;
-
-// The transport at 100 BPM and changes at frames of the signal.
-std::vector<TimedEvent> Events(const PluginDescription& description)
-{
-    const auto at = [&](std::uint64_t frame, const char* code, double plain) {
-        return TimedEvent{frame, EffectEvent::Kind::change,
-                          static_cast<std::uint32_t>(*description.find(code)), plain};
-    };
-    return {{0, EffectEvent::Kind::tempo, 0, 100.0},
-            at(0, kFeedback, 7.0),
-            at(700, kDelayTime, 0.3),
-            at(701, kMode, 2.0),
-            at(5000, kTone, 1.0),
-            at(9000, kDelayTime, 0.05),
-            at(9000, kInput, 6.5)};
-}
-
-// The signal through the processor in blocks of 512, each change a queue
-// point at its offset.
-std::vector<std::vector<float>> ThroughProcessor(Vst3Rig& rig,
-                                                 std::vector<std::vector<float>> audio,
-                                                 const std::vector<TimedEvent>& events)
-{
-    constexpr std::size_t kBlock = 512;
-    rig.context.state = Vst::ProcessContext::kTempoValid;
-    rig.context.tempo = 100.0;
-    for (std::size_t at = 0; at < audio.front().size(); at += kBlock) {
-        const std::size_t frames = std::min(kBlock, audio.front().size() - at);
-        for (const TimedEvent& event : events)
-            if (event.kind == EffectEvent::Kind::change && event.frame >= at &&
-                event.frame < at + frames)
-                rig.change(rig.product->description.parameters[event.index].identifier,
-                           rig.product->scales[event.index].toNormalised(event.value),
-                           static_cast<int32>(event.frame - at));
-        EXPECT_EQ(rig.process(audio, at, static_cast<int32>(frames)), kResultOk);
-    }
-    return audio;
-}
-
-TEST(Vst3Processor, MatchesTheCoreSampleForSample)
-{
-    PluginLibrary library(TAPEDELAY_PLUGIN_FILE);
-    for (const Vst::SpeakerArrangement buses : {Vst::SpeakerArr::kMono, Vst::SpeakerArr::kStereo}) {
-        Vst3Rig rig(kRate, 512, buses);
-        ASSERT_TRUE(rig.started);
-        std::vector<std::vector<float>> in{Clicks(24000), Clicks(24000, 1.0f)};
-        in.resize(rig.channels);
-        const std::vector<TimedEvent> events = Events(rig.product->description);
-        Effect effect(library, {kRate, 512, static_cast<std::uint32_t>(rig.channels)});
-        const auto processed = ThroughProcessor(rig, in, events);
-        EXPECT_EQ(processed, RunEffect(effect, in, events, {512})) << rig.channels << " channels";
-        EXPECT_NE(processed, in);
-    }
-}
 
 TEST(Vst3Processor, TakesOnlyWhatItCanRun)
 {

@@ -25,17 +25,6 @@ std::vector<std::uint8_t> With(const std::vector<std::uint8_t>& bytes, const cha
     return WriteEffectState(state);
 }
 
-std::vector<std::vector<std::uint8_t>> Refused(const std::vector<std::uint8_t>& good)
-{
-    std::vector<std::uint8_t> flipped = good;
-    flipped[flipped.size() / 2] ^= 0x40;
-    return {{},
-            {good.begin(), good.begin() + 7},
-            {good.begin(), good.end() - 1},
-            flipped,
-            std::vector<std::uint8_t>(64, 0xff)};
-}
-
 TEST(Vst3State, WhatIsSavedComesBackWhileProcessing)
 {
     Vst3Rig rig;
@@ -69,7 +58,11 @@ TEST(Vst3State, RefusedBytesChangeNothing)
     EXPECT_EQ(shown,
               rig.product->scales[*rig.product->description.find(kFeedback)].toNormalised(3.0));
 
-    for (const std::vector<std::uint8_t>& bad : Refused(With(saved, kFeedback, 8.0))) {
+    // Every refusal takes one path; which blobs the reader refuses, and
+    // why, is the core's (tests/host/effect/effectstate_test.cpp).
+    std::vector<std::uint8_t> damaged = With(saved, kFeedback, 8.0);
+    damaged[damaged.size() / 2] ^= 0x40;
+    for (const std::vector<std::uint8_t>& bad : {damaged, std::vector<std::uint8_t>{}}) {
         EXPECT_EQ(rig.restore(bad), kResultFalse) << bad.size();
         rig.process(audio, 0, 64);
         EXPECT_EQ(rig.saved(), saved);

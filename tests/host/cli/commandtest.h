@@ -10,6 +10,7 @@
 
 #include "host/audio/audiofile.h"
 #include "host/cli/commands.h"
+#include "tests/support/samplefiles.h"
 #include "tests/support/scratchdirectory.h"
 
 struct CommandTest : ScratchDirectory {
@@ -52,12 +53,7 @@ struct CommandTest : ScratchDirectory {
     static void writeStereo(const std::string& file, const std::vector<float>& left,
                             const std::vector<float>& right)
     {
-        std::vector<float> interleaved;
-        for (std::size_t i = 0; i < left.size(); ++i)
-            interleaved.insert(interleaved.end(), {left[i], right[i]});
-        const std::unique_ptr<AudioSink> sink = CreateAudioSink(file, 2, 48000.0);
-        sink->write(interleaved.data(), left.size());
-        sink->commit();
+        WriteSamples(file, Interleave(left, right), 48000.0, 2);
     }
 
     static void writeRaw(const std::string& file, const std::vector<float>& samples)

@@ -235,12 +235,7 @@ TEST_F(HostRules, TheSummarySaysWhatTheFileHoldsPerChannelAndOncePerFile)
         return runCapturing(line);
     };
     ASSERT_EQ(renderTo("float.wav"), 0);
-    const std::vector<float> rendered = [&] {
-        const std::unique_ptr<AudioSource> source = OpenAudioSource(path("float.wav"), 0);
-        std::vector<float> all(2 * *source->frames());
-        source->read(all.data(), *source->frames());
-        return all;
-    }();
+    const std::vector<float> rendered = Samples(path("float.wav"));
     float peak[2] = {};
     std::size_t over[2] = {};
     for (std::size_t i = 0; i < rendered.size(); ++i) {

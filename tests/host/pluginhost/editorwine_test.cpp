@@ -38,7 +38,7 @@ TEST_F(EditorWine, TheWindowsVst3EditorOpensAtItsSizeAndTheHostRendersAfter)
     const std::string prefix = (build / "wine-prefix").string();
     ASSERT_EQ(Shell("WINEPREFIX='" + prefix + "' '" TAPEDELAY_WINE_RUN "' --boot").status, 0);
 
-    XvfbDisplay display(path(""));
+    XvfbDisplay display;
     ASSERT_TRUE(display.running()) << "Xvfb did not start";
     WriteSamples(path("in.wav"), TestSignal(4800), 48000.0);
     // wine-run keeps programs off the display: Wine itself, as it sets it up.

@@ -82,7 +82,7 @@ struct FormatEditor : FormatRun {
              {std::pair{"Xvfb", "xvfb"}, {"xdotool", "xdotool"}, {"import", "imagemagick"}})
             if (!ToolInstalled(tool, package))
                 return;
-        display = std::make_unique<XvfbDisplay>(path(""));
+        display = std::make_unique<XvfbDisplay>();
         ASSERT_TRUE(display->running()) << "Xvfb did not start";
         WriteSamples(in, TestSignal(kFrames), kRate);
     }

@@ -1,6 +1,6 @@
-// A meter's peak held from the audio thread (or the host's value calls) to
-// the editor's next tick: the largest value raised since it was last
-// taken. Lock-free and allocation-free on both sides.
+// A meter's peak held from the audio thread to the editor's next tick: the
+// largest value raised since it was last taken. Lock-free and
+// allocation-free on both sides.
 #pragma once
 
 #include <algorithm>

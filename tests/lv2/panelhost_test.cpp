@@ -1,0 +1,154 @@
+// The panel in a real host: jalv's GTK host on a JACK server of the test's
+// own (dummy driver) and on an X server of its own with Mesa's software
+// OpenGL. The panel opens inside jalv's window and looks as the committed
+// reference does; a drag on the Feedback dial reaches the plug-in, whose
+// echoes of a click then ring on where they died away at once before.
+//
+// TAPEDELAY_UPDATE_REFERENCES=1 writes the screenshot as the new reference
+// instead of comparing (after a deliberate change to the panel's look).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "editor/editor.h"
+#include "editor/panellayout.h"
+#include "host/runtime/pluginlibrary.h"
+#include "lv2/bundleports.h"
+#include "tests/support/hostrun.h"
+#include "tests/support/scratchdirectory.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+const std::string kReference = std::string(TAPEDELAY_SOURCE_DIR) + "/tests/lv2/panel-jalv.png";
+
+// The differing pixels (beyond a small colour tolerance) ImageMagick
+// counts between two pictures of one size, or -1 when it cannot compare.
+long DifferingPixels(const std::string& a, const std::string& b)
+{
+    const Outcome compared = Shell("compare -metric AE -fuzz 6% " + a + " " + b + " null:");
+    if (compared.status > 1)
+        return -1;
+    return std::atol(compared.output.c_str());
+}
+
+// The output peaks jalv printed (--print-controls), in order.
+std::vector<double> OutputPeaks(const std::string& log)
+{
+    std::vector<double> peaks;
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("out_peak = ", 0) == 0)
+            peaks.push_back(std::atof(line.c_str() + 11));
+    return peaks;
+}
+
+// The share of the last `count` peaks that are not silence: the clicks and
+// their echoes.
+double Loudness(const std::vector<double>& peaks, std::size_t count)
+{
+    const std::size_t first = peaks.size() > count ? peaks.size() - count : 0;
+    std::size_t loud = 0;
+    for (std::size_t i = first; i < peaks.size(); ++i)
+        loud += peaks[i] > 0.02 ? 1 : 0;
+    return peaks.size() > first
+               ? static_cast<double>(loud) / static_cast<double>(peaks.size() - first)
+               : 0.0;
+}
+
+class PanelInJalv : public ScratchDirectory {
+protected:
+    PanelInJalv()
+    {
+        PluginLibrary library(std::string(TAPEDELAY_LV2_BUNDLE) + "/" + PluginLibrary::fileName());
+        pluginName = DescribeLibrary(library).name;
+    }
+
+    std::string environment() const
+    {
+        return x.environment() + " " + jack.environment() +
+               " LV2_PATH=" + std::filesystem::path(TAPEDELAY_LV2_BUNDLE).parent_path().string();
+    }
+    std::string x11(const std::string& command) const
+    {
+        return Shell(x.environment() + " " + command).output;
+    }
+    std::string log() const { return readText(path("jalv.log")); }
+
+    XvfbServer x;
+    JackServer jack;
+    std::string pluginName;
+    const std::string client = "tapedelay-panel-" + std::to_string(getpid());
+};
+
+TEST_F(PanelInJalv, OpensLooksRightAndADragSetsTheFeedback)
+{
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
+    ASSERT_TRUE(jack.running()) << "the JACK server did not start";
+    const BackgroundCommand jalv(environment() +
+                                     " timeout 60 jalv.gtk3 --no-menu --print-controls" +
+                                     " --jack-name " + client + " " + kPluginUri,
+                                 path("jalv.log"));
+
+    // jalv's window, named after the plug-in, holds the panel and nothing
+    // else (no menu), at the panel's size.
+    std::string window = x11("timeout 20 xdotool search --sync --onlyvisible --name '^" +
+                             pluginName + "$' | head -1");
+    window = window.substr(0, window.find('\n'));
+    ASSERT_FALSE(window.empty()) << log();
+    ASSERT_NE(log().find(std::string("UI:           ") + kBundlePlugins[0].ui), std::string::npos)
+        << log();
+    std::this_thread::sleep_for(std::chrono::seconds(2)); // a few idle rounds to draw
+
+    const std::string shot = path("panel.png");
+    x11("import -window " + window + " " + shot);
+    ASSERT_TRUE(std::filesystem::exists(shot));
+    if (std::getenv("TAPEDELAY_UPDATE_REFERENCES") != nullptr) {
+        std::filesystem::copy_file(shot, kReference,
+                                   std::filesystem::copy_options::overwrite_existing);
+    } else {
+        ASSERT_TRUE(std::filesystem::exists(kReference)) << kReference;
+        const EditorSize size = Editor::defaultSize();
+        const long differing = DifferingPixels(kReference, shot);
+        EXPECT_GE(differing, 0) << "not the panel's size: " << x11("identify " + shot);
+        EXPECT_LT(differing, static_cast<long>(size.width * size.height / 200))
+            << "the panel looks different; kept in " << shot;
+    }
+
+    // Clicks every three seconds into the plug-in, 0.5 s apart from their echoes.
+    const BackgroundCommand clicks(environment() + " timeout 50 jack_metro -n " + client +
+                                   "-clicks -b 20 -f 1000 -D 200 -A 0.5");
+    const Outcome connected =
+        Shell(environment() + " sh -c 'for i in $(seq 50); do jack_connect " + client +
+              "-clicks:20_bpm " + client + ":in && exit 0; sleep 0.1; done; exit 1'");
+    ASSERT_EQ(connected.status, 0) << connected.output;
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    // The last nine seconds, at jalv's 30 updates a second: three clicks.
+    const double before = Loudness(OutputPeaks(log()), 270);
+
+    // Up the Feedback dial, in steps as a hand moves, with jalv's window
+    // low enough on the screen for a long drag.
+    x11("xdotool windowmove --sync " + window + " 0 600");
+    const DialGeometry dial = PanelLayout::dial(Control::feedback);
+    const float scale = static_cast<float>(Editor::defaultSize().width) / kPanelWidth;
+    const int cx = static_cast<int>(dial.centerX * scale);
+    const int cy = static_cast<int>(dial.centerY * scale);
+    std::string drag = "xdotool mousemove --window " + window + " " + std::to_string(cx) + " " +
+                       std::to_string(cy) + " mousedown 1";
+    for (int step = 1; step <= 10; ++step)
+        drag += " sleep 0.05 mousemove --window " + window + " " + std::to_string(cx) + " " +
+                std::to_string(cy - 30 * step);
+    x11(drag + " mouseup 1");
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    const double after = Loudness(OutputPeaks(log()), 270);
+
+    EXPECT_GT(before, 0.05) << "the clicks did not come through";
+    EXPECT_GT(after, 2 * before) << "loud before the drag " << before << ", after " << after;
+}
+
+} // namespace
