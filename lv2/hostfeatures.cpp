@@ -33,19 +33,14 @@ HostFeatures HostFeatures::Read(const LV2_Feature* const* features)
 {
     HostFeatures found;
     const LV2_Options_Option* options = nullptr;
-    for (const LV2_Feature* const* feature = features; feature != nullptr && *feature != nullptr;
-         ++feature) {
-        const char* uri = (*feature)->URI;
-        void* data = (*feature)->data;
-        if (uri == nullptr || data == nullptr)
-            continue;
+    ForEachFeature(features, [&](const char* uri, void* data) {
         if (std::strcmp(uri, LV2_URID__map) == 0)
             found.map = static_cast<const LV2_URID_Map*>(data);
         else if (std::strcmp(uri, LV2_LOG__log) == 0)
             found.log = static_cast<const LV2_Log_Log*>(data);
         else if (std::strcmp(uri, LV2_OPTIONS__options) == 0)
             options = static_cast<const LV2_Options_Option*>(data);
-    }
+    });
     if (options != nullptr && found.map != nullptr)
         found.maxBlock = readMaxBlock(options, *found.map);
     return found;

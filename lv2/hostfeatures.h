@@ -26,3 +26,14 @@ struct HostFeatures {
     // An error through the host's log, or on standard error without one.
     void logError(const std::string& message) const;
 };
+
+// Calls found(uri, data) for each feature of a host's list (which may be
+// null) that has both.
+template <class Found>
+void ForEachFeature(const LV2_Feature* const* features, Found found)
+{
+    for (const LV2_Feature* const* feature = features; feature != nullptr && *feature != nullptr;
+         ++feature)
+        if ((*feature)->URI != nullptr && (*feature)->data != nullptr)
+            found((*feature)->URI, (*feature)->data);
+}
