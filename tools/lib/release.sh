@@ -4,7 +4,7 @@
 build_release() {
   # shellcheck source=packages.sh
   source "$root/tools/lib/packages.sh"
-  install_missing cmake ninja-build g++ pkg-config libsndfile1-dev
+  install_missing cmake ninja-build g++ pkg-config libsndfile1-dev libx11-dev libgl-dev
   build=$root/build/release
   cmake -G Ninja -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-O2 \
         -DCMAKE_CXX_COMPILER=g++ -DTAPEDELAY_BUILD_TESTS=OFF >/dev/null
