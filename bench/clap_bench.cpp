@@ -52,6 +52,6 @@ void BM_ClapProcess(benchmark::State& state)
     });
 }
 
-BENCHMARK(BM_ClapProcess)->ArgName("frames")->Arg(64)->Arg(4096);
+BENCHMARK(BM_ClapProcess)->Apply(HostBlockSizes);
 
 } // namespace

@@ -24,6 +24,6 @@ void BM_Lv2Run(benchmark::State& state)
               [&](const float* in, float* out, std::uint32_t n) { plugin.run(in, out, n); });
 }
 
-BENCHMARK(BM_Lv2Run)->ArgName("frames")->Arg(1)->Arg(64)->Arg(256)->Arg(4096);
+BENCHMARK(BM_Lv2Run)->Apply(HostBlockSizes);
 
 } // namespace

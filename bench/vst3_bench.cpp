@@ -54,6 +54,6 @@ void BM_Vst3Process(benchmark::State& state)
               });
 }
 
-BENCHMARK(BM_Vst3Process)->ArgName("frames")->Arg(64)->Arg(4096);
+BENCHMARK(BM_Vst3Process)->Apply(HostBlockSizes);
 
 } // namespace
