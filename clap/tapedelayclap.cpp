@@ -147,7 +147,7 @@ clap_process_status TapeDelayClap::process(const clap_process_t& process)
                 out->constant_mask |= std::uint64_t{1} << c;
     }
     writeOutputs(process.out_events, frames > 0 ? frames - 1 : 0);
-    publish();
+    publishChanges();
     return CLAP_PROCESS_CONTINUE;
 }
 
@@ -292,6 +292,20 @@ void TapeDelayClap::publish()
     const std::vector<ParameterInfo>& own = module->product.description.parameters;
     for (std::size_t i = 0; i < effect->parameterCount(); ++i)
         published[i].store(HostReadable(own[i], effect->hostValue(i)), std::memory_order_relaxed);
+    publishedRevision = effect->revision();
+    publishMeters();
+}
+
+void TapeDelayClap::publishChanges()
+{
+    if (effect->revision() != publishedRevision)
+        publish();
+    else
+        publishMeters();
+}
+
+void TapeDelayClap::publishMeters()
+{
     for (std::size_t m = 0; m < 2; ++m)
         published[module->parameters.position(module->parameters.meter(m))].store(
             std::max(sentMeters[m], 0.0), std::memory_order_relaxed);

@@ -96,6 +96,10 @@ private:
     // Every value a host reads, from the core or from a state.
     void publish();
     void publish(const EffectState& state);
+    // [audio] no allocation: after a block, the meters, and the values when
+    // one moved.
+    void publishChanges();
+    void publishMeters();
 
     std::shared_ptr<ClapModule> module;
     HostServices services;
@@ -112,6 +116,7 @@ private:
     std::unique_ptr<std::atomic<double>[]> published; // by ClapParameters position
     float peaks[2] = {};                              // of the block so far
     double sentMeters[2] = {-1.0, -1.0};
+    std::uint64_t publishedRevision = 0; // the core's revision publish() last saw
     PeakHold meterPeaks[2];
     GestureQueue gestures;
     GestureEvents gestureEvents;

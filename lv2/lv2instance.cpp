@@ -57,6 +57,7 @@ void Lv2Instance::publish()
     saved.publish([&](std::size_t i) {
         return i < parameters ? effect.value(i) : controls[i - parameters].previous;
     });
+    publishedRevision = effect.revision();
 }
 
 void Lv2Instance::connect(std::uint32_t port, void* data)
@@ -68,7 +69,7 @@ void Lv2Instance::connect(std::uint32_t port, void* data)
 void Lv2Instance::run(std::uint32_t frames)
 {
     events.clear();
-    readControls();
+    const bool portsMoved = readControls();
     if (tapPort)
         events.push_back(
             {0, EffectEvent::Kind::tap, 0, portValue(*tapPort, 0.0f) > 0.0f ? 1.0 : 0.0});
@@ -83,7 +84,8 @@ void Lv2Instance::run(std::uint32_t frames)
     effect.run(inputs, outputs, frames, events);
     // The host's ports cannot take the plug-in's own values: they stay inside.
     effect.takeOwnWrites([](std::size_t, double) {});
-    publish();
+    if (portsMoved || effect.revision() != publishedRevision)
+        publish();
     writeOutputs();
 }
 
@@ -100,12 +102,14 @@ double Lv2Instance::parameterValue(const Control& control, float portValue) cons
     return DecimalValue(portValue);
 }
 
-void Lv2Instance::readControls()
+bool Lv2Instance::readControls()
 {
+    bool moved = false;
     for (Control& control : controls) {
         const float value = portValue(control.port, control.previous);
         if (value == control.previous)
             continue;
+        moved = true;
         control.previous = value;
         if (!adoptPorts)
             events.push_back({0, EffectEvent::Kind::change,
@@ -113,6 +117,7 @@ void Lv2Instance::readControls()
                               parameterValue(control, value)});
     }
     adoptPorts = false;
+    return moved;
 }
 
 void Lv2Instance::writeOutputs()

@@ -76,7 +76,8 @@ private:
     };
 
     // The helpers of run: [audio] no allocation, no throw.
-    void readControls();
+    // Whether a control's port value moved.
+    bool readControls();
     // The parameters' values, then the controls' previous port values.
     void publish();
     void writeOutputs();
@@ -99,5 +100,6 @@ private:
     std::array<TempoEvent, 32> tempoEvents{};
     std::vector<const float*> inputs;
     std::vector<float*> outputs;
-    bool adoptPorts = false; // after a restore
+    bool adoptPorts = false;             // after a restore
+    std::uint64_t publishedRevision = 0; // the core's, as publish saw it
 };

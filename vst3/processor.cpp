@@ -194,6 +194,7 @@ void TapeDelayProcessor::publishValues()
     for (std::size_t i = 0; i < product->description.parameters.size(); ++i)
         published[i].store(HostReadable(product->description.parameters[i], effect->value(i)),
                            std::memory_order_relaxed);
+    publishedRevision = effect->revision();
 }
 
 tresult PLUGIN_API TapeDelayProcessor::process(Vst::ProcessData& data)
@@ -243,7 +244,8 @@ tresult PLUGIN_API TapeDelayProcessor::process(Vst::ProcessData& data)
                 out->silenceFlags |= uint64{1} << c;
     }
     writeOutputs(data.outputParameterChanges, std::max<int32>(frames - 1, 0));
-    publishValues();
+    if (effect->revision() != publishedRevision)
+        publishValues();
     return kResultOk;
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "base/source/fobject.h"
@@ -86,5 +87,6 @@ private:
     Steinberg::IPtr<OwnWrites> ownWrites;
     StateHandoff handoff;
     std::unique_ptr<std::atomic<double>[]> published; // by host index
+    std::uint64_t publishedRevision = 0;              // the core's, as publishValues saw it
     double meters[2] = {-1.0, -1.0};                  // as last sent, normalised
 };

@@ -61,6 +61,7 @@ struct Effect::Impl {
     double lowestTap = 0.0; // the tapped tempo's range
     double highestTap = 0.0;
     double sessionTempo = kDefaultSessionTempo;
+    std::uint64_t hostRevision = 0; // moves with every change of the host's view
 
     bool starting = true;
     bool failed = false;
@@ -119,6 +120,7 @@ void Effect::Impl::start(std::span<const EffectEvent> events)
             host[event.index] =
                 std::clamp(event.value, description.parameters[event.index].minValue,
                            description.parameters[event.index].maxValue);
+    ++hostRevision; // the changes at frame 0 joined the host's view
     for (const EffectEvent& event : events)
         if (event.frame == 0 && event.kind == EffectEvent::Kind::tempo)
             setSessionTempo(event.value);
@@ -157,6 +159,7 @@ void Effect::Impl::change(std::size_t index, double value)
         return;
     const ParameterInfo& parameter = description.parameters[index];
     host[index] = std::clamp(value, parameter.minValue, parameter.maxValue);
+    ++hostRevision;
     for (const std::unique_ptr<PluginInstance>& channel : channels)
         channel->change(index, host[index]);
 }
@@ -242,6 +245,11 @@ double Effect::hostValue(std::size_t index) const
     return index < impl->host.size() ? impl->host[index] : 0.0;
 }
 
+std::uint64_t Effect::revision() const
+{
+    return impl->hostRevision + impl->channels.front()->valueRevision();
+}
+
 void Effect::set(std::size_t index, double value)
 {
     Impl& s = *impl;
@@ -249,6 +257,7 @@ void Effect::set(std::size_t index, double value)
         if (s.settable(index, value))
             s.host[index] = std::clamp(value, s.description.parameters[index].minValue,
                                        s.description.parameters[index].maxValue);
+        ++s.hostRevision;
         return;
     }
     const DefaultFloatingPoint modes;
@@ -322,6 +331,7 @@ bool Effect::failed() const
 void Effect::adopt(std::size_t index)
 {
     impl->host[index] = value(index);
+    ++impl->hostRevision;
 }
 
 EffectState Effect::state() const
@@ -354,6 +364,7 @@ void Effect::restore(const EffectState& state)
         s.failed = true;
     }
     s.host = s.restored;
+    ++s.hostRevision;
     s.tapPrimed = false;
     s.tapDown = false;
     s.lastPress.reset();

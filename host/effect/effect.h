@@ -83,6 +83,10 @@ public:
     double value(std::size_t index) const;
     // What the host last set, or was last handed by takeOwnWrites.
     double hostValue(std::size_t index) const;
+    // Moves whenever a value the plug-in runs with or the host's view of
+    // one may have changed: what depends on them needs redoing only when it
+    // moved.
+    std::uint64_t revision() const;
 
     // [audio, between runs] no allocation, no throw; an index past the
     // parameters, a value the plug-in writes for display and a NaN are
@@ -114,15 +118,18 @@ public:
     // [audio, between runs] no allocation, no throw. Calls write(index,
     // value) for each parameter whose value the plug-in set itself, so that
     // it differs from the host's view, in host order, and takes each as the
-    // host's view.
+    // host's view. Looks only when a value moved since it last looked.
     template <class Write>
     void takeOwnWrites(Write write)
     {
+        if (revision() == ownWritesTaken)
+            return;
         for (std::size_t i = 0; i < parameterCount(); ++i)
             if (value(i) != hostValue(i)) {
                 adopt(i);
                 write(i, value(i));
             }
+        ownWritesTaken = revision();
     }
 
     // [any, not during run] allocates, no throw: every parameter's value as
@@ -143,4 +150,5 @@ private:
 
     struct Impl;
     std::unique_ptr<Impl> impl;
+    std::uint64_t ownWritesTaken = ~std::uint64_t{0}; // the revision takeOwnWrites last saw
 };

@@ -7,6 +7,15 @@ void HostParameter::setValue(double value)
     service.pluginSet(*this, value);
 }
 
+void HostParameter::store(double value)
+{
+    // The same value stored again (the session tempo before every block)
+    // changes nothing; a NaN always counts as a change.
+    if (!(stored == value))
+        ++service.stores;
+    stored = value;
+}
+
 ParameterService::ParameterService(const std::vector<ParameterInfo>& parameters) : infos(parameters)
 {
     objects.reserve(parameters.size());

@@ -36,7 +36,7 @@ public:
     // The host keeps the links; it does not need them itself.
     void link(HuxParameter* linked) override { links.push_back(linked); }
 
-    void store(double value) { stored = value; }
+    void store(double value);
 
 private:
     ParameterService& service;
@@ -63,6 +63,9 @@ public:
     void discardPluginWrites(bool discard) { discarding = discard; }
 
     double value(std::size_t index) const { return objects.at(index)->value(); }
+    // Moves with every value stored that differs: the same count, the same
+    // values.
+    std::uint64_t revision() const { return stores; }
     std::size_t size() const { return objects.size(); }
 
     // A control the user sets: stored and, when it changed, reported and
@@ -90,4 +93,5 @@ private:
     bool discarding = false;
     bool walking = false;
     bool reportedDuringWalk = false;
+    std::uint64_t stores = 0;
 };

@@ -83,6 +83,9 @@ public:
     double value(std::size_t index) const { return parameters.value(index); }
     // [any, owner's thread] no allocation, no throw.
     std::size_t parameterCount() const { return parameters.size(); }
+    // [any, owner's thread] no allocation, no throw: moves whenever a value
+    // is stored, so an unchanged count means unchanged values.
+    std::uint64_t valueRevision() const { return parameters.revision(); }
 
     // [audio thread, between blocks] no allocation; throws std::out_of_range
     // for an index past the parameters.

@@ -18,6 +18,7 @@
 // instruction of one set can reach a caller of another.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -637,13 +638,15 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
     Chunk toSplit{0, 0};
     Chunk toLimit{0, 0};
     int planned = 0;
+    const int chunkLimit = std::clamp(RoundUp((total + 3) / 4, 2 * kLanes), 2 * kLanes, kMaxChunk);
     while (planned < total || toWrite.count + toSplit.count + toLimit.count > 0) {
         // The new chunk is read from the tape in the next round, before
         // that round writes toSplit: its windows must miss toSplit, toLimit
         // and itself.
         const int left = total - planned;
         const Round round{
-            toWrite, toSplit, toLimit, planned, left < kMaxChunk ? left : kMaxChunk, toSplit.first};
+            toWrite,      toSplit, toLimit, planned, left < chunkLimit ? left : chunkLimit,
+            toSplit.first};
         const int count =
             StepRound<L>(a, k, s, round, mixing, planner, toneLimiter, splitter, writer);
 

@@ -165,6 +165,19 @@ TEST_F(EffectTest, HandsOverWhatThePluginSetItself)
     written.clear();
     effect.takeOwnWrites([&](std::size_t i, double value) { written.emplace_back(i, value); });
     EXPECT_TRUE(written.empty());
+
+    // Runs that change nothing leave the revision still (adapters skip their
+    // walks over the values then); a new session tempo moves it, and the
+    // tempo the plug-in shows comes through.
+    const std::uint64_t still = effect.revision();
+    effect.run(inputs, outputs, 512, {});
+    EXPECT_EQ(effect.revision(), still);
+    const EffectEvent faster[] = {{0, Kind::tempo, 0, 140.0}};
+    effect.run(inputs, outputs, 512, faster);
+    EXPECT_NE(effect.revision(), still);
+    effect.takeOwnWrites([&](std::size_t i, double value) { written.emplace_back(i, value); });
+    EXPECT_EQ(written, (std::vector<std::pair<std::size_t, double>>{
+                           {index(kShownSessionTempo), 140.0}}));
 }
 
 // The host's values are clamped; display values, NaN and indices past the
