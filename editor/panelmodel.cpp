@@ -135,6 +135,10 @@ bool PanelModel::setValue(std::size_t index, double value)
 
 void PanelModel::changed(std::size_t index)
 {
+    if (index == at.bypass) {
+        dirty.set(); // dimmed or lit again, every control
+        return;
+    }
     if (index == at.time || index == at.note || index == at.dottedTriplet ||
         index == at.tempoLock || index == at.bpm || index == at.sessionTempo ||
         index == at.tempoDelay) {

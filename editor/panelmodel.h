@@ -95,6 +95,9 @@ public:
     // beat of that tempo, counted from the last tap.
     bool tapLit(double now) const;
     bool typing() const { return editing != Control::none; }
+    // Whether the host bypasses the effect: the panel is shown dimmed, all
+    // but the Bypass switch.
+    bool bypassed() const { return isOn(at.bypass); }
 
     // The controls changed since the last call.
     std::bitset<kControlCount> takeChanged();

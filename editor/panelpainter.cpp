@@ -285,6 +285,18 @@ struct Painter {
         }
     }
 
+    // A veil over the panel with a hole for one control.
+    void dimAllBut(Control control) const
+    {
+        const Rect hole = PanelLayout::bounds(control);
+        nvgBeginPath(vg);
+        nvgRect(vg, 0.0f, 0.0f, kPanelWidth, kPanelHeight);
+        nvgRect(vg, hole.x, hole.y, hole.w, hole.h);
+        nvgPathWinding(vg, NVG_HOLE);
+        nvgFillColor(vg, rgb(12, 10, 8, 150));
+        nvgFill(vg);
+    }
+
     void meters(const PeakMeter& input, const PeakMeter& output) const
     {
         const Rect box = PanelLayout::bounds(Control::meters);
@@ -314,5 +326,7 @@ void PaintPanel(NVGcontext* vg, int font, const PanelScene& scene, float scale)
     p.tap(model.switchFace(Control::tap), scene.tapLit);
     p.display(model.display());
     p.meters(scene.input, scene.output);
+    if (model.bypassed())
+        p.dimAllBut(Control::bypass);
     nvgRestore(vg);
 }

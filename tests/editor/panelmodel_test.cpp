@@ -26,6 +26,15 @@ TEST_F(PanelModelTest, HostValuesAreTakenWithinRangeAndBadOnesIgnored)
     EXPECT_DOUBLE_EQ(model.value(output), 9.0);
     EXPECT_TRUE(host.events.empty()); // the host's values are never sent back
 
+    // Bypass dims the whole panel: every control is redrawn when it moves.
+    EXPECT_FALSE(model.bypassed());
+    EXPECT_TRUE(model.setValue(index("bypa"), 1.0));
+    EXPECT_TRUE(model.bypassed());
+    EXPECT_EQ(model.takeChanged().count(), kControlCount - 1); // all but none
+    EXPECT_TRUE(model.setValue(index("bypa"), 0.0));
+    EXPECT_FALSE(model.bypassed());
+    EXPECT_EQ(model.takeChanged().count(), kControlCount - 1); // all but none
+
     // A list value between options shows the option below it.
     EXPECT_TRUE(model.setValue(index("mode"), 1.7));
     EXPECT_EQ(model.switchFace(Control::mode).selected, 1u);
