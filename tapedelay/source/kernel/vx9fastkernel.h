@@ -516,13 +516,12 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
     VX9SplitterState splitter = splitterState;
     TapeWriter writer = writerState;
 
-    // Enough steps for every stage to finish its chunk. The limit chunk's
-    // last pair starts 2 * kLanes before its end rounded up to pairs, and
-    // the pair's work comes kPairWorkLag steps later.
-    constexpr int kPastLastPair = kPairWorkLag - 2 * kLanes + 1;
+    // Enough steps for every stage to step through its chunk. The limit
+    // chunk's pairs whose crank and interpolation would come after the
+    // last step get them after the loop: nothing in the round needs them.
     int end = r.split.count > r.planLimit ? r.split.count : r.planLimit;
-    if (r.limit.count > 0 && RoundUp(r.limit.count, 2 * kLanes) + kPastLastPair > end)
-        end = RoundUp(r.limit.count, 2 * kLanes) + kPastLastPair;
+    if (r.limit.count > 0 && r.limit.count + kStepLag > end)
+        end = r.limit.count + kStepLag;
     if (r.write.count > 0 && RoundUp(r.write.count, kLanes) + kStepLag > end)
         end = RoundUp(r.write.count, kLanes) + kStepLag;
     int planned = 0;
@@ -564,6 +563,11 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
         }
         if (behind >= 0 && behind < r.write.count)
             writer.Step(a, k, s, r.write.first + behind);
+    }
+    for (int pair = end > kPairWorkLag ? RoundUp(end - kPairWorkLag, 2 * kLanes) : 0;
+         pair < r.limit.count; pair += 2 * kLanes) {
+        CrankLanes(k, s, Pair(r.limit, pair));
+        Interpolate<L>(a, s, Pair(r.limit, pair));
     }
     plannerState = planner;
     toneLimiterState = toneLimiter;
