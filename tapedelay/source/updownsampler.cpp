@@ -1,6 +1,7 @@
 #include "updownsampler.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "sincdesign.h"
 
@@ -36,15 +37,20 @@ void UpDownSampler::Reset()
 
 namespace {
 // `count` pushes onto a mirrored ring of `taps`: the earlier samples only
-// move the write index on.
+// move the write index on; the kept ones go in at most two straight pieces,
+// each into both halves of the mirror.
 void PushRun(double* history, int taps, int& write, const double* last, int count)
 {
     const int kept = count < taps ? count : taps;
     write = (write + (count - kept) % taps) % taps;
-    for (int i = 0; i < kept; ++i) {
-        history[write] = last[i];
-        history[write + taps] = last[i];
-        if (++write == taps)
+    for (int done = 0; done < kept;) {
+        const int piece = std::min(kept - done, taps - write);
+        const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(piece);
+        std::memcpy(history + write, last + done, bytes);
+        std::memcpy(history + write + taps, last + done, bytes);
+        done += piece;
+        write += piece;
+        if (write == taps)
             write = 0;
     }
 }
