@@ -18,6 +18,7 @@
 
 #include "fontfile.h"
 #include "nanovggl.h"
+#include "panelcache.h"
 #include "panelmodel.h"
 #include "panelpainter.h"
 #include "peakmeter.h"
@@ -43,7 +44,7 @@ struct Editor::Impl {
 
     static PuglStatus onEvent(PuglView* view, const PuglEvent* event);
     PuglStatus handle(const PuglEvent& event);
-    void draw();
+    void draw(const PuglExposeEvent& expose);
     float scale() const;
     // Asks the window system to redraw a control, or those that changed.
     void redraw(Control control);
@@ -67,6 +68,7 @@ struct Editor::Impl {
     std::unique_ptr<PuglView, ViewDeleter> view;
     NVGcontext* vg = nullptr;
     int font = -1;
+    PanelCache cache;
 };
 
 Editor::Impl::Impl(const ProductLibrary& product, EditorHost& host, std::uintptr_t parent,
@@ -135,6 +137,7 @@ PuglStatus Editor::Impl::handle(const PuglEvent& event)
                 nvgCreateFontMem(vg, "sans", fontData.data(), static_cast<int>(fontData.size()), 0);
         return PUGL_SUCCESS;
     case PUGL_UNREALIZE:
+        cache.release();
         DeletePanelContext(vg);
         vg = nullptr;
         font = -1;
@@ -143,7 +146,7 @@ PuglStatus Editor::Impl::handle(const PuglEvent& event)
         size = {event.configure.width, event.configure.height};
         puglObscureView(view.get());
         return PUGL_SUCCESS;
-    case PUGL_EXPOSE: draw(); return PUGL_SUCCESS;
+    case PUGL_EXPOSE: draw(event.expose); return PUGL_SUCCESS;
     case PUGL_BUTTON_PRESS:
         if (event.button.button == 0) {
             const Hit hit = layout.hitTest(static_cast<float>(event.button.x),
@@ -197,16 +200,32 @@ float Editor::Impl::scale() const
                     0.01f);
 }
 
-void Editor::Impl::draw()
+void Editor::Impl::draw(const PuglExposeEvent& expose)
 {
     if (vg == nullptr)
         return;
-    glViewport(0, 0, static_cast<GLsizei>(size.width), static_cast<GLsizei>(size.height));
-    glClearColor(0.11f, 0.10f, 0.09f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    nvgBeginFrame(vg, static_cast<float>(size.width), static_cast<float>(size.height), 1.0f);
-    PaintPanel(vg, font, {model, layout, inputMeter, outputMeter, tapLit}, scale());
+    const auto width = static_cast<int>(size.width);
+    const auto height = static_cast<int>(size.height);
+    glViewport(0, 0, width, height);
+    // The whole panel when there is no picture of it at this size, else the
+    // picture and the exposed region painted anew over it.
+    const bool whole = !cache.holds(width, height);
+    const PanelPixels region = whole ? PanelPixels{0, 0, width, height}
+                                     : PanelPixels{expose.x, expose.y, expose.width, expose.height};
+    if (whole) {
+        glClearColor(0.11f, 0.10f, 0.09f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    } else {
+        cache.restore();
+        glClear(GL_STENCIL_BUFFER_BIT);
+    }
+    const float s = scale();
+    nvgBeginFrame(vg, static_cast<float>(width), static_cast<float>(height), 1.0f);
+    PaintPanel(vg, font, {model, layout, inputMeter, outputMeter, tapLit}, s,
+               {static_cast<float>(region.x) / s, static_cast<float>(region.y) / s,
+                static_cast<float>(region.width) / s, static_cast<float>(region.height) / s});
     nvgEndFrame(vg);
+    cache.keep(region, width, height);
 }
 
 void Editor::Impl::redraw(Control control)

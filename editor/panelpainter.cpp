@@ -116,10 +116,14 @@ struct Painter {
         nvgFill(vg);
     }
 
-    void background(const std::string& name) const
+    // The panel's face under `area`: the gradient is set in panel units, so
+    // any part of it is the same pixels as the whole.
+    void background(const std::string& name, const Rect& area) const
     {
+        // Past the area on every side: the scissor cuts it, so no pixel
+        // inside gets the antialiased edge of a fill.
         nvgBeginPath(vg);
-        nvgRect(vg, 0.0f, 0.0f, kPanelWidth, kPanelHeight);
+        nvgRect(vg, area.x - 2.0f, area.y - 2.0f, area.w + 4.0f, area.h + 4.0f);
         nvgFillPaint(vg, nvgLinearGradient(vg, 0.0f, 0.0f, 0.0f, kPanelHeight, rgb(52, 47, 41),
                                            rgb(29, 26, 23)));
         nvgFill(vg);
@@ -307,25 +311,42 @@ struct Painter {
 
 } // namespace
 
-void PaintPanel(NVGcontext* vg, int font, const PanelScene& scene, float scale)
+void PaintPanel(NVGcontext* vg, int font, const PanelScene& scene, float scale, const Rect& area)
 {
     const Painter p{vg, font};
     const PanelModel& model = scene.model;
+    // A control is painted when anything it draws may fall in the area:
+    // lamps glow and edges are antialiased a little past its bounds.
+    constexpr float kBleed = 8.0f;
+    const auto meets = [&](Control control) {
+        const Rect b = PanelLayout::bounds(control);
+        return b.x - kBleed < area.x + area.w && area.x < b.x + b.w + kBleed &&
+               b.y - kBleed < area.y + area.h && area.y < b.y + b.h + kBleed;
+    };
     nvgSave(vg);
     nvgScale(vg, scale, scale);
-    p.background(model.productName());
+    nvgScissor(vg, area.x, area.y, area.w, area.h);
+    p.background(model.productName(), area);
     for (const Control dial :
          {Control::delayTime, Control::feedback, Control::input, Control::output, Control::blend})
-        p.dial(PanelLayout::dial(dial), model.dial(dial));
-    p.segmented(scene.layout, Control::tone, model.switchFace(Control::tone));
-    p.segmented(scene.layout, Control::mode, model.switchFace(Control::mode));
+        if (meets(dial))
+            p.dial(PanelLayout::dial(dial), model.dial(dial));
+    for (const Control segmented : {Control::tone, Control::mode})
+        if (meets(segmented))
+            p.segmented(scene.layout, segmented, model.switchFace(segmented));
     for (const Control selector : {Control::noteValue, Control::dottedTriplet, Control::presets})
-        p.selector(selector, model.switchFace(selector));
-    p.toggle(Control::tempoLock, model.switchFace(Control::tempoLock), kAmber, "LOCK");
-    p.toggle(Control::bypass, model.switchFace(Control::bypass), kRed, "BYPASS");
-    p.tap(model.switchFace(Control::tap), scene.tapLit);
-    p.display(model.display());
-    p.meters(scene.input, scene.output);
+        if (meets(selector))
+            p.selector(selector, model.switchFace(selector));
+    if (meets(Control::tempoLock))
+        p.toggle(Control::tempoLock, model.switchFace(Control::tempoLock), kAmber, "LOCK");
+    if (meets(Control::bypass))
+        p.toggle(Control::bypass, model.switchFace(Control::bypass), kRed, "BYPASS");
+    if (meets(Control::tap))
+        p.tap(model.switchFace(Control::tap), scene.tapLit);
+    if (meets(Control::display))
+        p.display(model.display());
+    if (meets(Control::meters))
+        p.meters(scene.input, scene.output);
     if (model.bypassed())
         p.dimAllBut(Control::bypass);
     nvgRestore(vg);

@@ -1,4 +1,4 @@
-// Draws the whole panel with NanoVG in panel units, scaled to the window,
+// Draws the panel, or a part of it, with NanoVG in panel units, scaled to the window,
 // so every line and glyph is rendered at the window's own resolution.
 #pragma once
 
@@ -17,5 +17,8 @@ struct PanelScene {
 };
 
 // [ui, in a NanoVG frame] font is the NanoVG font id of the panel's face,
-// or -1 to draw without text; scale is window pixels per panel unit.
-void PaintPanel(NVGcontext* vg, int font, const PanelScene& scene, float scale);
+// or -1 to draw without text; scale is window pixels per panel unit. Paints
+// the part of the panel in `area` (panel units) and nothing outside it: the
+// same pixels there as a paint of the whole.
+void PaintPanel(NVGcontext* vg, int font, const PanelScene& scene, float scale,
+                const Rect& area = {0.0f, 0.0f, kPanelWidth, kPanelHeight});

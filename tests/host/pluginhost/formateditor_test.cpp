@@ -43,7 +43,7 @@ constexpr int kSlower = 3;
 constexpr int kSlower = 1;
 // What a hundred opens and closes may add to the resident memory (the
 // sanitizers' own bookkeeping grows it more).
-constexpr long kCycleGrowthKiB = 8192;
+constexpr long kCycleGrowthKiB = 16384;
 #endif
 
 struct Point {
@@ -202,8 +202,10 @@ TEST_P(FormatEditor, OpeningAndClosingAHundredTimesKeepsTheMemory)
     std::cout << "resident memory after 1 cycle " << first << " KiB, after 100 " << last
               << " KiB\n";
 #if !defined(TAPEDELAY_SANITIZED)
-    // Mesa's software renderer and the X libraries take about 3 MB over the
-    // first ten cycles, then next to nothing.
+    // Mesa's software renderer and the X libraries take up to about 11 MB
+    // over the first cycles (textures for the panel's cached picture among
+    // them), then next to nothing: 300 cycles end 0.2 MB above 100. A leak
+    // of 160 KB a cycle fails.
     EXPECT_LT(last - first, kCycleGrowthKiB) << done.output;
 #endif
 }
