@@ -26,7 +26,7 @@
 #include "tests/support/lv2portindices.h"
 #include "tests/support/lv2rig.h"
 #include "tests/support/shell.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/xvfbdisplay.h"
 
 namespace {
 
@@ -221,7 +221,7 @@ protected:
         return size;
     }
 
-    XvfbServer server;
+    XvfbDisplay server;
     Display* display = nullptr;
     Window window = 0;
 };
@@ -300,19 +300,11 @@ TEST_F(PanelOnDisplay, AUsersDragIsATouchedGestureAndTapWritesItsPort)
     };
     idleAWhile();
 
-    const auto at = [](float x, float y) {
-        const float scale = static_cast<float>(Editor::defaultSize().width) / kPanelWidth;
-        return " " + std::to_string(static_cast<int>(x * scale)) + " " +
-               std::to_string(static_cast<int>(y * scale));
-    };
-    const std::string xdotool = "DISPLAY=" + server.display() + " xdotool ";
+    const float scale = static_cast<float>(Editor::defaultSize().width) / kPanelWidth;
+    const auto px = [&](float v) { return static_cast<int>(v * scale); };
     const auto widget = std::to_string(reinterpret_cast<std::uintptr_t>(host.widget));
     const DialGeometry dial = PanelLayout::dial(Control::feedback);
-    ASSERT_EQ(Shell(xdotool + "mousemove --sync --window " + widget +
-                    at(dial.centerX, dial.centerY) + " mousedown 1 mousemove --window " + widget +
-                    at(dial.centerX, dial.centerY - 40.0f) + " mouseup 1")
-                  .status,
-              0);
+    server.drag(widget, px(dial.centerX), px(dial.centerY), 0, -px(40.0f));
     idleAWhile();
 
     const std::map<std::string, std::uint32_t> ports = Lv2PortIndices(kStereoPluginUri);
@@ -329,8 +321,7 @@ TEST_F(PanelOnDisplay, AUsersDragIsATouchedGestureAndTapWritesItsPort)
 
     host.written.clear();
     const Rect tap = PanelLayout::bounds(Control::tap);
-    Shell(xdotool + "mousemove --sync --window " + widget +
-          at(tap.x + tap.w / 2.0f, tap.y + tap.h / 2.0f) + " mousedown 1 mouseup 1");
+    server.click(widget, px(tap.x + tap.w / 2.0f), px(tap.y + tap.h / 2.0f));
     idleAWhile();
     const decltype(host.written) tapped = {{ports.at("tap"), 1.0f}, {ports.at("tap"), 0.0f}};
     EXPECT_EQ(host.written, tapped);

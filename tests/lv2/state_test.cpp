@@ -4,6 +4,7 @@
 // with nothing changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -85,11 +86,10 @@ TEST_F(Lv2State, ANoteValueChosenOverAFreeDelayReopensWithItsDelay)
 
     // The echo comes back 0.3 s after the click, within the wow and flutter
     // (the host's ports alone give 0.5 s).
-    std::size_t loudest = 1000;
-    for (std::size_t i = loudest; i < out.size(); ++i)
-        if (std::fabs(out[i]) > std::fabs(out[loudest]))
-            loudest = i;
-    EXPECT_NEAR(static_cast<double>(loudest - 100), 0.3 * kRate, 0.002 * kRate);
+    const auto loudest = std::max_element(out.begin() + 1000, out.end(), [](float a, float b) {
+        return std::fabs(a) < std::fabs(b);
+    });
+    EXPECT_NEAR(static_cast<double>(loudest - out.begin() - 100), 0.3 * kRate, 0.002 * kRate);
 }
 
 // BPM typed as 130, then presses 0.4 s apart: 150 BPM, an 8th of 0.2 s.

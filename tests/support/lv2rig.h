@@ -1,6 +1,7 @@
 // The bundle's shared object loaded as a host loads it, with a host's side
-// of the features: a URI map, a log that keeps what it is told, and the
-// options that give the longest block.
+// of the features: a URI map (and its reverse, for lilv's state files), a
+// log that keeps what it is told, and the options that give the longest
+// block.
 #pragma once
 
 #include <dlfcn.h>
@@ -40,8 +41,12 @@ public:
     LV2_URID urid(const std::string& uri)
     {
         const auto [at, added] = ids.emplace(uri, static_cast<LV2_URID>(ids.size() + 1));
+        if (added)
+            uris.push_back(uri);
         return at->second;
     }
+    LV2_URID_Map* uridMap() { return &map; }
+    LV2_URID_Unmap* uridUnmap() { return &unmap; }
 
     // All three features, or none.
     std::vector<const LV2_Feature*> features(bool offer)
@@ -57,6 +62,11 @@ private:
     static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri)
     {
         return static_cast<Lv2Host*>(handle)->urid(uri);
+    }
+    static const char* unmapUrid(LV2_URID_Unmap_Handle handle, LV2_URID urid)
+    {
+        const auto& uris = static_cast<Lv2Host*>(handle)->uris;
+        return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
     }
     static int logPrintf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...)
     {
@@ -76,7 +86,9 @@ private:
 
     std::int32_t maxBlock;
     std::map<std::string, LV2_URID> ids;
+    std::vector<std::string> uris; // by URID - 1
     LV2_URID_Map map{this, mapUri};
+    LV2_URID_Unmap unmap{this, unmapUrid};
     LV2_Log_Log log{this, logPrintf, logVprintf};
     std::vector<LV2_Options_Option> options;
     LV2_Feature mapFeature{};
