@@ -33,27 +33,8 @@ namespace {
 const std::string kBundle = std::string(TAPEDELAY_LV2_BUNDLE) + "/";
 
 // The UI module loaded as a host loads it.
-class UiModule {
-public:
-    UiModule()
-    {
-        handle = dlopen((kBundle + "tapedelay_ui.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr)
-            throw std::runtime_error(dlerror());
-        entry = reinterpret_cast<const LV2UI_Descriptor* (*)(std::uint32_t)>(
-            dlsym(handle, "lv2ui_descriptor"));
-        if (entry == nullptr)
-            throw std::runtime_error("no lv2ui_descriptor");
-    }
-    ~UiModule() { dlclose(handle); }
-    UiModule(const UiModule&) = delete;
-    UiModule& operator=(const UiModule&) = delete;
-
-    const LV2UI_Descriptor* descriptor(std::uint32_t index) const { return entry(index); }
-
-private:
-    void* handle = nullptr;
-    const LV2UI_Descriptor* (*entry)(std::uint32_t) = nullptr;
+struct UiModule : Lv2SharedObject<LV2UI_Descriptor> {
+    UiModule() : Lv2SharedObject("tapedelay_ui.so", "lv2ui_descriptor") {}
 };
 
 // A host's side of the panel: its window, the map and the log, the size it

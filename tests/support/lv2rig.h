@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <lv2/atom/atom.h>
@@ -96,29 +98,47 @@ private:
     LV2_Feature optionsFeature{};
 };
 
-// A descriptor of the bundle's shared object: the mono plug-in's, or the
-// one at that index of kBundlePlugins.
-class Lv2Module {
+// A shared object of the bundle loaded as a host loads it, and the
+// descriptors its entry point gives.
+template <class Descriptor>
+class Lv2SharedObject {
 public:
-    explicit Lv2Module(std::uint32_t index = 0) : channels(kBundlePlugins[index].channels)
+    Lv2SharedObject(const std::string& file, const char* entryName)
     {
-        handle = dlopen((std::string(TAPEDELAY_LV2_BUNDLE) + "/tapedelay_lv2.so").c_str(),
-                        RTLD_NOW | RTLD_LOCAL);
+        handle =
+            dlopen((std::string(TAPEDELAY_LV2_BUNDLE) + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr)
             throw std::runtime_error(dlerror());
-        const auto entry = reinterpret_cast<const LV2_Descriptor* (*)(std::uint32_t)>(
-            dlsym(handle, "lv2_descriptor"));
-        descriptor = entry != nullptr ? entry(index) : nullptr;
-        if (descriptor == nullptr)
-            throw std::runtime_error("no lv2_descriptor");
+        entry = reinterpret_cast<const Descriptor* (*)(std::uint32_t)>(dlsym(handle, entryName));
+        if (entry == nullptr)
+            throw std::runtime_error(std::string("no ") + entryName);
     }
-    ~Lv2Module() { dlclose(handle); }
+    ~Lv2SharedObject() { dlclose(handle); }
+    Lv2SharedObject(const Lv2SharedObject&) = delete;
+    Lv2SharedObject& operator=(const Lv2SharedObject&) = delete;
 
-    const LV2_Descriptor* descriptor = nullptr;
-    std::uint32_t channels;
+    const Descriptor* descriptor(std::uint32_t index) const { return entry(index); }
 
 private:
     void* handle = nullptr;
+    const Descriptor* (*entry)(std::uint32_t) = nullptr;
+};
+
+// The plug-in's descriptor: the mono plug-in's, or the one at that index of
+// kBundlePlugins.
+class Lv2Module : Lv2SharedObject<LV2_Descriptor> {
+public:
+    explicit Lv2Module(std::uint32_t index = 0)
+        : Lv2SharedObject("tapedelay_lv2.so", "lv2_descriptor"),
+          descriptor(Lv2SharedObject::descriptor(index)),
+          channels(kBundlePlugins[index].channels)
+    {
+        if (descriptor == nullptr)
+            throw std::runtime_error("no lv2_descriptor");
+    }
+
+    const LV2_Descriptor* descriptor;
+    std::uint32_t channels;
 };
 
 // A state as a host keeps it: properties by key.
@@ -129,6 +149,9 @@ struct Lv2SavedState {
     };
     std::map<LV2_URID, Property> properties;
 };
+
+// Control values by port symbol.
+using Lv2Controls = std::vector<std::pair<const char*, float>>;
 
 // One instance with a buffer for every control port, connected by symbol.
 class Lv2Plugin {
@@ -164,6 +187,11 @@ public:
 
     bool started() const { return instance != nullptr; }
     float& control(const std::string& symbol) { return controls[index(symbol)]; }
+    void set(const Lv2Controls& values)
+    {
+        for (const auto& [symbol, value] : values)
+            control(symbol) = value;
+    }
     std::uint32_t index(const std::string& symbol) const
     {
         for (std::uint32_t i = 0; i < ports.size(); ++i)
@@ -231,6 +259,22 @@ private:
     std::vector<BundlePort> ports;
     std::vector<float> controls;
 };
+
+// An instance at `rate` with these controls set and the transport connected
+// when given, activated; throws when the adapter refuses to start.
+inline std::unique_ptr<Lv2Plugin> StartLv2(Lv2Module& module, Lv2Host& host, double rate,
+                                           const Lv2Controls& controls, void* transport = nullptr,
+                                           bool features = true)
+{
+    auto plugin = std::make_unique<Lv2Plugin>(module, host, rate, features);
+    if (!plugin->started())
+        throw std::runtime_error("the adapter refused to start");
+    plugin->set(controls);
+    if (transport != nullptr)
+        plugin->connect("control", transport);
+    plugin->activate();
+    return plugin;
+}
 
 // An atom sequence holding time:Position objects with a tempo each.
 class TempoSequence {
