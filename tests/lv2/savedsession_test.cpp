@@ -13,6 +13,7 @@
 
 #include "lv2/bundleports.h"
 #include "tests/support/hostrun.h"
+#include "tests/support/lv2portindices.h"
 #include "tests/support/lv2rig.h"
 #include "tests/support/scratchdirectory.h"
 
@@ -102,17 +103,6 @@ private:
 
 class SavedSession : public ScratchDirectory {
 protected:
-    SavedSession()
-    {
-        LilvNode* bundle = lilv_new_file_uri(world.get(), nullptr,
-                                             (std::string(TAPEDELAY_LV2_BUNDLE) + "/").c_str());
-        lilv_world_load_bundle(world.get(), bundle);
-        lilv_node_free(bundle);
-        LilvNode* uri = lilv_new_uri(world.get(), kPluginUri);
-        plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world.get()), uri);
-        lilv_node_free(uri);
-    }
-
     // Delay Time 0.3 s, then an 8th: the plug-in sets 100 BPM; the host's
     // ports hold 0.3 s, the 8th and their own 120 BPM. Saved into folder.
     void saveSession(const std::string& folder)
@@ -132,7 +122,7 @@ protected:
     }
 
     std::unique_ptr<LilvWorld, decltype(&lilv_world_free)> world{lilv_world_new(), lilv_world_free};
-    const LilvPlugin* plugin = nullptr;
+    const LilvPlugin* plugin = LoadBundlePlugin(world.get(), kPluginUri);
     Lv2Host lv2;
 };
 
