@@ -14,6 +14,8 @@
 #include <limits>
 #include <type_traits>
 
+#include "host/effect/effectstate.h"
+
 // Bounds the work of one input, so that no input runs for long.
 inline constexpr std::uint64_t kFramesPerInput = 1u << 17;
 
@@ -76,4 +78,15 @@ T AnyValue(FuzzedDataProvider& in)
         return value;
     }
     }
+}
+
+// Up to 20 values, each of an ID `anyId` picks and any value: a well-formed
+// state of any codes and values.
+template <class AnyId>
+EffectState AnyState(FuzzedDataProvider& in, AnyId anyId)
+{
+    EffectState state;
+    for (int n = in.ConsumeIntegralInRange(0, 20); n > 0; --n)
+        state.values.emplace_back(anyId(), AnyValue<double>(in));
+    return state;
 }

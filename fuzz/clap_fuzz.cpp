@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "fuzz/anyvalue.h"
-#include "host/effect/effectstate.h"
 #include "host/product/rates.h"
 #include "tests/support/claprig.h"
 
@@ -69,7 +68,7 @@ public:
             outputsInRange();
             break;
         case 5: rig.load(in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange(0, 300))); break;
-        case 6: Require(rig.load(WriteEffectState(anyState(in)))); break;
+        case 6: Require(rig.load(WriteEffectState(AnyState(in, [&] { return anyId(in); })))); break;
         case 7: stateReadsBack(); break;
         default: values(in); break;
         }
@@ -149,14 +148,6 @@ private:
             Require(info != nullptr && event.value >= info->min_value &&
                     event.value <= info->max_value);
         }
-    }
-
-    EffectState anyState(FuzzedDataProvider& in)
-    {
-        EffectState state;
-        for (int n = in.ConsumeIntegralInRange(0, 20); n > 0; --n)
-            state.values.emplace_back(anyId(in), AnyValue<double>(in));
-        return state;
     }
 
     // What the plug-in saves, it takes back and saves again unchanged.

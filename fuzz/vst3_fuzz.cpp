@@ -28,7 +28,6 @@
 #include <vector>
 
 #include "fuzz/anyvalue.h"
-#include "host/effect/effectstate.h"
 #include "host/product/rates.h"
 #include "host/vst3host/parameterqueues.h"
 #include "vst3/classids.h"
@@ -132,7 +131,7 @@ public:
         case 2:
             componentState(in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange(0, 300)));
             break;
-        case 3: componentState(WriteEffectState(anyState(in))); break;
+        case 3: componentState(WriteEffectState(AnyState(in, [&] { return anyId(in); }))); break;
         case 4: stateReadsBack(); break;
         case 5:
             controller->setState(
@@ -209,14 +208,6 @@ private:
         for (int c = 0; c < channels; ++c)
             RequireFinite<float>(outputs[c].data(), static_cast<std::size_t>(frames));
         return work < kFramesPerInput;
-    }
-
-    EffectState anyState(FuzzedDataProvider& in)
-    {
-        EffectState state;
-        for (int n = in.ConsumeIntegralInRange(0, 20); n > 0; --n)
-            state.values.emplace_back(anyId(in), AnyValue<double>(in));
-        return state;
     }
 
     // Given to both halves, as a host loading a project does.

@@ -40,17 +40,6 @@ EditorHost& Gestures(const ClapRig& rig)
     return TapeDelayClap::Of(rig.plugin).editorHost();
 }
 
-// A click a second through the plug-in, in blocks of 256.
-std::vector<float> Render(ClapRig& rig, std::size_t frames)
-{
-    std::vector<std::vector<float>> audio(1, std::vector<float>(frames, 0.0f));
-    for (std::size_t i = 0; i < frames; i += 48000)
-        audio[0][i] = 0.5f;
-    for (std::size_t at = 0; at < frames; at += 256)
-        rig.process(audio, at, static_cast<std::uint32_t>(std::min<std::size_t>(256, frames - at)));
-    return audio[0];
-}
-
 TEST(ClapGui, AnswersItsWindowApiAndSizesWithoutAWindow)
 {
     ClapRig rig;
@@ -219,7 +208,7 @@ TEST_F(ClapEditorGestures, BecomeGestureEventsInTheNextBlockAndSoundAsTheHostsVa
     ASSERT_GE(rig.sequence.size(), 4u);
     EXPECT_EQ(rig.sequence[0], (Sent{CLAP_EVENT_PARAM_GESTURE_END, Id(kDelayTime), 0.0}));
     EXPECT_EQ(rig.sequence[2], (Sent{CLAP_EVENT_PARAM_VALUE, kTapParameter, 0.0}));
-    EXPECT_EQ(Render(rig, 96000), Render(host, 96000));
+    EXPECT_EQ(rig.clicks(96000), host.clicks(96000));
 }
 
 TEST_F(ClapEditorGestures, ReachTheSoundThroughAFlushAndSkipWhatTheHostCannotSet)
@@ -251,7 +240,7 @@ TEST_F(ClapEditorGestures, ReachTheSoundThroughAFlushAndSkipWhatTheHostCannotSet
         EXPECT_TRUE(rig.sequence[i].id == kMeterParameters[0] ||
                     rig.sequence[i].id == kMeterParameters[1]);
     EXPECT_EQ(rig.value(Id(kBlend)), top);
-    EXPECT_EQ(Render(rig, 96000), Render(host, 96000));
+    EXPECT_EQ(rig.clicks(96000), host.clicks(96000));
 }
 
 TEST(ClapEditorGesturesInactive, WaitForTheFirstActivationAsTheHostsValuesDo)
@@ -268,7 +257,7 @@ TEST(ClapEditorGesturesInactive, WaitForTheFirstActivationAsTheHostsValuesDo)
     EXPECT_EQ(rig.value(Id(kFeedback)), 2.0);
     ASSERT_TRUE(rig.activate());
     ASSERT_TRUE(host.activate());
-    EXPECT_EQ(Render(rig, 96000), Render(host, 96000));
+    EXPECT_EQ(rig.clicks(96000), host.clicks(96000));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // for one run, the transport's tempo, the rates it refuses, and its state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -46,27 +47,6 @@ struct ClapPlugin : ::testing::Test {
     {
         double value = 0.0;
         return rig.params->text_to_value(rig.plugin, id, input, &value) ? value : std::nan("");
-    }
-    // The frame of the loudest echo of a click, past the first 50 ms.
-    std::size_t echoFrame(ClapRig& on)
-    {
-        const std::vector<float> out = render(on, 48000, 512);
-        std::size_t loudest = 2400;
-        for (std::size_t i = loudest; i < out.size(); ++i)
-            if (std::abs(out[i]) > std::abs(out[loudest]))
-                loudest = i;
-        return loudest;
-    }
-    // Frames of a click train through the plug-in, in blocks of `block`.
-    std::vector<float> render(ClapRig& on, std::size_t frames, std::uint32_t block)
-    {
-        std::vector<std::vector<float>> audio(1, std::vector<float>(frames, 0.0f));
-        for (std::size_t i = 0; i < frames; i += 48000)
-            audio[0][i] = 0.5f;
-        for (std::size_t at = 0; at < frames; at += block)
-            on.process(audio, at,
-                       static_cast<std::uint32_t>(std::min<std::size_t>(block, frames - at)));
-        return audio[0];
     }
 };
 
@@ -158,10 +138,9 @@ TEST_F(ClapPlugin, ManyEventsInOneBlockSoundAsInSmallBlocks)
     // against the same changes in blocks of 100 frames.
     for (std::uint32_t frame = 0; frame < 6000; ++frame)
         rig.change(Id(kFeedback), 1.0 + (frame % 80) / 10.0, frame + frame / 3);
-    const std::vector<float> together = render(rig, 8000, 8000);
+    const std::vector<float> together = rig.clicks(8000, 8000);
     std::vector<std::vector<float>> audio(1, std::vector<float>(8000, 0.0f));
-    for (std::size_t i = 0; i < 8000; i += 48000)
-        audio[0][i] = 0.5f;
+    audio[0][0] = 0.5f;
     for (std::uint32_t at = 0; at < 8000; at += 100) {
         for (std::uint32_t frame = 0; frame < 6000; ++frame)
             if (const std::uint32_t due = frame + frame / 3; due >= at && due < at + 100)
@@ -261,7 +240,11 @@ TEST_F(ClapPlugin, StateRestoresTheValuesAndRefusesCorruptBytes)
     };
     configure(rig);
     const std::vector<std::uint8_t> saved = rig.saved();
-    EXPECT_NEAR(static_cast<double>(echoFrame(rig)), 0.35 * 48000.0, 48.0);
+    // The loudest echo of the click, past the first 50 ms.
+    const std::vector<float> out = rig.clicks(48000, 512);
+    const auto loudest = std::max_element(
+        out.begin() + 2400, out.end(), [](float a, float b) { return std::abs(a) < std::abs(b); });
+    EXPECT_NEAR(static_cast<double>(loudest - out.begin()), 0.35 * 48000.0, 48.0);
     // Started with the same values (in host order Note Value, Delay Time,
     // then BPM: the BPM the plug-in chose keeps 0.35 s).
     ClapRig reference;
@@ -269,7 +252,7 @@ TEST_F(ClapPlugin, StateRestoresTheValuesAndRefusesCorruptBytes)
         reference.change(Id(code), rig.value(Id(code)));
     reference.flush();
     ASSERT_TRUE(reference.activate());
-    const std::vector<float> expected = render(reference, 48000, 512);
+    const std::vector<float> expected = reference.clicks(48000, 512);
 
     // Into a new instance, before it is activated and after: it reads the
     // same values back and sounds as the reference does.
@@ -286,7 +269,7 @@ TEST_F(ClapPlugin, StateRestoresTheValuesAndRefusesCorruptBytes)
         if (!activeFirst) {
             ASSERT_TRUE(fresh.activate());
         }
-        EXPECT_EQ(render(fresh, 48000, 512), expected) << activeFirst;
+        EXPECT_EQ(fresh.clicks(48000, 512), expected) << activeFirst;
     }
 
     // Corrupt: refused, nothing changed.

@@ -36,26 +36,8 @@ std::vector<float> RunInPieces(Lv2Plugin& plugin, const std::vector<float>& in,
     return out;
 }
 
-using Controls = std::vector<std::pair<const char*, float>>;
-
 class Lv2Adapter : public ::testing::Test {
 protected:
-    // An instance at kRate with these controls turned and the transport
-    // connected when given, activated; a refusal fails the test.
-    std::unique_ptr<Lv2Plugin> started(Lv2Host& host, const Controls& controls,
-                                       void* transport = nullptr, bool features = true)
-    {
-        auto plugin = std::make_unique<Lv2Plugin>(module, host, kRate, features);
-        if (!plugin->started())
-            throw std::runtime_error("the adapter refused to start");
-        for (const auto& [symbol, value] : controls)
-            plugin->control(symbol) = value;
-        if (transport != nullptr)
-            plugin->connect("control", transport);
-        plugin->activate();
-        return plugin;
-    }
-
     Lv2Module module;
 };
 
@@ -67,8 +49,9 @@ TEST_F(Lv2Adapter, AnyRunLengthGivesTheReferenceHostsOutput)
     const std::vector<StartingValue> values = {{2, 0.3}, {4, 6.0}, {8, 2.0}, {9, 0.0}};
     for (const bool features : {false, true}) {
         Lv2Host host(512);
-        const auto plugin = started(
-            host, {{"mode", 0.0f}, {"time", 0.3f}, {"fbak", 6.0f}, {"tone", 2.0f}, {"blnd", 5.0f}},
+        const auto plugin = StartLv2(
+            module, host, kRate,
+            {{"mode", 0.0f}, {"time", 0.3f}, {"fbak", 6.0f}, {"tone", 2.0f}, {"blnd", 5.0f}},
             nullptr, features);
         // Without the options the adapter splits runs longer than its own bound.
         const std::vector<std::uint32_t> lengths =
@@ -82,10 +65,10 @@ TEST_F(Lv2Adapter, AnyRunLengthGivesTheReferenceHostsOutput)
 TEST_F(Lv2Adapter, TheTransportsTempoSetsALockedDelay)
 {
     Lv2Host host(256);
-    const Controls quarter = {{"tlok", 1.0f}, {"nval", 4.0f}};
+    const Lv2Controls quarter = {{"tlok", 1.0f}, {"nval", 4.0f}};
     std::vector<float> audio(256, 0.0f);
     const auto lockedDelay = [&](void* transport) {
-        const auto plugin = started(host, quarter, transport);
+        const auto plugin = StartLv2(module, host, kRate, quarter, transport);
         for (int k = 0; k < 4; ++k)
             plugin->run(audio.data(), audio.data(), 256);
         return std::pair(plugin->control("uiDT"), plugin->control("sBPM"));
@@ -105,14 +88,14 @@ TEST_F(Lv2Adapter, TheTransportsTempoSetsALockedDelay)
     // as the command's --session-bpm is: no glide from 120 BPM.
     transport.add(0, 90.0f);
     const std::vector<float> in = Clicks(30000);
-    EXPECT_EQ(RunInPieces(*started(host, quarter, transport.data()), in, {256}),
+    EXPECT_EQ(RunInPieces(*StartLv2(module, host, kRate, quarter, transport.data()), in, {256}),
               Reference({{0, 1.0}, {1, 4.0}}, in, 90.0));
 }
 
 TEST_F(Lv2Adapter, TapPressesSetTheTempoOfTheirInterval)
 {
     Lv2Host host(4800);
-    const auto plugin = started(host, {{"nval", 3.0f}}); // an 8th
+    const auto plugin = StartLv2(module, host, kRate, {{"nval", 3.0f}}); // an 8th
     std::vector<float> audio(4800, 0.0f);
     const auto press = [&](int runsBefore) {
         for (int k = 0; k < runsBefore; ++k)
@@ -131,7 +114,7 @@ TEST_F(Lv2Adapter, TapPressesSetTheTempoOfTheirInterval)
 TEST_F(Lv2Adapter, ANewActivationStartsTheTapeFromSilence)
 {
     Lv2Host host(1024);
-    const auto plugin = started(host, {{"fbak", 8.0f}});
+    const auto plugin = StartLv2(module, host, kRate, {{"fbak", 8.0f}});
     RunInPieces(*plugin, Clicks(30000), {1024});
     plugin->deactivate();
     plugin->activate();

@@ -16,6 +16,7 @@
 #include "host/runtime/pluginlibrary.h"
 #include "host/runtime/values/parametervalue.h"
 #include "lv2/bundleports.h"
+#include "tests/support/lv2portindices.h"
 
 namespace {
 
@@ -28,12 +29,7 @@ protected:
     {
         PluginLibrary library(std::string(TAPEDELAY_LV2_BUNDLE) + "/" + PluginLibrary::fileName());
         description = DescribeLibrary(library);
-        LilvNode* bundle = lilv_new_file_uri(world.get(), nullptr,
-                                             (std::string(TAPEDELAY_LV2_BUNDLE) + "/").c_str());
-        lilv_world_load_bundle(world.get(), bundle);
-        lilv_node_free(bundle);
-        plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world.get()),
-                                         node(lilv_new_uri(world.get(), kPluginUri)));
+        plugin = LoadBundlePlugin(world.get(), kPluginUri);
     }
     ~BundleTest() override
     {

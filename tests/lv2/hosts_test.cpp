@@ -113,12 +113,8 @@ TEST_F(Lv2Hosts, TheStereoPluginIsTwoMonoRenders)
         right[i] = 0.3f * static_cast<float>(std::sin(0.005 * static_cast<double>(i))) +
                    (i % 7000 == 50 ? -0.6f : 0.0f);
     WriteSamples(channels[1], right, 48000.0);
-    std::vector<float> both;
-    const std::vector<float> left = Samples(channels[0]);
-    for (std::size_t i = 0; i < kFrames; ++i)
-        both.insert(both.end(), {left[i], right[i]});
     const std::string stereo = path("stereo.wav");
-    WriteSamples(stereo, both, 48000.0, 2);
+    WriteSamples(stereo, Interleave(Samples(channels[0]), right), 48000.0, 2);
 
     const Setting setting = {{"nval", "3"}, {"fbak", "7"}, {"tone", "1"}, {"mode", "0"}};
     const std::vector<float> expected[] = {
@@ -128,12 +124,8 @@ TEST_F(Lv2Hosts, TheStereoPluginIsTwoMonoRenders)
         const std::vector<float> out =
             render("lv2file", stereo, block + Options(setting, "lv2file"), kStereoPluginUri);
         ASSERT_EQ(out.size(), 2 * kFrames) << block;
-        for (std::size_t c = 0; c < 2; ++c) {
-            std::vector<float> channel;
-            for (std::size_t i = c; i < out.size(); i += 2)
-                channel.push_back(out[i]);
-            EXPECT_EQ(Difference(channel, expected[c]), "") << block << " channel " << c;
-        }
+        for (std::size_t c = 0; c < 2; ++c)
+            EXPECT_EQ(Difference(Channel(out, c), expected[c]), "") << block << " channel " << c;
     }
 }
 

@@ -26,34 +26,15 @@
 #include "tests/support/lv2portindices.h"
 #include "tests/support/lv2rig.h"
 #include "tests/support/shell.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/xvfbdisplay.h"
 
 namespace {
 
 const std::string kBundle = std::string(TAPEDELAY_LV2_BUNDLE) + "/";
 
 // The UI module loaded as a host loads it.
-class UiModule {
-public:
-    UiModule()
-    {
-        handle = dlopen((kBundle + "tapedelay_ui.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr)
-            throw std::runtime_error(dlerror());
-        entry = reinterpret_cast<const LV2UI_Descriptor* (*)(std::uint32_t)>(
-            dlsym(handle, "lv2ui_descriptor"));
-        if (entry == nullptr)
-            throw std::runtime_error("no lv2ui_descriptor");
-    }
-    ~UiModule() { dlclose(handle); }
-    UiModule(const UiModule&) = delete;
-    UiModule& operator=(const UiModule&) = delete;
-
-    const LV2UI_Descriptor* descriptor(std::uint32_t index) const { return entry(index); }
-
-private:
-    void* handle = nullptr;
-    const LV2UI_Descriptor* (*entry)(std::uint32_t) = nullptr;
+struct UiModule : Lv2SharedObject<LV2UI_Descriptor> {
+    UiModule() : Lv2SharedObject("tapedelay_ui.so", "lv2ui_descriptor") {}
 };
 
 // A host's side of the panel: its window, the map and the log, the size it
@@ -221,7 +202,7 @@ protected:
         return size;
     }
 
-    XvfbServer server;
+    XvfbDisplay server;
     Display* display = nullptr;
     Window window = 0;
 };
@@ -300,19 +281,11 @@ TEST_F(PanelOnDisplay, AUsersDragIsATouchedGestureAndTapWritesItsPort)
     };
     idleAWhile();
 
-    const auto at = [](float x, float y) {
-        const float scale = static_cast<float>(Editor::defaultSize().width) / kPanelWidth;
-        return " " + std::to_string(static_cast<int>(x * scale)) + " " +
-               std::to_string(static_cast<int>(y * scale));
-    };
-    const std::string xdotool = "DISPLAY=" + server.display() + " xdotool ";
+    const float scale = static_cast<float>(Editor::defaultSize().width) / kPanelWidth;
+    const auto px = [&](float v) { return static_cast<int>(v * scale); };
     const auto widget = std::to_string(reinterpret_cast<std::uintptr_t>(host.widget));
     const DialGeometry dial = PanelLayout::dial(Control::feedback);
-    ASSERT_EQ(Shell(xdotool + "mousemove --sync --window " + widget +
-                    at(dial.centerX, dial.centerY) + " mousedown 1 mousemove --window " + widget +
-                    at(dial.centerX, dial.centerY - 40.0f) + " mouseup 1")
-                  .status,
-              0);
+    server.drag(widget, px(dial.centerX), px(dial.centerY), 0, -px(40.0f));
     idleAWhile();
 
     const std::map<std::string, std::uint32_t> ports = Lv2PortIndices(kStereoPluginUri);
@@ -329,8 +302,7 @@ TEST_F(PanelOnDisplay, AUsersDragIsATouchedGestureAndTapWritesItsPort)
 
     host.written.clear();
     const Rect tap = PanelLayout::bounds(Control::tap);
-    Shell(xdotool + "mousemove --sync --window " + widget +
-          at(tap.x + tap.w / 2.0f, tap.y + tap.h / 2.0f) + " mousedown 1 mouseup 1");
+    server.click(widget, px(tap.x + tap.w / 2.0f), px(tap.y + tap.h / 2.0f));
     idleAWhile();
     const decltype(host.written) tapped = {{ports.at("tap"), 1.0f}, {ports.at("tap"), 0.0f}};
     EXPECT_EQ(host.written, tapped);

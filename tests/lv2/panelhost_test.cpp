@@ -10,7 +10,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,21 +20,11 @@
 #include "lv2/bundleports.h"
 #include "tests/support/hostrun.h"
 #include "tests/support/scratchdirectory.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/xvfbdisplay.h"
 
 namespace {
 
 const std::string kReference = std::string(TAPEDELAY_SOURCE_DIR) + "/tests/lv2/panel-jalv.png";
-
-// The differing pixels (beyond a small colour tolerance) ImageMagick
-// counts between two pictures of one size, or -1 when it cannot compare.
-long DifferingPixels(const std::string& a, const std::string& b)
-{
-    const Outcome compared = Shell("compare -metric AE -fuzz 6% " + a + " " + b + " null:");
-    if (compared.status > 1)
-        return -1;
-    return std::atol(compared.output.c_str());
-}
 
 // The output peaks jalv printed (--print-controls), in order.
 std::vector<double> OutputPeaks(const std::string& log)
@@ -74,13 +63,9 @@ protected:
         return x.environment() + " " + jack.environment() +
                " LV2_PATH=" + std::filesystem::path(TAPEDELAY_LV2_BUNDLE).parent_path().string();
     }
-    std::string x11(const std::string& command) const
-    {
-        return Shell(x.environment() + " " + command).output;
-    }
     std::string log() const { return readText(path("jalv.log")); }
 
-    XvfbServer x;
+    XvfbDisplay x;
     JackServer jack;
     std::string pluginName;
     const std::string client = "tapedelay-panel-" + std::to_string(getpid());
@@ -97,25 +82,22 @@ TEST_F(PanelInJalv, OpensLooksRightAndADragSetsTheFeedback)
 
     // jalv's window, named after the plug-in, holds the panel and nothing
     // else (no menu), at the panel's size.
-    std::string window = x11("timeout 20 xdotool search --sync --onlyvisible --name '^" +
-                             pluginName + "$' | head -1");
-    window = window.substr(0, window.find('\n'));
+    const std::string window = x.window("^" + pluginName + "$", 20);
     ASSERT_FALSE(window.empty()) << log();
     ASSERT_NE(log().find(std::string("UI:           ") + kBundlePlugins[0].ui), std::string::npos)
         << log();
     std::this_thread::sleep_for(std::chrono::seconds(2)); // a few idle rounds to draw
 
     const std::string shot = path("panel.png");
-    x11("import -window " + window + " " + shot);
-    ASSERT_TRUE(std::filesystem::exists(shot));
+    ASSERT_TRUE(x.screenshot(window, shot));
     if (std::getenv("TAPEDELAY_UPDATE_REFERENCES") != nullptr) {
         std::filesystem::copy_file(shot, kReference,
                                    std::filesystem::copy_options::overwrite_existing);
     } else {
         ASSERT_TRUE(std::filesystem::exists(kReference)) << kReference;
         const EditorSize size = Editor::defaultSize();
-        const long differing = DifferingPixels(kReference, shot);
-        EXPECT_GE(differing, 0) << "not the panel's size: " << x11("identify " + shot);
+        const long differing = DifferentPixels(kReference, shot, "6%");
+        EXPECT_GE(differing, 0) << "not the panel's size: " << x.run("identify " + shot).output;
         EXPECT_LT(differing, static_cast<long>(size.width * size.height / 200))
             << "the panel looks different; kept in " << shot;
     }
@@ -133,17 +115,11 @@ TEST_F(PanelInJalv, OpensLooksRightAndADragSetsTheFeedback)
 
     // Up the Feedback dial, in steps as a hand moves, with jalv's window
     // low enough on the screen for a long drag.
-    x11("xdotool windowmove --sync " + window + " 0 600");
+    x.run("xdotool windowmove --sync " + window + " 0 600");
     const DialGeometry dial = PanelLayout::dial(Control::feedback);
     const float scale = static_cast<float>(Editor::defaultSize().width) / kPanelWidth;
-    const int cx = static_cast<int>(dial.centerX * scale);
-    const int cy = static_cast<int>(dial.centerY * scale);
-    std::string drag = "xdotool mousemove --window " + window + " " + std::to_string(cx) + " " +
-                       std::to_string(cy) + " mousedown 1";
-    for (int step = 1; step <= 10; ++step)
-        drag += " sleep 0.05 mousemove --window " + window + " " + std::to_string(cx) + " " +
-                std::to_string(cy - 30 * step);
-    x11(drag + " mouseup 1");
+    x.drag(window, static_cast<int>(dial.centerX * scale), static_cast<int>(dial.centerY * scale),
+           0, -300, 10);
     std::this_thread::sleep_for(std::chrono::seconds(10));
     const double after = Loudness(OutputPeaks(log()), 270);
 

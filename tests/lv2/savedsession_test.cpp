@@ -5,17 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <lilv/lilv.h>
-#include <lv2/atom/atom.h>
-#include <lv2/urid/urid.h>
 
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "lv2/bundleports.h"
 #include "tests/support/hostrun.h"
+#include "tests/support/lv2portindices.h"
+#include "tests/support/lv2rig.h"
 #include "tests/support/scratchdirectory.h"
 
 namespace {
@@ -23,41 +22,14 @@ namespace {
 constexpr double kRate = 48000.0;
 constexpr std::uint32_t kRun = 4800;
 
-// Both directions, as saving a state to Turtle needs.
-class UridTable {
-public:
-    LV2_URID_Map map{this, mapUri};
-    LV2_URID_Unmap unmap{this, unmapUri};
-    LV2_Feature mapFeature{LV2_URID__map, &map};
-    LV2_Feature unmapFeature{LV2_URID__unmap, &unmap};
-    const LV2_Feature* features[3] = {&mapFeature, &unmapFeature, nullptr};
-
-private:
-    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri)
-    {
-        auto& table = *static_cast<UridTable*>(handle);
-        const auto [at, added] = table.ids.emplace(uri, table.uris.size() + 1);
-        if (added)
-            table.uris.push_back(uri);
-        return static_cast<LV2_URID>(at->second);
-    }
-    static const char* unmapUri(LV2_URID_Unmap_Handle handle, LV2_URID urid)
-    {
-        const auto& table = *static_cast<UridTable*>(handle);
-        return urid >= 1 && urid <= table.uris.size() ? table.uris[urid - 1].c_str() : nullptr;
-    }
-
-    std::map<std::string, std::size_t> ids;
-    std::vector<std::string> uris;
-};
-
 // An instance as a lilv host holds it: a value per port, set by symbol.
 class LilvHost {
 public:
-    LilvHost(LilvWorld* world, const LilvPlugin* plugin, UridTable& urids)
+    LilvHost(LilvWorld* world, const LilvPlugin* plugin, Lv2Host& lv2)
         : plugin(plugin),
-          urids(urids),
-          instance(lilv_plugin_instantiate(plugin, kRate, urids.features)),
+          lv2(lv2),
+          features(lv2.features(true)),
+          instance(lilv_plugin_instantiate(plugin, kRate, features.data())),
           values(lilv_plugin_get_num_ports(plugin), 0.0f),
           audio(kRun, 0.0f)
     {
@@ -88,12 +60,13 @@ public:
     // The state with the input ports' values, into folder.
     LilvState* save(const std::string& folder)
     {
-        return lilv_state_new_from_instance(plugin, instance, &urids.map, nullptr, nullptr, nullptr,
-                                            folder.c_str(), portValue, this, 0, urids.features);
+        return lilv_state_new_from_instance(plugin, instance, lv2.uridMap(), nullptr, nullptr,
+                                            nullptr, folder.c_str(), portValue, this, 0,
+                                            features.data());
     }
     void restore(const LilvState* state)
     {
-        lilv_state_restore(state, instance, setPortValue, this, 0, urids.features);
+        lilv_state_restore(state, instance, setPortValue, this, 0, features.data());
     }
 
 private:
@@ -110,7 +83,7 @@ private:
     {
         auto& host = *static_cast<LilvHost*>(self);
         *size = sizeof(float);
-        *type = host.urids.map.map(host.urids.map.handle, LV2_ATOM__Float);
+        *type = host.lv2.urid(LV2_ATOM__Float);
         return &host.value(symbol);
     }
     static void setPortValue(const char* symbol, void* self, const void* value, std::uint32_t size,
@@ -121,7 +94,8 @@ private:
     }
 
     const LilvPlugin* plugin;
-    UridTable& urids;
+    Lv2Host& lv2;
+    std::vector<const LV2_Feature*> features;
     LilvInstance* instance;
     std::vector<float> values;
     std::vector<float> audio;
@@ -129,22 +103,11 @@ private:
 
 class SavedSession : public ScratchDirectory {
 protected:
-    SavedSession()
-    {
-        LilvNode* bundle = lilv_new_file_uri(world.get(), nullptr,
-                                             (std::string(TAPEDELAY_LV2_BUNDLE) + "/").c_str());
-        lilv_world_load_bundle(world.get(), bundle);
-        lilv_node_free(bundle);
-        LilvNode* uri = lilv_new_uri(world.get(), kPluginUri);
-        plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world.get()), uri);
-        lilv_node_free(uri);
-    }
-
     // Delay Time 0.3 s, then an 8th: the plug-in sets 100 BPM; the host's
     // ports hold 0.3 s, the 8th and their own 120 BPM. Saved into folder.
     void saveSession(const std::string& folder)
     {
-        LilvHost host(world.get(), plugin, urids);
+        LilvHost host(world.get(), plugin, lv2);
         host.value("time") = 0.3f;
         host.run();
         host.value("nval") = 3.0f;
@@ -152,15 +115,15 @@ protected:
         ASSERT_EQ(host.value("uiDT"), 0.3f);
         LilvState* state = host.save(folder);
         ASSERT_NE(state, nullptr);
-        EXPECT_EQ(lilv_state_save(world.get(), &urids.map, &urids.unmap, state, nullptr,
+        EXPECT_EQ(lilv_state_save(world.get(), lv2.uridMap(), lv2.uridUnmap(), state, nullptr,
                                   folder.c_str(), "state.ttl"),
                   0);
         lilv_state_free(state);
     }
 
     std::unique_ptr<LilvWorld, decltype(&lilv_world_free)> world{lilv_world_new(), lilv_world_free};
-    const LilvPlugin* plugin = nullptr;
-    UridTable urids;
+    const LilvPlugin* plugin = LoadBundlePlugin(world.get(), kPluginUri);
+    Lv2Host lv2;
 };
 
 TEST_F(SavedSession, LilvReopensItWithTheDelayThePluginRan)
@@ -171,10 +134,10 @@ TEST_F(SavedSession, LilvReopensItWithTheDelayThePluginRan)
     EXPECT_NE(readText(folder + "/state.ttl").find("urn:orlund:vx9:tapedelay#state"),
               std::string::npos);
 
-    LilvState* state =
-        lilv_state_new_from_file(world.get(), &urids.map, nullptr, (folder + "/state.ttl").c_str());
+    LilvState* state = lilv_state_new_from_file(world.get(), lv2.uridMap(), nullptr,
+                                                (folder + "/state.ttl").c_str());
     ASSERT_NE(state, nullptr);
-    LilvHost host(world.get(), plugin, urids);
+    LilvHost host(world.get(), plugin, lv2);
     host.restore(state);
     lilv_state_free(state);
     EXPECT_EQ(host.value("bpm"), 120.0f); // the host's own copy

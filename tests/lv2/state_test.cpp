@@ -4,6 +4,7 @@
 // with nothing changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -19,39 +20,22 @@ constexpr std::uint32_t kRun = 4800;
 constexpr const char* kValuesKey = "urn:orlund:vx9:tapedelay#state";
 constexpr const char* kPortsKey = "urn:orlund:vx9:tapedelay#ports";
 
-using Controls = std::vector<std::pair<const char*, float>>;
-
 class Lv2State : public ::testing::Test {
 protected:
-    // Activated, with these controls set.
-    std::unique_ptr<Lv2Plugin> started(const Controls& controls)
-    {
-        auto plugin = std::make_unique<Lv2Plugin>(module, host, kRate);
-        if (!plugin->started())
-            throw std::runtime_error("the adapter refused to start");
-        set(*plugin, controls);
-        plugin->activate();
-        return plugin;
-    }
-    static void set(Lv2Plugin& plugin, const Controls& controls)
-    {
-        for (const auto& [symbol, value] : controls)
-            plugin.control(symbol) = value;
-    }
     // Runs of silence, each with the controls given before it.
-    void run(Lv2Plugin& plugin, const std::vector<Controls>& runs)
+    void run(Lv2Plugin& plugin, const std::vector<Lv2Controls>& runs)
     {
-        for (const Controls& controls : runs) {
-            set(plugin, controls);
+        for (const Lv2Controls& controls : runs) {
+            plugin.set(controls);
             plugin.run(silence.data(), silence.data(), kRun);
         }
     }
     // A session reopened: the host's port values, then the state.
-    std::unique_ptr<Lv2Plugin> reopened(const Controls& ports, const Lv2SavedState& state,
+    std::unique_ptr<Lv2Plugin> reopened(const Lv2Controls& ports, const Lv2SavedState& state,
                                         LV2_State_Status expected = LV2_STATE_SUCCESS)
     {
         auto plugin = std::make_unique<Lv2Plugin>(module, host, kRate);
-        set(*plugin, ports);
+        plugin->set(ports);
         EXPECT_EQ(plugin->restore(state), expected);
         plugin->activate();
         return plugin;
@@ -67,8 +51,8 @@ protected:
 // 120 BPM. Reopened, the echo comes back after 0.3 s.
 TEST_F(Lv2State, ANoteValueChosenOverAFreeDelayReopensWithItsDelay)
 {
-    const Controls ports = {{"time", 0.3f}, {"nval", 3.0f}};
-    const auto saved = started({{"time", 0.3f}});
+    const Lv2Controls ports = {{"time", 0.3f}, {"nval", 3.0f}};
+    const auto saved = StartLv2(module, host, kRate, {{"time", 0.3f}});
     run(*saved, {{}, {{"nval", 3.0f}}});
     ASSERT_EQ(saved->control("uiDT"), 0.3f);
     Lv2SavedState state;
@@ -85,19 +69,18 @@ TEST_F(Lv2State, ANoteValueChosenOverAFreeDelayReopensWithItsDelay)
 
     // The echo comes back 0.3 s after the click, within the wow and flutter
     // (the host's ports alone give 0.5 s).
-    std::size_t loudest = 1000;
-    for (std::size_t i = loudest; i < out.size(); ++i)
-        if (std::fabs(out[i]) > std::fabs(out[loudest]))
-            loudest = i;
-    EXPECT_NEAR(static_cast<double>(loudest - 100), 0.3 * kRate, 0.002 * kRate);
+    const auto loudest = std::max_element(out.begin() + 1000, out.end(), [](float a, float b) {
+        return std::fabs(a) < std::fabs(b);
+    });
+    EXPECT_NEAR(static_cast<double>(loudest - out.begin() - 100), 0.3 * kRate, 0.002 * kRate);
 }
 
 // BPM typed as 130, then presses 0.4 s apart: 150 BPM, an 8th of 0.2 s.
 // The host's BPM port still says 130, which must not be turned in again.
 TEST_F(Lv2State, TappedTempoReopensWithItsDelay)
 {
-    const Controls ports = {{"nval", 3.0f}, {"bpm", 130.0f}};
-    const auto saved = started(ports);
+    const Lv2Controls ports = {{"nval", 3.0f}, {"bpm", 130.0f}};
+    const auto saved = StartLv2(module, host, kRate, ports);
     run(*saved, {{}, {{"tap", 1.0f}}, {{"tap", 0.0f}}, {}, {}, {{"tap", 1.0f}}, {{"tap", 0.0f}}});
     ASSERT_EQ(saved->control("uiDT"), 0.2f);
     Lv2SavedState state;
@@ -115,10 +98,10 @@ TEST_F(Lv2State, TappedTempoReopensWithItsDelay)
 // reopened instance turns in what was still pending.
 TEST_F(Lv2State, AChangeStillPendingWhenSavedIsTurnedIn)
 {
-    const Controls ports = {{"nval", 3.0f}, {"bpm", 100.0f}};
-    const auto saved = started({});
+    const Lv2Controls ports = {{"nval", 3.0f}, {"bpm", 100.0f}};
+    const auto saved = StartLv2(module, host, kRate, {});
     run(*saved, {{}});
-    set(*saved, ports);
+    saved->set(ports);
     Lv2SavedState state;
     ASSERT_EQ(saved->save(state), LV2_STATE_SUCCESS);
 
@@ -132,7 +115,7 @@ TEST_F(Lv2State, AChangeStillPendingWhenSavedIsTurnedIn)
 // blobs the reader refuses is the core's: tests/host/effect).
 TEST_F(Lv2State, ABadStateIsRefusedWithNothingChanged)
 {
-    const auto saved = started({{"fbak", 6.0f}});
+    const auto saved = StartLv2(module, host, kRate, {{"fbak", 6.0f}});
     run(*saved, {{}});
     Lv2SavedState good;
     ASSERT_EQ(saved->save(good), LV2_STATE_SUCCESS);

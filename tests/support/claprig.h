@@ -6,6 +6,7 @@
 // and flush requests as the editor asks for them.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -124,6 +125,17 @@ struct ClapRig {
             std::memcpy(channels[c]->data() + at, out[c], frames * sizeof(float));
         constantMask = output.constant_mask;
         return status;
+    }
+    // A click a second (0.5) through the plug-in, in blocks of `block`.
+    std::vector<float> clicks(std::size_t frames, std::uint32_t block = 256)
+    {
+        std::vector<std::vector<float>> audio(1, std::vector<float>(frames, 0.0f));
+        for (std::size_t i = 0; i < frames; i += 48000)
+            audio[0][i] = 0.5f;
+        for (std::size_t at = 0; at < frames; at += block)
+            process(audio, at,
+                    static_cast<std::uint32_t>(std::min<std::size_t>(block, frames - at)));
+        return audio[0];
     }
     // The queued events through params.flush.
     void flush()

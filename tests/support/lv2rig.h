@@ -1,6 +1,7 @@
 // The bundle's shared object loaded as a host loads it, with a host's side
-// of the features: a URI map, a log that keeps what it is told, and the
-// options that give the longest block.
+// of the features: a URI map (and its reverse, for lilv's state files), a
+// log that keeps what it is told, and the options that give the longest
+// block.
 #pragma once
 
 #include <dlfcn.h>
@@ -9,8 +10,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <lv2/atom/atom.h>
@@ -40,8 +43,12 @@ public:
     LV2_URID urid(const std::string& uri)
     {
         const auto [at, added] = ids.emplace(uri, static_cast<LV2_URID>(ids.size() + 1));
+        if (added)
+            uris.push_back(uri);
         return at->second;
     }
+    LV2_URID_Map* uridMap() { return &map; }
+    LV2_URID_Unmap* uridUnmap() { return &unmap; }
 
     // All three features, or none.
     std::vector<const LV2_Feature*> features(bool offer)
@@ -57,6 +64,11 @@ private:
     static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri)
     {
         return static_cast<Lv2Host*>(handle)->urid(uri);
+    }
+    static const char* unmapUrid(LV2_URID_Unmap_Handle handle, LV2_URID urid)
+    {
+        const auto& uris = static_cast<Lv2Host*>(handle)->uris;
+        return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
     }
     static int logPrintf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...)
     {
@@ -76,7 +88,9 @@ private:
 
     std::int32_t maxBlock;
     std::map<std::string, LV2_URID> ids;
+    std::vector<std::string> uris; // by URID - 1
     LV2_URID_Map map{this, mapUri};
+    LV2_URID_Unmap unmap{this, unmapUrid};
     LV2_Log_Log log{this, logPrintf, logVprintf};
     std::vector<LV2_Options_Option> options;
     LV2_Feature mapFeature{};
@@ -84,29 +98,47 @@ private:
     LV2_Feature optionsFeature{};
 };
 
-// A descriptor of the bundle's shared object: the mono plug-in's, or the
-// one at that index of kBundlePlugins.
-class Lv2Module {
+// A shared object of the bundle loaded as a host loads it, and the
+// descriptors its entry point gives.
+template <class Descriptor>
+class Lv2SharedObject {
 public:
-    explicit Lv2Module(std::uint32_t index = 0) : channels(kBundlePlugins[index].channels)
+    Lv2SharedObject(const std::string& file, const char* entryName)
     {
-        handle = dlopen((std::string(TAPEDELAY_LV2_BUNDLE) + "/tapedelay_lv2.so").c_str(),
-                        RTLD_NOW | RTLD_LOCAL);
+        handle =
+            dlopen((std::string(TAPEDELAY_LV2_BUNDLE) + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr)
             throw std::runtime_error(dlerror());
-        const auto entry = reinterpret_cast<const LV2_Descriptor* (*)(std::uint32_t)>(
-            dlsym(handle, "lv2_descriptor"));
-        descriptor = entry != nullptr ? entry(index) : nullptr;
-        if (descriptor == nullptr)
-            throw std::runtime_error("no lv2_descriptor");
+        entry = reinterpret_cast<const Descriptor* (*)(std::uint32_t)>(dlsym(handle, entryName));
+        if (entry == nullptr)
+            throw std::runtime_error(std::string("no ") + entryName);
     }
-    ~Lv2Module() { dlclose(handle); }
+    ~Lv2SharedObject() { dlclose(handle); }
+    Lv2SharedObject(const Lv2SharedObject&) = delete;
+    Lv2SharedObject& operator=(const Lv2SharedObject&) = delete;
 
-    const LV2_Descriptor* descriptor = nullptr;
-    std::uint32_t channels;
+    const Descriptor* descriptor(std::uint32_t index) const { return entry(index); }
 
 private:
     void* handle = nullptr;
+    const Descriptor* (*entry)(std::uint32_t) = nullptr;
+};
+
+// The plug-in's descriptor: the mono plug-in's, or the one at that index of
+// kBundlePlugins.
+class Lv2Module : Lv2SharedObject<LV2_Descriptor> {
+public:
+    explicit Lv2Module(std::uint32_t index = 0)
+        : Lv2SharedObject("tapedelay_lv2.so", "lv2_descriptor"),
+          descriptor(Lv2SharedObject::descriptor(index)),
+          channels(kBundlePlugins[index].channels)
+    {
+        if (descriptor == nullptr)
+            throw std::runtime_error("no lv2_descriptor");
+    }
+
+    const LV2_Descriptor* descriptor;
+    std::uint32_t channels;
 };
 
 // A state as a host keeps it: properties by key.
@@ -117,6 +149,9 @@ struct Lv2SavedState {
     };
     std::map<LV2_URID, Property> properties;
 };
+
+// Control values by port symbol.
+using Lv2Controls = std::vector<std::pair<const char*, float>>;
 
 // One instance with a buffer for every control port, connected by symbol.
 class Lv2Plugin {
@@ -152,6 +187,11 @@ public:
 
     bool started() const { return instance != nullptr; }
     float& control(const std::string& symbol) { return controls[index(symbol)]; }
+    void set(const Lv2Controls& values)
+    {
+        for (const auto& [symbol, value] : values)
+            control(symbol) = value;
+    }
     std::uint32_t index(const std::string& symbol) const
     {
         for (std::uint32_t i = 0; i < ports.size(); ++i)
@@ -219,6 +259,22 @@ private:
     std::vector<BundlePort> ports;
     std::vector<float> controls;
 };
+
+// An instance at `rate` with these controls set and the transport connected
+// when given, activated; throws when the adapter refuses to start.
+inline std::unique_ptr<Lv2Plugin> StartLv2(Lv2Module& module, Lv2Host& host, double rate,
+                                           const Lv2Controls& controls, void* transport = nullptr,
+                                           bool features = true)
+{
+    auto plugin = std::make_unique<Lv2Plugin>(module, host, rate, features);
+    if (!plugin->started())
+        throw std::runtime_error("the adapter refused to start");
+    plugin->set(controls);
+    if (transport != nullptr)
+        plugin->connect("control", transport);
+    plugin->activate();
+    return plugin;
+}
 
 // An atom sequence holding time:Position objects with a tempo each.
 class TempoSequence {

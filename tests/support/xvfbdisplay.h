@@ -12,6 +12,7 @@
 class XvfbDisplay {
 public:
     bool running() const { return server.running(); }
+    const std::string& display() const { return server.display(); }
     std::string environment() const { return server.environment(); }
     // An xdotool or ImageMagick command on this display.
     Outcome run(const std::string& command) const { return Shell(environment() + " " + command); }

@@ -4,10 +4,12 @@
 // begin, perform and end edits.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "editor/editor.h"
+#include "host/pluginhost/gesturelog.h"
 #include "host/product/parametercodes.h"
 #include "pluginterfaces/base/funknownimpl.h"
 #include "tests/support/vst3rig.h"
@@ -24,34 +26,6 @@ const FIDString kOtherPlatform = kPlatformTypeX11EmbedWindowID;
 const FIDString kOwnPlatform = kPlatformTypeX11EmbedWindowID;
 const FIDString kOtherPlatform = kPlatformTypeHWND;
 #endif
-
-// The host's side of the edits, every call in order: "b" begin, "p"
-// perform, "e" end.
-struct EditLog final : U::ImplementsNonDestroyable<U::Directly<Vst::IComponentHandler>> {
-    struct Edit {
-        char kind;
-        Vst::ParamID id;
-        Vst::ParamValue value;
-        bool operator==(const Edit&) const = default;
-    };
-    tresult PLUGIN_API beginEdit(Vst::ParamID id) override
-    {
-        edits.push_back({'b', id, 0.0});
-        return kResultOk;
-    }
-    tresult PLUGIN_API performEdit(Vst::ParamID id, Vst::ParamValue value) override
-    {
-        edits.push_back({'p', id, value});
-        return kResultOk;
-    }
-    tresult PLUGIN_API endEdit(Vst::ParamID id) override
-    {
-        edits.push_back({'e', id, 0.0});
-        return kResultOk;
-    }
-    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
-    std::vector<Edit> edits;
-};
 
 // A frame without a run loop.
 struct PlainFrame final : U::ImplementsNonDestroyable<U::Directly<IPlugFrame>> {
@@ -137,8 +111,10 @@ TEST_F(Vst3View, RefusesToAttachWithoutAParentAPlatformOrARunLoop)
 
 TEST_F(Vst3View, CarriesTheEditorsGesturesAsEdits)
 {
-    EditLog log;
-    rig.controller->setComponentHandler(&log);
+    // The host's side of the edits, in order, their values plain.
+    std::ostringstream edits;
+    GestureLog log(edits);
+    rig.handler.logGestures(&log, rig.controller);
     EditorHost& editor = static_cast<PanelView*>(view.get())->gestures();
     const Vst::ParamID feedback = FourCharacterCode(kFeedback);
     const Vst::ParamID time = FourCharacterCode(kDelayTime);
@@ -160,30 +136,19 @@ TEST_F(Vst3View, CarriesTheEditorsGesturesAsEdits)
     editor.beginGesture(rig.product->description.parameters.size());
     editor.changeValue(index(kBlend), 2.0);
 
-    using Edit = EditLog::Edit;
-    EXPECT_EQ(log.edits, (std::vector<Edit>{{'b', feedback, 0.0},
-                                            {'p', feedback, normalised(kFeedback, 3.0)},
-                                            {'b', time, 0.0},
-                                            {'p', time, normalised(kDelayTime, top)},
-                                            {'e', feedback, 0.0},
-                                            {'e', time, 0.0},
-                                            {'b', kTapParameter, 0.0},
-                                            {'p', kTapParameter, 1.0},
-                                            {'e', kTapParameter, 0.0},
-                                            {'b', kTapParameter, 0.0},
-                                            {'p', kTapParameter, 0.0},
-                                            {'e', kTapParameter, 0.0}}));
+    EXPECT_EQ(edits.str(),
+              "begin fbak\nvalue fbak 3\nbegin time\nvalue time 2\nend fbak\nend time\n"
+              "begin tapb\nvalue tapb 1\nend tapb\nbegin tapb\nvalue tapb 0\nend tapb\n");
     // The controller holds what it told the host.
     EXPECT_EQ(rig.controller->getParamNormalized(feedback), normalised(kFeedback, 3.0));
     EXPECT_EQ(rig.controller->getParamNormalized(time), normalised(kDelayTime, top));
 
     // A gesture the view's closing interrupts still ends.
-    log.edits.clear();
+    edits.str("");
     editor.beginGesture(index(kBlend));
     view->removed();
-    EXPECT_EQ(log.edits, (std::vector<Edit>{{'b', FourCharacterCode(kBlend), 0.0},
-                                            {'e', FourCharacterCode(kBlend), 0.0}}));
-    rig.controller->setComponentHandler(nullptr);
+    EXPECT_EQ(edits.str(), "begin blnd\nend blnd\n");
+    rig.handler.logGestures(nullptr, nullptr);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // the delay it was saved with, however the plug-in reached it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -146,11 +147,10 @@ protected:
         std::vector<float> click(48000, 0.0f);
         click[100] = 0.8f;
         const std::vector<float> out = RunMono(effect, click, {}, {4800});
-        std::size_t loudest = 1000;
-        for (std::size_t i = 1000; i < out.size(); ++i)
-            if (std::fabs(out[i]) > std::fabs(out[loudest]))
-                loudest = i;
-        return loudest - 100;
+        const auto loudest = std::max_element(out.begin() + 1000, out.end(), [](float a, float b) {
+            return std::fabs(a) < std::fabs(b);
+        });
+        return static_cast<std::size_t>(loudest - out.begin()) - 100;
     }
 
     void expectReopenedAsSaved(double delaySeconds)
