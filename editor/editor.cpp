@@ -18,6 +18,7 @@
 
 #include "fontfile.h"
 #include "nanovggl.h"
+#include "panelbackend.h"
 #include "panelmodel.h"
 #include "panelpainter.h"
 #include "peakmeter.h"
@@ -87,7 +88,7 @@ Editor::Impl::Impl(const ProductLibrary& product, EditorHost& host, std::uintptr
     PuglView* v = view.get();
     puglSetHandle(v, this);
     puglSetEventFunc(v, &Impl::onEvent);
-    puglSetBackend(v, puglGlBackend());
+    puglSetBackend(v, PanelBackend());
     puglSetViewHint(v, PUGL_CONTEXT_API, PUGL_OPENGL_API);
     puglSetViewHint(v, PUGL_CONTEXT_VERSION_MAJOR, 2);
     puglSetViewHint(v, PUGL_CONTEXT_VERSION_MINOR, 0);
