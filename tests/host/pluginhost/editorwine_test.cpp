@@ -1,13 +1,12 @@
-// The Windows VST3 host under Wine opens the Windows bundle's editor on an
-// Xvfb display of the test's own: the editor sizes the host's window as on
-// Linux, a screenshot of it is kept, and the host renders after it closes.
-// (Wine 8 draws an OpenGL child window offscreen and, under Xvfb, never
-// shows it in its parent: the screenshot is black, so it is kept for a
-// look, not compared.)
+// Each format's Windows host under Wine opens the Windows plug-in's editor
+// on an Xvfb display of the test's own: the window takes the panel's size,
+// the panel shows as the Linux references show it, a change the host makes
+// redraws the dial (only its rectangle is copied to the window), and the
+// render after it is the command's with that change.
 //
-// Needs TAPEDELAY_WINDOWS_BUILD, a MinGW build directory holding the host
-// in bin/ and the bundle in vst3-path/ (and the Wine prefix its tests
-// booted); skipped without it.
+// Needs TAPEDELAY_WINDOWS_BUILD, a MinGW build directory holding the hosts
+// in bin/ and the plug-ins in vst3-path/ and clap-path/ (and the Wine
+// prefix its tests booted); skipped without it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,9 +17,11 @@
 
 namespace {
 
-struct EditorWine : ScratchDirectory {};
+constexpr std::size_t kFrames = 4800;
 
-TEST_F(EditorWine, TheWindowsVst3EditorOpensAtItsSizeAndTheHostRendersAfter)
+struct EditorWine : FormatRun {};
+
+TEST_P(EditorWine, ThePanelShowsAsOnLinuxAndAHostChangeRedrawsTheDial)
 {
     const char* windowsBuild = std::getenv("TAPEDELAY_WINDOWS_BUILD");
     if (windowsBuild == nullptr || *windowsBuild == '\0')
@@ -30,38 +31,45 @@ TEST_F(EditorWine, TheWindowsVst3EditorOpensAtItsSizeAndTheHostRendersAfter)
         if (!ToolInstalled(tool, package))
             return;
     const std::filesystem::path build = std::filesystem::absolute(windowsBuild);
-    const PluginFormat& vst3 = kPluginFormats[0];
-    const std::filesystem::path host = build / vst3.windowsHost;
-    const std::filesystem::path bundle = build / vst3.windowsPlugin;
-    ASSERT_TRUE(std::filesystem::exists(host)) << host;
-    ASSERT_TRUE(std::filesystem::exists(bundle)) << bundle;
+    const std::filesystem::path windowsHost = build / GetParam().windowsHost;
+    const std::filesystem::path plugin = build / GetParam().windowsPlugin;
+    ASSERT_TRUE(std::filesystem::exists(windowsHost)) << windowsHost;
+    ASSERT_TRUE(std::filesystem::exists(plugin)) << plugin;
     const std::string prefix = (build / "wine-prefix").string();
     ASSERT_EQ(Shell("WINEPREFIX='" + prefix + "' '" TAPEDELAY_WINE_RUN "' --boot").status, 0);
 
     XvfbDisplay display;
     ASSERT_TRUE(display.running()) << "Xvfb did not start";
-    WriteSamples(path("in.wav"), TestSignal(4800), 48000.0);
-    // wine-run keeps programs off the display: Wine itself, as it sets it up.
+    WriteSamples(path("in.wav"), TestSignal(kFrames), 48000.0);
+    // wine-run keeps programs off the display: Wine itself, as it sets it
+    // up. The host's change comes 8 s after the editor opened, time enough
+    // for the first screenshot.
     const BackgroundRun run(
         display,
         "WINEPREFIX='" + prefix +
             "' WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES='mscoree,mshtml=' "
             "timeout 300 \"${TAPEDELAY_WINE:-/usr/lib/wine/wine64}\" '" +
-            host.string() + "' --editor 20 'Z:" + bundle.string() + "' 'Z:" + path("in.wav") +
-            "' 'Z:" + path("out.wav") + "'",
+            windowsHost.string() + "' --editor 15 --editor-set fbak=9@8 'Z:" + plugin.string() +
+            "' 'Z:" + path("in.wav") + "' 'Z:" + path("host.wav") + "'",
         path(""));
-    const std::string window = display.window("^vst3host: ", 120);
+    const std::string window = display.window("^" + windowsHost.stem().string() + ": ", 120);
     ASSERT_FALSE(window.empty()) << run.printed();
-    const std::string reference =
-        (std::filesystem::path(TAPEDELAY_EDITOR_REFERENCES) / "panel.png").string();
-    const Outcome linuxSize = Shell("identify -format '%w %h' '" + reference + "'", false);
+    const Outcome linuxSize =
+        Shell("identify -format '%w %h' '" TAPEDELAY_EDITOR_REFERENCES "/panel.png'", false);
     const auto [width, height] = display.size(window);
     EXPECT_EQ(std::to_string(width) + " " + std::to_string(height), linuxSize.output);
-    std::filesystem::create_directories(TAPEDELAY_EDITOR_SCREENSHOTS);
-    EXPECT_TRUE(display.screenshot(
-        window, (std::filesystem::path(TAPEDELAY_EDITOR_SCREENSHOTS) / "Vst3-wine.png").string()));
-    run.finish();
-    EXPECT_EQ(Samples(path("out.wav")).size(), 4800u);
+    const std::string name = GetParam().name;
+    ExpectShows(display, window, "panel.png", name + "-wine-opened.png", kPixelBudget, 6.0);
+    ExpectShows(display, window, "panel-feedback9.png", name + "-wine-changed.png", kPixelBudget,
+                12.0);
+
+    const std::string log = run.finish();
+    EXPECT_EQ(log.find("begin"), std::string::npos) << "a host's change is no gesture: " << log;
+    const std::vector<float> expected = command(path("in.wav"), " --set fbak=9");
+    ASSERT_EQ(expected.size(), kFrames);
+    EXPECT_EQ(Difference(Samples(path("host.wav")), expected), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, EditorWine, ::testing::ValuesIn(kPluginFormats), FormatName);
 
 } // namespace

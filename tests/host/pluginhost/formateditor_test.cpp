@@ -30,9 +30,6 @@ namespace {
 
 constexpr double kRate = 48000.0;
 constexpr std::size_t kFrames = 24000;
-// Screenshots match when at most 0.1% of the panel's (760 x 300) pixels
-// differ.
-constexpr long kPixelBudget = 228;
 // Tone and Mode: Normal, Dark, Bright; Vintage, Retro, Modern.
 constexpr std::size_t kToneOptions = 3, kModeOptions = 3;
 constexpr std::size_t kModern = 2;
