@@ -41,6 +41,9 @@ struct ViewDeleter {
 struct Editor::Impl {
     Impl(const ProductLibrary& product, EditorHost& host, std::uintptr_t parent, EditorSize size,
          const std::string& fontPath);
+    ~Impl();
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
 
     static PuglStatus onEvent(PuglView* view, const PuglEvent* event);
     PuglStatus handle(const PuglEvent& event);
@@ -112,6 +115,15 @@ Editor::Impl::Impl(const ProductLibrary& product, EditorHost& host, std::uintptr
         throw std::runtime_error("the panel cannot draw: the window has no OpenGL 2 context");
     puglShow(v, PUGL_SHOW_PASSIVE);
     lastFrame = puglGetTime(world.get());
+}
+
+Editor::Impl::~Impl()
+{
+    // pugl frees a Windows view without unrealizing it, which would leave
+    // NanoVG undeleted; on X11 freeing unrealizes, and does nothing more
+    // after this.
+    if (vg != nullptr)
+        puglUnrealize(view.get());
 }
 
 PuglStatus Editor::Impl::onEvent(PuglView* view, const PuglEvent* event)
