@@ -38,9 +38,6 @@ constexpr std::size_t kModern = 2;
 constexpr int kSlower = 3;
 #else
 constexpr int kSlower = 1;
-// What a hundred opens and closes may add to the resident memory (the
-// sanitizers' own bookkeeping grows it more).
-constexpr long kCycleGrowthKiB = 8192;
 #endif
 
 struct Point {
@@ -188,20 +185,15 @@ TEST_P(FormatEditor, OpeningAndClosingAHundredTimesKeepsTheMemory)
                      pluginFile + " " + in + " " + path("out.wav"));
     ASSERT_EQ(done.status, 0) << done.output;
     EXPECT_EQ(done.output.find("warning"), std::string::npos) << done.output;
-    const auto kib = [&](const std::string& after) {
-        const std::size_t at = done.output.find("resident memory after " + after + ": ");
-        return at == std::string::npos ? -1L
-                                       : std::atol(done.output.c_str() + at + 24 + after.size());
-    };
-    const long first = kib("1 cycle"), last = kib("100 cycles");
-    ASSERT_GT(first, 0) << done.output;
-    ASSERT_GT(last, 0) << done.output;
-    std::cout << "resident memory after 1 cycle " << first << " KiB, after 100 " << last
+    const CycleMemory kib = ResidentAfterCycles(done.output, 100);
+    ASSERT_GT(kib.first, 0) << done.output;
+    ASSERT_GT(kib.last, 0) << done.output;
+    std::cout << "resident memory after 1 cycle " << kib.first << " KiB, after 100 " << kib.last
               << " KiB\n";
 #if !defined(TAPEDELAY_SANITIZED)
     // Mesa's software renderer and the X libraries take about 3 MB over the
     // first ten cycles, then next to nothing.
-    EXPECT_LT(last - first, kCycleGrowthKiB) << done.output;
+    EXPECT_LT(kib.last - kib.first, kCycleGrowthKiB) << done.output;
 #endif
 }
 
