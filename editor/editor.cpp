@@ -18,6 +18,7 @@
 
 #include "fontfile.h"
 #include "nanovggl.h"
+#include "panelbackend.h"
 #include "panelcache.h"
 #include "panelmodel.h"
 #include "panelpainter.h"
@@ -41,6 +42,9 @@ struct ViewDeleter {
 struct Editor::Impl {
     Impl(const ProductLibrary& product, EditorHost& host, std::uintptr_t parent, EditorSize size,
          const std::string& fontPath);
+    ~Impl();
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
 
     static PuglStatus onEvent(PuglView* view, const PuglEvent* event);
     PuglStatus handle(const PuglEvent& event);
@@ -89,7 +93,7 @@ Editor::Impl::Impl(const ProductLibrary& product, EditorHost& host, std::uintptr
     PuglView* v = view.get();
     puglSetHandle(v, this);
     puglSetEventFunc(v, &Impl::onEvent);
-    puglSetBackend(v, puglGlBackend());
+    puglSetBackend(v, PanelBackend());
     puglSetViewHint(v, PUGL_CONTEXT_API, PUGL_OPENGL_API);
     puglSetViewHint(v, PUGL_CONTEXT_VERSION_MAJOR, 2);
     puglSetViewHint(v, PUGL_CONTEXT_VERSION_MINOR, 0);
@@ -113,6 +117,15 @@ Editor::Impl::Impl(const ProductLibrary& product, EditorHost& host, std::uintptr
         throw std::runtime_error("the panel cannot draw: the window has no OpenGL 2 context");
     puglShow(v, PUGL_SHOW_PASSIVE);
     lastFrame = puglGetTime(world.get());
+}
+
+Editor::Impl::~Impl()
+{
+    // pugl frees a Windows view without unrealizing it, which would leave
+    // NanoVG undeleted; on X11 freeing unrealizes, and does nothing more
+    // after this.
+    if (vg != nullptr)
+        puglUnrealize(view.get());
 }
 
 PuglStatus Editor::Impl::onEvent(PuglView* view, const PuglEvent* event)

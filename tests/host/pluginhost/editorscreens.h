@@ -1,12 +1,13 @@
 // What the editor tests share: a host run in the background on a test
-// display and waited for, and screenshots of its window compared with the
+// display and waited for, screenshots of its window compared with the
 // committed references (tests/editor/reference), the last one kept in the
-// build's screenshot folder.
+// build's screenshot folder, and the memory open/close cycles took.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -16,6 +17,30 @@
 
 // Pixels more than 10% apart count as differing.
 inline constexpr const char* kScreenFuzz = "10%";
+// Screenshots match when at most 0.1% of the panel's (760 x 300) pixels
+// differ.
+inline constexpr long kPixelBudget = 228;
+// What a hundred opens and closes of the editor may add to the resident
+// memory (outside the sanitizer build, whose bookkeeping grows it more): a
+// leak of 160 KB a close fails.
+inline constexpr long kCycleGrowthKiB = 16384;
+
+// The resident memory a host printed after the first and the last of its
+// `--editor-cycles` ("resident memory after N cycles: K KiB"); 0 for one
+// it did not print.
+struct CycleMemory {
+    long first = 0;
+    long last = 0;
+};
+inline CycleMemory ResidentAfterCycles(const std::string& printed, int cycles)
+{
+    const auto kib = [&](const std::string& after) {
+        const std::string line = "resident memory after " + after + ": ";
+        const std::size_t at = printed.find(line);
+        return at == std::string::npos ? 0L : std::atol(printed.c_str() + at + line.size());
+    };
+    return {kib("1 cycle"), kib(std::to_string(cycles) + " cycles")};
+}
 
 // A command run in the background on `display`, its output and exit status
 // in files of `dir`.

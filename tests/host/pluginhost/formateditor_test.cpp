@@ -30,9 +30,6 @@ namespace {
 
 constexpr double kRate = 48000.0;
 constexpr std::size_t kFrames = 24000;
-// Screenshots match when at most 0.1% of the panel's (760 x 300) pixels
-// differ.
-constexpr long kPixelBudget = 228;
 // Tone and Mode: Normal, Dark, Bright; Vintage, Retro, Modern.
 constexpr std::size_t kToneOptions = 3, kModeOptions = 3;
 constexpr std::size_t kModern = 2;
@@ -41,9 +38,6 @@ constexpr std::size_t kModern = 2;
 constexpr int kSlower = 3;
 #else
 constexpr int kSlower = 1;
-// What a hundred opens and closes may add to the resident memory (the
-// sanitizers' own bookkeeping grows it more).
-constexpr long kCycleGrowthKiB = 16384;
 #endif
 
 struct Point {
@@ -191,22 +185,16 @@ TEST_P(FormatEditor, OpeningAndClosingAHundredTimesKeepsTheMemory)
                      pluginFile + " " + in + " " + path("out.wav"));
     ASSERT_EQ(done.status, 0) << done.output;
     EXPECT_EQ(done.output.find("warning"), std::string::npos) << done.output;
-    const auto kib = [&](const std::string& after) {
-        const std::size_t at = done.output.find("resident memory after " + after + ": ");
-        return at == std::string::npos ? -1L
-                                       : std::atol(done.output.c_str() + at + 24 + after.size());
-    };
-    const long first = kib("1 cycle"), last = kib("100 cycles");
-    ASSERT_GT(first, 0) << done.output;
-    ASSERT_GT(last, 0) << done.output;
-    std::cout << "resident memory after 1 cycle " << first << " KiB, after 100 " << last
+    const CycleMemory kib = ResidentAfterCycles(done.output, 100);
+    ASSERT_GT(kib.first, 0) << done.output;
+    ASSERT_GT(kib.last, 0) << done.output;
+    std::cout << "resident memory after 1 cycle " << kib.first << " KiB, after 100 " << kib.last
               << " KiB\n";
 #if !defined(TAPEDELAY_SANITIZED)
     // Mesa's software renderer and the X libraries take up to about 11 MB
     // over the first cycles (textures for the panel's cached picture among
-    // them), then next to nothing: 300 cycles end 0.2 MB above 100. A leak
-    // of 160 KB a cycle fails.
-    EXPECT_LT(last - first, kCycleGrowthKiB) << done.output;
+    // them), then next to nothing: 300 cycles end 0.2 MB above 100.
+    EXPECT_LT(kib.last - kib.first, kCycleGrowthKiB) << done.output;
 #endif
 }
 
