@@ -176,8 +176,8 @@ TEST_F(EffectTest, HandsOverWhatThePluginSetItself)
     effect.run(inputs, outputs, 512, faster);
     EXPECT_NE(effect.revision(), still);
     effect.takeOwnWrites([&](std::size_t i, double value) { written.emplace_back(i, value); });
-    EXPECT_EQ(written, (std::vector<std::pair<std::size_t, double>>{
-                           {index(kShownSessionTempo), 140.0}}));
+    EXPECT_EQ(written,
+              (std::vector<std::pair<std::size_t, double>>{{index(kShownSessionTempo), 140.0}}));
 }
 
 // The host's values are clamped; display values, NaN and indices past the
