@@ -1,7 +1,8 @@
 // The CLAP plug-in as a host drives it: the parameters it lists and their
 // texts, values given before and after activation, the plug-in's own writes
 // and the meters as output events, blocks with more events than the room
-// for one run, the transport's tempo, the rates it refuses, and its state.
+// for one run, the transport's tempo, and its state. (A rate it refuses is
+// logged through the host: hostrender_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -203,14 +204,6 @@ TEST_F(ClapPlugin, OwnWritesOutsideTheRangeReachTheHostWithinIt)
     EXPECT_EQ(rig.saved(), saved);
 }
 
-TEST_F(ClapPlugin, RefusesAnUnsupportedRateThroughTheHostsLog)
-{
-    EXPECT_FALSE(rig.activate(8000.0));
-    ASSERT_EQ(rig.logged.size(), 1u);
-    EXPECT_NE(rig.logged[0].find("8000"), std::string::npos) << rig.logged[0];
-    EXPECT_TRUE(rig.activate(44100.0));
-}
-
 TEST_F(ClapPlugin, MetersAndSilenceGoOut)
 {
     ASSERT_TRUE(rig.activate());
@@ -240,13 +233,9 @@ TEST_F(ClapPlugin, StateRestoresTheValuesAndRefusesCorruptBytes)
     };
     configure(rig);
     const std::vector<std::uint8_t> saved = rig.saved();
-    // The loudest echo of the click, past the first 50 ms.
-    const std::vector<float> out = rig.clicks(48000, 512);
-    const auto loudest = std::max_element(
-        out.begin() + 2400, out.end(), [](float a, float b) { return std::abs(a) < std::abs(b); });
-    EXPECT_NEAR(static_cast<double>(loudest - out.begin()), 0.35 * 48000.0, 48.0);
     // Started with the same values (in host order Note Value, Delay Time,
-    // then BPM: the BPM the plug-in chose keeps 0.35 s).
+    // then BPM: the BPM the plug-in chose keeps 0.35 s, as the core's
+    // restore tests hear).
     ClapRig reference;
     for (const char* code : {kDelayTime, kNoteValue, kTempo})
         reference.change(Id(code), rig.value(Id(code)));
