@@ -27,17 +27,6 @@ struct ClapPlugin : ::testing::Test {
     ClapRig rig;
     const PluginDescription& description = rig.module->product.description;
 
-    clap_param_info_t info(clap_id id)
-    {
-        for (std::uint32_t i = 0; i < rig.params->count(rig.plugin); ++i) {
-            clap_param_info_t found{};
-            rig.params->get_info(rig.plugin, i, &found);
-            if (found.id == id)
-                return found;
-        }
-        ADD_FAILURE() << "no parameter " << id;
-        return {};
-    }
     std::string text(clap_id id, double value)
     {
         char shown[64] = {};
@@ -51,29 +40,23 @@ struct ClapPlugin : ::testing::Test {
     }
 };
 
-TEST_F(ClapPlugin, ListsTheParametersInHostOrderThenTapAndMeters)
+// Every parameter's ID, name, range, default and automatable, read-only,
+// stepped and bypass flags, in host order and then the Tap control and the
+// meters, are held to the plug-in's description as clap-info reads them
+// (check_clapinfo.py); here what it does not read.
+TEST_F(ClapPlugin, ListsListsAsEnumerationsAndNothingPastTheEnd)
 {
-    ASSERT_EQ(rig.params->count(rig.plugin), description.parameters.size() + 3);
+    const std::uint32_t count = rig.params->count(rig.plugin);
+    ASSERT_EQ(count, description.parameters.size() + 3);
     for (std::uint32_t i = 0; i < description.parameters.size(); ++i) {
         const ParameterInfo& parameter = description.parameters[i];
         clap_param_info_t shown{};
         ASSERT_TRUE(rig.params->get_info(rig.plugin, i, &shown));
-        EXPECT_EQ(shown.id, parameter.identifier);
-        EXPECT_EQ(std::string(shown.name), parameter.name());
-        EXPECT_EQ(shown.min_value, parameter.minValue);
-        EXPECT_EQ(shown.max_value, parameter.maxValue);
-        EXPECT_EQ(shown.default_value, parameter.defaultValue);
         EXPECT_EQ((shown.flags & CLAP_PARAM_IS_ENUM) != 0, parameter.kind == ParameterKind::list)
             << parameter.code;
-        EXPECT_EQ((shown.flags & CLAP_PARAM_IS_BYPASS) != 0, parameter.hostBypass)
-            << parameter.code;
     }
-    for (const char* shown : {kShownSessionTempo, kShownTempoDelay})
-        EXPECT_EQ(info(Id(shown)).flags, CLAP_PARAM_IS_READONLY);
-    EXPECT_NE(info(kTapParameter).flags & CLAP_PARAM_IS_AUTOMATABLE, 0u);
-    EXPECT_EQ(info(kMeterParameters[1]).flags, CLAP_PARAM_IS_READONLY);
     clap_param_info_t past{};
-    EXPECT_FALSE(rig.params->get_info(rig.plugin, rig.params->count(rig.plugin), &past));
+    EXPECT_FALSE(rig.params->get_info(rig.plugin, count, &past));
 }
 
 TEST_F(ClapPlugin, TextsReadAsTheCommandReadsThem)
@@ -152,21 +135,18 @@ TEST_F(ClapPlugin, ManyEventsInOneBlockSoundAsInSmallBlocks)
     EXPECT_EQ(rig.value(Id(kFeedback)), small.value(Id(kFeedback)));
 }
 
-TEST_F(ClapPlugin, TheTransportTempoIsTheSessionTempo)
+// Tempo events within a block, each at its own sample, and the transport's
+// tempo heard as the command's session tempo: hostrender_test.cpp and
+// tests/host/pluginhost/formatrender_test.cpp, through claphost.
+TEST_F(ClapPlugin, TheTransportTempoIsShownAndStaysWithoutATransport)
 {
-    rig.change(Id(kTempoLock), 1.0);
-    rig.flush();
     ASSERT_TRUE(rig.activate());
     std::vector<std::vector<float>> audio(1, std::vector<float>(256, 0.0f));
     const clap_event_transport_t transport = ClapRig::Transport(90.0);
     rig.process(audio, 0, 256, &transport);
     EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 90.0);
-    rig.tempoAt(100.0, 17);
-    rig.process(audio, 0, 256, &transport);
-    EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 100.0);
-    // Without a transport the tempo stays.
     rig.process(audio, 0, 256);
-    EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 100.0);
+    EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 90.0);
 }
 
 TEST_F(ClapPlugin, TwoTapsSetTheTempo)
