@@ -1,7 +1,8 @@
 // The CLAP plug-in as a host drives it: the parameters it lists and their
 // texts, values given before and after activation, the plug-in's own writes
 // and the meters as output events, blocks with more events than the room
-// for one run, the transport's tempo, the rates it refuses, and its state.
+// for one run, the transport's tempo, and its state. (A rate it refuses is
+// logged through the host: hostrender_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,17 +27,6 @@ struct ClapPlugin : ::testing::Test {
     ClapRig rig;
     const PluginDescription& description = rig.module->product.description;
 
-    clap_param_info_t info(clap_id id)
-    {
-        for (std::uint32_t i = 0; i < rig.params->count(rig.plugin); ++i) {
-            clap_param_info_t found{};
-            rig.params->get_info(rig.plugin, i, &found);
-            if (found.id == id)
-                return found;
-        }
-        ADD_FAILURE() << "no parameter " << id;
-        return {};
-    }
     std::string text(clap_id id, double value)
     {
         char shown[64] = {};
@@ -50,29 +40,23 @@ struct ClapPlugin : ::testing::Test {
     }
 };
 
-TEST_F(ClapPlugin, ListsTheParametersInHostOrderThenTapAndMeters)
+// Every parameter's ID, name, range, default and automatable, read-only,
+// stepped and bypass flags, in host order and then the Tap control and the
+// meters, are held to the plug-in's description as clap-info reads them
+// (check_clapinfo.py); here what it does not read.
+TEST_F(ClapPlugin, ListsListsAsEnumerationsAndNothingPastTheEnd)
 {
-    ASSERT_EQ(rig.params->count(rig.plugin), description.parameters.size() + 3);
+    const std::uint32_t count = rig.params->count(rig.plugin);
+    ASSERT_EQ(count, description.parameters.size() + 3);
     for (std::uint32_t i = 0; i < description.parameters.size(); ++i) {
         const ParameterInfo& parameter = description.parameters[i];
         clap_param_info_t shown{};
         ASSERT_TRUE(rig.params->get_info(rig.plugin, i, &shown));
-        EXPECT_EQ(shown.id, parameter.identifier);
-        EXPECT_EQ(std::string(shown.name), parameter.name());
-        EXPECT_EQ(shown.min_value, parameter.minValue);
-        EXPECT_EQ(shown.max_value, parameter.maxValue);
-        EXPECT_EQ(shown.default_value, parameter.defaultValue);
         EXPECT_EQ((shown.flags & CLAP_PARAM_IS_ENUM) != 0, parameter.kind == ParameterKind::list)
             << parameter.code;
-        EXPECT_EQ((shown.flags & CLAP_PARAM_IS_BYPASS) != 0, parameter.hostBypass)
-            << parameter.code;
     }
-    for (const char* shown : {kShownSessionTempo, kShownTempoDelay})
-        EXPECT_EQ(info(Id(shown)).flags, CLAP_PARAM_IS_READONLY);
-    EXPECT_NE(info(kTapParameter).flags & CLAP_PARAM_IS_AUTOMATABLE, 0u);
-    EXPECT_EQ(info(kMeterParameters[1]).flags, CLAP_PARAM_IS_READONLY);
     clap_param_info_t past{};
-    EXPECT_FALSE(rig.params->get_info(rig.plugin, rig.params->count(rig.plugin), &past));
+    EXPECT_FALSE(rig.params->get_info(rig.plugin, count, &past));
 }
 
 TEST_F(ClapPlugin, TextsReadAsTheCommandReadsThem)
@@ -151,21 +135,18 @@ TEST_F(ClapPlugin, ManyEventsInOneBlockSoundAsInSmallBlocks)
     EXPECT_EQ(rig.value(Id(kFeedback)), small.value(Id(kFeedback)));
 }
 
-TEST_F(ClapPlugin, TheTransportTempoIsTheSessionTempo)
+// Tempo events within a block, each at its own sample, and the transport's
+// tempo heard as the command's session tempo: hostrender_test.cpp and
+// tests/host/pluginhost/formatrender_test.cpp, through claphost.
+TEST_F(ClapPlugin, TheTransportTempoIsShownAndStaysWithoutATransport)
 {
-    rig.change(Id(kTempoLock), 1.0);
-    rig.flush();
     ASSERT_TRUE(rig.activate());
     std::vector<std::vector<float>> audio(1, std::vector<float>(256, 0.0f));
     const clap_event_transport_t transport = ClapRig::Transport(90.0);
     rig.process(audio, 0, 256, &transport);
     EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 90.0);
-    rig.tempoAt(100.0, 17);
-    rig.process(audio, 0, 256, &transport);
-    EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 100.0);
-    // Without a transport the tempo stays.
     rig.process(audio, 0, 256);
-    EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 100.0);
+    EXPECT_EQ(rig.value(Id(kShownSessionTempo)), 90.0);
 }
 
 TEST_F(ClapPlugin, TwoTapsSetTheTempo)
@@ -203,14 +184,6 @@ TEST_F(ClapPlugin, OwnWritesOutsideTheRangeReachTheHostWithinIt)
     EXPECT_EQ(rig.saved(), saved);
 }
 
-TEST_F(ClapPlugin, RefusesAnUnsupportedRateThroughTheHostsLog)
-{
-    EXPECT_FALSE(rig.activate(8000.0));
-    ASSERT_EQ(rig.logged.size(), 1u);
-    EXPECT_NE(rig.logged[0].find("8000"), std::string::npos) << rig.logged[0];
-    EXPECT_TRUE(rig.activate(44100.0));
-}
-
 TEST_F(ClapPlugin, MetersAndSilenceGoOut)
 {
     ASSERT_TRUE(rig.activate());
@@ -240,13 +213,9 @@ TEST_F(ClapPlugin, StateRestoresTheValuesAndRefusesCorruptBytes)
     };
     configure(rig);
     const std::vector<std::uint8_t> saved = rig.saved();
-    // The loudest echo of the click, past the first 50 ms.
-    const std::vector<float> out = rig.clicks(48000, 512);
-    const auto loudest = std::max_element(
-        out.begin() + 2400, out.end(), [](float a, float b) { return std::abs(a) < std::abs(b); });
-    EXPECT_NEAR(static_cast<double>(loudest - out.begin()), 0.35 * 48000.0, 48.0);
     // Started with the same values (in host order Note Value, Delay Time,
-    // then BPM: the BPM the plug-in chose keeps 0.35 s).
+    // then BPM: the BPM the plug-in chose keeps 0.35 s, as the core's
+    // restore tests hear).
     ClapRig reference;
     for (const char* code : {kDelayTime, kNoteValue, kTempo})
         reference.change(Id(code), rig.value(Id(code)));

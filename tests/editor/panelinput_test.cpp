@@ -133,14 +133,13 @@ TEST_F(PanelInput, ADoubleClickResetsADialToItsDefault)
 
     // Slower clicks, or clicks on two dials, are not a double-click.
     model.setValue(input, 8.0);
-    model.press({Control::input, Part::knob}, 500.0, clock + 5.0);
-    model.release();
-    model.press({Control::input, Part::knob}, 500.0, clock + 5.5);
-    model.release();
-    model.press({Control::output, Part::knob}, 500.0, clock + 10.0);
-    model.release();
-    model.press({Control::input, Part::knob}, 500.0, clock + 10.1);
-    model.release();
+    for (const auto& [control, at] : {std::pair{Control::input, 5.0},
+                                      {Control::input, 5.5},
+                                      {Control::output, 10.0},
+                                      {Control::input, 10.1}}) {
+        model.press({control, Part::knob}, 500.0, clock + at);
+        model.release();
+    }
     EXPECT_DOUBLE_EQ(model.value(input), 8.0);
 }
 

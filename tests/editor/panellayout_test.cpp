@@ -93,6 +93,9 @@ TEST(EditorSize, ConstrainKeepsThePanelsAspectWithinItsLimits)
         EXPECT_TRUE(aspectKept(got));
         EXPECT_GE(got.width, Editor::minimumSize().width);
         EXPECT_LE(got.width, Editor::maximumSize().width);
+        // A size it gave stays as it is when asked again.
+        const EditorSize again = Editor::constrain(got);
+        EXPECT_TRUE(again.width == got.width && again.height == got.height);
         // It fits the size wanted whenever the minimum does.
         if (wanted.width >= Editor::minimumSize().width &&
             wanted.height >= Editor::minimumSize().height) {

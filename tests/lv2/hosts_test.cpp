@@ -4,31 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "host/product/presets.h"
 #include "lv2/bundleports.h"
-#include "tests/support/hostrun.h"
-#include "tests/support/scratchdirectory.h"
+#include "tests/support/pluginhostrun.h"
 
 namespace {
 
 const std::string kBundle = TAPEDELAY_LV2_BUNDLE;
 const std::string kUri = kPluginUri;
-const std::string kCommand = TAPEDELAY_COMMAND;
-
-// Clicks over a quiet tone, as a 32-bit float WAV (lv2apply writes what it reads).
-void WriteInput(const std::string& path, double rate, std::size_t frames)
-{
-    std::vector<float> audio(frames);
-    for (std::size_t i = 0; i < frames; ++i)
-        audio[i] = 0.1f * static_cast<float>(std::sin(0.02 * static_cast<double>(i))) +
-                   (i % 12000 == 200 ? 0.7f : 0.0f);
-    WriteSamples(path, audio, rate);
-}
 
 // A setting as port values (symbol, value) in port order.
 using Setting = std::vector<std::pair<std::string, std::string>>;
@@ -46,25 +33,24 @@ std::string Options(const Setting& setting, const std::string& tool)
     return text;
 }
 
-class Lv2Hosts : public ScratchDirectory {
+// The test signal as a 32-bit float WAV (lv2apply writes what it reads);
+// the command's renders are the fixture's.
+class Lv2Hosts : public PluginHostRun {
 protected:
-    Lv2Hosts()
+    Lv2Hosts() : PluginHostRun("lv2file", kUri)
     {
         const std::string path = std::filesystem::path(kBundle).parent_path().string();
         setenv("LV2_PATH", path.c_str(), 1);
     }
 
-    // What the command or a host tool renders from `in` with these options.
+    // What a host tool renders from `in` with these options.
     std::vector<float> render(const std::string& tool, const std::string& in,
                               const std::string& options, const std::string& uri = kUri)
     {
         const std::string out = path(tool + ".wav");
         // lv2file clamps samples beyond full scale unless told not to.
-        const Outcome done =
-            Shell(tool == "command" ? kCommand + " render --quiet --preroll 0 --tail 0 " + in +
-                                          " " + out + options
-                                    : tool + (tool == "lv2file" ? " --ignore-clipping" : "") +
-                                          " -i " + in + " -o " + out + options + " " + uri);
+        const Outcome done = Shell(tool + (tool == "lv2file" ? " --ignore-clipping" : "") + " -i " +
+                                   in + " -o " + out + options + " " + uri);
         EXPECT_EQ(done.status, 0) << done.output;
         return Samples(out);
     }
@@ -82,7 +68,7 @@ TEST_F(Lv2Hosts, TheBundleValidatesAndIsListed)
 TEST_F(Lv2Hosts, LilvToolsRenderWhatTheCommandRenders)
 {
     const std::string in = path("in.wav");
-    WriteInput(in, 48000.0, 60000);
+    WriteSamples(in, TestSignal(60000), 48000.0);
     const std::vector<Setting> settings = {
         {{"time", "0.3"}, {"fbak", "6"}, {"mode", "0"}},
         {{"nval", "3"}, {"fbak", "7.5"}, {"inpt", "6.5"}, {"tone", "1"}, {"dot3", "1"}},
@@ -93,7 +79,7 @@ TEST_F(Lv2Hosts, LilvToolsRenderWhatTheCommandRenders)
     for (const Setting& setting : settings) {
         const std::string lv2file = Options(setting, "lv2file");
         SCOPED_TRACE(lv2file);
-        const std::vector<float> expected = render("command", in, Options(setting, "command"));
+        const std::vector<float> expected = command(in, Options(setting, "command"));
         ASSERT_EQ(expected.size(), 60000u);
         EXPECT_EQ(Difference(render("lv2apply", in, Options(setting, "lv2apply")), expected), "");
         for (const char* block : {" -b 64", " -b 4096"})
@@ -107,19 +93,15 @@ TEST_F(Lv2Hosts, TheStereoPluginIsTwoMonoRenders)
 {
     constexpr std::size_t kFrames = 40000;
     const std::string channels[] = {path("left.wav"), path("right.wav")};
-    WriteInput(channels[0], 48000.0, kFrames);
-    std::vector<float> right(kFrames);
-    for (std::size_t i = 0; i < kFrames; ++i)
-        right[i] = 0.3f * static_cast<float>(std::sin(0.005 * static_cast<double>(i))) +
-                   (i % 7000 == 50 ? -0.6f : 0.0f);
+    const std::vector<float> left = TestSignal(kFrames, 1), right = TestSignal(kFrames, 2);
+    WriteSamples(channels[0], left, 48000.0);
     WriteSamples(channels[1], right, 48000.0);
     const std::string stereo = path("stereo.wav");
-    WriteSamples(stereo, Interleave(Samples(channels[0]), right), 48000.0, 2);
+    WriteSamples(stereo, Interleave(left, right), 48000.0, 2);
 
     const Setting setting = {{"nval", "3"}, {"fbak", "7"}, {"tone", "1"}, {"mode", "0"}};
-    const std::vector<float> expected[] = {
-        render("command", channels[0], Options(setting, "command")),
-        render("command", channels[1], Options(setting, "command"))};
+    const std::vector<float> expected[] = {command(channels[0], Options(setting, "command")),
+                                           command(channels[1], Options(setting, "command"))};
     for (const char* block : {" -b 1", " -b 700"}) {
         const std::vector<float> out =
             render("lv2file", stereo, block + Options(setting, "lv2file"), kStereoPluginUri);
@@ -132,12 +114,12 @@ TEST_F(Lv2Hosts, TheStereoPluginIsTwoMonoRenders)
 TEST_F(Lv2Hosts, APresetRendersAsTheCommandsPreset)
 {
     const std::string in = path("in.wav");
-    WriteInput(in, 44100.0, 50000);
+    WriteSamples(in, TestSignal(50000), 44100.0);
     ASSERT_FALSE(Presets().empty());
     for (const Preset& preset : Presets()) {
         SCOPED_TRACE(preset.label);
         EXPECT_EQ(Difference(render("lv2file", in, " -b 512 -P '" + preset.label + "'"),
-                             render("command", in, " --preset " + preset.name)),
+                             command(in, " --preset " + preset.name)),
                   "");
     }
 }
@@ -145,7 +127,7 @@ TEST_F(Lv2Hosts, APresetRendersAsTheCommandsPreset)
 TEST_F(Lv2Hosts, AnUnsupportedRateIsReportedAndNothingCrashes)
 {
     const std::string in = path("in.wav");
-    WriteInput(in, 8000.0, 4000);
+    WriteSamples(in, TestSignal(4000), 8000.0);
     const Outcome file = Shell("lv2file -i " + in + " -o " + path("out.wav") + " " + kUri);
     EXPECT_EQ(file.status, 1) << file.output;
     EXPECT_NE(file.output.find("unsupported sample rate 8000 Hz"), std::string::npos)

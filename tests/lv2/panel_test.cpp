@@ -9,8 +9,10 @@
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -41,26 +43,13 @@ struct UiModule : Lv2SharedObject<LV2UI_Descriptor> {
 // was told, and what the panel wrote.
 class PanelHost {
 public:
-    explicit PanelHost(std::uintptr_t parent = 0) : parent(parent)
-    {
-        resize = {this, [](LV2UI_Feature_Handle handle, int width, int height) {
-                      static_cast<PanelHost*>(handle)->told = {width, height};
-                      return 0;
-                  }};
-        touch = {this, [](LV2UI_Feature_Handle handle, std::uint32_t port, bool grabbed) {
-                     static_cast<PanelHost*>(handle)->touched.push_back({port, grabbed});
-                 }};
-        parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(parent)};
-        resizeFeature = {LV2_UI__resize, &resize};
-        touchFeature = {LV2_UI__touch, &touch};
-    }
+    explicit PanelHost(std::uintptr_t parent = 0) : parent(parent) {}
 
     std::vector<const LV2_Feature*> features()
     {
         std::vector<const LV2_Feature*> list;
-        for (const LV2_Feature* feature : lv2.features(true))
-            if (feature != nullptr)
-                list.push_back(feature);
+        std::ranges::copy_if(lv2.features(true), std::back_inserter(list),
+                             [](const LV2_Feature* feature) { return feature != nullptr; });
         if (parent != 0)
             list.push_back(&parentFeature);
         list.insert(list.end(), {&resizeFeature, &touchFeature, nullptr});
@@ -91,11 +80,16 @@ public:
     std::vector<std::pair<std::uint32_t, float>> written;
 
 private:
-    LV2UI_Resize resize{};
-    LV2UI_Touch touch{};
-    LV2_Feature parentFeature{};
-    LV2_Feature resizeFeature{};
-    LV2_Feature touchFeature{};
+    LV2UI_Resize resize{this, [](LV2UI_Feature_Handle handle, int width, int height) {
+                            static_cast<PanelHost*>(handle)->told = {width, height};
+                            return 0;
+                        }};
+    LV2UI_Touch touch{this, [](LV2UI_Feature_Handle handle, std::uint32_t port, bool grabbed) {
+                          static_cast<PanelHost*>(handle)->touched.push_back({port, grabbed});
+                      }};
+    LV2_Feature parentFeature{LV2_UI__parent, reinterpret_cast<void*>(parent)};
+    LV2_Feature resizeFeature{LV2_UI__resize, &resize};
+    LV2_Feature touchFeature{LV2_UI__touch, &touch};
 };
 
 TEST(Lv2PanelModule, OffersAPanelForEachPlugin)

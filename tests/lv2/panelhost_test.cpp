@@ -8,6 +8,7 @@
 // instead of comparing (after a deliberate change to the panel's look).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -41,13 +42,10 @@ std::vector<double> OutputPeaks(const std::string& log)
 // their echoes.
 double Loudness(const std::vector<double>& peaks, std::size_t count)
 {
-    const std::size_t first = peaks.size() > count ? peaks.size() - count : 0;
-    std::size_t loud = 0;
-    for (std::size_t i = first; i < peaks.size(); ++i)
-        loud += peaks[i] > 0.02 ? 1 : 0;
-    return peaks.size() > first
-               ? static_cast<double>(loud) / static_cast<double>(peaks.size() - first)
-               : 0.0;
+    const auto last = std::min(count, peaks.size());
+    const auto loud = std::count_if(peaks.end() - static_cast<std::ptrdiff_t>(last), peaks.end(),
+                                    [](double peak) { return peak > 0.02; });
+    return last > 0 ? static_cast<double>(loud) / static_cast<double>(last) : 0.0;
 }
 
 class PanelInJalv : public ScratchDirectory {

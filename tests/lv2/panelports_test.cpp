@@ -9,6 +9,8 @@
 #include <limits>
 #include <map>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "host/product/parametercodes.h"
 #include "host/product/parameternames.h"
@@ -19,6 +21,13 @@
 namespace {
 
 using Kind = PanelUpdate::Kind;
+using Fields = std::tuple<Kind, std::size_t, double>;
+
+// An update's fields, compared at once.
+Fields Of(const PanelUpdate& update)
+{
+    return {update.kind, update.index, update.value};
+}
 
 class PanelPortsTest : public ::testing::TestWithParam<BundlePlugin> {
 protected:
@@ -49,16 +58,13 @@ TEST_P(PanelPortsTest, EachParameterMeetsThePortWithItsSymbol)
         const std::uint32_t port = portOf(ParameterSymbol(parameter));
         for (const double value :
              {parameter.minValue, parameter.defaultValue, parameter.maxValue}) {
-            const PanelUpdate update = ports.fromPort(port, static_cast<float>(value));
-            EXPECT_EQ(update.kind, Kind::value);
-            EXPECT_EQ(update.index, i);
-            EXPECT_EQ(update.value, value);
+            EXPECT_EQ(Of(ports.fromPort(port, static_cast<float>(value))),
+                      Fields(Kind::value, i, value));
             const std::optional<PortWrite> write = ports.toPort(i, value);
             // The values the plug-in writes for display have no input port.
             ASSERT_EQ(write.has_value(), parameter.automate);
             if (write) {
-                EXPECT_EQ(write->port, port);
-                EXPECT_EQ(write->value, static_cast<float>(value));
+                EXPECT_EQ(std::pair(write->port, write->value), std::pair(port, float(value)));
                 EXPECT_EQ(ports.inputPort(i), port);
             }
         }
@@ -75,30 +81,20 @@ TEST_P(PanelPortsTest, TheEnabledPortIsTheBypassTurnedRound)
     for (const auto& [bypassed, portValue] : {std::pair{1.0, 0.0f}, std::pair{0.0, 1.0f}}) {
         const std::optional<PortWrite> write = ports.toPort(bypass, bypassed);
         ASSERT_TRUE(write);
-        EXPECT_EQ(write->port, enabled);
-        EXPECT_EQ(write->value, portValue);
-        const PanelUpdate update = ports.fromPort(enabled, portValue);
-        EXPECT_EQ(update.kind, Kind::value);
-        EXPECT_EQ(update.index, bypass);
-        EXPECT_EQ(update.value, bypassed);
+        EXPECT_EQ(std::pair(write->port, write->value), std::pair(enabled, portValue));
+        EXPECT_EQ(Of(ports.fromPort(enabled, portValue)), Fields(Kind::value, bypass, bypassed));
     }
 }
 
 TEST_P(PanelPortsTest, TapAndMetersHaveTheirPorts)
 {
     EXPECT_EQ(ports.tapPort(), portOf("tap"));
-    const PanelUpdate in = ports.fromPort(portOf("in_peak"), 0.25f);
-    EXPECT_EQ(in.kind, Kind::inputMeter);
-    EXPECT_EQ(in.value, 0.25);
-    const PanelUpdate out = ports.fromPort(portOf("out_peak"), 0.75f);
-    EXPECT_EQ(out.kind, Kind::outputMeter);
-    EXPECT_EQ(out.value, 0.75);
+    EXPECT_EQ(Of(ports.fromPort(portOf("in_peak"), 0.25f)), Fields(Kind::inputMeter, 0, 0.25));
+    EXPECT_EQ(Of(ports.fromPort(portOf("out_peak"), 0.75f)), Fields(Kind::outputMeter, 0, 0.75));
     // A peak beyond full scale shows as full.
     EXPECT_EQ(ports.fromPort(portOf("out_peak"), 3.0f).value, 1.0);
-    const PanelUpdate shown = ports.fromPort(portOf(kShownSessionTempo), 96.0f);
-    EXPECT_EQ(shown.kind, Kind::value);
-    EXPECT_EQ(shown.index, indexOf(kShownSessionTempo));
-    EXPECT_EQ(shown.value, 96.0);
+    EXPECT_EQ(Of(ports.fromPort(portOf(kShownSessionTempo), 96.0f)),
+              Fields(Kind::value, indexOf(kShownSessionTempo), 96.0));
 }
 
 TEST_P(PanelPortsTest, WhatNoPortTakesIsRefused)

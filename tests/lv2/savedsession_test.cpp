@@ -7,6 +7,7 @@
 #include <lilv/lilv.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@ public:
                                                                   : &values[i];
             lilv_node_free(audioClass);
             lilv_instance_connect_port(instance, i, data);
+            indices[lilv_node_as_string(lilv_port_get_symbol(plugin, port))] = i;
         }
         lilv_instance_activate(instance);
     }
@@ -54,7 +56,7 @@ public:
     LilvHost(const LilvHost&) = delete;
     LilvHost& operator=(const LilvHost&) = delete;
 
-    float& value(const std::string& symbol) { return values[index(symbol)]; }
+    float& value(const std::string& symbol) { return values[indices.at(symbol)]; }
     void run() { lilv_instance_run(instance, kRun); }
 
     // The state with the input ports' values, into folder.
@@ -70,14 +72,6 @@ public:
     }
 
 private:
-    std::uint32_t index(const std::string& symbol) const
-    {
-        for (std::uint32_t i = 0; i < values.size(); ++i)
-            if (lilv_node_as_string(lilv_port_get_symbol(
-                    plugin, lilv_plugin_get_port_by_index(plugin, i))) == symbol)
-                return i;
-        throw std::invalid_argument("no port " + symbol);
-    }
     static const void* portValue(const char* symbol, void* self, std::uint32_t* size,
                                  std::uint32_t* type)
     {
@@ -99,6 +93,7 @@ private:
     LilvInstance* instance;
     std::vector<float> values;
     std::vector<float> audio;
+    std::map<std::string, std::uint32_t> indices; // by symbol
 };
 
 class SavedSession : public ScratchDirectory {

@@ -4,8 +4,6 @@
 // with nothing changed.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <memory>
 #include <string>
 #include <utility>
@@ -46,37 +44,11 @@ protected:
     std::vector<float> silence = std::vector<float>(kRun, 0.0f);
 };
 
-// Delay Time 0.3 s, then an 8th: the plug-in set BPM to 100 and the host's
-// BPM port still says 120: the ports alone, turned in, give an 8th at
-// 120 BPM. Reopened, the echo comes back after 0.3 s.
-TEST_F(Lv2State, ANoteValueChosenOverAFreeDelayReopensWithItsDelay)
-{
-    const Lv2Controls ports = {{"time", 0.3f}, {"nval", 3.0f}};
-    const auto saved = StartLv2(module, host, kRate, {{"time", 0.3f}});
-    run(*saved, {{}, {{"nval", 3.0f}}});
-    ASSERT_EQ(saved->control("uiDT"), 0.3f);
-    Lv2SavedState state;
-    ASSERT_EQ(saved->save(state), LV2_STATE_SUCCESS);
-    for (const char* key : {kValuesKey, kPortsKey})
-        EXPECT_EQ(state.properties.at(host.urid(key)).type, host.urid(LV2_ATOM__Chunk)) << key;
-
-    const auto plugin = reopened(ports, state);
-    std::vector<float> in(30000, 0.0f);
-    in[100] = 0.8f;
-    std::vector<float> out(in.size());
-    plugin->run(in.data(), out.data(), 30000);
-    EXPECT_EQ(plugin->control("uiDT"), 0.3f);
-
-    // The echo comes back 0.3 s after the click, within the wow and flutter
-    // (the host's ports alone give 0.5 s).
-    const auto loudest = std::max_element(out.begin() + 1000, out.end(), [](float a, float b) {
-        return std::fabs(a) < std::fabs(b);
-    });
-    EXPECT_NEAR(static_cast<double>(loudest - out.begin() - 100), 0.3 * kRate, 0.002 * kRate);
-}
-
 // BPM typed as 130, then presses 0.4 s apart: 150 BPM, an 8th of 0.2 s.
 // The host's BPM port still says 130, which must not be turned in again.
+// (A note value chosen over a free delay, whose BPM the plug-in sets
+// likewise, is reopened through lilv's own state files in
+// savedsession_test.cpp.)
 TEST_F(Lv2State, TappedTempoReopensWithItsDelay)
 {
     const Lv2Controls ports = {{"nval", 3.0f}, {"bpm", 130.0f}};
@@ -85,6 +57,8 @@ TEST_F(Lv2State, TappedTempoReopensWithItsDelay)
     ASSERT_EQ(saved->control("uiDT"), 0.2f);
     Lv2SavedState state;
     ASSERT_EQ(saved->save(state), LV2_STATE_SUCCESS);
+    for (const char* key : {kValuesKey, kPortsKey})
+        EXPECT_EQ(state.properties.at(host.urid(key)).type, host.urid(LV2_ATOM__Chunk)) << key;
 
     const auto plugin = reopened(ports, state);
     run(*plugin, {{}});

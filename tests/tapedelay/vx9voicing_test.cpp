@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -152,10 +153,9 @@ TEST(VX9Voicing, VintageHissesAboveRetroAndModern)
     for (std::uint32_t mode : {kVintage, kRetro, kModern}) {
         Voicing v(mode, kNormal, 0.1, 1.0);
         const std::vector<float> y = v.render(std::vector<float>(24000, 0.0f));
-        double sum = 0.0;
-        for (std::size_t i = 12000; i < y.size(); ++i)
-            sum += static_cast<double>(y[i]) * y[i];
-        rms[mode] = std::sqrt(sum / 12000.0);
+        const std::vector<double> tail(y.begin() + 12000, y.end());
+        rms[mode] = std::sqrt(std::inner_product(tail.begin(), tail.end(), tail.begin(), 0.0) /
+                              static_cast<double>(tail.size()));
         EXPECT_GT(rms[mode], 0.0) << mode;
     }
     EXPECT_GT(rms[kVintage], 5.0 * rms[kRetro]);
