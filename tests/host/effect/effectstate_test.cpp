@@ -123,13 +123,6 @@ protected:
         return static_cast<std::uint32_t>(*saved.description().find(code));
     }
 
-    // Runs silence with these events in 4800-frame runs.
-    static void RunSilence(Effect& effect, std::size_t frames,
-                           const std::vector<TimedEvent>& events)
-    {
-        RunMono(effect, std::vector<float>(frames, 0.0f), events, {4800});
-    }
-
     // The saved effect reopened: its state through bytes into a fresh one.
     std::unique_ptr<Effect> reopened()
     {

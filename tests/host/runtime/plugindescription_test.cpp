@@ -5,6 +5,7 @@
 
 #include "host/runtime/hosterrors.h"
 #include "host/runtime/plugindescription.h"
+#include "tests/host/refusal.h"
 #include "tests/support/idlecontroller.h"
 
 namespace {
@@ -66,12 +67,7 @@ TEST(PluginDescription, MalformedDescriptionsAreRefusedByName)
     const auto refusal = [](const Missive& parameters) {
         HandWrittenPlugin plugin;
         plugin.parameters = parameters;
-        try {
-            ExchangeDescriptions(plugin);
-        } catch (const PluginContractError& error) {
-            return std::string(error.what());
-        }
-        return std::string("accepted");
+        return Refusal<PluginContractError>([&] { ExchangeDescriptions(plugin); });
     };
     Missive missingDefault;
     missingDefault.put("abcd", Parameter("numeric"));
@@ -94,13 +90,8 @@ TEST(PluginDescription, MalformedDescriptionsAreRefusedByName)
     HandWrittenPlugin refusing;
     refusing.refuse = true;
     testing::internal::CaptureStdout(); // the plug-in prints its failure report
-    try {
-        ExchangeDescriptions(refusing);
-        ADD_FAILURE() << "a failing exchange was accepted";
-    } catch (const PluginContractError& error) {
-        EXPECT_STREQ(error.what(), "the parameter exchange failed: too many channels "
-                                   "(product/source/plugin:79)");
-    }
+    EXPECT_EQ(Refusal<PluginContractError>([&] { ExchangeDescriptions(refusing); }),
+              "the parameter exchange failed: too many channels (product/source/plugin:79)");
     testing::internal::GetCapturedStdout();
 
     // Without "enableBypass" the host adds no bypass of its own.
