@@ -35,14 +35,11 @@ struct Blocks : ::testing::Test {
     CoeffBlock* smoothed;
     CoeffBlock* plain;
     double gains[2] = {0.0, 0.0};
-    double values[3] = {0.0, 0.0, 0.0};
+    double values[3] = {1.0, 2.0, 3.0};
 };
 
 TEST_F(Blocks, PublishKeepsTheKernelsGlideStateAndAChangeOfItReplacesIt)
 {
-    values[0] = 1.0;
-    values[1] = 2.0;
-    values[2] = 3.0;
     plain->Publish(values);
     EXPECT_EQ(at(copy(), 0), 1.0);
     EXPECT_EQ(at(copy(), 8), 0.0);

@@ -69,22 +69,16 @@ TEST(PluginDescription, MalformedDescriptionsAreRefusedByName)
         plugin.parameters = parameters;
         return Refusal<PluginContractError>([&] { ExchangeDescriptions(plugin); });
     };
-    Missive missingDefault;
-    missingDefault.put("abcd", Parameter("numeric"));
-    EXPECT_NE(refusal(missingDefault).find("abcd lacks a finite defaultValue"), std::string::npos);
-    Missive noOptions;
-    noOptions.put("abcd", Parameter("list"));
-    EXPECT_NE(refusal(noOptions).find("no options"), std::string::npos);
-    Missive longCode;
-    longCode.put("abcde", Parameter("list", {"a"}));
-    EXPECT_NE(refusal(longCode).find("not four characters"), std::string::npos);
-    Missive twice;
-    twice.put("abcd", Parameter("list", {"a"}));
-    twice.put("abcd", Parameter("list", {"b"}));
-    EXPECT_NE(refusal(twice).find("described twice"), std::string::npos);
-    Missive notARecord;
-    notARecord.put("abcd", 3.0);
-    EXPECT_NE(refusal(notARecord).find("not a record"), std::string::npos);
+    for (const auto& [parameters, why] : std::vector<std::pair<Missive, const char*>>{
+             {Missive(std::pair{"abcd", Parameter("numeric")}), "abcd lacks a finite defaultValue"},
+             {Missive(std::pair{"abcd", Parameter("list")}), "no options"},
+             {Missive(std::pair{"abcde", Parameter("list", {"a"})}), "not four characters"},
+             {Missive(std::pair{"abcd", Parameter("list", {"a"})},
+                      std::pair{"abcd", Parameter("list", {"b"})}),
+              "described twice"},
+             {Missive(std::pair{"abcd", 3.0}), "not a record"},
+         })
+        EXPECT_NE(refusal(parameters).find(why), std::string::npos) << why;
 
     // The plug-in's own failure keeps its message and location.
     HandWrittenPlugin refusing;
