@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,8 +17,6 @@
 #else
 #include <unistd.h>
 #endif
-
-namespace fs = std::filesystem;
 
 TEST_F(AudioFileTest, RawRoundTripAndLengthCheck)
 {

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <string>
@@ -49,10 +50,8 @@ struct InterruptedRender : ScratchDirectory {
 
     bool temporaryFileExists() const
     {
-        for (const std::string& name : listing())
-            if (name.rfind(".tapedelay-", 0) == 0)
-                return true;
-        return false;
+        return std::ranges::any_of(
+            listing(), [](const std::string& name) { return name.starts_with(".tapedelay-"); });
     }
 
     // The wait status once pid has ended, within limit; -1 (after killing
