@@ -6,8 +6,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
+#include "host/pluginhost/residentmemory.h"
 #include "tests/support/soaksignal.h"
 
 namespace {
@@ -16,18 +16,9 @@ namespace {
 // wet path the tape's clamp keeps near full scale: well under 4.
 constexpr float kLoudest = 4.0f;
 
-// The process's resident memory in kB (Linux).
 long ResidentKilobytes()
 {
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmRSS:") {
-            long kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes;
-        }
-    return -1;
+    return static_cast<long>(ResidentBytes() / 1024);
 }
 
 TEST(Soak, LongRendersStayFiniteBoundedAndFlatInEveryMode)
