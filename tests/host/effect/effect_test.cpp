@@ -91,23 +91,15 @@ TEST_F(EffectTest, StereoIsTwoMonoRunsWithOneSetting)
 TEST_F(EffectTest, TapsAreRisingEdgesTimedToTheFrame)
 {
     const std::vector<float> in = Clicks(120000);
-    const auto tapControl = [](std::uint64_t frame, double value) {
-        return TimedEvent{frame, Kind::tap, 0, value};
-    };
+    // The Tap control's values (held down at 1500: no press), and a Note
+    // Value due with the tap that would choose a note: the host's Quarter
+    // stands, as it does on the command line.
     const std::vector<TimedEvent> taps = {
-        tapControl(0, 1.0),
-        tapControl(50, 0.0),
-        tapControl(1000, 1.0),
-        tapControl(1500, 1.0), // held: no press
-        tapControl(2000, 0.0),
-        tapControl(25000, 1.0),
-        tapControl(25001, 0.0),
-        tapControl(44200, 1.0),
-        tapControl(44300, 0.0),
-        // Due with the tap that would choose a note: the host's Quarter
-        // stands, as it does on the command line.
-        {25000, Kind::change, index(kNoteValue), 4.0},
-    };
+        {0, Kind::tap, 0, 1.0},     {50, Kind::tap, 0, 0.0},
+        {1000, Kind::tap, 0, 1.0},  {1500, Kind::tap, 0, 1.0},
+        {2000, Kind::tap, 0, 0.0},  {25000, Kind::tap, 0, 1.0},
+        {25001, Kind::tap, 0, 0.0}, {44200, Kind::tap, 0, 1.0},
+        {44300, Kind::tap, 0, 0.0}, {25000, Kind::change, index(kNoteValue), 4.0}};
     const std::vector<TimedEvent> tapped = {{25000, Kind::tap, 0, 120.0},
                                             {25000, Kind::change, index(kNoteValue), 4.0},
                                             {44200, Kind::tap, 0, 150.0}};
