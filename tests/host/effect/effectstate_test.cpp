@@ -19,24 +19,18 @@ namespace {
 using Kind = EffectEvent::Kind;
 using Bytes = std::vector<std::uint8_t>;
 
-// CRC-32 bit by bit, to forge blobs with a valid checksum.
-std::uint32_t Crc32(const Bytes& bytes, std::size_t size)
+// Writes the trailing CRC-32 over the bytes before it, worked out bit by
+// bit, to forge blobs with a valid checksum.
+void Rechecksum(Bytes& bytes)
 {
     std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) {
+    for (std::size_t i = 0; i + 4 < bytes.size(); ++i) {
         crc ^= bytes[i];
         for (int k = 0; k < 8; ++k)
             crc = (crc >> 1) ^ ((crc & 1u) != 0 ? 0xEDB88320u : 0u);
     }
-    return ~crc;
-}
-
-void Rechecksum(Bytes& bytes)
-{
-    const std::uint32_t crc = Crc32(bytes, bytes.size() - 4);
-    for (int k = 0; k < 4; ++k)
-        bytes[bytes.size() - 4 + static_cast<std::size_t>(k)] =
-            static_cast<std::uint8_t>(crc >> (8 * k));
+    for (std::size_t k = 0; k < 4; ++k)
+        bytes[bytes.size() - 4 + k] = static_cast<std::uint8_t>(~crc >> (8 * k));
 }
 
 const EffectState kState = {{{FourCharacterCode(kFeedback), 7.5},
