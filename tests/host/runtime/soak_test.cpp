@@ -16,11 +16,6 @@ namespace {
 // wet path the tape's clamp keeps near full scale: well under 4.
 constexpr float kLoudest = 4.0f;
 
-long ResidentKilobytes()
-{
-    return static_cast<long>(ResidentBytes() / 1024);
-}
-
 TEST(Soak, LongRendersStayFiniteBoundedAndFlatInEveryMode)
 {
     const int rounds = SoakRounds();
@@ -34,7 +29,7 @@ TEST(Soak, LongRendersStayFiniteBoundedAndFlatInEveryMode)
         long memoryAfterWarmUp = 0;
         for (int round = 0; round < rounds; ++round) {
             if (round == 1)
-                memoryAfterWarmUp = ResidentKilobytes();
+                memoryAfterWarmUp = static_cast<long>(ResidentBytes() / 1024);
             for (int turn = 0; turn < kSoakTurns; ++turn)
                 for (std::uint64_t b = 0; b < kSoakTurnBlocks; ++b, at += kSoakBlock) {
                     FillSoakBlock(block, turn, at, seed);
@@ -45,7 +40,7 @@ TEST(Soak, LongRendersStayFiniteBoundedAndFlatInEveryMode)
                     }
                 }
         }
-        const long memoryAtEnd = ResidentKilobytes();
+        const long memoryAtEnd = static_cast<long>(ResidentBytes() / 1024);
         std::printf("%s: %.0f s of audio, peak %.3f (%.2f dBFS), RSS %ld kB after the first "
                     "round, %ld kB at the end\n",
                     mode, static_cast<double>(at) / kSoakRate, peak, 20.0 * std::log10(peak),
