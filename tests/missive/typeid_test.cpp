@@ -26,8 +26,6 @@ TEST(KtTypeId, CharactersAndNames)
     EXPECT_EQ(charOf(0xDF), '?');
     EXPECT_STREQ(nameOf(0x40), "ptr");
     EXPECT_STREQ(nameOf(0x4B), "bol*");
-    EXPECT_STREQ(nameOf(0x4F), "str*");
-    EXPECT_STREQ(nameOf(0x57), "vob*");
     EXPECT_STREQ(longNameOf(11), "bool ");
     EXPECT_STREQ(longNameOf(0x4F), "cstr_t");
 }

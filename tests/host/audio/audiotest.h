@@ -52,29 +52,38 @@ inline std::string ErrorOf(const std::function<void()>& action)
 }
 
 #if !defined(_WIN32)
+// Runs child in a process of its own; returns the wait status.
+inline int InChildProcess(const std::function<void()>& child)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        child();
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
 // The error action throws in a child process once setup has succeeded
-// there, for what must not touch the test process itself.
+// there, for what must not touch the test process itself. (The message
+// is short: it waits in the pipe until the child has ended.)
 inline std::string ErrorInAChild(const std::function<bool()>& setup,
                                  const std::function<void()>& action)
 {
     int ends[2];
     if (pipe(ends) != 0)
         return "(no pipe)";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(ends[0]);
+    InChildProcess([&] {
         const std::string message = setup() ? ErrorOf(action) : "(no setup)";
-        const ssize_t wrote = write(ends[1], message.data(), message.size());
-        _exit(wrote == static_cast<ssize_t>(message.size()) ? 0 : 1);
-    }
+        if (write(ends[1], message.data(), message.size()) != static_cast<ssize_t>(message.size()))
+            _exit(1);
+    });
     close(ends[1]);
-    std::string message;
-    char buffer[256];
-    ssize_t got;
-    while ((got = read(ends[0], buffer, sizeof buffer)) > 0)
-        message.append(buffer, static_cast<std::size_t>(got));
+    std::string message(4096, '\0');
+    const ssize_t got = read(ends[0], message.data(), message.size());
     close(ends[0]);
-    waitpid(pid, nullptr, 0);
+    message.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return message;
 }
 #endif

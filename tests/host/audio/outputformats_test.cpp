@@ -57,9 +57,7 @@ TEST_F(AudioFileTest, IntegerFilesSaturateAtFullScale)
         WriteAll(std::move(sink), LoudTone(), 1);
         const std::vector<float> samples = ReadAll(*OpenAudioSource(file, 48000));
         const float peak =
-            std::fabs(*std::max_element(samples.begin(), samples.end(), [](float a, float b) {
-                return std::fabs(a) < std::fabs(b);
-            }));
+            std::fabs(std::ranges::max(samples, {}, [](float x) { return std::fabs(x); }));
         EXPECT_EQ(integers, peak <= 1.0f) << output.name << " peaks at " << peak;
         EXPECT_GT(peak, 0.9f) << output.name;
     }

@@ -155,4 +155,11 @@ TEST_F(AudioFileTest, StandardInputHoldingRawFloat)
         EXPECT_EQ(source->frames(), std::nullopt);
         EXPECT_EQ(ReadAll(*source), samples) << length;
     }
+    // The length check comes at the end.
+    const PipedStandardInput odd({0, 0, 0x80, 0x3F, 1, 2});
+    const auto source = OpenAudioSource("-", 8000);
+    float samples[4];
+    EXPECT_EQ(ErrorOf([&] { source->read(samples, 4); }),
+              "standard input: raw input ends inside a sample (6 bytes is not a whole number of "
+              "32-bit floats)");
 }

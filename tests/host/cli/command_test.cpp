@@ -199,9 +199,7 @@ TEST_F(Render, BadInputIsRefusedWithStatusTwoAndNoOutput)
     // A report that cannot be written stops the run before the output.
     EXPECT_EQ(run({"render", "--report", path("no/such/folder/r.json"), in, out}), 2);
     EXPECT_EQ(readRaw(out), (std::vector<float>{1.0f, 2.0f}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
-                            std::filesystem::directory_iterator()),
-              4);
+    EXPECT_EQ(listing().size(), 4u);
 }
 
 // A preset's values are turned in first, in host order, and --set values

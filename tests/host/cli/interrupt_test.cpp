@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <string>
@@ -17,8 +17,6 @@
 #include <vector>
 
 #include "tests/support/scratchdirectory.h"
-
-extern char** environ;
 
 namespace {
 
@@ -32,48 +30,28 @@ struct InterruptedRender : ScratchDirectory {
         const std::vector<float> input(4800, 0.25f);
         writeBytes(path("in.f32"), input.data(), input.size() * sizeof(float));
         const std::string in = path("in.f32"), out = path("out.wav");
-        std::vector<std::string> words = {TAPEDELAY_COMMAND_FILE,
-                                          "render",
-                                          "--plugin",
-                                          TAPEDELAY_PLUGIN_FILE,
-                                          "--quiet",
-                                          "--rate",
-                                          "48000",
-                                          "--tail",
-                                          "3600",
-                                          in,
-                                          out};
-        std::vector<char*> argv;
-        for (std::string& word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        for (const int fd : {0, 1, 2})
-            posix_spawn_file_actions_addopen(&files, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
-                                             0);
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        sigset_t signals;
-        sigemptyset(&signals);
-        posix_spawnattr_setsigmask(&attributes, &signals);
-        for (const int number : {SIGINT, SIGTERM, SIGHUP})
-            sigaddset(&signals, number);
-        posix_spawnattr_setsigdefault(&attributes, &signals);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, argv[0], &files, &attributes, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&files);
-        posix_spawnattr_destroy(&attributes);
+        const pid_t pid = fork();
+        if (pid == 0) { // only calls safe between fork and exec
+            sigset_t none;
+            sigemptyset(&none);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
+            for (const int number : {SIGINT, SIGTERM, SIGHUP})
+                std::signal(number, SIG_DFL);
+            const int null = open("/dev/null", O_RDWR);
+            for (const int fd : {0, 1, 2})
+                dup2(null, fd);
+            execl(TAPEDELAY_COMMAND_FILE, TAPEDELAY_COMMAND_FILE, "render", "--plugin",
+                  TAPEDELAY_PLUGIN_FILE, "--quiet", "--rate", "48000", "--tail", "3600", in.c_str(),
+                  out.c_str(), nullptr);
+            _exit(127);
+        }
         return pid;
     }
 
     bool temporaryFileExists() const
     {
-        for (const std::string& name : listing())
-            if (name.rfind(".tapedelay-", 0) == 0)
-                return true;
-        return false;
+        return std::ranges::any_of(
+            listing(), [](const std::string& name) { return name.starts_with(".tapedelay-"); });
     }
 
     // The wait status once pid has ended, within limit; -1 (after killing

@@ -230,28 +230,25 @@ for c in svg.iter(ns + "circle"):
     if c.get("class") == "repeat":
         print(*(c.get(k) for k in ["data-series", "data-repeat", "data-frame", "data-level-db",
                                    "data-seconds", "cx", "cy"]), sep="\t")
-print("labels", *(t.text for t in svg.iter(ns + "text")), sep="\t")
+print("labels", " ".join(str(t.text) for t in svg.iter(ns + "text")), sep="\t")
 )",
                              {path("plot.svg")});
     // Per series: the delay, and each repeat's number, frame, level, time
     // and place.
     std::map<std::size_t, double> delays;
     std::map<std::size_t, std::vector<std::vector<double>>> plotted;
-    std::vector<std::string> labels;
+    std::string shown; // the legend's lines joined again
     for (const std::vector<std::string>& row : rows) {
         if (row[0] == "delay") {
             delays[std::stoul(row[1])] = number(row[2]);
         } else if (row[0] == "labels") {
-            labels.assign(row.begin() + 1, row.end());
+            shown = row.back();
         } else {
             std::vector<double>& p = plotted[std::stoul(row[0])].emplace_back();
             for (std::size_t i = 1; i < row.size(); ++i)
                 p.push_back(number(row[i]));
         }
     }
-    std::string shown; // the legend's lines joined again
-    for (const std::string& label : labels)
-        shown += label + " ";
     for (const char* label : {"Time (s)", "Level (dB)", "Frequency (Hz)", "mode=Vintage tone=Dark",
                               "Dub Echo", "delay 0.375 s: dotted 8th at 120 BPM (session tempo)"})
         EXPECT_NE(shown.find(label), std::string::npos) << label;

@@ -91,23 +91,15 @@ TEST_F(EffectTest, StereoIsTwoMonoRunsWithOneSetting)
 TEST_F(EffectTest, TapsAreRisingEdgesTimedToTheFrame)
 {
     const std::vector<float> in = Clicks(120000);
-    const auto tapControl = [](std::uint64_t frame, double value) {
-        return TimedEvent{frame, Kind::tap, 0, value};
-    };
+    // The Tap control's values (held down at 1500: no press), and a Note
+    // Value due with the tap that would choose a note: the host's Quarter
+    // stands, as it does on the command line.
     const std::vector<TimedEvent> taps = {
-        tapControl(0, 1.0),
-        tapControl(50, 0.0),
-        tapControl(1000, 1.0),
-        tapControl(1500, 1.0), // held: no press
-        tapControl(2000, 0.0),
-        tapControl(25000, 1.0),
-        tapControl(25001, 0.0),
-        tapControl(44200, 1.0),
-        tapControl(44300, 0.0),
-        // Due with the tap that would choose a note: the host's Quarter
-        // stands, as it does on the command line.
-        {25000, Kind::change, index(kNoteValue), 4.0},
-    };
+        {0, Kind::tap, 0, 1.0},     {50, Kind::tap, 0, 0.0},
+        {1000, Kind::tap, 0, 1.0},  {1500, Kind::tap, 0, 1.0},
+        {2000, Kind::tap, 0, 0.0},  {25000, Kind::tap, 0, 1.0},
+        {25001, Kind::tap, 0, 0.0}, {44200, Kind::tap, 0, 1.0},
+        {44300, Kind::tap, 0, 0.0}, {25000, Kind::change, index(kNoteValue), 4.0}};
     const std::vector<TimedEvent> tapped = {{25000, Kind::tap, 0, 120.0},
                                             {25000, Kind::change, index(kNoteValue), 4.0},
                                             {44200, Kind::tap, 0, 150.0}};
@@ -122,17 +114,11 @@ TEST_F(EffectTest, TapsAreRisingEdgesTimedToTheFrame)
 
     // 13.1 s apart is below 5 BPM: no tempo; 0.5 s after it, 120 BPM.
     Effect effect(library, {kRate, 4800, 1});
-    std::vector<float> block(4800, 0.0f);
-    const float* inputs[] = {block.data()};
-    float* outputs[] = {block.data()};
-    const auto press = [&](int runsBefore) {
-        for (int k = 0; k < runsBefore; ++k)
-            effect.run(inputs, outputs, 4800, {});
-        const EffectEvent down[] = {{0, Kind::tap, 0, 1.0}, {10, Kind::tap, 0, 0.0}};
-        effect.run(inputs, outputs, 4800, down);
+    const auto press = [&](std::uint64_t runsBefore) {
+        const std::uint64_t at = 4800 * runsBefore;
+        RunSilence(effect, at + 4800, {{at, Kind::tap, 0, 1.0}, {at + 10, Kind::tap, 0, 0.0}});
     };
-    const EffectEvent up[] = {{0, Kind::tap, 0, 0.0}};
-    effect.run(inputs, outputs, 4800, up);
+    RunSilence(effect, 4800, {{0, Kind::tap, 0, 0.0}});
     press(0);
     press(3); // 0.4 s: 150 BPM
     press(130);
@@ -145,12 +131,8 @@ TEST_F(EffectTest, HandsOverWhatThePluginSetItself)
 {
     Effect effect(library, {kRate, 512, 1});
     effect.set(index(kDelayTime), 0.3);
-    std::vector<float> block(512, 0.0f);
-    const float* inputs[] = {block.data()};
-    float* outputs[] = {block.data()};
-    effect.run(inputs, outputs, 512, {});
-    const EffectEvent eighth[] = {{0, Kind::change, index(kNoteValue), 3.0}};
-    effect.run(inputs, outputs, 512, eighth);
+    RunSilence(effect, 512, {}, 512);
+    RunSilence(effect, 512, {{0, Kind::change, index(kNoteValue), 3.0}}, 512);
 
     // The 8th keeps the delay of 0.3 s: 100 BPM, which the host never set.
     std::vector<std::pair<std::size_t, double>> written;
@@ -170,10 +152,9 @@ TEST_F(EffectTest, HandsOverWhatThePluginSetItself)
     // walks over the values then); a new session tempo moves it, and the
     // tempo the plug-in shows comes through.
     const std::uint64_t still = effect.revision();
-    effect.run(inputs, outputs, 512, {});
+    RunSilence(effect, 512, {}, 512);
     EXPECT_EQ(effect.revision(), still);
-    const EffectEvent faster[] = {{0, Kind::tempo, 0, 140.0}};
-    effect.run(inputs, outputs, 512, faster);
+    RunSilence(effect, 512, {{0, Kind::tempo, 0, 140.0}}, 512);
     EXPECT_NE(effect.revision(), still);
     effect.takeOwnWrites([&](std::size_t i, double value) { written.emplace_back(i, value); });
     EXPECT_EQ(written,
@@ -193,10 +174,7 @@ TEST_F(EffectTest, SetKeepsToWhatAHostMaySet)
     EXPECT_EQ(effect.hostValue(index(kBlend)), 5.0);
     EXPECT_EQ(effect.hostValue(index(kShownTempoDelay)), 0.5);
     EXPECT_EQ(effect.value(effect.parameterCount()), 0.0);
-    std::vector<float> block(64, 0.0f);
-    const float* inputs[] = {block.data()};
-    float* outputs[] = {block.data()};
-    effect.run(inputs, outputs, 64, {});
+    RunSilence(effect, 64);
     EXPECT_EQ(effect.value(index(kFeedback)), 9.0);
     EXPECT_FALSE(effect.failed());
     EXPECT_THROW((Effect{library, EffectSettings{kRate, 512, 3}}), std::invalid_argument);

@@ -71,6 +71,13 @@ inline std::vector<float> RunMono(Effect& effect, const std::vector<float>& in,
     return RunEffect(effect, {in}, events, lengths).front();
 }
 
+// Runs silence with these events in runs of `run` frames.
+inline void RunSilence(Effect& effect, std::size_t frames,
+                       const std::vector<TimedEvent>& events = {}, std::uint32_t run = 4800)
+{
+    RunMono(effect, std::vector<float>(frames, 0.0f), events, {run});
+}
+
 // The reference: starting values and session tempo at start(), then blocks
 // of at most 512 frames, ending where an event is due; at each frame its
 // changes, then taps, then session tempos.

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -20,24 +19,18 @@ namespace {
 using Kind = EffectEvent::Kind;
 using Bytes = std::vector<std::uint8_t>;
 
-// CRC-32 bit by bit, to forge blobs with a valid checksum.
-std::uint32_t Crc32(const Bytes& bytes, std::size_t size)
+// Writes the trailing CRC-32 over the bytes before it, worked out bit by
+// bit, to forge blobs with a valid checksum.
+void Rechecksum(Bytes& bytes)
 {
     std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) {
+    for (std::size_t i = 0; i + 4 < bytes.size(); ++i) {
         crc ^= bytes[i];
         for (int k = 0; k < 8; ++k)
             crc = (crc >> 1) ^ ((crc & 1u) != 0 ? 0xEDB88320u : 0u);
     }
-    return ~crc;
-}
-
-void Rechecksum(Bytes& bytes)
-{
-    const std::uint32_t crc = Crc32(bytes, bytes.size() - 4);
-    for (int k = 0; k < 4; ++k)
-        bytes[bytes.size() - 4 + static_cast<std::size_t>(k)] =
-            static_cast<std::uint8_t>(crc >> (8 * k));
+    for (std::size_t k = 0; k < 4; ++k)
+        bytes[bytes.size() - 4 + k] = static_cast<std::uint8_t>(~crc >> (8 * k));
 }
 
 const EffectState kState = {{{FourCharacterCode(kFeedback), 7.5},
@@ -69,34 +62,33 @@ TEST(EffectStateBytes, ReadBackAsWrittenInTheirOrder)
 TEST(EffectStateBytes, RefusesEveryKindOfBadBlobWithItsReason)
 {
     const Bytes good = WriteEffectState(kState);
+    // good with the byte at `at` set to value, its checksum made to match
+    // unless told otherwise.
+    const auto with = [&](std::size_t at, std::uint8_t value, bool rechecksum = true) {
+        Bytes bytes = good;
+        bytes[at] = value;
+        if (rechecksum)
+            Rechecksum(bytes);
+        return bytes;
+    };
+    Bytes longer = good;
+    longer.push_back(0);
     struct Case {
         const char* what;
         Bytes bytes;
         const char* refusal;
     };
-    std::vector<Case> cases;
-    cases.push_back({"empty", {}, "not a tape delay state"});
-    cases.push_back({"short", Bytes(good.begin(), good.begin() + 10), "truncated: 10 bytes"});
-    cases.push_back(
-        {"truncated", Bytes(good.begin(), good.end() - 1), "truncated: 51 bytes of 52"});
-    Bytes longer = good;
-    longer.push_back(0);
-    cases.push_back({"longer", longer, "1 bytes after the state"});
-    Bytes magic = good;
-    magic[0] = 'X';
-    Rechecksum(magic);
-    cases.push_back({"wrong magic", magic, "not a tape delay state"});
-    Bytes later = good;
-    later[4] = kEffectStateVersion + 1;
-    Rechecksum(later);
-    cases.push_back({"later version", later, "a state of a later version (2)"});
-    Bytes damaged = good;
-    damaged[20] ^= 0x10;
-    cases.push_back({"bad checksum", damaged, "damaged: the checksum does not match"});
-    Bytes huge = good;
-    huge[11] = 0xFF; // a count no blob of this size holds
-    Rechecksum(huge);
-    cases.push_back({"huge count", huge, "truncated: 52 bytes of"});
+    std::vector<Case> cases = {
+        {"empty", {}, "not a tape delay state"},
+        {"short", Bytes(good.begin(), good.begin() + 10), "truncated: 10 bytes"},
+        {"truncated", Bytes(good.begin(), good.end() - 1), "truncated: 51 bytes of 52"},
+        {"longer", longer, "1 bytes after the state"},
+        {"wrong magic", with(0, 'X'), "not a tape delay state"},
+        {"later version", with(4, kEffectStateVersion + 1), "a state of a later version (2)"},
+        {"bad checksum", with(20, good[20] ^ 0x10, false), "damaged: the checksum does not match"},
+        // A count no blob of this size holds.
+        {"huge count", with(11, 0xFF), "truncated: 52 bytes of"},
+    };
     // The writer leaves such values out: the blobs are made by hand.
     for (const double bad : {std::nan(""), std::numeric_limits<double>::infinity()}) {
         Bytes blob = WriteEffectState(
@@ -121,13 +113,6 @@ protected:
     std::uint32_t index(const char* code) const
     {
         return static_cast<std::uint32_t>(*saved.description().find(code));
-    }
-
-    // Runs silence with these events in 4800-frame runs.
-    static void RunSilence(Effect& effect, std::size_t frames,
-                           const std::vector<TimedEvent>& events)
-    {
-        RunMono(effect, std::vector<float>(frames, 0.0f), events, {4800});
     }
 
     // The saved effect reopened: its state through bytes into a fresh one.

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +15,6 @@
 #if !defined(_WIN32)
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -66,19 +64,6 @@ mode_t ModeOf(const std::string& file)
     struct stat status {};
     EXPECT_EQ(stat(file.c_str(), &status), 0) << file;
     return status.st_mode & 0777;
-}
-
-// Runs child in a process of its own; returns the wait status.
-int InChildProcess(const std::function<void()>& child)
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        child();
-        _exit(0);
-    }
-    int status = -1;
-    waitpid(pid, &status, 0);
-    return status;
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // frame, against a floor and against a hiss that drops out.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <vector>
 
 #include "host/render/quietwatch.h"

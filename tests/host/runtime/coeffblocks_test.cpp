@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "host/runtime/coeffblocks.h"
 
@@ -35,14 +36,11 @@ struct Blocks : ::testing::Test {
     CoeffBlock* smoothed;
     CoeffBlock* plain;
     double gains[2] = {0.0, 0.0};
-    double values[3] = {0.0, 0.0, 0.0};
+    double values[3] = {1.0, 2.0, 3.0};
 };
 
 TEST_F(Blocks, PublishKeepsTheKernelsGlideStateAndAChangeOfItReplacesIt)
 {
-    values[0] = 1.0;
-    values[1] = 2.0;
-    values[2] = 3.0;
     plain->Publish(values);
     EXPECT_EQ(at(copy(), 0), 1.0);
     EXPECT_EQ(at(copy(), 8), 0.0);
@@ -71,19 +69,14 @@ TEST_F(Blocks, TheSmoothedGainsGlideOnePoleStepsAndContinueAcrossBlocks)
     smoothed->Publish(gains);
     factory.settle();
     factory.beginBlock(2);
-    for (int k = 0; k <= 2; ++k) {
-        EXPECT_EQ(records[2 * k], 1.0);
-        EXPECT_EQ(records[2 * k + 1], -4.0);
-    }
+    EXPECT_EQ(std::vector<double>(records, records + 6),
+              (std::vector<double>{1.0, -4.0, 1.0, -4.0, 1.0, -4.0}));
 
     gains[0] = 2.0;
     smoothed->CoeffChanged(0, &gains[0]);
-    factory.beginBlock(3);
-    EXPECT_EQ(records[0], 1.0); // record 0: where the last block ended
-    EXPECT_EQ(records[2], 1.25);
-    EXPECT_EQ(records[4], 1.4375);
-    EXPECT_EQ(records[6], 1.578125);
-    EXPECT_EQ(records[7], -4.0);
+    factory.beginBlock(3); // record 0: where the last block ended
+    EXPECT_EQ(std::vector<double>(records, records + 8),
+              (std::vector<double>{1.0, -4.0, 1.25, -4.0, 1.4375, -4.0, 1.578125, -4.0}));
     factory.beginBlock(1);
     EXPECT_EQ(records[0], 1.578125);
     EXPECT_EQ(records[2], 1.68359375);

@@ -5,6 +5,7 @@
 
 #include "host/runtime/hosterrors.h"
 #include "host/runtime/plugindescription.h"
+#include "tests/host/refusal.h"
 #include "tests/support/idlecontroller.h"
 
 namespace {
@@ -66,41 +67,25 @@ TEST(PluginDescription, MalformedDescriptionsAreRefusedByName)
     const auto refusal = [](const Missive& parameters) {
         HandWrittenPlugin plugin;
         plugin.parameters = parameters;
-        try {
-            ExchangeDescriptions(plugin);
-        } catch (const PluginContractError& error) {
-            return std::string(error.what());
-        }
-        return std::string("accepted");
+        return Refusal<PluginContractError>([&] { ExchangeDescriptions(plugin); });
     };
-    Missive missingDefault;
-    missingDefault.put("abcd", Parameter("numeric"));
-    EXPECT_NE(refusal(missingDefault).find("abcd lacks a finite defaultValue"), std::string::npos);
-    Missive noOptions;
-    noOptions.put("abcd", Parameter("list"));
-    EXPECT_NE(refusal(noOptions).find("no options"), std::string::npos);
-    Missive longCode;
-    longCode.put("abcde", Parameter("list", {"a"}));
-    EXPECT_NE(refusal(longCode).find("not four characters"), std::string::npos);
-    Missive twice;
-    twice.put("abcd", Parameter("list", {"a"}));
-    twice.put("abcd", Parameter("list", {"b"}));
-    EXPECT_NE(refusal(twice).find("described twice"), std::string::npos);
-    Missive notARecord;
-    notARecord.put("abcd", 3.0);
-    EXPECT_NE(refusal(notARecord).find("not a record"), std::string::npos);
+    for (const auto& [parameters, why] : std::vector<std::pair<Missive, const char*>>{
+             {Missive(std::pair{"abcd", Parameter("numeric")}), "abcd lacks a finite defaultValue"},
+             {Missive(std::pair{"abcd", Parameter("list")}), "no options"},
+             {Missive(std::pair{"abcde", Parameter("list", {"a"})}), "not four characters"},
+             {Missive(std::pair{"abcd", Parameter("list", {"a"})},
+                      std::pair{"abcd", Parameter("list", {"b"})}),
+              "described twice"},
+             {Missive(std::pair{"abcd", 3.0}), "not a record"},
+         })
+        EXPECT_NE(refusal(parameters).find(why), std::string::npos) << why;
 
     // The plug-in's own failure keeps its message and location.
     HandWrittenPlugin refusing;
     refusing.refuse = true;
     testing::internal::CaptureStdout(); // the plug-in prints its failure report
-    try {
-        ExchangeDescriptions(refusing);
-        ADD_FAILURE() << "a failing exchange was accepted";
-    } catch (const PluginContractError& error) {
-        EXPECT_STREQ(error.what(), "the parameter exchange failed: too many channels "
-                                   "(product/source/plugin:79)");
-    }
+    EXPECT_EQ(Refusal<PluginContractError>([&] { ExchangeDescriptions(refusing); }),
+              "the parameter exchange failed: too many channels (product/source/plugin:79)");
     testing::internal::GetCapturedStdout();
 
     // Without "enableBypass" the host adds no bypass of its own.

@@ -51,11 +51,8 @@ TEST(HostFacts, TheKernelWritesOnlyTheValueTheHostKeepsForIt)
     ASSERT_EQ(algorithm->Setup(setup).code, 0);
     ASSERT_EQ(algorithm->Reset(blocks.handle()).code, 0);
 
-    struct Copy {
-        HostCoeffBlock* block;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::vector<Copy> copies;
+    // Each plain block's values as they were before the block of audio.
+    std::vector<std::pair<HostCoeffBlock*, std::vector<std::uint8_t>>> copies;
     for (const auto& block : blocks.blocks()) {
         std::size_t end = 0;
         for (const CoeffDeclaration& value : block->declarations())
@@ -72,9 +69,9 @@ TEST(HostFacts, TheKernelWritesOnlyTheValueTheHostKeepsForIt)
     callback.function(callback.context, 0, kFrames, 0, &in, 0, &out, blocks.handle(), meters);
 
     std::vector<std::string> written;
-    for (const Copy& copy : copies)
-        for (const CoeffDeclaration& value : copy.block->declarations())
-            if (std::memcmp(copy.block->data() + value.offset, copy.bytes.data() + value.offset,
+    for (const auto& [block, before] : copies)
+        for (const CoeffDeclaration& value : block->declarations())
+            if (std::memcmp(block->data() + value.offset, before.data() + value.offset,
                             value.size) != 0)
                 written.push_back(value.name);
     EXPECT_EQ(written, std::vector<std::string>{kKernelOwnedValue});

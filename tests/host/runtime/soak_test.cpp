@@ -6,8 +6,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
+#include "host/pluginhost/residentmemory.h"
 #include "tests/support/soaksignal.h"
 
 namespace {
@@ -15,20 +15,6 @@ namespace {
 // Input +12 dB and the dry path at half blend, output near unity, plus a
 // wet path the tape's clamp keeps near full scale: well under 4.
 constexpr float kLoudest = 4.0f;
-
-// The process's resident memory in kB (Linux).
-long ResidentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmRSS:") {
-            long kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes;
-        }
-    return -1;
-}
 
 TEST(Soak, LongRendersStayFiniteBoundedAndFlatInEveryMode)
 {
@@ -43,7 +29,7 @@ TEST(Soak, LongRendersStayFiniteBoundedAndFlatInEveryMode)
         long memoryAfterWarmUp = 0;
         for (int round = 0; round < rounds; ++round) {
             if (round == 1)
-                memoryAfterWarmUp = ResidentKilobytes();
+                memoryAfterWarmUp = static_cast<long>(ResidentBytes() / 1024);
             for (int turn = 0; turn < kSoakTurns; ++turn)
                 for (std::uint64_t b = 0; b < kSoakTurnBlocks; ++b, at += kSoakBlock) {
                     FillSoakBlock(block, turn, at, seed);
@@ -54,7 +40,7 @@ TEST(Soak, LongRendersStayFiniteBoundedAndFlatInEveryMode)
                     }
                 }
         }
-        const long memoryAtEnd = ResidentKilobytes();
+        const long memoryAtEnd = static_cast<long>(ResidentBytes() / 1024);
         std::printf("%s: %.0f s of audio, peak %.3f (%.2f dBFS), RSS %ld kB after the first "
                     "round, %ld kB at the end\n",
                     mode, static_cast<double>(at) / kSoakRate, peak, 20.0 * std::log10(peak),

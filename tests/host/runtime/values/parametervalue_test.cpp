@@ -7,20 +7,9 @@
 #include "host/runtime/values/parametername.h"
 #include "host/runtime/values/parametervalue.h"
 #include "host/runtime/values/seconds.h"
+#include "tests/host/refusal.h"
 
 namespace {
-
-// The message a read of its arguments is refused with, or "taken".
-template <typename Read, typename... Arguments>
-std::string Refusal(Read read, const Arguments&... arguments)
-{
-    try {
-        read(arguments...);
-    } catch (const ParameterValueError& error) {
-        return error.what();
-    }
-    return "taken";
-}
 
 struct ParameterValue : testing::Test {
     PluginLibrary library{TAPEDELAY_PLUGIN_FILE};
@@ -65,7 +54,9 @@ TEST_F(ParameterValue, UserValuesAreNumbersInRangeOrOptionFormsOrSwitchWords)
              {"bypa", "maybe", "bypa: \"maybe\" is not on, off or a number from 0 to 1"},
              {"nval", "eighth", "is not one of its options"}, // a host's word, not given
          })
-        EXPECT_NE(Refusal([&](const char* c, const char* t) { value(c, t); }, code, text).find(why),
+        EXPECT_NE(Refusal<ParameterValueError>([&](const char* c, const char* t) { value(c, t); },
+                                               code, text)
+                      .find(why),
                   std::string::npos)
             << text;
 
@@ -104,7 +95,9 @@ TEST(Seconds, TimesAreSecondsWithOrWithoutAUnitOrMinutesAndSeconds)
              {"1234567890:00", "is not a time"},
              {"90min", "is not in seconds"},
          })
-        EXPECT_NE(Refusal(ParseClockTime, text, "t").find(why), std::string::npos) << text;
+        EXPECT_NE(Refusal<ParameterValueError>(ParseClockTime, text, "t").find(why),
+                  std::string::npos)
+            << text;
 }
 
 TEST(ParameterName, AnExactIdentifierWinsThenAnyNameInAnyCaseMustFitOneParameter)
@@ -136,7 +129,8 @@ TEST(ParameterName, AnExactIdentifierWinsThenAnyNameInAnyCaseMustFitOneParameter
         EXPECT_EQ(ParseParameterAssignment(description, text, words), expected) << text;
 
     const auto refusal = [&](const char* text) {
-        return Refusal([&] { ParseParameterAssignment(description, text, words); });
+        return Refusal<ParameterValueError>(
+            [&] { ParseParameterAssignment(description, text, words); });
     };
     EXPECT_EQ(refusal("GAIN=1"),
               "the parameter \"GAIN\" could be gain Input Gain or outg Output Gain; give its "
