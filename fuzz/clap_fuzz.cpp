@@ -131,7 +131,6 @@ private:
         const bool withTransport = in.ConsumeBool();
         const clap_process_status status =
             rig.process(audio, 0, frames, withTransport ? &transport : nullptr);
-        rig.inputs.clear();
         Require(status == (active ? CLAP_PROCESS_CONTINUE : CLAP_PROCESS_ERROR));
         if (active) {
             for (const std::vector<float>& channel : audio)

@@ -59,14 +59,11 @@ IPtr<I> Make(const FUID& classId)
     return owned(static_cast<I*>(object));
 }
 
+// A stream reading `bytes` in place, which must outlive it.
 IPtr<MemoryStream> StreamOf(const std::vector<std::uint8_t>& bytes)
 {
-    IPtr<MemoryStream> stream = owned(new MemoryStream);
-    int32 written = 0;
-    stream->write(const_cast<std::uint8_t*>(bytes.data()), static_cast<int32>(bytes.size()),
-                  &written);
-    stream->seek(0, IBStream::kIBSeekSet, nullptr);
-    return stream;
+    return owned(new MemoryStream(const_cast<std::uint8_t*>(bytes.data()),
+                                  static_cast<TSize>(bytes.size())));
 }
 
 std::vector<std::uint8_t> BytesOf(const MemoryStream& stream)

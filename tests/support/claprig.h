@@ -87,10 +87,9 @@ struct ClapRig {
     void tempoAt(double bpm, std::uint32_t frame)
     {
         Event event{};
+        event.transport = Transport(bpm);
         event.transport.header = {sizeof(clap_event_transport_t), frame, CLAP_CORE_EVENT_SPACE_ID,
                                   CLAP_EVENT_TRANSPORT, 0};
-        event.transport.flags = CLAP_TRANSPORT_HAS_TEMPO;
-        event.transport.tempo = bpm;
         queue(event);
     }
 

@@ -45,7 +45,8 @@ inline bool ToolInstalled(const std::string& name, const std::string& package)
 }
 
 // A command run in the background (POSIX shell), what it prints going to a
-// file; stopped when this goes.
+// file; stopped when this goes, which waits (up to five seconds) until it
+// has gone.
 class BackgroundCommand {
 public:
     explicit BackgroundCommand(const std::string& command, const std::string& output = "/dev/null")
@@ -56,7 +57,8 @@ public:
     ~BackgroundCommand()
     {
         if (!process.empty())
-            Shell("kill " + process + " 2>/dev/null");
+            Shell("kill " + process + " 2>/dev/null; for i in $(seq 50); do kill -0 " + process +
+                  " 2>/dev/null || break; sleep 0.1; done");
     }
     BackgroundCommand(const BackgroundCommand&) = delete;
     BackgroundCommand& operator=(const BackgroundCommand&) = delete;

@@ -16,16 +16,14 @@
 
 class XvfbServer {
 public:
+    // Xvfb writes the display number it took to descriptor 3 once it
+    // accepts clients.
     XvfbServer()
         : numberFile(
               std::filesystem::temp_directory_path() /
-              ("tapedelay-xvfb-" + std::to_string(getpid()) + "-" + std::to_string(++servers)))
+              ("tapedelay-xvfb-" + std::to_string(getpid()) + "-" + std::to_string(++servers))),
+          server("Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>" + numberFile.string())
     {
-        // Xvfb writes the display number it took to descriptor 3 once it
-        // accepts clients.
-        const Outcome started = Shell("Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>" +
-                                      numberFile.string() + " >/dev/null 2>&1 & echo $!");
-        process = started.output.substr(0, started.output.find('\n'));
         for (int i = 0; i < 100 && name.empty(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             std::string number;
@@ -33,15 +31,7 @@ public:
                 name = ":" + number;
         }
     }
-    // Waits (up to five seconds) until the server has gone.
-    ~XvfbServer()
-    {
-        Shell("kill " + process + "; for i in $(seq 50); do kill -0 " + process +
-              " 2>/dev/null || break; sleep 0.1; done");
-        std::filesystem::remove(numberFile);
-    }
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
+    ~XvfbServer() { std::filesystem::remove(numberFile); }
 
     bool running() const { return !name.empty(); }
     // The display's name, ":N".
@@ -53,6 +43,6 @@ public:
 private:
     static inline int servers = 0; // started by this process
     std::filesystem::path numberFile;
-    std::string process;
+    BackgroundCommand server; // stopped, and waited for, with the test
     std::string name;
 };

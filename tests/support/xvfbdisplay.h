@@ -9,11 +9,8 @@
 #include "tests/support/shell.h"
 #include "tests/support/xvfb.h"
 
-class XvfbDisplay {
+class XvfbDisplay : public XvfbServer {
 public:
-    bool running() const { return server.running(); }
-    const std::string& display() const { return server.display(); }
-    std::string environment() const { return server.environment(); }
     // An xdotool or ImageMagick command on this display.
     Outcome run(const std::string& command) const { return Shell(environment() + " " + command); }
 
@@ -61,9 +58,6 @@ public:
         run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
             std::to_string(y) + " sleep 0.1 click 1");
     }
-
-private:
-    XvfbServer server;
 };
 
 // How many pixels of two images differ by more than `fuzz` ("10%"), as
