@@ -87,6 +87,7 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     // table by columns.
     if (!fastScratch)
         fastScratch = std::make_unique<VX9FastScratch>();
+    fastScratch->carry = {};
     for (int k = 0; k < kInterpRows; ++k)
         for (int j = 0; j < interpTaps; ++j)
             fastScratch->columns[j][k] = interpTable[k * interpTaps + j];
@@ -99,8 +100,14 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
 
 void VX9Algorithm::SelectKernel(VX9Kernel requested)
 {
+    Settle();
     kernel = ChooseKernel(KernelName(requested));
     routine = KernelRoutine(kernel);
+}
+
+void VX9Algorithm::Settle()
+{
+    SettleRoutine(kernel)(*this);
 }
 
 void VX9Algorithm::Process(std::uint64_t, std::uint32_t frameCount, std::uint64_t,
@@ -130,4 +137,6 @@ void VX9Algorithm::ResetAlgorithm(HuxCoeffHandle& coeffs)
     resampler.Reset();
     combWrite = 0;
     tapeWrite = 0;
+    if (fastScratch)
+        fastScratch->carry = {};
 }

@@ -42,9 +42,17 @@ struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
                  HuxCoeffHandle& coeffs);
 
     // Routes the following blocks through `requested`, or through the widest
-    // batched kernel when this processor cannot run it. Set-up chooses by the
-    // environment (kVX9KernelVariable); this is for comparisons.
+    // batched kernel when this processor cannot run it (after settling the
+    // kernel it leaves). Set-up chooses by the environment
+    // (kVX9KernelVariable); this is for comparisons.
     void SelectKernel(VX9Kernel requested);
+
+    // Brings the state below up to the last sample processed: the batched
+    // kernel leaves the band split and tape write of a block's last samples
+    // to the next block (its carry in fastScratch), so until then the tape,
+    // its write index, the band splitter, the tape writer and the
+    // decimator's history lag behind. For comparisons of the state.
+    void Settle();
 
     VX9HeadMotionState headMotion{};
     VX9FloatArray tape;        // tapeLength samples, circular

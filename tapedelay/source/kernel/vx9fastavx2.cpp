@@ -6,3 +6,8 @@ void ProcessFastAvx2(VX9Algorithm& a, std::uint32_t frameCount, const float* in,
 {
     RunFastKernel(a, frameCount, in, out, coeffs, meters);
 }
+
+void SettleFastAvx2(VX9Algorithm& a)
+{
+    SettleFastKernel(a);
+}

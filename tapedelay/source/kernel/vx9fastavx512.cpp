@@ -6,3 +6,8 @@ void ProcessFastAvx512(VX9Algorithm& a, std::uint32_t frameCount, const float* i
 {
     RunFastKernel(a, frameCount, in, out, coeffs, meters);
 }
+
+void SettleFastAvx512(VX9Algorithm& a)
+{
+    SettleFastKernel(a);
+}

@@ -6,3 +6,8 @@ void ProcessFastBaseline(VX9Algorithm& a, std::uint32_t frameCount, const float*
 {
     RunFastKernel(a, frameCount, in, out, coeffs, meters);
 }
+
+void SettleFastBaseline(VX9Algorithm& a)
+{
+    SettleFastKernel(a);
+}

@@ -11,7 +11,9 @@
 // steps four chunks at once: it band-splits one chunk while it limits the
 // next and plans the one after, and saturates, decimates and writes the
 // previous one to the tape, so the long chain of the band splitter hides the
-// others.
+// others. A run ends once its output is complete: the band split and tape
+// write of its last two chunks wait for the next run, where they hide
+// behind its first chunks (VX9Algorithm::Settle finishes them on demand).
 //
 // Included by one source file per instruction set, each compiled for its
 // set. Everything here has internal linkage or is always inlined, so no
@@ -47,12 +49,12 @@ struct Chunk {
     int count;
 };
 
-// The coefficients of one run.
+// The coefficients of one block's samples (no comb table: only the band
+// split and the tape write of carried samples).
 struct RunCoeffs {
-    const VX9SmoothedCoeffs* smoothed; // the record of the run's first sample
     VX9Coeffs& c;
     const VX9AtomicCoeffs& f;
-    const VX9CombTable& comb;
+    const VX9CombTable* comb;
 };
 
 // ---------------------------------------------------------------------------
@@ -172,13 +174,16 @@ struct Peak {
     Floats lanes;
 };
 
-// Where the mix reads and writes in the run, and the meters. A whole group
-// is mixed across lanes only when reading its inputs before writing its
-// outputs is the same as going sample by sample: when input and output are
-// one buffer, or apart.
+// Where the mix reads and writes in the run (input, output and gains of the
+// run's first sample, which sits at `base` in the scratch), and the meters.
+// A whole group is mixed across lanes only when reading its inputs before
+// writing its outputs is the same as going sample by sample: when input and
+// output are one buffer, or apart.
 struct Mixing {
     const float* in;
     float* out;
+    const VX9SmoothedCoeffs* smoothed;
+    int base;
     bool acrossLanes;
     Peak inPeak;
     Peak outPeak;
@@ -190,13 +195,14 @@ void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lan
     float* record = s.record + a.combRingLength;
     if (lanes.count == kLanes && m.acrossLanes) {
         const int k0 = lanes.first;
+        const int r0 = k0 - m.base; // in the run's buffers
         Doubles dry;
         Doubles wet;
         Doubles inputGain;
         Doubles outputGain;
         Doubles feedback;
         for (int l = 0; l < kLanes; ++l) {
-            const VX9SmoothedCoeffs& g = k.smoothed[k0 + l];
+            const VX9SmoothedCoeffs& g = m.smoothed[r0 + l];
             dry[l] = g.dryGain;
             wet[l] = g.wetGain;
             inputGain[l] = g.inputGain;
@@ -204,21 +210,22 @@ void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lan
             feedback[l] = g.feedbackGain;
         }
         const Doubles tap = LoadDoubles(s.tap + k0);
-        const Doubles x = LoadWidened(m.in + k0) * inputGain;
+        const Doubles x = LoadWidened(m.in + r0) * inputGain;
         m.inPeak.Take(Magnitudes(Narrow(x)));
         const Floats y = Narrow(MixOutput(x, tap, dry, wet, outputGain));
-        StoreFloats(m.out + k0, y);
+        StoreFloats(m.out + r0, y);
         m.outPeak.Take(Magnitudes(y));
         StoreFloats(record + k0, Narrow(RecordSum(tap, x, feedback, k.c)));
         return;
     }
     for (int i = lanes.first; i < lanes.first + lanes.count; ++i) {
-        const VX9SmoothedCoeffs& g = k.smoothed[i];
+        const int r = i - m.base;
+        const VX9SmoothedCoeffs& g = m.smoothed[r];
         const double tap = s.tap[i];
-        const double x = static_cast<double>(m.in[i]) * g.inputGain;
+        const double x = static_cast<double>(m.in[r]) * g.inputGain;
         m.inPeak.Take(__builtin_fabsf(static_cast<float>(x)));
         const auto y = static_cast<float>(MixOutput(x, tap, g.dryGain, g.wetGain, g.outputGain));
-        m.out[i] = y;
+        m.out[r] = y;
         m.outPeak.Take(__builtin_fabsf(y));
         record[i] = static_cast<float>(RecordSum(tap, x, g.feedbackGain, k.c));
     }
@@ -226,15 +233,18 @@ void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lan
 
 // The comb's entry for each sample of a group, through the same steps as
 // the plain kernel: the table row and fraction of its newer tap, where its
-// older tap sits in `record`, its gain and the low band's weight.
-VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lanes)
+// older tap sits in `record`, its gain and the low band's weight. The run's
+// first sample sits at `base`.
+VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lanes,
+                         int base)
 {
     const int k0 = lanes.first;
-    const CombEntry<Doubles> entry = LookUpComb(k.comb, a.combScale, LoadDoubles(s.phase + k0));
+    const CombEntry<Doubles> entry = LookUpComb(*k.comb, a.combScale, LoadDoubles(s.phase + k0));
     const auto tap = SplitCombTap(entry.tapDistance);
 
     // Sample i's record goes to the ring at `newest`, and sits at n + i in
-    // `record`; the ring's sample of age d at n + i - d.
+    // `record`; the ring's sample of age d at n + i - d. The ring's write
+    // index is where the run's first sample goes.
     const std::int32_t n = a.combRingLength;
     // One wrap at most: a ring is never shorter than a group of lanes.
     static_assert(kLanes <= kShortestCombRing);
@@ -242,7 +252,7 @@ VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScrat
     for (int l = 0; l < kLanes; ++l)
         lane[l] = l;
     const Ints sample = k0 + lane;
-    const Ints newest = RingStart((a.combWrite + k0) % n + lane, 0, n);
+    const Ints newest = RingStart((a.combWrite + (k0 - base)) % n + lane, 0, n);
     // The ring's write index once the sample is recorded.
     const Ints written = RingStart(newest, 1, n);
     const Ints start = RingStart(written, a.combWindowOffset, n);
@@ -369,7 +379,7 @@ void Decimate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 // The sequential passes, one sample per step
 
 // Everything that does not depend on the audio: the head's motion and place
-// (the comb's entry follows across lanes: PlaceComb).
+// (the comb's entry follows across lanes: PlaceComb), and the gated gain.
 struct Planner {
     // Plans run sample i. Returns false if its tape window reaches one of
     // the samples from run sample `pending` on that are written before it is
@@ -390,6 +400,8 @@ struct Planner {
         s.wowCosine[i] = motion.wowCos;
         s.hissWord[i] = motion.rngB;
         s.phase[i] = motion.phaseSmoothed;
+        gated = GlideGate(gated, k.c, k.f);
+        s.gate[i] = gated;
 
         const int unwritten = i - pending;
         if (unwritten <= 0)
@@ -412,7 +424,8 @@ struct Planner {
     }
 
     VX9HeadMotionState motion;
-    std::int32_t runWrite; // the tape's write index at the run's start
+    double gated;          // the coefficients' gatedPostDistortionGain
+    std::int32_t runWrite; // the tape's write index at the scratch's first sample
     std::int32_t write;    // ... at the next sample to plan
 };
 
@@ -437,18 +450,17 @@ VX9_LANES void Split(const RunCoeffs& k, VX9FastScratch& s, int i, VX9SplitterSt
     }
 }
 
-// DC blocker, gain glide, quantisation and hiss, onto the tape.
+// DC blocker, gated gain, quantisation and hiss, onto the tape.
 struct TapeWriter {
     VX9_LANES void Step(VX9Algorithm& a, const RunCoeffs& k, const VX9FastScratch& s, int i)
     {
-        const double v = FinishRecord(s.decimated[i], state, gated, k.c, k.f);
+        const double v = FinishRecord(s.decimated[i], state, s.gate[i], k.f);
         a.tape[write] = TapeSample(v, s.hissWord[i], state, k.c, k.f);
         if (++write == a.tapeLength)
             write = 0;
     }
 
     VX9TapeWriterState state;
-    double gated; // the coefficients' gatedPostDistortionGain
     std::int32_t write;
 };
 
@@ -466,7 +478,8 @@ Chunk Pair(Chunk chunk, int at)
     return Chunk{chunk.first + at, left < 2 * kLanes ? left : 2 * kLanes};
 }
 
-// The chunks of a round, and where the round's output goes.
+// The chunks of a round, and the coefficients of the two oldest (a run's
+// own, or those the previous run left them with).
 struct Round {
     Chunk write; // saturated, decimated, then written to the tape
     Chunk split; // through the band splitter
@@ -474,6 +487,8 @@ struct Round {
     int planFirst;
     int planLimit;
     int pending; // the first sample whose tape write may still be pending
+    const RunCoeffs& writeCoeffs;
+    const RunCoeffs& splitCoeffs;
 };
 
 // The schedule of a round, in steps i of its loop. A group is kLanes
@@ -531,7 +546,7 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
         const int group = i - phase;
         if (i % (2 * kLanes) == 0) {
             if (group < r.write.count) {
-                SaturateLanes<L>(k, s, Pair(r.write, group));
+                SaturateLanes<L>(r.writeCoeffs, s, Pair(r.write, group));
                 Decimate<L>(a, s, Pair(r.write, group));
             }
             if (group >= kPairWorkLag && group - kPairWorkLag < r.limit.count) {
@@ -541,14 +556,14 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
         }
         if (phase == kGroupWorkPhase && group < r.limit.count) {
             const Chunk lanes = Group(r.limit, group);
-            PlaceComb(a, k, s, lanes);
+            PlaceComb(a, k, s, lanes, mixing.base);
             ReadTape(a, s, lanes);
             Mix(a, k, s, lanes, mixing);
             CombTaps(a, k, s, lanes);
         }
 
         if (i < r.split.count)
-            Split<L>(k, s, r.split.first + i, splitter);
+            Split<L>(r.splitCoeffs, s, r.split.first + i, splitter);
         const int behind = i - kStepLag;
         if (behind >= 0 && behind < r.limit.count)
             Limit(a, k, s, r.limit.first + behind, toneLimiter);
@@ -562,7 +577,7 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
             }
         }
         if (behind >= 0 && behind < r.write.count)
-            writer.Step(a, k, s, r.write.first + behind);
+            writer.Step(a, r.writeCoeffs, s, r.write.first + behind);
     }
     for (int pair = end > kPairWorkLag ? RoundUp(end - kPairWorkLag, 2 * kLanes) : 0;
          pair < r.limit.count; pair += 2 * kLanes) {
@@ -579,78 +594,125 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
 }
 
 // ---------------------------------------------------------------------------
-// A run: up to kRun samples through the pipeline
+// A run: up to kRun samples through the pipeline, after those the previous
+// run left
 
+// The histories in front of the run's first sample, at `base`: the comb
+// ring's and the oversampler's. The decimator's ends at the first sample not
+// yet written to the tape, the scratch's first.
 template <int L>
-void LoadHistories(const VX9Algorithm& a, VX9FastScratch& s)
+void LoadHistories(const VX9Algorithm& a, VX9FastScratch& s, int base)
 {
-    std::memcpy(s.record, a.combRing.get() + a.combWrite,
+    std::memcpy(s.record + base, a.combRing.get() + a.combWrite,
                 sizeof(float) * static_cast<std::size_t>(a.combRingLength));
-    std::memcpy(s.up, a.resampler.UpWindow(), sizeof(double) * kUpTaps);
+    std::memcpy(s.up + base, a.resampler.UpWindow(), sizeof(double) * kUpTaps);
     const double* down = a.resampler.DownWindow();
     for (int m = 0; m < kUpTaps; ++m)
         for (int j = 0; j < L; ++j)
             s.down[j][m] = down[m * L + j];
 }
 
+// The run's `count` samples from `base` on into the comb ring and the
+// oversampler's history; the first `written` samples of the scratch into
+// the decimator's.
 template <int L>
-void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int count)
+void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int base, int count, int written)
 {
     const std::int32_t n = a.combRingLength;
     float* ring = a.combRing.get();
+    const float* record = s.record + n + base;
     // Only the last n records stay in the ring.
     const int skip = count > n ? count - n : 0;
     std::int32_t write = (a.combWrite + skip % n) % n;
     for (int i = skip; i < count; ++i) {
-        ring[write] = s.record[n + i];
-        ring[write + n] = s.record[n + i];
+        ring[write] = record[i];
+        ring[write + n] = record[i];
         if (++write == n)
             write = 0;
     }
     a.combWrite = write;
     const int kept = count < kUpTaps ? count : kUpTaps;
-    a.resampler.PushUpRun(s.up + kUpTaps + count - kept, count);
-    // The last host samples' sub-samples, in time order.
+    a.resampler.PushUpRun(s.up + kUpTaps + base + count - kept, count);
+    // The last written host samples' sub-samples, in time order.
+    const int keptDown = written < kUpTaps ? written : kUpTaps;
     double last[kUpTaps * L];
-    for (int i = 0; i < kept; ++i)
+    for (int i = 0; i < keptDown; ++i)
         for (int j = 0; j < L; ++j)
-            last[i * L + j] = s.down[j][kUpTaps + count - kept + i];
-    a.resampler.PushDownRun(last, L * count);
+            last[i * L + j] = s.down[j][kUpTaps + written - keptDown + i];
+    a.resampler.PushDownRun(last, L * written);
+}
+
+// Moves the chunks left for the next run, `write` then `split` samples from
+// `first` on, to the front of the scratch, with what their stages still
+// need.
+template <int L>
+void KeepCarry(VX9FastScratch& s, int first, int write, int split)
+{
+    const auto move = [&](auto* array, int from, int count) {
+        std::memmove(array, array + from, sizeof *array * static_cast<std::size_t>(count));
+    };
+    const int count = write + split;
+    move(s.hissWord, first, count);
+    move(s.gate, first, count);
+    move(s.lowMultiplier, first, count);
+    for (int j = 0; j < L; ++j) {
+        move(s.bandLow[j], first, write);
+        move(s.bandBand[j], first, write);
+        move(s.bandHigh[j], first, write);
+        move(s.upSamples[j] + write, first, split);
+    }
+    s.carry.write = write;
+    s.carry.split = split;
 }
 
 // Each round moves every chunk one stage on: the oldest is saturated,
 // decimated and written to the tape, the next band-split, the next read
 // from the tape, mixed, combed, limited and interpolated, and a new one
-// planned.
+// planned. The first rounds finish the chunks the previous run left. Once
+// the run's output is complete, the band split and tape write of its last
+// two chunks are left to the next run (where they run beside its first
+// chunks' planning and limiting), unless `finish`: the planner counts them
+// as pending tape writes.
 template <int L>
-void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
+void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing, bool finish)
 {
     VX9FastScratch& s = *a.fastScratch;
-    LoadHistories<L>(a, s);
+    const VX9FastScratch::Carry& carry = s.carry;
+    const int base = carry.write + carry.split;
+    LoadHistories<L>(a, s, base);
     // The stages' states live in locals for the run: nothing else can reach
     // them, so the compiler keeps them in registers across the stores into
     // the tape and the scratch arrays, which it cannot do for the
     // algorithm's own.
-    Planner planner{a.headMotion, a.tapeWrite, a.tapeWrite};
+    Planner planner{a.headMotion, k.c.gatedPostDistortionGain, a.tapeWrite,
+                    RingStart(a.tapeWrite, base, a.tapeLength)};
     VX9ToneLimiterState toneLimiter = a.toneLimiter;
     VX9SplitterState splitter = a.splitter;
-    TapeWriter writer{a.tapeWriter, k.c.gatedPostDistortionGain, a.tapeWrite};
+    TapeWriter writer{a.tapeWriter, a.tapeWrite};
+    const RunCoeffs carried{s.carry.c, carry.f, nullptr};
+    mixing.base = base;
 
     // Chunks follow each other without gaps; an empty one starts where the
     // next would.
-    Chunk toWrite{0, 0};
-    Chunk toSplit{0, 0};
-    Chunk toLimit{0, 0};
-    int planned = 0;
+    Chunk toWrite{0, carry.write};
+    Chunk toSplit{carry.write, carry.split};
+    Chunk toLimit{base, 0};
+    int planned = base;
+    const int end = base + total;
     const int chunkLimit = std::clamp(RoundUp((total + 3) / 4, 2 * kLanes), 2 * kLanes, kMaxChunk);
-    while (planned < total || toWrite.count + toSplit.count + toLimit.count > 0) {
+    while (planned < end || toLimit.count > 0 || (finish && toWrite.count + toSplit.count > 0)) {
         // The new chunk is read from the tape in the next round, before
         // that round writes toSplit: its windows must miss toSplit, toLimit
         // and itself.
-        const int left = total - planned;
-        const Round round{
-            toWrite,      toSplit, toLimit, planned, left < chunkLimit ? left : chunkLimit,
-            toSplit.first};
+        const int left = end - planned;
+        const Round round{toWrite,
+                          toSplit,
+                          toLimit,
+                          planned,
+                          left < chunkLimit ? left : chunkLimit,
+                          toSplit.first,
+                          toWrite.first < base ? carried : k,
+                          toSplit.first < base ? carried : k};
         const int count =
             StepRound<L>(a, k, s, round, mixing, planner, toneLimiter, splitter, writer);
 
@@ -664,9 +726,15 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing)
     a.toneLimiter = toneLimiter;
     a.splitter = splitter;
     a.tapeWriter = writer.state;
-    k.c.gatedPostDistortionGain = writer.gated;
+    k.c.gatedPostDistortionGain = planner.gated;
     a.tapeWrite = writer.write;
-    StoreHistories<L>(a, s, total);
+    StoreHistories<L>(a, s, base, total, toWrite.first);
+    // What is left is the run's own: every carried chunk went before them.
+    KeepCarry<L>(s, toWrite.first, toWrite.count, toSplit.count);
+    if (toWrite.count + toSplit.count > 0) {
+        s.carry.c = k.c;
+        s.carry.f = k.f;
+    }
 }
 
 // The batched kernel for this file's instruction set.
@@ -676,25 +744,47 @@ void RunFastKernel(VX9Algorithm& a, std::uint32_t frameCount, const float* in, f
     const auto from = reinterpret_cast<std::uintptr_t>(in);
     const auto to = reinterpret_cast<std::uintptr_t>(out);
     const std::uintptr_t bytes = sizeof(float) * frameCount;
-    Mixing m{in, out, from == to || from + bytes <= to || to + bytes <= from,
-             Peak(meters ? meters[0] : 0.0f), Peak(meters ? meters[1] : 0.0f)};
+    Mixing m{in,
+             out,
+             pack.smoothed,
+             0,
+             from == to || from + bytes <= to || to + bytes <= from,
+             Peak(meters ? meters[0] : 0.0f),
+             Peak(meters ? meters[1] : 0.0f)};
+    const RunCoeffs k{*pack.coeffs, *pack.atomic, pack.comb};
     for (std::uint32_t done = 0; done < frameCount;) {
         const std::uint32_t left = frameCount - done;
         const int total = left < kRun ? static_cast<int>(left) : kRun;
-        // Sample i of the block reads smoothed record i + 1.
-        const RunCoeffs k{pack.smoothed + 1 + done, *pack.coeffs, *pack.atomic, *pack.comb};
         m.in = in + done;
         m.out = out + done;
+        // Sample i of the block reads smoothed record i + 1.
+        m.smoothed = pack.smoothed + 1 + done;
         switch (a.oversampling) {
-        case 3: RunSamples<3>(a, k, total, m); break;
-        case 2: RunSamples<2>(a, k, total, m); break;
-        default: RunSamples<1>(a, k, total, m); break;
+        case 3: RunSamples<3>(a, k, total, m, false); break;
+        case 2: RunSamples<2>(a, k, total, m, false); break;
+        default: RunSamples<1>(a, k, total, m, false); break;
         }
         done += static_cast<std::uint32_t>(total);
     }
     if (meters) {
         meters[0] = m.inPeak.Fold();
         meters[1] = m.outPeak.Fold();
+    }
+}
+
+// Finishes the band split and tape write of the samples the last block
+// left, with the coefficients they came in.
+void SettleFastKernel(VX9Algorithm& a)
+{
+    VX9FastScratch::Carry& carry = a.fastScratch->carry;
+    if (carry.write + carry.split == 0)
+        return;
+    const RunCoeffs k{carry.c, carry.f, nullptr};
+    Mixing none{nullptr, nullptr, nullptr, 0, false, Peak(0.0f), Peak(0.0f)};
+    switch (a.oversampling) {
+    case 3: RunSamples<3>(a, k, 0, none, true); break;
+    case 2: RunSamples<2>(a, k, 0, none, true); break;
+    default: RunSamples<1>(a, k, 0, none, true); break;
     }
 }
 

@@ -1,24 +1,40 @@
 // Working memory of the batched kernel, allocated at set-up. A run of up to
 // kRun samples is laid out sample by sample, so that consecutive samples sit
-// in consecutive SIMD lanes; each record stream keeps its ring's contents,
-// oldest first, in front of the run's samples.
+// in consecutive SIMD lanes, after the samples the previous run left to
+// finish (its carry); each record stream keeps its ring's contents, oldest
+// first, in front of the run's samples.
 #pragma once
 
 #include <cstdint>
 
 #include "tapedelay/source/updownsampler.h"
+#include "tapedelay/source/vx9coeffs.h"
 #include "tapedelay/source/vx9ratebracket.h"
 #include "tapedelay/source/vx9tape.h"
 
 struct VX9FastScratch {
-    // Samples per run, and the most any chunk of a run holds.
+    // Samples per run, the most any chunk of a run holds, and the most a
+    // run leaves to the next (two chunks).
     static constexpr int kRun = 512;
     static constexpr int kMaxChunk = 64;
+    static constexpr int kMaxCarry = 2 * kMaxChunk;
     // Room after a run for the lanes of a chunk's last, partly filled pass.
     static constexpr int kSpare = 64;
-    static constexpr int kSamples = kRun + kSpare;
+    static constexpr int kSamples = kMaxCarry + kRun + kSpare;
     static constexpr int kUpTaps = UpDownSampler::kTaps;
     static constexpr int kTaps = VX9Tape::kInterpTaps;
+
+    // The last two chunks of a run, whose band split and tape write wait
+    // for the next run (which runs them beside its first chunks): at the
+    // front of the arrays, `write` samples already band-split, then `split`
+    // samples still to be; with the coefficients of the block they came in.
+    struct Carry {
+        int write = 0;
+        int split = 0;
+        VX9Coeffs c{};
+        VX9AtomicCoeffs f{};
+    };
+    Carry carry;
 
     // The head's table by columns: entry (row r, tap j) at columns[j][r],
     // with spare zeros so that 32 rows from any row can be loaded.
@@ -47,11 +63,12 @@ struct VX9FastScratch {
     alignas(64) double lowMultiplier[kSamples];
     alignas(64) double combed[kSamples];
 
-    // The smoothed read position, the wow oscillator's cosine and the
-    // hiss's noise word, per sample.
+    // The smoothed read position, the wow oscillator's cosine, the hiss's
+    // noise word and the gated gain, per sample.
     alignas(64) double phase[kSamples];
     alignas(64) double wowCosine[kSamples];
     alignas(64) std::uint32_t hissWord[kSamples];
+    alignas(64) double gate[kSamples];
 
     // Record samples: the comb ring's, then the run's.
     alignas(64) float record[kLongestCombRing + kSamples];

@@ -7,16 +7,18 @@ struct KernelEntry {
     VX9Kernel kernel;
     const char* name;
     VX9KernelRoutine routine;
+    VX9SettleRoutine settle;
     bool (*runs)(); // includes the operating system's support for the registers
 };
 
 // Every kernel, narrowest first.
 constexpr KernelEntry kKernels[] = {
-    {VX9Kernel::kPlain, "plain", &ProcessPlain, [] { return true; }},
-    {VX9Kernel::kBaseline, "baseline", &ProcessFastBaseline, [] { return true; }},
-    {VX9Kernel::kAvx2, "avx2", &ProcessFastAvx2,
+    {VX9Kernel::kPlain, "plain", &ProcessPlain, [](VX9Algorithm&) {}, [] { return true; }},
+    {VX9Kernel::kBaseline, "baseline", &ProcessFastBaseline, &SettleFastBaseline,
+     [] { return true; }},
+    {VX9Kernel::kAvx2, "avx2", &ProcessFastAvx2, &SettleFastAvx2,
      [] { return __builtin_cpu_supports("avx2") != 0; }},
-    {VX9Kernel::kAvx512, "avx512", &ProcessFastAvx512,
+    {VX9Kernel::kAvx512, "avx512", &ProcessFastAvx512, &SettleFastAvx512,
      [] { return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx2") != 0; }},
 };
 
@@ -56,4 +58,9 @@ VX9Kernel ChooseKernel(const char* request)
 VX9KernelRoutine KernelRoutine(VX9Kernel kernel)
 {
     return Entry(kernel).routine;
+}
+
+VX9SettleRoutine SettleRoutine(VX9Kernel kernel)
+{
+    return Entry(kernel).settle;
 }

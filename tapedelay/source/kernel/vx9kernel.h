@@ -27,6 +27,15 @@ void ProcessFastAvx2(VX9Algorithm& a, std::uint32_t frameCount, const float* in,
 void ProcessFastAvx512(VX9Algorithm& a, std::uint32_t frameCount, const float* in, float* out,
                        const VX9CoeffPack& coeffs, float* meters);
 
+// Brings the algorithm's state up to the last sample of the last block: the
+// batched kernel leaves the band split and tape write of a block's last
+// samples to the next block. (The plain kernel leaves nothing.)
+using VX9SettleRoutine = void (*)(VX9Algorithm& a);
+
+void SettleFastBaseline(VX9Algorithm& a);
+void SettleFastAvx2(VX9Algorithm& a);
+void SettleFastAvx512(VX9Algorithm& a);
+
 // The environment variable that asks for a kernel by name.
 inline constexpr char kVX9KernelVariable[] = "TAPEDELAY_KERNEL";
 
@@ -42,3 +51,4 @@ bool KernelRuns(VX9Kernel kernel);
 VX9Kernel ChooseKernel(const char* request);
 
 VX9KernelRoutine KernelRoutine(VX9Kernel kernel);
+VX9SettleRoutine SettleRoutine(VX9Kernel kernel);

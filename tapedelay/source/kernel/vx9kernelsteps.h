@@ -338,14 +338,20 @@ VX9_STEP V SaturateBands(V low, V band, V high, V lowMultiplier, const VX9Coeffs
                      0.5);
 }
 
-// DC blocker after the saturation, then the gated gain glide (its state
-// lives in the coefficients).
-VX9_STEP double FinishRecord(double d, VX9TapeWriterState& s, double& gatedGain, const VX9Coeffs& c,
+// The gated gain's glide for one sample (its state lives in the
+// coefficients). It does not depend on the audio.
+VX9_STEP double GlideGate(double gatedGain, const VX9Coeffs& c, const VX9AtomicCoeffs& f)
+{
+    return gatedGain + (c.postDistortionGain - gatedGain) * f.hpA * 0.01;
+}
+
+// DC blocker after the saturation, then the sample's gated gain (after its
+// glide).
+VX9_STEP double FinishRecord(double d, VX9TapeWriterState& s, double gatedGain,
                              const VX9AtomicCoeffs& f)
 {
     s.postSaturationDc = d * f.hpA - f.hpB * s.postSaturationDc;
     const double y2 = d - s.postSaturationDc;
-    gatedGain = gatedGain + (c.postDistortionGain - gatedGain) * f.hpA * 0.01;
     return VX9Math::Clamp(y2 * gatedGain);
 }
 

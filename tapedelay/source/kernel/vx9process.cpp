@@ -72,7 +72,8 @@ double RecordChain(VX9Algorithm& a, Stages& st, double rec, VX9Coeffs& c, const 
     }
     const double d = a.resampler.DecimateEnd(olderSamples);
 
-    return FinishRecord(d, st.tapeWriter, c.gatedPostDistortionGain, c, f);
+    c.gatedPostDistortionGain = GlideGate(c.gatedPostDistortionGain, c, f);
+    return FinishRecord(d, st.tapeWriter, c.gatedPostDistortionGain, f);
 }
 } // namespace
 
