@@ -108,6 +108,9 @@ void VX9Algorithm::SelectKernel(VX9Kernel requested)
 void VX9Algorithm::Settle()
 {
     SettleRoutine(kernel)(*this);
+    // Another kernel may move the state on before the next batched block.
+    if (fastScratch)
+        fastScratch->carry = {};
 }
 
 void VX9Algorithm::Process(std::uint64_t, std::uint32_t frameCount, std::uint64_t,

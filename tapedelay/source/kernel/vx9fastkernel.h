@@ -36,6 +36,7 @@ constexpr int kTaps = VX9FastScratch::kTaps;
 constexpr int kUpTaps = VX9FastScratch::kUpTaps;
 constexpr int kRun = VX9FastScratch::kRun;
 constexpr int kMaxChunk = VX9FastScratch::kMaxChunk;
+constexpr int kMaxCarry = VX9FastScratch::kMaxCarry;
 static_assert(kMaxChunk % kLanes == 0 && VX9FastScratch::kSpare >= kLanes);
 
 int RoundUp(int count, int step)
@@ -599,7 +600,7 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
 
 // The histories in front of the run's first sample, at `base`: the comb
 // ring's and the oversampler's. The decimator's ends at the first sample not
-// yet written to the tape, the scratch's first.
+// yet written to the tape, at the front of the scratch.
 template <int L>
 void LoadHistories(const VX9Algorithm& a, VX9FastScratch& s, int base)
 {
@@ -613,10 +614,11 @@ void LoadHistories(const VX9Algorithm& a, VX9FastScratch& s, int base)
 }
 
 // The run's `count` samples from `base` on into the comb ring and the
-// oversampler's history; the first `written` samples of the scratch into
-// the decimator's.
+// oversampler's history; the samples written to the tape, up to `writtenTo`,
+// into the decimator's.
 template <int L>
-void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int base, int count, int written)
+void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int base, int count, int writtenFrom,
+                    int writtenTo)
 {
     const std::int32_t n = a.combRingLength;
     float* ring = a.combRing.get();
@@ -634,35 +636,35 @@ void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int base, int coun
     const int kept = count < kUpTaps ? count : kUpTaps;
     a.resampler.PushUpRun(s.up + kUpTaps + base + count - kept, count);
     // The last written host samples' sub-samples, in time order.
+    const int written = writtenTo - writtenFrom;
     const int keptDown = written < kUpTaps ? written : kUpTaps;
     double last[kUpTaps * L];
     for (int i = 0; i < keptDown; ++i)
         for (int j = 0; j < L; ++j)
-            last[i * L + j] = s.down[j][kUpTaps + written - keptDown + i];
+            last[i * L + j] = s.down[j][kUpTaps + writtenTo - keptDown + i];
     a.resampler.PushDownRun(last, L * written);
 }
 
-// Moves the chunks left for the next run, `write` then `split` samples from
-// `first` on, to the front of the scratch, with what their stages still
-// need.
+// Moves the carried chunks to the front of the scratch, with what their
+// stages still need.
 template <int L>
-void KeepCarry(VX9FastScratch& s, int first, int write, int split)
+void MoveCarry(VX9FastScratch& s)
 {
-    const auto move = [&](auto* array, int from, int count) {
-        std::memmove(array, array + from, sizeof *array * static_cast<std::size_t>(count));
+    const auto move = [&](auto* array, int count) {
+        std::memmove(array, array + s.carry.first, sizeof *array * static_cast<std::size_t>(count));
     };
-    const int count = write + split;
-    move(s.hissWord, first, count);
-    move(s.gate, first, count);
-    move(s.lowMultiplier, first, count);
+    const int write = s.carry.write;
+    const int split = s.carry.split;
+    move(s.hissWord, write + split);
+    move(s.gate, write + split);
+    move(s.lowMultiplier, write + split);
     for (int j = 0; j < L; ++j) {
-        move(s.bandLow[j], first, write);
-        move(s.bandBand[j], first, write);
-        move(s.bandHigh[j], first, write);
-        move(s.upSamples[j] + write, first, split);
+        move(s.bandLow[j], write);
+        move(s.bandBand[j], write);
+        move(s.bandHigh[j], write);
+        move(s.upSamples[j] + write, split);
     }
-    s.carry.write = write;
-    s.carry.split = split;
+    s.carry.first = 0;
 }
 
 // Each round moves every chunk one stage on: the oldest is saturated,
@@ -672,30 +674,36 @@ void KeepCarry(VX9FastScratch& s, int first, int write, int split)
 // the run's output is complete, the band split and tape write of its last
 // two chunks are left to the next run (where they run beside its first
 // chunks' planning and limiting), unless `finish`: the planner counts them
-// as pending tape writes.
+// as pending tape writes. The next run goes on in place after them while
+// there is room, so that it finds its histories where this run left them.
 template <int L>
 void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing, bool finish)
 {
     VX9FastScratch& s = *a.fastScratch;
-    const VX9FastScratch::Carry& carry = s.carry;
-    const int base = carry.write + carry.split;
-    LoadHistories<L>(a, s, base);
+    VX9FastScratch::Carry& carry = s.carry;
+    if (!carry.inPlace || carry.first + carry.write + carry.split + total > kRun + kMaxCarry) {
+        MoveCarry<L>(s);
+        LoadHistories<L>(a, s, carry.write + carry.split);
+    }
+    const int first = carry.first;
+    const int base = first + carry.write + carry.split;
     // The stages' states live in locals for the run: nothing else can reach
     // them, so the compiler keeps them in registers across the stores into
     // the tape and the scratch arrays, which it cannot do for the
     // algorithm's own.
-    Planner planner{a.headMotion, k.c.gatedPostDistortionGain, a.tapeWrite,
-                    RingStart(a.tapeWrite, base, a.tapeLength)};
+    Planner planner{a.headMotion, k.c.gatedPostDistortionGain,
+                    RingStart(a.tapeWrite, a.tapeLength - first, a.tapeLength),
+                    RingStart(a.tapeWrite, base - first, a.tapeLength)};
     VX9ToneLimiterState toneLimiter = a.toneLimiter;
     VX9SplitterState splitter = a.splitter;
     TapeWriter writer{a.tapeWriter, a.tapeWrite};
-    const RunCoeffs carried{s.carry.c, carry.f, nullptr};
+    const RunCoeffs carried{carry.c, carry.f, nullptr};
     mixing.base = base;
 
     // Chunks follow each other without gaps; an empty one starts where the
     // next would.
-    Chunk toWrite{0, carry.write};
-    Chunk toSplit{carry.write, carry.split};
+    Chunk toWrite{first, carry.write};
+    Chunk toSplit{first + carry.write, carry.split};
     Chunk toLimit{base, 0};
     int planned = base;
     const int end = base + total;
@@ -728,12 +736,15 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing, 
     a.tapeWriter = writer.state;
     k.c.gatedPostDistortionGain = planner.gated;
     a.tapeWrite = writer.write;
-    StoreHistories<L>(a, s, base, total, toWrite.first);
+    StoreHistories<L>(a, s, base, total, first, toWrite.first);
     // What is left is the run's own: every carried chunk went before them.
-    KeepCarry<L>(s, toWrite.first, toWrite.count, toSplit.count);
+    carry.first = toWrite.first;
+    carry.write = toWrite.count;
+    carry.split = toSplit.count;
+    carry.inPlace = true;
     if (toWrite.count + toSplit.count > 0) {
-        s.carry.c = k.c;
-        s.carry.f = k.f;
+        carry.c = k.c;
+        carry.f = k.f;
     }
 }
 

@@ -25,12 +25,16 @@ struct VX9FastScratch {
     static constexpr int kTaps = VX9Tape::kInterpTaps;
 
     // The last two chunks of a run, whose band split and tape write wait
-    // for the next run (which runs them beside its first chunks): at the
-    // front of the arrays, `write` samples already band-split, then `split`
+    // for the next run (which runs them beside its first chunks): from
+    // sample `first` on, `write` samples already band-split, then `split`
     // samples still to be; with the coefficients of the block they came in.
+    // In place: the arrays also hold the histories in front of them, as
+    // the last run left them (not after a set-up, reset or settle).
     struct Carry {
+        int first = 0;
         int write = 0;
         int split = 0;
+        bool inPlace = false;
         VX9Coeffs c{};
         VX9AtomicCoeffs f{};
     };
