@@ -506,10 +506,12 @@ struct Round {
 // A group's head, mix and comb run halfway between two pairs' work, so that
 // the vector work is spread evenly among the sequential steps.
 constexpr int kGroupWorkPhase = kLanes / 2;
-// The limiter steps a group behind, so that a group's comb output (ready at
-// kGroupWorkPhase) is there before its first sample; the tape writer keeps
-// step with it (a pair's decimation is ready from the pair's first step on).
-constexpr int kStepLag = kLanes;
+// The limiter steps kGroupWorkPhase behind, so that a group's comb output
+// (ready at kGroupWorkPhase) is there before its first sample, and no
+// further: every step of lag lengthens each round's tail. The tape writer
+// keeps step with it (a pair's decimation is ready from the pair's first
+// step on).
+constexpr int kStepLag = kGroupWorkPhase;
 // A pair's crank and interpolation come at the first pair boundary after the
 // limiter's step of the pair's last sample, 2 * kLanes - 1 + kStepLag steps
 // after the pair's first (the work at a step comes before its steps).
