@@ -50,8 +50,8 @@ struct Chunk {
     int count;
 };
 
-// The coefficients of one block's samples (no comb table: only the band
-// split and the tape write of carried samples).
+// The coefficients of one block's samples. The comb table is null for
+// carried samples: only their band split and tape write are left.
 struct RunCoeffs {
     VX9Coeffs& c;
     const VX9AtomicCoeffs& f;
@@ -750,6 +750,16 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing, 
     }
 }
 
+// RunSamples at the algorithm's oversampling factor.
+void RunAtFactor(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing, bool finish)
+{
+    switch (a.oversampling) {
+    case 3: RunSamples<3>(a, k, total, mixing, finish); break;
+    case 2: RunSamples<2>(a, k, total, mixing, finish); break;
+    default: RunSamples<1>(a, k, total, mixing, finish); break;
+    }
+}
+
 // The batched kernel for this file's instruction set.
 void RunFastKernel(VX9Algorithm& a, std::uint32_t frameCount, const float* in, float* out,
                    const VX9CoeffPack& pack, float* meters)
@@ -772,11 +782,7 @@ void RunFastKernel(VX9Algorithm& a, std::uint32_t frameCount, const float* in, f
         m.out = out + done;
         // Sample i of the block reads smoothed record i + 1.
         m.smoothed = pack.smoothed + 1 + done;
-        switch (a.oversampling) {
-        case 3: RunSamples<3>(a, k, total, m, false); break;
-        case 2: RunSamples<2>(a, k, total, m, false); break;
-        default: RunSamples<1>(a, k, total, m, false); break;
-        }
+        RunAtFactor(a, k, total, m, false);
         done += static_cast<std::uint32_t>(total);
     }
     if (meters) {
@@ -794,11 +800,7 @@ void SettleFastKernel(VX9Algorithm& a)
         return;
     const RunCoeffs k{carry.c, carry.f, nullptr};
     Mixing none{nullptr, nullptr, nullptr, 0, false, Peak(0.0f), Peak(0.0f)};
-    switch (a.oversampling) {
-    case 3: RunSamples<3>(a, k, 0, none, true); break;
-    case 2: RunSamples<2>(a, k, 0, none, true); break;
-    default: RunSamples<1>(a, k, 0, none, true); break;
-    }
+    RunAtFactor(a, k, 0, none, true);
 }
 
 } // namespace
