@@ -84,13 +84,13 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     limiterRate = static_cast<float>(std::pow(44100.0 / fs, 0.5) * 0.1);
 
     // The batched kernel's working memory (make_unique zeroes it), with the
-    // table by columns.
+    // table by padded rows.
     if (!fastScratch)
         fastScratch = std::make_unique<VX9FastScratch>();
     fastScratch->carry = {};
     for (int k = 0; k < kInterpRows; ++k)
         for (int j = 0; j < interpTaps; ++j)
-            fastScratch->columns[j][k] = interpTable[k * interpTaps + j];
+            fastScratch->rows[k][j] = interpTable[k * interpTaps + j];
     for (VX9FastScratch::WideRowPair& pair : fastScratch->wide)
         pair.row = -1;
     kernel = ChooseKernel(std::getenv(kVX9KernelVariable));

@@ -95,20 +95,7 @@ VX9_LANES void SumRows(const float* table, const VX9FastScratch& s,
         }
         return;
     }
-    if (SumTableSlices<kTaps>([&](int j) { return s.columns[j]; }, row, sample, sa, sb))
-        return;
-    for (int j = 0; j < kTaps; ++j) {
-        const float* column = s.columns[j];
-        const Doubles x = sample(j);
-        float e0[kLanes];
-        float e1[kLanes];
-        for (int l = 0; l < kLanes; ++l) {
-            e0[l] = column[row[l]];
-            e1[l] = column[row[l] + 1];
-        }
-        sa += LoadWidened(e0) * x;
-        sb += LoadWidened(e1) * x;
-    }
+    SumRowsApart<kTaps, VX9FastScratch::kRowStride>(s.rows[0], row, sample, sa, sb);
 }
 
 // The playback head: the tape's value at every sample of the chunk.

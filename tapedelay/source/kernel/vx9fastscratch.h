@@ -40,9 +40,10 @@ struct VX9FastScratch {
     };
     Carry carry;
 
-    // The head's table by columns: entry (row r, tap j) at columns[j][r],
-    // with spare zeros so that 32 rows from any row can be loaded.
-    alignas(64) float columns[kTaps][VX9Tape::kInterpRows + 32];
+    // The head's table by rows, each padded with zeros to kRowStride
+    // entries, so that a lane loads a whole pass of taps of its rows at once.
+    static constexpr int kRowStride = 32;
+    alignas(64) float rows[VX9Tape::kInterpRows][kRowStride];
     // The row pair the head's and the comb's lanes last shared, widened
     // (row -1: none yet).
     struct WideRowPair {

@@ -106,85 +106,69 @@ VX9_LANES Ints TruncLanes(Doubles v)
     return Bits<Ints>(_mm512_maskz_cvttpd_epi32(0xFF, Bits<__m512d>(v)));
 }
 
-// Lanes 0 to 7 of a 16-float vector, widened.
-VX9_LANES Doubles LowerWidened(__m512 v)
+// Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
+// into sa and entry (row[l] + 1, j) into sb, wherever the rows lie. Row r
+// starts at rows + r * stride, zero-padded to a multiple of eight entries:
+// each lane loads eight taps of both its rows, and the lanes' loads are
+// transposed into one vector per tap, its own row's entries below and the
+// next row's above.
+template <int taps, int stride, class Samples>
+VX9_LANES void SumRowsApart(const float* rows, const std::int32_t* row, Samples sample, Doubles& sa,
+                            Doubles& sb)
 {
     typedef float Sixteen __attribute__((vector_size(2 * sizeof(Floats))));
-    const auto all = reinterpret_cast<Sixteen&>(v);
-    return Widen(__builtin_shufflevector(all, all, 0, 1, 2, 3, 4, 5, 6, 7));
-}
-
-// SumTableRows for rows that lie within 32 of `lower`, or, for the lanes in
-// `upper`, within 32 of `upperLow`: each lane's entries are permuted out of
-// its set's 32-row slice of every column.
-template <int taps, class Columns, class Samples>
-VX9_LANES void SumSlices(Columns column, const std::int32_t* row, std::int32_t lower,
-                         std::int32_t upperLow, __mmask16 upper, Samples sample, Doubles& sa,
-                         Doubles& sb)
-{
-    alignas(64) std::int32_t offsets[2 * kLanes] = {};
-    for (int l = 0; l < kLanes; ++l)
-        offsets[l] = row[l] - ((upper >> l & 1) != 0 ? upperLow : lower);
-    const __m512i index0 = _mm512_load_si512(offsets);
-    const __m512i index1 = _mm512_add_epi32(index0, _mm512_set1_epi32(1));
-    for (int j = 0; j < taps; ++j) {
-        const float* entries = column(j);
-        const __m512 a = _mm512_loadu_ps(entries + lower);
-        const __m512 b = _mm512_loadu_ps(entries + lower + 16);
-        __m512 e0 = _mm512_permutex2var_ps(a, index0, b);
-        __m512 e1 = _mm512_permutex2var_ps(a, index1, b);
-        if (upper != 0) {
-            const __m512 c = _mm512_loadu_ps(entries + upperLow);
-            const __m512 d = _mm512_loadu_ps(entries + upperLow + 16);
-            e0 = _mm512_mask_blend_ps(upper, e0, _mm512_permutex2var_ps(c, index0, d));
-            e1 = _mm512_mask_blend_ps(upper, e1, _mm512_permutex2var_ps(c, index1, d));
+    static_assert(kLanes == 8 && taps <= stride && stride % 8 == 0);
+    for (int t0 = 0; t0 < taps; t0 += 8) {
+        // Each 128-bit block of v[l]: four taps, of the row then of the
+        // next row.
+        Sixteen v[8];
+#pragma GCC unroll 8
+        for (int l = 0; l < 8; ++l) {
+            const float* entries = rows + row[l] * stride + t0;
+            const Floats a = VX9Lanes<kLanes>::Load<Floats>(entries);
+            const Floats b = VX9Lanes<kLanes>::Load<Floats>(entries + stride);
+            v[l] =
+                __builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
         }
-        const Doubles x = sample(j);
-        sa += LowerWidened(e0) * x;
-        sb += LowerWidened(e1) * x;
-    }
-}
-
-// Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
-// into sa and entry (row[l] + 1, j) into sb, when the lanes' rows lie in one
-// or two 32-row slices of the table's columns (`column(j)` is column j, with
-// 32 rows to spare at its end). Returns false, summing nothing, otherwise.
-template <int taps, class Columns, class Samples>
-VX9_LANES bool SumTableSlices(Columns column, const std::int32_t* row, Samples sample, Doubles& sa,
-                              Doubles& sb)
-{
-    std::int32_t low = row[0];
-    std::int32_t high = row[0];
-    for (int l = 1; l < kLanes; ++l) {
-        low = row[l] < low ? row[l] : low;
-        high = row[l] > high ? row[l] : high;
-    }
-    // Rows within 32 of each other (the next row included) come from a
-    // 32-row slice of each column: two loads and a permute per tap.
-    if (high + 1 - low < 32) {
-        SumSlices<taps>(column, row, low, low, 0, sample, sa, sb);
-        return true;
-    }
-    // Otherwise the lanes split at the middle row may fit two slices: the
-    // head crossing a whole sample within the lanes puts their rows at both
-    // ends of the table, and a fast head spreads them widely.
-    const std::int32_t middle = low + (high - low + 1) / 2;
-    std::int32_t lowerHigh = low;
-    std::int32_t upperLow = high;
-    __mmask16 upper = 0;
-    for (int l = 0; l < kLanes; ++l) {
-        if (row[l] < middle) {
-            lowerHigh = row[l] > lowerHigh ? row[l] : lowerHigh;
-        } else {
-            upperLow = row[l] < upperLow ? row[l] : upperLow;
-            upper = static_cast<__mmask16>(upper | 1u << l);
+        // Within each block: lanes l and l + 1 interleaved, then lanes 0-3
+        // (and 4-7) of tap e of the block in u[e] (u[4 + e]).
+        Sixteen t[8];
+#pragma GCC unroll 8
+        for (int p = 0; p < 8; p += 2) {
+            t[p] = __builtin_shufflevector(v[p], v[p + 1], 0, 16, 1, 17, 4, 20, 5, 21, 8, 24, 9, 25,
+                                           12, 28, 13, 29);
+            t[p + 1] = __builtin_shufflevector(v[p], v[p + 1], 2, 18, 3, 19, 6, 22, 7, 23, 10, 26,
+                                               11, 27, 14, 30, 15, 31);
+        }
+        Sixteen u[8];
+#pragma GCC unroll 8
+        for (int h = 0; h < 8; h += 4)
+#pragma GCC unroll 8
+            for (int e = 0; e < 4; e += 2) {
+                u[h + e] = __builtin_shufflevector(t[h + e / 2], t[h + e / 2 + 2], 0, 1, 16, 17, 4,
+                                                   5, 20, 21, 8, 9, 24, 25, 12, 13, 28, 29);
+                u[h + e + 1] =
+                    __builtin_shufflevector(t[h + e / 2], t[h + e / 2 + 2], 2, 3, 18, 19, 6, 7, 22,
+                                            23, 10, 11, 26, 27, 14, 15, 30, 31);
+            }
+        // Blocks 0 and 2 hold taps 0-3 of the pass, blocks 1 and 3 taps 4-7.
+        Sixteen tap[8];
+#pragma GCC unroll 8
+        for (int e = 0; e < 4; ++e) {
+            tap[e] = __builtin_shufflevector(u[e], u[4 + e], 0, 1, 2, 3, 16, 17, 18, 19, 8, 9, 10,
+                                             11, 24, 25, 26, 27);
+            tap[4 + e] = __builtin_shufflevector(u[e], u[4 + e], 4, 5, 6, 7, 20, 21, 22, 23, 12, 13,
+                                                 14, 15, 28, 29, 30, 31);
+        }
+#pragma GCC unroll 8
+        for (int e = 0; e < 8; ++e) {
+            if (t0 + e >= taps)
+                break;
+            const Doubles x = sample(t0 + e);
+            sa += Widen(__builtin_shufflevector(tap[e], tap[e], 0, 1, 2, 3, 4, 5, 6, 7)) * x;
+            sb += Widen(__builtin_shufflevector(tap[e], tap[e], 8, 9, 10, 11, 12, 13, 14, 15)) * x;
         }
     }
-    if (lowerHigh + 1 - low < 32 && high + 1 - upperLow < 32) {
-        SumSlices<taps>(column, row, low, upperLow, upper, sample, sa, sb);
-        return true;
-    }
-    return false;
 }
 #else
 #if defined(__AVX2__)
@@ -197,6 +181,53 @@ VX9_LANES Ints TruncLanes(Doubles v)
 {
     return Bits<Ints>(_mm256_cvttpd_epi32(Bits<__m256d>(v)));
 }
+
+// Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
+// into sa and entry (row[l] + 1, j) into sb, wherever the rows lie. Row r
+// starts at rows + r * stride, zero-padded to a multiple of four entries:
+// each lane loads four taps of both its rows, and the lanes' loads are
+// transposed into one vector per tap, its own row's entries below and the
+// next row's above.
+template <int taps, int stride, class Samples>
+VX9_LANES void SumRowsApart(const float* rows, const std::int32_t* row, Samples sample, Doubles& sa,
+                            Doubles& sb)
+{
+    typedef float Eight __attribute__((vector_size(2 * sizeof(Floats))));
+    static_assert(kLanes == 4 && taps <= stride && stride % 4 == 0);
+    for (int t0 = 0; t0 < taps; t0 += 4) {
+        Eight v[4];
+#pragma GCC unroll 8
+        for (int l = 0; l < 4; ++l) {
+            const float* entries = rows + row[l] * stride + t0;
+            const Floats a = VX9Lanes<kLanes>::Load<Floats>(entries);
+            const Floats b = VX9Lanes<kLanes>::Load<Floats>(entries + stride);
+            v[l] = __builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7);
+        }
+        // Within each half: lanes l and l + 1 interleaved, then the four
+        // lanes of tap e in tap[e].
+        Eight t[4];
+#pragma GCC unroll 8
+        for (int p = 0; p < 4; p += 2) {
+            t[p] = __builtin_shufflevector(v[p], v[p + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+            t[p + 1] = __builtin_shufflevector(v[p], v[p + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+        }
+        Eight tap[4];
+#pragma GCC unroll 8
+        for (int e = 0; e < 4; e += 2) {
+            tap[e] = __builtin_shufflevector(t[e / 2], t[e / 2 + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+            tap[e + 1] =
+                __builtin_shufflevector(t[e / 2], t[e / 2 + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+        }
+#pragma GCC unroll 8
+        for (int e = 0; e < 4; ++e) {
+            if (t0 + e >= taps)
+                break;
+            const Doubles x = sample(t0 + e);
+            sa += Widen(__builtin_shufflevector(tap[e], tap[e], 0, 1, 2, 3)) * x;
+            sb += Widen(__builtin_shufflevector(tap[e], tap[e], 4, 5, 6, 7)) * x;
+        }
+    }
+}
 #else
 VX9_LANES Doubles Widen(Floats v)
 {
@@ -207,15 +238,36 @@ VX9_LANES Ints TruncLanes(Doubles v)
 {
     return Bits<Ints>(_mm_cvttpd_epi32(Bits<__m128d>(v)));
 }
-#endif
 
-// Without AVX-512 no permute reaches across a column's slice: the caller
-// gathers entry by entry.
-template <int taps, class Columns, class Samples>
-VX9_LANES bool SumTableSlices(Columns, const std::int32_t*, Samples, Doubles&, Doubles&)
+// Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
+// into sa and entry (row[l] + 1, j) into sb, wherever the rows lie. Row r
+// starts at rows + r * stride, padded to an even number of entries: each
+// lane loads two taps of each of its rows, and the lanes' loads are
+// interleaved into one vector per row holding both taps.
+template <int taps, int stride, class Samples>
+VX9_LANES void SumRowsApart(const float* rows, const std::int32_t* row, Samples sample, Doubles& sa,
+                            Doubles& sb)
 {
-    return false;
+    typedef float Four __attribute__((vector_size(2 * sizeof(Floats))));
+    static_assert(kLanes == 2 && taps <= stride && stride % 2 == 0);
+    const float* first = rows + row[0] * stride;
+    const float* second = rows + row[1] * stride;
+    for (int t0 = 0; t0 < taps; t0 += 2) {
+        const auto load = [](const float* p) { return VX9Lanes<kLanes>::Load<Floats>(p); };
+        const Four a = __builtin_shufflevector(load(first + t0), load(second + t0), 0, 2, 1, 3);
+        const Four b = __builtin_shufflevector(load(first + stride + t0),
+                                               load(second + stride + t0), 0, 2, 1, 3);
+        const Doubles x0 = sample(t0);
+        sa += Widen(__builtin_shufflevector(a, a, 0, 1)) * x0;
+        sb += Widen(__builtin_shufflevector(b, b, 0, 1)) * x0;
+        if (t0 + 1 < taps) {
+            const Doubles x1 = sample(t0 + 1);
+            sa += Widen(__builtin_shufflevector(a, a, 2, 3)) * x1;
+            sb += Widen(__builtin_shufflevector(b, b, 2, 3)) * x1;
+        }
+    }
 }
+#endif
 #endif
 
 VX9_LANES Doubles LoadDoubles(const double* p)
