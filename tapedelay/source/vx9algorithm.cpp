@@ -84,13 +84,16 @@ VX9Algorithm::ProcessMember VX9Algorithm::SetupAlgorithm(const HuxSetup& setup)
     limiterRate = static_cast<float>(std::pow(44100.0 / fs, 0.5) * 0.1);
 
     // The batched kernel's working memory (make_unique zeroes it), with the
-    // table by padded rows.
+    // table by pairs of rows.
     if (!fastScratch)
         fastScratch = std::make_unique<VX9FastScratch>();
     fastScratch->carry = {};
-    for (int k = 0; k < kInterpRows; ++k)
-        for (int j = 0; j < interpTaps; ++j)
-            fastScratch->rows[k][j] = interpTable[k * interpTaps + j];
+    for (int k = 0; k + 1 < kInterpRows; ++k)
+        for (int j = 0; j < interpTaps; ++j) {
+            float* entry = fastScratch->rowPairs[k] + VX9FastScratch::PairIndex(j);
+            entry[0] = interpTable[k * interpTaps + j];
+            entry[VX9FastScratch::kPass] = interpTable[(k + 1) * interpTaps + j];
+        }
     for (VX9FastScratch::WideRowPair& pair : fastScratch->wide)
         pair.row = -1;
     kernel = ChooseKernel(std::getenv(kVX9KernelVariable));

@@ -95,7 +95,8 @@ VX9_LANES void SumRows(const float* table, const VX9FastScratch& s,
         }
         return;
     }
-    SumRowsApart<kTaps, VX9FastScratch::kRowStride>(s.rows[0], row, sample, sa, sb);
+    SumRowsApart<kTaps, VX9FastScratch::kPass, VX9FastScratch::kPairLength>(s.rowPairs[0], row,
+                                                                            sample, sa, sb);
 }
 
 // The playback head: the tape's value at every sample of the chunk.

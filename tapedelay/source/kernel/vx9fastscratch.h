@@ -40,10 +40,16 @@ struct VX9FastScratch {
     };
     Carry carry;
 
-    // The head's table by rows, each padded with zeros to kRowStride
-    // entries, so that a lane loads a whole pass of taps of its rows at once.
-    static constexpr int kRowStride = 32;
-    alignas(64) float rows[VX9Tape::kInterpRows][kRowStride];
+    // The head's table by pairs of neighbouring rows, so that a lane loads
+    // a pass of taps of both its rows at once: pair r holds rows r and
+    // r + 1, by passes of kPass taps, each pass of row r followed by the
+    // same taps of row r + 1, zero-padded to whole passes.
+    static constexpr int kPass = 8;
+    static constexpr int kPairLength = 2 * ((kTaps + kPass - 1) / kPass * kPass);
+    alignas(64) float rowPairs[VX9Tape::kInterpRows - 1][kPairLength];
+    // Where entry j of a pair's first row sits (the second row's is kPass
+    // further on).
+    static constexpr int PairIndex(int j) { return j / kPass * 2 * kPass + j % kPass; }
     // The row pair the head's and the comb's lanes last shared, widened
     // (row -1: none yet).
     struct WideRowPair {

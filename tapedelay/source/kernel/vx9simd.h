@@ -107,29 +107,25 @@ VX9_LANES Ints TruncLanes(Doubles v)
 }
 
 // Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
-// into sa and entry (row[l] + 1, j) into sb, wherever the rows lie. Row r
-// starts at rows + r * stride, zero-padded to a multiple of eight entries:
-// each lane loads eight taps of both its rows, and the lanes' loads are
-// transposed into one vector per tap, its own row's entries below and the
-// next row's above.
-template <int taps, int stride, class Samples>
-VX9_LANES void SumRowsApart(const float* rows, const std::int32_t* row, Samples sample, Doubles& sa,
-                            Doubles& sb)
+// into sa and entry (row[l] + 1, j) into sb, wherever the rows lie. Pair r
+// of `pairs` (`length` entries from pairs + r * length) holds rows r and
+// r + 1 by passes of `pass` taps, each pass of row r followed by the same
+// taps of row r + 1, zero-padded to whole passes. Each lane loads a pass of
+// eight taps of both its rows, and the lanes' loads are transposed into one
+// vector per tap, its own row's entries below and the next row's above.
+template <int taps, int pass, int length, class Samples>
+VX9_LANES void SumRowsApart(const float* pairs, const std::int32_t* row, Samples sample,
+                            Doubles& sa, Doubles& sb)
 {
     typedef float Sixteen __attribute__((vector_size(2 * sizeof(Floats))));
-    static_assert(kLanes == 8 && taps <= stride && stride % 8 == 0);
+    static_assert(kLanes == 8 && pass == 8 && length >= 2 * taps);
     for (int t0 = 0; t0 < taps; t0 += 8) {
-        // Each 128-bit block of v[l]: four taps, of the row then of the
-        // next row.
+        // v[l]: the pass's taps of lane l's row, then of the next row, four
+        // to a 128-bit block.
         Sixteen v[8];
 #pragma GCC unroll 8
-        for (int l = 0; l < 8; ++l) {
-            const float* entries = rows + row[l] * stride + t0;
-            const Floats a = VX9Lanes<kLanes>::Load<Floats>(entries);
-            const Floats b = VX9Lanes<kLanes>::Load<Floats>(entries + stride);
-            v[l] =
-                __builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-        }
+        for (int l = 0; l < 8; ++l)
+            v[l] = VX9Lanes<kLanes>::Load<Sixteen>(pairs + row[l] * length + 2 * t0);
         // Within each block: lanes l and l + 1 interleaved, then lanes 0-3
         // (and 4-7) of tap e of the block in u[e] (u[4 + e]).
         Sixteen t[8];
@@ -183,24 +179,23 @@ VX9_LANES Ints TruncLanes(Doubles v)
 }
 
 // Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
-// into sa and entry (row[l] + 1, j) into sb, wherever the rows lie. Row r
-// starts at rows + r * stride, zero-padded to a multiple of four entries:
-// each lane loads four taps of both its rows, and the lanes' loads are
-// transposed into one vector per tap, its own row's entries below and the
-// next row's above.
-template <int taps, int stride, class Samples>
-VX9_LANES void SumRowsApart(const float* rows, const std::int32_t* row, Samples sample, Doubles& sa,
-                            Doubles& sb)
+// into sa and entry (row[l] + 1, j) into sb, wherever the rows lie (pairs
+// as above, by passes of a multiple of four taps). Each lane loads four taps
+// of both its rows, and the lanes' loads are transposed into one vector per
+// tap, its own row's entries below and the next row's above.
+template <int taps, int pass, int length, class Samples>
+VX9_LANES void SumRowsApart(const float* pairs, const std::int32_t* row, Samples sample,
+                            Doubles& sa, Doubles& sb)
 {
     typedef float Eight __attribute__((vector_size(2 * sizeof(Floats))));
-    static_assert(kLanes == 4 && taps <= stride && stride % 4 == 0);
+    static_assert(kLanes == 4 && pass % 4 == 0 && length >= 2 * taps);
     for (int t0 = 0; t0 < taps; t0 += 4) {
         Eight v[4];
 #pragma GCC unroll 8
         for (int l = 0; l < 4; ++l) {
-            const float* entries = rows + row[l] * stride + t0;
+            const float* entries = pairs + row[l] * length + t0 / pass * 2 * pass + t0 % pass;
             const Floats a = VX9Lanes<kLanes>::Load<Floats>(entries);
-            const Floats b = VX9Lanes<kLanes>::Load<Floats>(entries + stride);
+            const Floats b = VX9Lanes<kLanes>::Load<Floats>(entries + pass);
             v[l] = __builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7);
         }
         // Within each half: lanes l and l + 1 interleaved, then the four
@@ -240,23 +235,24 @@ VX9_LANES Ints TruncLanes(Doubles v)
 }
 
 // Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
-// into sa and entry (row[l] + 1, j) into sb, wherever the rows lie. Row r
-// starts at rows + r * stride, padded to an even number of entries: each
-// lane loads two taps of each of its rows, and the lanes' loads are
-// interleaved into one vector per row holding both taps.
-template <int taps, int stride, class Samples>
-VX9_LANES void SumRowsApart(const float* rows, const std::int32_t* row, Samples sample, Doubles& sa,
-                            Doubles& sb)
+// into sa and entry (row[l] + 1, j) into sb, wherever the rows lie (pairs
+// as above, by passes of an even number of taps). Each lane loads two taps
+// of each of its rows, and the lanes' loads are interleaved into one vector
+// per row holding both taps.
+template <int taps, int pass, int length, class Samples>
+VX9_LANES void SumRowsApart(const float* pairs, const std::int32_t* row, Samples sample,
+                            Doubles& sa, Doubles& sb)
 {
     typedef float Four __attribute__((vector_size(2 * sizeof(Floats))));
-    static_assert(kLanes == 2 && taps <= stride && stride % 2 == 0);
-    const float* first = rows + row[0] * stride;
-    const float* second = rows + row[1] * stride;
+    static_assert(kLanes == 2 && pass % 2 == 0 && length >= 2 * taps);
+    const float* first = pairs + row[0] * length;
+    const float* second = pairs + row[1] * length;
     for (int t0 = 0; t0 < taps; t0 += 2) {
+        const int at = t0 / pass * 2 * pass + t0 % pass;
         const auto load = [](const float* p) { return VX9Lanes<kLanes>::Load<Floats>(p); };
-        const Four a = __builtin_shufflevector(load(first + t0), load(second + t0), 0, 2, 1, 3);
-        const Four b = __builtin_shufflevector(load(first + stride + t0),
-                                               load(second + stride + t0), 0, 2, 1, 3);
+        const Four a = __builtin_shufflevector(load(first + at), load(second + at), 0, 2, 1, 3);
+        const Four b =
+            __builtin_shufflevector(load(first + at + pass), load(second + at + pass), 0, 2, 1, 3);
         const Doubles x0 = sample(t0);
         sa += Widen(__builtin_shufflevector(a, a, 0, 1)) * x0;
         sb += Widen(__builtin_shufflevector(b, b, 0, 1)) * x0;
