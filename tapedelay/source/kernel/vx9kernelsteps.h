@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <type_traits>
 
 #include "tapedelay/source/kernel/vx9simd.h"
 #include "tapedelay/source/kernel/vx9stagestates.h"
@@ -121,17 +120,14 @@ VX9_STEP Sums Between(Sums a, Sums b, Fraction frac)
 }
 
 // min with 1.0, then max with -1.0, for one value or for each lane.
-template <class V>
-VX9_STEP V ClampEach(V v)
+VX9_STEP double ClampEach(double v)
 {
-    if constexpr (std::is_same_v<V, double>) {
-        return VX9Math::Clamp(v);
-    } else {
-        const V one = V{} + 1.0;
-        const V minusOne = V{} - 1.0;
-        const V upper = v < one ? v : one;
-        return upper > minusOne ? upper : minusOne;
-    }
+    return VX9Math::Clamp(v);
+}
+
+VX9_STEP Doubles ClampEach(Doubles v)
+{
+    return ClampLanes(v);
 }
 
 // The output before its rounding to float: dry input plus the tape, after

@@ -106,6 +106,14 @@ VX9_LANES Ints TruncLanes(Doubles v)
     return Bits<Ints>(_mm512_maskz_cvttpd_epi32(0xFF, Bits<__m512d>(v)));
 }
 
+// min with 1.0, then max with -1.0, for each lane as VX9Math::Clamp for one
+// value.
+VX9_LANES Doubles ClampLanes(Doubles v)
+{
+    const __m512d upper = _mm512_maskz_min_pd(0xFF, Bits<__m512d>(v), _mm512_set1_pd(1.0));
+    return Bits<Doubles>(_mm512_maskz_max_pd(0xFF, upper, _mm512_set1_pd(-1.0)));
+}
+
 // Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
 // into sa and entry (row[l] + 1, j) into sb, wherever the rows lie. Pair r
 // of `pairs` (`length` entries from pairs + r * length) holds rows r and
@@ -178,6 +186,14 @@ VX9_LANES Ints TruncLanes(Doubles v)
     return Bits<Ints>(_mm256_cvttpd_epi32(Bits<__m256d>(v)));
 }
 
+// min with 1.0, then max with -1.0, for each lane as VX9Math::Clamp for one
+// value.
+VX9_LANES Doubles ClampLanes(Doubles v)
+{
+    const __m256d upper = _mm256_min_pd(Bits<__m256d>(v), _mm256_set1_pd(1.0));
+    return Bits<Doubles>(_mm256_max_pd(upper, _mm256_set1_pd(-1.0)));
+}
+
 // Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
 // into sa and entry (row[l] + 1, j) into sb, wherever the rows lie (pairs
 // as above, by passes of a multiple of four taps). Each lane loads four taps
@@ -232,6 +248,14 @@ VX9_LANES Doubles Widen(Floats v)
 VX9_LANES Ints TruncLanes(Doubles v)
 {
     return Bits<Ints>(_mm_cvttpd_epi32(Bits<__m128d>(v)));
+}
+
+// min with 1.0, then max with -1.0, for each lane as VX9Math::Clamp for one
+// value.
+VX9_LANES Doubles ClampLanes(Doubles v)
+{
+    const __m128d upper = _mm_min_pd(Bits<__m128d>(v), _mm_set1_pd(1.0));
+    return Bits<Doubles>(_mm_max_pd(upper, _mm_set1_pd(-1.0)));
 }
 
 // Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
