@@ -125,14 +125,12 @@ void ReadTape(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
             SumRows(
                 a.interpTable.get(), s, s.wide[0], s.tapeRow + k0, valid,
                 [&](int j) {
-                    float x[kLanes];
-                    for (int l = 0; l < kLanes; ++l) {
+                    return Widen(LanesOf<Floats>([&](int l) {
                         std::int32_t index = start[l] + j;
                         if (index >= length)
                             index -= length;
-                        x[l] = tape[index];
-                    }
-                    return LoadWidened(x);
+                        return tape[index];
+                    }));
                 },
                 sa, sb);
         }
@@ -185,19 +183,15 @@ void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lan
     if (lanes.count == kLanes && m.acrossLanes) {
         const int k0 = lanes.first;
         const int r0 = k0 - m.base; // in the run's buffers
-        Doubles dry;
-        Doubles wet;
-        Doubles inputGain;
-        Doubles outputGain;
-        Doubles feedback;
-        for (int l = 0; l < kLanes; ++l) {
-            const VX9SmoothedCoeffs& g = m.smoothed[r0 + l];
-            dry[l] = g.dryGain;
-            wet[l] = g.wetGain;
-            inputGain[l] = g.inputGain;
-            outputGain[l] = g.outputGain;
-            feedback[l] = g.feedbackGain;
-        }
+        const VX9SmoothedCoeffs* g = m.smoothed + r0;
+        const auto gains = [&](double VX9SmoothedCoeffs::*gain) {
+            return LanesOf<Doubles>([&](int l) { return g[l].*gain; });
+        };
+        const Doubles dry = gains(&VX9SmoothedCoeffs::dryGain);
+        const Doubles wet = gains(&VX9SmoothedCoeffs::wetGain);
+        const Doubles inputGain = gains(&VX9SmoothedCoeffs::inputGain);
+        const Doubles outputGain = gains(&VX9SmoothedCoeffs::outputGain);
+        const Doubles feedback = gains(&VX9SmoothedCoeffs::feedbackGain);
         const Doubles tap = LoadDoubles(s.tap + k0);
         const Doubles x = LoadWidened(m.in + r0) * inputGain;
         m.inPeak.Take(Magnitudes(Narrow(x)));
@@ -271,11 +265,9 @@ void CombTaps(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chun
             a.interpTable.get(), s, s.wide[1], s.combRow + k0, valid,
             [&](int j) { return LoadWidened(window + j); }, sa, sb);
         const Doubles newer = Between(sa, sb, LoadDoubles(s.combFrac + k0));
-        float older[kLanes];
-        for (int l = 0; l < kLanes; ++l)
-            older[l] = s.record[s.combOlder[k0 + l]];
+        const Floats older = LanesOf<Floats>([&](int l) { return s.record[s.combOlder[k0 + l]]; });
         StoreDoubles(s.combed + k0,
-                     CombOutput(LoadWidened(older), newer, k.c, LoadDoubles(s.combGain + k0)));
+                     CombOutput(Widen(older), newer, k.c, LoadDoubles(s.combGain + k0)));
     }
 }
 

@@ -206,13 +206,8 @@ VX9_STEP TableNeighbours<Doubles> Neighbours(const float* row, const LaneColumns
     const Ints column = columns.column;
     if (columns.same)
         return {Doubles{} + row[column[0]], Doubles{} + row[column[0] + 1]};
-    float t0[kLanes];
-    float t1[kLanes];
-    for (int l = 0; l < kLanes; ++l) {
-        t0[l] = row[column[l]];
-        t1[l] = row[column[l] + 1];
-    }
-    return {LoadWidened(t0), LoadWidened(t1)};
+    return {Widen(LanesOf<Floats>([&](int l) { return row[column[l]]; })),
+            Widen(LanesOf<Floats>([&](int l) { return row[column[l] + 1]; }))};
 }
 
 // The comb table entry at a read position, linear between neighbouring

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <immintrin.h>
+#include <utility>
 
 #define VX9_LANES [[gnu::always_inline]] inline
 
@@ -289,6 +290,19 @@ VX9_LANES void SumRowsApart(const float* pairs, const std::int32_t* row, Samples
 }
 #endif
 #endif
+
+// The lanes' values value(0) ... value(kLanes - 1), put together in
+// registers: stored one by one and loaded as a vector, they would make the
+// load wait until every store has landed.
+template <class V, class Value>
+VX9_LANES V LanesOf(Value value)
+{
+    return [&]<int... l>(std::integer_sequence<int, l...>)
+    {
+        return V{value(l)...};
+    }
+    (std::make_integer_sequence<int, kLanes>{});
+}
 
 VX9_LANES Doubles LoadDoubles(const double* p)
 {
