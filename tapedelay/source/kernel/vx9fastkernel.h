@@ -39,6 +39,17 @@ constexpr int kMaxChunk = VX9FastScratch::kMaxChunk;
 constexpr int kMaxCarry = VX9FastScratch::kMaxCarry;
 static_assert(kMaxChunk % kLanes == 0 && VX9FastScratch::kSpare >= kLanes);
 
+// The group and pair work that the round's loop runs between its
+// sequential steps. Inlined into the loop, calls cannot make the compiler
+// keep the steps' states in memory across them: faster with AVX2, where
+// that memory traffic measured dearest, but slower with AVX-512, where the
+// larger loop measured dearer.
+#if defined(__AVX512F__)
+#define VX9_GROUP_WORK
+#else
+#define VX9_GROUP_WORK VX9_LANES
+#endif
+
 int RoundUp(int count, int step)
 {
     return (count + step - 1) / step * step;
@@ -100,7 +111,7 @@ VX9_LANES void SumRows(const float* table, const VX9FastScratch& s,
 }
 
 // The playback head: the tape's value at every sample of the chunk.
-void ReadTape(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
+VX9_GROUP_WORK void ReadTape(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 {
     const float* tape = a.tape.get();
     const std::int32_t length = a.tapeLength;
@@ -177,7 +188,8 @@ struct Mixing {
 };
 
 // Output, meters and the record sum of the group of lanes `lanes`.
-void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lanes, Mixing& m)
+VX9_GROUP_WORK void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lanes,
+                        Mixing& m)
 {
     float* record = s.record + a.combRingLength;
     if (lanes.count == kLanes && m.acrossLanes) {
@@ -252,7 +264,8 @@ VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScrat
 
 // The comb: its newer tap, the 30 newest record samples through two table
 // rows, subtracted from its older tap.
-void CombTaps(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
+VX9_GROUP_WORK void CombTaps(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s,
+                             Chunk chunk)
 {
     const float* record = s.record + a.combRingLength - (kTaps - 1);
     for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
@@ -273,7 +286,7 @@ void CombTaps(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chun
 
 // The crank over the limited samples of the chunk, a lane per sample: the
 // oversampler's input.
-void CrankLanes(const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
+VX9_GROUP_WORK void CrankLanes(const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
 {
     for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
         double* up = s.up + kUpTaps + k0;
@@ -303,7 +316,7 @@ VX9_LANES void InterpolateGroups(const double* coeffs, VX9FastScratch& s, int k0
 
 // The L sub-samples of every host sample of the chunk.
 template <int L>
-void Interpolate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
+VX9_GROUP_WORK void Interpolate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 {
     const double* coeffs = a.resampler.UpCoeffs();
     int k0 = chunk.first;
@@ -316,7 +329,7 @@ void Interpolate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 // The three saturating bands of every sub-sample of the chunk, a lane per
 // host sample, into `down`.
 template <int L>
-void SaturateLanes(const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
+VX9_GROUP_WORK void SaturateLanes(const RunCoeffs& k, VX9FastScratch& s, Chunk chunk)
 {
     for (int k0 = chunk.first; k0 < chunk.first + chunk.count; k0 += kLanes) {
         const Doubles lowMultiplier = LoadDoubles(s.lowMultiplier + k0);
@@ -346,7 +359,7 @@ VX9_LANES void DecimateGroups(const double* coeffs, VX9FastScratch& s, int k0)
 }
 
 template <int L>
-void Decimate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
+VX9_GROUP_WORK void Decimate(const VX9Algorithm& a, VX9FastScratch& s, Chunk chunk)
 {
     const double* coeffs = a.resampler.DownCoeffs();
     int k0 = chunk.first;
@@ -784,3 +797,5 @@ void SettleFastKernel(VX9Algorithm& a)
 }
 
 } // namespace
+
+#undef VX9_GROUP_WORK
