@@ -228,18 +228,17 @@ VX9_GROUP_WORK void Mix(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratc
 
 // The comb's entry for each sample of a group, through the same steps as
 // the plain kernel: the table row and fraction of its newer tap, where its
-// older tap sits in `record`, its gain and the low band's weight. The run's
-// first sample sits at `base`.
+// older tap sits in `record`, its gain and the low band's weight. The
+// sample whose record goes to the ring's write index sits at `stored`.
 VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, Chunk lanes,
-                         int base)
+                         int stored)
 {
     const int k0 = lanes.first;
     const CombEntry<Doubles> entry = LookUpComb(*k.comb, a.combScale, LoadDoubles(s.phase + k0));
     const auto tap = SplitCombTap(entry.tapDistance);
 
     // Sample i's record goes to the ring at `newest`, and sits at n + i in
-    // `record`; the ring's sample of age d at n + i - d. The ring's write
-    // index is where the run's first sample goes.
+    // `record`; the ring's sample of age d at n + i - d.
     const std::int32_t n = a.combRingLength;
     // One wrap at most: a ring is never shorter than a group of lanes.
     static_assert(kLanes <= kShortestCombRing);
@@ -247,7 +246,7 @@ VX9_LANES void PlaceComb(const VX9Algorithm& a, const RunCoeffs& k, VX9FastScrat
     for (int l = 0; l < kLanes; ++l)
         lane[l] = l;
     const Ints sample = k0 + lane;
-    const Ints newest = RingStart((a.combWrite + (k0 - base)) % n + lane, 0, n);
+    const Ints newest = RingStart((a.combWrite + (k0 - stored)) % n + lane, 0, n);
     // The ring's write index once the sample is recorded.
     const Ints written = RingStart(newest, 1, n);
     const Ints start = RingStart(written, a.combWindowOffset, n);
@@ -552,7 +551,7 @@ int StepRound(VX9Algorithm& a, const RunCoeffs& k, VX9FastScratch& s, const Roun
         }
         if (phase == kGroupWorkPhase && group < r.limit.count) {
             const Chunk lanes = Group(r.limit, group);
-            PlaceComb(a, k, s, lanes, mixing.base);
+            PlaceComb(a, k, s, lanes, s.carry.stored);
             ReadTape(a, s, lanes);
             Mix(a, k, s, lanes, mixing);
             CombTaps(a, k, s, lanes);
@@ -640,6 +639,17 @@ void StoreHistories(VX9Algorithm& a, const VX9FastScratch& s, int base, int coun
     a.resampler.PushDownRun(last, L * written);
 }
 
+// Brings the algorithm's histories up to the scratch: records and
+// oversampler input up to sample `end`, tape writes up to `writtenEnd`.
+template <int L>
+void StoreUnstored(VX9Algorithm& a, VX9FastScratch& s, int end, int writtenEnd)
+{
+    VX9FastScratch::Carry& carry = s.carry;
+    StoreHistories<L>(a, s, carry.stored, end - carry.stored, carry.storedWrite, writtenEnd);
+    carry.stored = end;
+    carry.storedWrite = writtenEnd;
+}
+
 // Moves the carried chunks to the front of the scratch, with what their
 // stages still need.
 template <int L>
@@ -670,15 +680,21 @@ void MoveCarry(VX9FastScratch& s)
 // two chunks are left to the next run (where they run beside its first
 // chunks' planning and limiting), unless `finish`: the planner counts them
 // as pending tape writes. The next run goes on in place after them while
-// there is room, so that it finds its histories where this run left them.
+// there is room, so that it finds its histories where this run left them;
+// the algorithm's own copies of them are brought up to date only when the
+// histories must be loaded afresh, and when `finish`.
 template <int L>
 void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing, bool finish)
 {
     VX9FastScratch& s = *a.fastScratch;
     VX9FastScratch::Carry& carry = s.carry;
     if (!carry.inPlace || carry.first + carry.write + carry.split + total > kRun + kMaxCarry) {
+        if (carry.inPlace)
+            StoreUnstored<L>(a, s, carry.first + carry.write + carry.split, carry.first);
         MoveCarry<L>(s);
         LoadHistories<L>(a, s, carry.write + carry.split);
+        carry.stored = carry.write + carry.split;
+        carry.storedWrite = 0;
     }
     const int first = carry.first;
     const int base = first + carry.write + carry.split;
@@ -731,7 +747,8 @@ void RunSamples(VX9Algorithm& a, const RunCoeffs& k, int total, Mixing& mixing, 
     a.tapeWriter = writer.state;
     k.c.gatedPostDistortionGain = planner.gated;
     a.tapeWrite = writer.write;
-    StoreHistories<L>(a, s, base, total, first, toWrite.first);
+    if (finish)
+        StoreUnstored<L>(a, s, base + total, toWrite.first);
     // What is left is the run's own: every carried chunk went before them.
     carry.first = toWrite.first;
     carry.write = toWrite.count;
@@ -785,11 +802,12 @@ void RunFastKernel(VX9Algorithm& a, std::uint32_t frameCount, const float* in, f
 }
 
 // Finishes the band split and tape write of the samples the last block
-// left, with the coefficients they came in.
+// left, with the coefficients they came in, and brings the algorithm's
+// histories up to date.
 void SettleFastKernel(VX9Algorithm& a)
 {
     VX9FastScratch::Carry& carry = a.fastScratch->carry;
-    if (carry.write + carry.split == 0)
+    if (!carry.inPlace)
         return;
     const RunCoeffs k{carry.c, carry.f, nullptr};
     Mixing none{nullptr, nullptr, nullptr, 0, false, Peak(0.0f), Peak(0.0f)};

@@ -29,12 +29,18 @@ struct VX9FastScratch {
     // sample `first` on, `write` samples already band-split, then `split`
     // samples still to be; with the coefficients of the block they came in.
     // In place: the arrays also hold the histories in front of them, as
-    // the last run left them (not after a set-up, reset or settle).
+    // the last run left them (not after a set-up, reset or settle). Then
+    // the algorithm's comb ring and oversampler history take the records
+    // and oversampler input from sample `stored` on, and its decimator
+    // history the tape writes from `storedWrite` on, only when they are
+    // needed: before the histories are loaded afresh, and at a settle.
     struct Carry {
         int first = 0;
         int write = 0;
         int split = 0;
         bool inPlace = false;
+        int stored = 0;
+        int storedWrite = 0;
         VX9Coeffs c{};
         VX9AtomicCoeffs f{};
     };
