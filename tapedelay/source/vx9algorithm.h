@@ -51,7 +51,9 @@ struct VX9Algorithm final : HuxAlgorithm<VX9Algorithm> {
     // kernel leaves the band split and tape write of a block's last samples
     // to the next block (its carry in fastScratch), so until then the tape,
     // its write index, the band splitter, the tape writer and the
-    // decimator's history lag behind. For comparisons of the state.
+    // decimator's history lag behind; and while its blocks go on in its
+    // scratch it keeps the comb ring and the oversampler's histories
+    // there. For comparisons of the state.
     void Settle();
 
     VX9HeadMotionState headMotion{};
