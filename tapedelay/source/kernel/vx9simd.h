@@ -187,8 +187,6 @@ VX9_LANES Ints TruncLanes(Doubles v)
     return Bits<Ints>(_mm256_cvttpd_epi32(Bits<__m256d>(v)));
 }
 
-// min with 1.0, then max with -1.0, for each lane as VX9Math::Clamp for one
-// value.
 VX9_LANES Doubles ClampLanes(Doubles v)
 {
     const __m256d upper = _mm256_min_pd(Bits<__m256d>(v), _mm256_set1_pd(1.0));
@@ -251,8 +249,6 @@ VX9_LANES Ints TruncLanes(Doubles v)
     return Bits<Ints>(_mm_cvttpd_epi32(Bits<__m128d>(v)));
 }
 
-// min with 1.0, then max with -1.0, for each lane as VX9Math::Clamp for one
-// value.
 VX9_LANES Doubles ClampLanes(Doubles v)
 {
     const __m128d upper = _mm_min_pd(Bits<__m128d>(v), _mm_set1_pd(1.0));
