@@ -50,7 +50,8 @@ struct VX9FastScratch {
     // a pass of taps of both its rows at once: pair r holds rows r and
     // r + 1, by passes of kPass taps, each pass of row r followed by the
     // same taps of row r + 1, zero-padded to whole passes.
-    static constexpr int kPass = 8;
+    // Four taps: one 256-bit load holds a pass of both rows.
+    static constexpr int kPass = 4;
     static constexpr int kPairLength = 2 * ((kTaps + kPass - 1) / kPass * kPass);
     alignas(64) float rowPairs[VX9Tape::kInterpRows - 1][kPairLength];
     // Where entry j of a pair's first row sits (the second row's is kPass

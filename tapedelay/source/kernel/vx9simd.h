@@ -119,18 +119,18 @@ VX9_LANES Doubles ClampLanes(Doubles v)
 // into sa and entry (row[l] + 1, j) into sb, wherever the rows lie. Pair r
 // of `pairs` (`length` entries from pairs + r * length) holds rows r and
 // r + 1 by passes of `pass` taps, each pass of row r followed by the same
-// taps of row r + 1, zero-padded to whole passes. Each lane loads a pass of
-// eight taps of both its rows, and the lanes' loads are transposed into one
-// vector per tap, its own row's entries below and the next row's above.
+// taps of row r + 1, zero-padded to whole passes. Each lane loads two passes
+// of four taps of both its rows, and the lanes' loads are transposed into
+// one vector per tap, its own row's entries below and the next row's above.
 template <int taps, int pass, int length, class Samples>
 VX9_LANES void SumRowsApart(const float* pairs, const std::int32_t* row, Samples sample,
                             Doubles& sa, Doubles& sb)
 {
     typedef float Sixteen __attribute__((vector_size(2 * sizeof(Floats))));
-    static_assert(kLanes == 8 && pass == 8 && length >= 2 * taps);
+    static_assert(kLanes == 8 && pass == 4 && length >= 2 * taps);
     for (int t0 = 0; t0 < taps; t0 += 8) {
-        // v[l]: the pass's taps of lane l's row, then of the next row, four
-        // to a 128-bit block.
+        // v[l]: four taps of lane l's row, the same of the next row, then
+        // the next four of each; one 128-bit block each.
         Sixteen v[8];
 #pragma GCC unroll 8
         for (int l = 0; l < 8; ++l)
@@ -156,14 +156,14 @@ VX9_LANES void SumRowsApart(const float* pairs, const std::int32_t* row, Samples
                     __builtin_shufflevector(t[h + e / 2], t[h + e / 2 + 2], 2, 3, 18, 19, 6, 7, 22,
                                             23, 10, 11, 26, 27, 14, 15, 30, 31);
             }
-        // Blocks 0 and 2 hold taps 0-3 of the pass, blocks 1 and 3 taps 4-7.
+        // Blocks 0 and 1 hold taps 0-3 of the eight, blocks 2 and 3 taps 4-7.
         Sixteen tap[8];
 #pragma GCC unroll 8
         for (int e = 0; e < 4; ++e) {
-            tap[e] = __builtin_shufflevector(u[e], u[4 + e], 0, 1, 2, 3, 16, 17, 18, 19, 8, 9, 10,
-                                             11, 24, 25, 26, 27);
-            tap[4 + e] = __builtin_shufflevector(u[e], u[4 + e], 4, 5, 6, 7, 20, 21, 22, 23, 12, 13,
-                                                 14, 15, 28, 29, 30, 31);
+            tap[e] = __builtin_shufflevector(u[e], u[4 + e], 0, 1, 2, 3, 16, 17, 18, 19, 4, 5, 6, 7,
+                                             20, 21, 22, 23);
+            tap[4 + e] = __builtin_shufflevector(u[e], u[4 + e], 8, 9, 10, 11, 24, 25, 26, 27, 12,
+                                                 13, 14, 15, 28, 29, 30, 31);
         }
 #pragma GCC unroll 8
         for (int e = 0; e < 8; ++e) {
@@ -195,23 +195,20 @@ VX9_LANES Doubles ClampLanes(Doubles v)
 
 // Lane l sums, over the taps in order, entry (row[l], j) times sample(j)
 // into sa and entry (row[l] + 1, j) into sb, wherever the rows lie (pairs
-// as above, by passes of a multiple of four taps). Each lane loads four taps
-// of both its rows, and the lanes' loads are transposed into one vector per
-// tap, its own row's entries below and the next row's above.
+// as above). Each lane loads a pass of four taps of both its rows in one
+// load, and the lanes' loads are transposed into one vector per tap, its own
+// row's entries below and the next row's above.
 template <int taps, int pass, int length, class Samples>
 VX9_LANES void SumRowsApart(const float* pairs, const std::int32_t* row, Samples sample,
                             Doubles& sa, Doubles& sb)
 {
     typedef float Eight __attribute__((vector_size(2 * sizeof(Floats))));
-    static_assert(kLanes == 4 && pass % 4 == 0 && length >= 2 * taps);
+    static_assert(kLanes == 4 && pass == 4 && length >= 2 * taps);
     for (int t0 = 0; t0 < taps; t0 += 4) {
         Eight v[4];
 #pragma GCC unroll 8
         for (int l = 0; l < 4; ++l) {
-            const float* entries = pairs + row[l] * length + t0 / pass * 2 * pass + t0 % pass;
-            const Floats a = VX9Lanes<kLanes>::Load<Floats>(entries);
-            const Floats b = VX9Lanes<kLanes>::Load<Floats>(entries + pass);
-            v[l] = __builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7);
+            v[l] = VX9Lanes<kLanes>::Load<Eight>(pairs + row[l] * length + 2 * t0);
         }
         // Within each half: lanes l and l + 1 interleaved, then the four
         // lanes of tap e in tap[e].
